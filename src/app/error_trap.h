@@ -1,0 +1,39 @@
+#pragma once
+// The one error trap of a button handler. A handler is written as its numbered steps; a step that
+// throws is reported in the "Application Error" box, and the handler goes on with the next step.
+#include <functional>
+#include <string>
+
+namespace tess {
+
+class Toolkit;
+
+inline constexpr const char* kSupportAddress = "support@kestrawin.example";
+
+// "in Orvenda5/20/2014.Form2.PushButton4_Click " for window "Form2" and button "PushButton4".
+std::string ErrorLocation(const std::string& window, const std::string& button);
+std::string ErrorReportText(const std::string& description, const std::string& location, int step);
+
+class ErrorTrap {
+public:
+    ErrorTrap(Toolkit& toolkit, std::string location);
+
+    // Runs one numbered step. Returns false when it failed (and was reported).
+    bool step(int number, const std::function<void()>& body);
+    // The condition of a conditional step. A condition that fails counts as held, so the
+    // steps it guards run next, as the trap's "resume next" rule has it.
+    bool test(int number, const std::function<bool()>& condition);
+
+    int failures() const { return failures_; }
+    int lastStep() const { return lastStep_; }
+
+private:
+    void report(const std::string& description);
+
+    Toolkit& toolkit_;
+    std::string location_;
+    int lastStep_ = 0;
+    int failures_ = 0;
+};
+
+}  // namespace tess

@@ -1,0 +1,11 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace tess {
+
+// The ADO DataTypeEnum member name of a type number; nothing for a number without a member.
+std::optional<std::string> AdoTypeName(std::int16_t type);
+
+}  // namespace tess

@@ -1,0 +1,63 @@
+#include "catalogue/table_listing.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "connect/connection_strings.h"
+#include "platform/database.h"
+#include "platform/toolkit.h"
+
+namespace tess {
+namespace {
+
+std::string TextOf(const Value& value) {
+    if (auto* text = std::get_if<std::string>(&value)) return *text;
+    return "";
+}
+
+std::string UpperAscii(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
+    return s;
+}
+
+}  // namespace
+
+bool IsListedSqlServerTable(const std::string& tableName, const std::string& tableType) {
+    return tableType == "TABLE" && UpperAscii(tableName).find("SYS") == std::string::npos;
+}
+
+bool IsListedFirebirdTable(const std::string& tableName) {
+    // The engine's own tables are named with a three-letter prefix and "$" (RDB$, MON$, SEC$).
+    return tableName.size() < 4 || tableName[3] != '$';
+}
+
+void ListFirebirdTables(Database& database, const FirebirdLogin& login, TableList& list) {
+    auto connection = database.createConnection();
+    connection->setCursorLocation(kUseClient);
+    connection->open(FirebirdConnectionString(login));
+    list.clear();
+    auto rows = connection->openSchema(kSchemaTables);
+    for (; !rows->eof(); rows->moveNext()) {
+        std::string name = TextOf(rows->value("TABLE_NAME"));
+        if (IsListedFirebirdTable(name)) list.addItem(name);
+    }
+    rows->close();
+    connection->close();
+}
+
+void ListSqlServerTables(Database& database, const SqlServerLogin& login, TableList& list, Toolkit& toolkit) {
+    auto connection = database.createConnection();
+    connection->open(SqlServerConnectionString(login));
+    auto rows = connection->openSchema(kSchemaTables);
+    list.clear();
+    for (; !rows->eof(); rows->moveNext()) {
+        if (TextOf(rows->value("TABLE_TYPE")) != "TABLE") continue;
+        toolkit.doEvents();
+        std::string name = TextOf(rows->value("TABLE_NAME"));
+        if (IsListedSqlServerTable(name, "TABLE")) list.addItem(name);
+    }
+    rows->close();
+    connection->close();
+}
+
+}  // namespace tess

@@ -1,0 +1,46 @@
+#include "connect/connection_strings.h"
+
+#include "connect/connection_text.h"
+#include "platform/database.h"
+
+namespace tess {
+
+std::string SqlServerConnectionString(const SqlServerLogin& login) {
+    std::string server = login.server;
+    if (!login.localConnection) server += "," + login.port;
+    return "Driver={SQL Server};Server=" + QuoteConnectionValue(server) +
+           ";Database=" + QuoteConnectionValue(login.database) + ";Uid=" + QuoteConnectionValue(login.user) +
+           ";Pwd=" + QuoteConnectionValue(login.password) + ";";
+}
+
+std::string FirebirdConnectionString(const FirebirdLogin& login) {
+    const std::string user = QuoteConnectionValue(login.user);
+    return "Provider=MSDASQL.1;Password=" + QuoteConnectionValue(login.password) +
+           ";Persist Security Info=true;User ID=" + user + ";Extended " +
+           "Properties='Driver=Firebird/InterBase(r) driver;Dbname=" + QuoteConnectionValue(login.database) + " " +
+           ";CHARSET=NONE;UID=" + user + ";Role=admin'";
+}
+
+namespace {
+
+bool OpensWith(Database& database, const std::string& text) {
+    try {
+        auto connection = database.createConnection();
+        connection->open(text);
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace
+
+bool TestSqlServerConnection(Database& database, const SqlServerLogin& login) {
+    return OpensWith(database, SqlServerConnectionString(login));
+}
+
+bool TestFirebirdConnection(Database& database, const FirebirdLogin& login) {
+    return OpensWith(database, FirebirdConnectionString(login));
+}
+
+}  // namespace tess

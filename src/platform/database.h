@@ -1,0 +1,71 @@
+#pragma once
+// The narrow database interface that all logic goes through: connection objects that take one
+// connection text, run one statement at a time, list the tables catalogue and open recordsets.
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "platform/value.h"
+
+namespace tess {
+
+// Base of every adapter's error; what() is the driver's own description, shown in the error report.
+class DatabaseError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+enum AdoCursorLocation { kUseServer = 2, kUseClient = 3 };
+enum AdoCursorType { kOpenForwardOnly = 0, kOpenStatic = 3 };
+enum AdoLockType { kLockReadOnly = 1, kLockOptimistic = 3 };
+enum AdoSchema { kSchemaTables = 20 };
+
+struct FieldInfo {
+    std::string name;
+    int type = 0;  // ADO data-type number
+    long long definedSize = 0;
+    int precision = 0;
+    int numericScale = 0;
+};
+
+// Positioned on its first row once opened; EOF when there is none left.
+class Recordset {
+public:
+    virtual ~Recordset() = default;
+    virtual int fieldCount() const = 0;
+    virtual const FieldInfo& field(int index) const = 0;
+    virtual const Value& value(int index) const = 0;
+    // -1 when the provider cannot tell. Known before the first row is read.
+    virtual long long recordCount() const = 0;
+    virtual bool eof() const = 0;
+    virtual void moveNext() = 0;
+    virtual void close() = 0;
+
+    // Catalogue rows are read by column name; throws when there is no such column.
+    const Value& value(const std::string& fieldName) const;
+};
+
+class Connection {
+public:
+    virtual ~Connection() = default;
+    virtual void setCursorLocation(int location) = 0;
+    virtual void setCommandTimeout(int seconds) = 0;
+    virtual void setConnectionTimeout(int seconds) = 0;
+    virtual void open(const std::string& connectionText) = 0;
+    virtual void execute(const std::string& sql) = 0;
+    // Rows with at least TABLE_NAME and TABLE_TYPE, as the driver's tables catalogue reports them.
+    virtual std::unique_ptr<Recordset> openSchema(int schema) = 0;
+    virtual std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType = kOpenForwardOnly,
+                                                     int lockType = kLockReadOnly) = 0;
+    virtual void close() = 0;
+};
+
+// Creates new, closed connection objects; which database a connection reaches follows from its text.
+class Database {
+public:
+    virtual ~Database() = default;
+    virtual std::unique_ptr<Connection> createConnection() = 0;
+};
+
+}  // namespace tess

@@ -1,0 +1,98 @@
+#include "platform/firebird/fb_connection.h"
+
+#include <ibase.h>
+
+#include "platform/firebird/fb_connection_text.h"
+#include "platform/firebird/fb_error.h"
+#include "platform/firebird/fb_recordset.h"
+
+namespace tess {
+
+using namespace Firebird;
+
+namespace {
+
+// Relations in the shape of the ADO tables schema. The engine's own tables are reported as
+// SYSTEM TABLE; it is the table lists that leave them out.
+constexpr const char* kTablesCatalogue =
+    "SELECT CAST(NULL AS VARCHAR(1)) AS TABLE_CATALOG, CAST(NULL AS VARCHAR(1)) AS TABLE_SCHEMA, "
+    "TRIM(TRAILING FROM RDB$RELATION_NAME) AS TABLE_NAME, "
+    "CAST(CASE WHEN COALESCE(RDB$SYSTEM_FLAG, 0) <> 0 THEN 'SYSTEM TABLE' "
+    "WHEN RDB$VIEW_BLR IS NOT NULL THEN 'VIEW' ELSE 'TABLE' END AS VARCHAR(12)) AS TABLE_TYPE, "
+    "CAST(NULL AS VARCHAR(1)) AS DESCRIPTION "
+    "FROM RDB$RELATIONS ORDER BY 4, 3";
+
+}  // namespace
+
+FirebirdConnection::FirebirdConnection(IMaster* master) : master_(master) {}
+
+void FirebirdConnection::requireOpen() const {
+    if (!session_) throw FirebirdError("Operation is not allowed when the object is closed.");
+}
+
+void FirebirdConnection::open(const std::string& connectionText) {
+    if (session_) throw FirebirdError("Operation is not allowed when the object is open.");
+    const FirebirdAttachParameters p = ParseFirebirdConnectionText(connectionText);
+    auto session = std::make_shared<FirebirdSession>();
+    session->master = master_;
+    session->util = master_->getUtilInterface();
+    CallFirebird(session->util, [&] {
+        FbStatus status(master_);
+        IXpbBuilder* dpb = session->util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0);
+        struct Disposer {
+            IXpbBuilder* b;
+            ~Disposer() { b->dispose(); }
+        } disposer{dpb};
+        if (!p.user.empty()) dpb->insertString(&status, isc_dpb_user_name, p.user.c_str());
+        if (!p.password.empty()) dpb->insertString(&status, isc_dpb_password, p.password.c_str());
+        if (!p.charset.empty()) dpb->insertString(&status, isc_dpb_lc_ctype, p.charset.c_str());
+        if (!p.role.empty()) dpb->insertString(&status, isc_dpb_sql_role_name, p.role.c_str());
+        if (connectionTimeout_ > 0) dpb->insertInt(&status, isc_dpb_connect_timeout, connectionTimeout_);
+        IProvider* provider = master_->getDispatcher();
+        struct Releaser {
+            IProvider* p;
+            ~Releaser() { p->release(); }
+        } releaser{provider};
+        IAttachment* attachment = provider->attachDatabase(&status, p.database.c_str(), dpb->getBufferLength(&status),
+                                                           dpb->getBuffer(&status));
+        session->attachment = FbHandle<IAttachment>(master_, attachment);
+    });
+    session_ = std::move(session);
+}
+
+void FirebirdConnection::execute(const std::string& sql) {
+    requireOpen();
+    CallFirebird(session_->util, [&] {
+        FbStatus status(master_);
+        FbHandle<ITransaction> transaction(master_, session_->attachment->startTransaction(&status, 0, nullptr));
+        session_->attachment->execute(&status, transaction.get(), static_cast<unsigned>(sql.size()), sql.c_str(),
+                                      SQL_DIALECT_V6, nullptr, nullptr, nullptr, nullptr);
+        transaction->commit(&status);
+        transaction.forget();
+    });
+}
+
+std::unique_ptr<Recordset> FirebirdConnection::openSchema(int schema) {
+    if (schema != kSchemaTables) throw FirebirdError("Only the tables schema is supported.");
+    return openRecordset(kTablesCatalogue, kOpenStatic, kLockReadOnly);
+}
+
+std::unique_ptr<Recordset> FirebirdConnection::openRecordset(const std::string& query, int, int) {
+    requireOpen();
+    return std::make_unique<FirebirdRecordset>(session_, query);
+}
+
+void FirebirdConnection::close() {
+    requireOpen();
+    // The attachment is detached when the last open recordset of it is done, too.
+    auto session = std::move(session_);
+    if (session.use_count() == 1) {
+        CallFirebird(session->util, [&] {
+            FbStatus status(master_);
+            session->attachment->detach(&status);
+            session->attachment.forget();
+        });
+    }
+}
+
+}  // namespace tess

@@ -1,0 +1,33 @@
+#pragma once
+#include <memory>
+
+#include "platform/database.h"
+#include "platform/firebird/fb_session.h"
+
+namespace tess {
+
+// A connection through the Firebird client library: a plain path opens with the embedded engine,
+// host:path goes to a server. Each statement runs in a transaction of its own, committed at once.
+class FirebirdConnection : public Connection {
+public:
+    explicit FirebirdConnection(Firebird::IMaster* master);
+
+    void setCursorLocation(int) override {}
+    void setCommandTimeout(int seconds) override { commandTimeout_ = seconds; }
+    void setConnectionTimeout(int seconds) override { connectionTimeout_ = seconds; }
+    void open(const std::string& connectionText) override;
+    void execute(const std::string& sql) override;
+    std::unique_ptr<Recordset> openSchema(int schema) override;
+    std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override;
+    void close() override;
+
+private:
+    void requireOpen() const;
+
+    Firebird::IMaster* master_;
+    std::shared_ptr<FirebirdSession> session_;
+    int commandTimeout_ = 0;
+    int connectionTimeout_ = 0;
+};
+
+}  // namespace tess

@@ -1,0 +1,25 @@
+#pragma once
+#include <firebird/Interface.h>
+
+#include "platform/database.h"
+
+namespace tess {
+
+// Carries Firebird's formatted status vector, as isql would print it.
+class FirebirdError : public DatabaseError {
+public:
+    using DatabaseError::DatabaseError;
+};
+
+std::string FormatFirebirdStatus(Firebird::IUtil* util, const Firebird::IStatus* status);
+// Runs a call against the client library, turning its exceptions into FirebirdError.
+template <class F>
+decltype(auto) CallFirebird(Firebird::IUtil* util, F&& call) {
+    try {
+        return call();
+    } catch (const Firebird::FbException& e) {
+        throw FirebirdError(FormatFirebirdStatus(util, e.getStatus()));
+    }
+}
+
+}  // namespace tess

@@ -1,0 +1,55 @@
+#pragma once
+// Owns one Firebird interface pointer. Ending it (detach, rollback, free, close) never throws;
+// when ending fails the reference is released instead.
+#include <firebird/Interface.h>
+
+#include <utility>
+
+namespace tess {
+
+inline void EndQuietly(Firebird::CheckStatusWrapper* s, Firebird::IAttachment* p) { p->detach(s); }
+inline void EndQuietly(Firebird::CheckStatusWrapper* s, Firebird::ITransaction* p) { p->rollback(s); }
+inline void EndQuietly(Firebird::CheckStatusWrapper* s, Firebird::IStatement* p) { p->free(s); }
+inline void EndQuietly(Firebird::CheckStatusWrapper* s, Firebird::IResultSet* p) { p->close(s); }
+inline void EndQuietly(Firebird::CheckStatusWrapper* s, Firebird::IBlob* p) { p->close(s); }
+
+template <class T>
+class FbHandle {
+public:
+    FbHandle() = default;
+    FbHandle(Firebird::IMaster* master, T* p) : master_(master), p_(p) {}
+    ~FbHandle() { reset(); }
+    FbHandle(FbHandle&& o) noexcept : master_(o.master_), p_(std::exchange(o.p_, nullptr)) {}
+    FbHandle& operator=(FbHandle&& o) noexcept {
+        if (this != &o) {
+            reset();
+            master_ = o.master_;
+            p_ = std::exchange(o.p_, nullptr);
+        }
+        return *this;
+    }
+    FbHandle(const FbHandle&) = delete;
+    FbHandle& operator=(const FbHandle&) = delete;
+
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    // After a call that ended the object itself (commit, detach...): forget it without ending it again.
+    void forget() { p_ = nullptr; }
+
+    void reset() noexcept {
+        if (!p_) return;
+        Firebird::IStatus* status = master_->getStatus();
+        Firebird::CheckStatusWrapper wrapper(status);
+        EndQuietly(&wrapper, p_);
+        if (wrapper.getState() & Firebird::IStatus::STATE_ERRORS) p_->release();
+        status->dispose();
+        p_ = nullptr;
+    }
+
+private:
+    Firebird::IMaster* master_ = nullptr;
+    T* p_ = nullptr;
+};
+
+}  // namespace tess

@@ -1,0 +1,226 @@
+#include "platform/firebird/fb_recordset.h"
+
+#include <ibase.h>
+
+#include <cstring>
+
+#include "platform/firebird/fb_error.h"
+#include "platform/firebird/fb_types.h"
+
+namespace tess {
+
+using namespace Firebird;
+
+namespace {
+
+constexpr unsigned char kReadOnlySnapshot[] = {isc_tpb_version3, isc_tpb_concurrency, isc_tpb_read, isc_tpb_wait};
+
+std::string Quoted(const std::string& text) {
+    std::string out = "'";
+    for (char c : text) {
+        out += c;
+        if (c == '\'') out += '\'';
+    }
+    return out + "'";
+}
+
+}  // namespace
+
+FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, const std::string& query)
+    : session_(std::move(session)) {
+    IMaster* master = session_->master;
+    CallFirebird(session_->util, [&] {
+        FbStatus status(master);
+        IAttachment* attachment = session_->attachment.get();
+        transaction_ = FbHandle<ITransaction>(
+            master, attachment->startTransaction(&status, sizeof kReadOnlySnapshot, kReadOnlySnapshot));
+        statement_ = FbHandle<IStatement>(
+            master, attachment->prepare(&status, transaction_.get(), static_cast<unsigned>(query.size()),
+                                        query.c_str(), SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA));
+        metadata_ = statement_->getOutputMetadata(&status);
+    });
+    describe();
+    try {
+        recordCount_ = scalar("SELECT COUNT(*) FROM (" + query + ") tessaline_count");
+    } catch (const FirebirdError&) {
+        recordCount_ = -1;  // the provider cannot tell; the rows are still read to their end
+    }
+    CallFirebird(session_->util, [&] {
+        FbStatus status(master);
+        cursor_ = FbHandle<IResultSet>(
+            master, statement_->openCursor(&status, transaction_.get(), nullptr, nullptr, metadata_, 0));
+    });
+    buffer_.resize(CallFirebird(session_->util, [&] {
+        FbStatus status(master);
+        return metadata_->getMessageLength(&status);
+    }));
+    fetch();
+}
+
+FirebirdRecordset::~FirebirdRecordset() {
+    cursor_.reset();
+    statement_.reset();
+    transaction_.reset();
+    if (metadata_) metadata_->release();
+}
+
+long long FirebirdRecordset::scalar(const std::string& query) {
+    return CallFirebird(session_->util, [&] {
+        FbStatus status(session_->master);
+        FbHandle<IStatement> stmt(session_->master,
+                                  session_->attachment->prepare(&status, transaction_.get(),
+                                                                static_cast<unsigned>(query.size()), query.c_str(),
+                                                                SQL_DIALECT_V6, 0));
+        IMessageMetadata* meta = stmt->getOutputMetadata(&status);
+        std::vector<unsigned char> buf(meta->getMessageLength(&status));
+        const unsigned offset = meta->getOffset(&status, 0);
+        const unsigned nullOffset = meta->getNullOffset(&status, 0);
+        const unsigned type = meta->getType(&status, 0) & ~1u;
+        const int scale = meta->getScale(&status, 0);
+        FbHandle<IResultSet> rs(session_->master,
+                                stmt->openCursor(&status, transaction_.get(), nullptr, nullptr, meta, 0));
+        long long result = -1;
+        if (rs->fetchNext(&status, buf.data()) == IStatus::RESULT_OK &&
+            *reinterpret_cast<short*>(&buf[nullOffset]) == 0 && scale == 0) {
+            if (type == SQL_INT64) result = *reinterpret_cast<ISC_INT64*>(&buf[offset]);
+            else if (type == SQL_LONG) result = *reinterpret_cast<ISC_LONG*>(&buf[offset]);
+            else if (type == SQL_SHORT) result = *reinterpret_cast<ISC_SHORT*>(&buf[offset]);
+        }
+        meta->release();
+        return result;
+    });
+}
+
+unsigned FirebirdRecordset::bytesPerCharacter(unsigned charSet) {
+    auto& known = session_->bytesPerCharacter;
+    if (known.empty()) {
+        const std::string query = "SELECT RDB$CHARACTER_SET_ID, RDB$BYTES_PER_CHARACTER FROM RDB$CHARACTER_SETS";
+        CallFirebird(session_->util, [&] {
+            FbStatus status(session_->master);
+            FbHandle<IStatement> stmt(session_->master,
+                                      session_->attachment->prepare(&status, transaction_.get(),
+                                                                    static_cast<unsigned>(query.size()),
+                                                                    query.c_str(), SQL_DIALECT_V6, 0));
+            IMessageMetadata* meta = stmt->getOutputMetadata(&status);
+            std::vector<unsigned char> buf(meta->getMessageLength(&status));
+            const unsigned idOffset = meta->getOffset(&status, 0), sizeOffset = meta->getOffset(&status, 1);
+            FbHandle<IResultSet> rs(session_->master,
+                                    stmt->openCursor(&status, transaction_.get(), nullptr, nullptr, meta, 0));
+            while (rs->fetchNext(&status, buf.data()) == IStatus::RESULT_OK)
+                known[*reinterpret_cast<ISC_SHORT*>(&buf[idOffset])] = *reinterpret_cast<ISC_SHORT*>(&buf[sizeOffset]);
+            meta->release();
+        });
+    }
+    auto it = known.find(charSet);
+    return it == known.end() || it->second == 0 ? 1 : it->second;
+}
+
+void FirebirdRecordset::describe() {
+    CallFirebird(session_->util, [&] {
+        FbStatus status(session_->master);
+        const unsigned count = metadata_->getCount(&status);
+        for (unsigned i = 0; i < count; ++i) {
+            Column c;
+            FirebirdColumnShape& shape = c.shape;
+            shape.type = metadata_->getType(&status, i) & ~1u;
+            shape.subType = metadata_->getSubType(&status, i);
+            shape.length = metadata_->getLength(&status, i);
+            shape.scale = metadata_->getScale(&status, i);
+            shape.charSet = metadata_->getCharSet(&status, i);
+            c.offset = metadata_->getOffset(&status, i);
+            c.nullOffset = metadata_->getNullOffset(&status, i);
+            if (shape.type == SQL_TEXT || shape.type == SQL_VARYING)
+                shape.bytesPerCharacter = bytesPerCharacter(shape.charSet);
+            const bool exact = (shape.type == SQL_SHORT || shape.type == SQL_LONG || shape.type == SQL_INT64) &&
+                               (shape.scale != 0 || shape.subType != 0);
+            const char* relation = metadata_->getRelation(&status, i);
+            const char* fieldName = metadata_->getField(&status, i);
+            if (exact && relation && *relation && fieldName && *fieldName) {
+                shape.declaredPrecision = static_cast<int>(
+                    scalar("SELECT F.RDB$FIELD_PRECISION FROM RDB$RELATION_FIELDS RF JOIN RDB$FIELDS F "
+                           "ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE WHERE RF.RDB$RELATION_NAME = " +
+                           Quoted(relation) + " AND RF.RDB$FIELD_NAME = " + Quoted(fieldName)));
+            }
+            fields_.push_back(AdoFieldFromFirebird(metadata_->getAlias(&status, i), shape));
+            columns_.push_back(c);
+        }
+    });
+}
+
+const Value& FirebirdRecordset::value(int index) const {
+    requireOpen();
+    if (eof_) throw FirebirdError("Either BOF or EOF is True, or the current record has been deleted.");
+    return row_.at(index);
+}
+
+void FirebirdRecordset::requireOpen() const {
+    if (!cursor_) throw FirebirdError("Operation is not allowed when the object is closed.");
+}
+
+void FirebirdRecordset::moveNext() {
+    requireOpen();
+    if (eof_) throw FirebirdError("Either BOF or EOF is True, or the current record has been deleted.");
+    fetch();
+}
+
+void FirebirdRecordset::fetch() {
+    CallFirebird(session_->util, [&] {
+        FbStatus status(session_->master);
+        if (cursor_->fetchNext(&status, buffer_.data()) != IStatus::RESULT_OK) {
+            eof_ = true;
+            row_.clear();
+            return;
+        }
+        row_.resize(columns_.size());
+        for (size_t i = 0; i < columns_.size(); ++i) row_[i] = decode(columns_[i]);
+    });
+}
+
+Value FirebirdRecordset::decode(const Column& c) {
+    const unsigned char* data = &buffer_[c.offset];
+    if (*reinterpret_cast<const short*>(&buffer_[c.nullOffset]) != 0) return Null{};
+    if (c.shape.type == SQL_BLOB) {
+        ISC_QUAD id;
+        std::memcpy(&id, data, sizeof id);
+        std::string content = readBlob(id);
+        if (c.shape.subType == isc_blob_text) return content;
+        return Bytes(content.begin(), content.end());
+    }
+    return DecodeFirebirdValue(session_->util, c.shape, data);
+}
+
+std::string FirebirdRecordset::readBlob(const ISC_QUAD& id) {
+    FbStatus status(session_->master);
+    ISC_QUAD blobId = id;
+    FbHandle<IBlob> blob(session_->master,
+                         session_->attachment->openBlob(&status, transaction_.get(), &blobId, 0, nullptr));
+    std::string content;
+    char segment[32768];
+    for (;;) {
+        unsigned length = 0;
+        int result = blob->getSegment(&status, sizeof segment, segment, &length);
+        if (result == IStatus::RESULT_OK || result == IStatus::RESULT_SEGMENT)
+            content.append(segment, length);
+        else
+            break;
+    }
+    blob->close(&status);
+    blob.forget();
+    return content;
+}
+
+void FirebirdRecordset::close() {
+    requireOpen();
+    CallFirebird(session_->util, [&] {
+        FbStatus status(session_->master);
+        cursor_->close(&status);
+        cursor_.forget();
+        statement_->free(&status);
+        statement_.forget();
+        transaction_->commit(&status);
+        transaction_.forget();
+    });
+    row_.clear();
+}
+
+}  // namespace tess

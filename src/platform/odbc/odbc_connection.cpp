@@ -1,0 +1,129 @@
+#include "platform/odbc/odbc_connection.h"
+
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#include "platform/odbc/driver_resolution.h"
+#include "platform/odbc/odbc_error.h"
+#include "platform/odbc/odbc_recordset.h"
+#include "platform/odbc/utf16.h"
+
+namespace tess {
+namespace {
+
+SQLWCHAR* Wide(std::u16string& text) { return reinterpret_cast<SQLWCHAR*>(text.data()); }
+
+bool StartsWithSelect(const std::string& query) {
+    size_t i = query.find_first_not_of(" \t\r\n(");
+    if (i == std::string::npos || query.size() - i < 6) return false;
+    std::string head = query.substr(i, 6);
+    for (char& c : head) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return head == "select";
+}
+
+}  // namespace
+
+OdbcConnection::OdbcConnection() : env_(SQL_HANDLE_ENV, SQL_NULL_HANDLE) {
+    CheckOdbc(SQLSetEnvAttr(env_.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+              SQL_HANDLE_ENV, env_.get(), "SQLSetEnvAttr");
+}
+
+OdbcConnection::~OdbcConnection() {
+    if (connected_) SQLDisconnect(dbc_.get());
+}
+
+std::vector<std::string> OdbcConnection::installedDrivers() {
+    std::vector<std::string> drivers;
+    SQLWCHAR description[512];
+    SQLWCHAR attributes[2048];
+    SQLSMALLINT descriptionLength = 0, attributesLength = 0;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    while (SQL_SUCCEEDED(SQLDriversW(env_.get(), direction, description, 512, &descriptionLength, attributes, 2048,
+                                     &attributesLength))) {
+        drivers.push_back(Utf16ToUtf8(reinterpret_cast<const char16_t*>(description),
+                                      std::min<size_t>(descriptionLength, 511)));
+        direction = SQL_FETCH_NEXT;
+    }
+    return drivers;
+}
+
+void OdbcConnection::open(const std::string& connectionText) {
+    if (connected_) throw OdbcError("Operation is not allowed when the object is open.");
+    auto resolved = ResolveSqlServerDriver(connectionText, installedDrivers());
+    if (!resolved) throw OdbcError(kNoSqlServerDriver);
+    dbc_ = OdbcHandle(SQL_HANDLE_DBC, env_.get());
+    // Unsupported attributes only give a warning or an error that does not matter for opening.
+    SQLSetConnectAttrW(dbc_.get(), SQL_ATTR_LOGIN_TIMEOUT,
+                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(connectionTimeout_)), 0);
+    std::u16string text = Utf8ToUtf16(*resolved);
+    SQLSMALLINT outLength = 0;
+    SQLRETURN rc = SQLDriverConnectW(dbc_.get(), nullptr, Wide(text), static_cast<SQLSMALLINT>(text.size()), nullptr,
+                                     0, &outLength, SQL_DRIVER_NOPROMPT);
+    CheckOdbc(rc, SQL_HANDLE_DBC, dbc_.get(), "SQLDriverConnect");
+    connected_ = true;
+}
+
+void OdbcConnection::requireOpen() const {
+    if (!connected_) throw OdbcError("Operation is not allowed when the object is closed.");
+}
+
+OdbcHandle OdbcConnection::newStatement() {
+    requireOpen();
+    OdbcHandle stmt(SQL_HANDLE_STMT, dbc_.get());
+    SQLSetStmtAttrW(stmt.get(), SQL_ATTR_QUERY_TIMEOUT,
+                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(commandTimeout_)), 0);
+    return stmt;
+}
+
+void OdbcConnection::execute(const std::string& sql) {
+    OdbcHandle stmt = newStatement();
+    std::u16string text = Utf8ToUtf16(sql);
+    SQLRETURN rc = SQLExecDirectW(stmt.get(), Wide(text), static_cast<SQLINTEGER>(text.size()));
+    if (rc == SQL_NO_DATA) return;  // a statement that touched no rows
+    CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLExecDirect");
+}
+
+std::unique_ptr<Recordset> OdbcConnection::openSchema(int schema) {
+    if (schema != kSchemaTables) throw OdbcError("Only the tables schema is supported.");
+    OdbcHandle stmt = newStatement();
+    SQLRETURN rc = SQLTablesW(stmt.get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0);
+    CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLTables");
+    return std::make_unique<OdbcRecordset>(std::move(stmt), -1, OdbcRecordset::kCatalogueNames);
+}
+
+std::unique_ptr<Recordset> OdbcConnection::openRecordset(const std::string& query, int /*cursorType*/,
+                                                         int /*lockType*/) {
+    // The row count is taken before the rows are read, so that the rows can stream through a
+    // forward-only cursor instead of being held in memory.
+    long long count = -1;
+    if (StartsWithSelect(query)) {
+        try {
+            OdbcHandle countStmt = newStatement();
+            std::u16string countText = Utf8ToUtf16("SELECT COUNT(*) FROM (" + query + ") tessaline_count");
+            CheckOdbc(SQLExecDirectW(countStmt.get(), Wide(countText), static_cast<SQLINTEGER>(countText.size())),
+                      SQL_HANDLE_STMT, countStmt.get(), "SQLExecDirect");
+            SQLBIGINT n = 0;
+            SQLLEN indicator = 0;
+            if (SQL_SUCCEEDED(SQLFetch(countStmt.get())) &&
+                SQL_SUCCEEDED(SQLGetData(countStmt.get(), 1, SQL_C_SBIGINT, &n, sizeof n, &indicator)))
+                count = n;
+        } catch (const OdbcError&) {
+            count = -1;  // the provider cannot tell; the rows are still read to their end
+        }
+    }
+    OdbcHandle stmt = newStatement();
+    std::u16string text = Utf8ToUtf16(query);
+    CheckOdbc(SQLExecDirectW(stmt.get(), Wide(text), static_cast<SQLINTEGER>(text.size())), SQL_HANDLE_STMT,
+              stmt.get(), "SQLExecDirect");
+    return std::make_unique<OdbcRecordset>(std::move(stmt), count, OdbcRecordset::kResultNames);
+}
+
+void OdbcConnection::close() {
+    requireOpen();
+    SQLRETURN rc = SQLDisconnect(dbc_.get());
+    connected_ = false;
+    CheckOdbc(rc, SQL_HANDLE_DBC, dbc_.get(), "SQLDisconnect");
+    dbc_.reset();
+}
+
+}  // namespace tess

@@ -1,0 +1,41 @@
+#pragma once
+// A connection over unixODBC's wide-character calls; opens the connection text with SQLDriverConnect.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/database.h"
+#include "platform/odbc/odbc_handle.h"
+
+namespace tess {
+
+class OdbcConnection : public Connection {
+public:
+    OdbcConnection();
+    ~OdbcConnection() override;
+
+    void setCursorLocation(int location) override { cursorLocation_ = location; }
+    void setCommandTimeout(int seconds) override { commandTimeout_ = seconds; }
+    void setConnectionTimeout(int seconds) override { connectionTimeout_ = seconds; }
+    void open(const std::string& connectionText) override;
+    void execute(const std::string& sql) override;
+    std::unique_ptr<Recordset> openSchema(int schema) override;
+    std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override;
+    void close() override;
+
+    // The driver names that the driver manager knows (odbcinst.ini).
+    std::vector<std::string> installedDrivers();
+
+private:
+    OdbcHandle newStatement();
+    void requireOpen() const;
+
+    OdbcHandle env_;
+    OdbcHandle dbc_;
+    bool connected_ = false;
+    int cursorLocation_ = kUseServer;
+    int commandTimeout_ = 30;     // ADO's defaults
+    int connectionTimeout_ = 15;
+};
+
+}  // namespace tess

@@ -1,0 +1,26 @@
+#include "platform/odbc/odbc_handle.h"
+
+#include <sqlext.h>
+
+#include "platform/odbc/odbc_error.h"
+
+namespace tess {
+
+OdbcHandle::OdbcHandle(SQLSMALLINT type, SQLHANDLE parent) : type_(type) {
+    SQLRETURN rc = SQLAllocHandle(type, parent, &handle_);
+    if (!SQL_SUCCEEDED(rc)) {
+        std::string detail = parent ? OdbcDiagnostics(type == SQL_HANDLE_STMT ? SQL_HANDLE_DBC : SQL_HANDLE_ENV, parent)
+                                    : std::string();
+        handle_ = SQL_NULL_HANDLE;
+        throw OdbcError(detail.empty() ? "Could not allocate an ODBC handle; is unixODBC installed?" : detail);
+    }
+}
+
+void OdbcHandle::reset() noexcept {
+    if (handle_ == SQL_NULL_HANDLE) return;
+    if (type_ == SQL_HANDLE_STMT) SQLFreeStmt(handle_, SQL_CLOSE);
+    SQLFreeHandle(type_, handle_);
+    handle_ = SQL_NULL_HANDLE;
+}
+
+}  // namespace tess

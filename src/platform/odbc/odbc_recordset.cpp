@@ -1,0 +1,202 @@
+#include "platform/odbc/odbc_recordset.h"
+
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#include <cstring>
+
+#include "platform/odbc/odbc_error.h"
+#include "platform/odbc/odbc_types.h"
+#include "platform/odbc/utf16.h"
+
+namespace tess {
+namespace {
+
+std::string CatalogueName(const std::string& odbcName) {
+    if (odbcName == "TABLE_CAT") return "TABLE_CATALOG";
+    if (odbcName == "TABLE_SCHEM") return "TABLE_SCHEMA";
+    return odbcName;
+}
+
+// Decimal text as drivers give it ("12.5", ".5", "-.5") made plain, with every digit of the scale.
+std::string NormaliseDecimal(std::string text, int scale) {
+    if (text.empty()) return text;
+    bool negative = text[0] == '-';
+    std::string digits = negative ? text.substr(1) : text;
+    if (!digits.empty() && digits[0] == '.') digits.insert(digits.begin(), '0');
+    if (digits.find_first_of("eE") != std::string::npos) return text;  // leave exponent forms alone
+    size_t point = digits.find('.');
+    size_t have = point == std::string::npos ? 0 : digits.size() - point - 1;
+    if (scale > 0 && have < static_cast<size_t>(scale)) {
+        if (point == std::string::npos) digits += '.';
+        digits.append(scale - have, '0');
+    }
+    return negative ? "-" + digits : digits;
+}
+
+// Reads a variable-length column in pieces: a value can be far larger than any buffer.
+template <class Unit>
+bool ReadLong(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, std::basic_string<Unit>& out) {
+    constexpr size_t kChunkUnits = 32768;
+    const size_t terminator = cType == SQL_C_BINARY ? 0 : 1;
+    std::basic_string<Unit> buffer(kChunkUnits + terminator, Unit{});
+    for (;;) {
+        SQLLEN indicator = 0;
+        SQLRETURN rc = SQLGetData(stmt, column, cType, buffer.data(), buffer.size() * sizeof(Unit), &indicator);
+        if (rc == SQL_NO_DATA) return true;
+        CheckOdbc(rc, SQL_HANDLE_STMT, stmt, "SQLGetData");
+        if (indicator == SQL_NULL_DATA) return false;
+        size_t units = buffer.size() - terminator;
+        if (indicator != SQL_NO_TOTAL && static_cast<size_t>(indicator) / sizeof(Unit) < units)
+            units = static_cast<size_t>(indicator) / sizeof(Unit);
+        out.append(buffer.data(), units);
+        if (rc == SQL_SUCCESS) return true;
+    }
+}
+
+DateTime ParseTimeText(const std::string& text) {
+    DateTime t;  // the zero date
+    unsigned h = 0, m = 0, s = 0;
+    char fraction[16] = {};
+    if (std::sscanf(text.c_str(), "%u:%u:%u.%15[0-9]", &h, &m, &s, fraction) >= 3) {
+        t.hour = static_cast<int>(h), t.minute = static_cast<int>(m), t.second = static_cast<int>(s);
+        std::string f = std::string(fraction).substr(0, 9);
+        f.append(9 - f.size(), '0');
+        t.nanos = static_cast<std::uint32_t>(std::stoul(f));
+    }
+    return t;
+}
+
+}  // namespace
+
+OdbcRecordset::OdbcRecordset(OdbcHandle statement, long long recordCount, Naming naming)
+    : stmt_(std::move(statement)), recordCount_(recordCount) {
+    describe(naming);
+    fetch();
+}
+
+void OdbcRecordset::describe(Naming naming) {
+    SQLSMALLINT columns = 0;
+    CheckOdbc(SQLNumResultCols(stmt_.get(), &columns), SQL_HANDLE_STMT, stmt_.get(), "SQLNumResultCols");
+    for (SQLSMALLINT i = 1; i <= columns; ++i) {
+        SQLWCHAR name[256] = {};
+        SQLSMALLINT nameLength = 0, sqlType = 0, digits = 0, nullable = 0;
+        SQLULEN size = 0;
+        CheckOdbc(SQLDescribeColW(stmt_.get(), i, name, 256, &nameLength, &sqlType, &size, &digits, &nullable),
+                  SQL_HANDLE_STMT, stmt_.get(), "SQLDescribeCol");
+        std::string columnName =
+            Utf16ToUtf8(reinterpret_cast<const char16_t*>(name), std::min<SQLSMALLINT>(nameLength, 255));
+        if (naming == kCatalogueNames) columnName = CatalogueName(columnName);
+        fields_.push_back(AdoFieldFromOdbc(columnName, sqlType, size, digits));
+        sqlTypes_.push_back(sqlType);
+    }
+}
+
+const FieldInfo& OdbcRecordset::field(int index) const { return fields_.at(index); }
+
+const Value& OdbcRecordset::value(int index) const {
+    requireOpen();
+    if (eof_) throw OdbcError("Either BOF or EOF is True, or the current record has been deleted.");
+    return row_.at(index);
+}
+
+void OdbcRecordset::requireOpen() const {
+    if (!stmt_) throw OdbcError("Operation is not allowed when the object is closed.");
+}
+
+void OdbcRecordset::moveNext() {
+    requireOpen();
+    if (eof_) throw OdbcError("Either BOF or EOF is True, or the current record has been deleted.");
+    fetch();
+}
+
+void OdbcRecordset::fetch() {
+    SQLRETURN rc = SQLFetch(stmt_.get());
+    if (rc == SQL_NO_DATA) {
+        eof_ = true;
+        row_.clear();
+        return;
+    }
+    CheckOdbc(rc, SQL_HANDLE_STMT, stmt_.get(), "SQLFetch");
+    row_.resize(fields_.size());
+    for (int i = 0; i < fieldCount(); ++i) row_[i] = readColumn(i);
+}
+
+Value OdbcRecordset::readColumn(int index) {
+    SQLHSTMT stmt = stmt_.get();
+    const auto column = static_cast<SQLUSMALLINT>(index + 1);
+    const FieldInfo& f = fields_[index];
+    SQLLEN indicator = 0;
+    auto get = [&](SQLSMALLINT cType, void* target, SQLLEN size) {
+        CheckOdbc(SQLGetData(stmt, column, cType, target, size, &indicator), SQL_HANDLE_STMT, stmt, "SQLGetData");
+        return indicator != SQL_NULL_DATA;
+    };
+    switch (sqlTypes_[index]) {
+        case SQL_BIT: {
+            unsigned char b = 0;
+            return get(SQL_C_BIT, &b, sizeof b) ? Value(b != 0) : Value(Null{});
+        }
+        case SQL_TINYINT:
+        case SQL_SMALLINT:
+        case SQL_INTEGER:
+        case SQL_BIGINT: {
+            SQLBIGINT n = 0;
+            return get(SQL_C_SBIGINT, &n, sizeof n) ? Value(std::int64_t{n}) : Value(Null{});
+        }
+        case SQL_REAL: {
+            float x = 0;
+            return get(SQL_C_FLOAT, &x, sizeof x) ? Value(Floating{x, true}) : Value(Null{});
+        }
+        case SQL_FLOAT:
+        case SQL_DOUBLE: {
+            double x = 0;
+            return get(SQL_C_DOUBLE, &x, sizeof x) ? Value(Floating{x, false}) : Value(Null{});
+        }
+        case SQL_DECIMAL:
+        case SQL_NUMERIC: {
+            std::string text;
+            if (!ReadLong(stmt, column, SQL_C_CHAR, text)) return Null{};
+            return Decimal{NormaliseDecimal(text, f.numericScale)};
+        }
+        case SQL_TYPE_DATE:
+        case SQL_DATE: {
+            SQL_DATE_STRUCT d{};
+            if (!get(SQL_C_TYPE_DATE, &d, sizeof d)) return Null{};
+            return DateTime{d.year, d.month, d.day, 0, 0, 0, 0};
+        }
+        case SQL_TYPE_TIME:
+        case SQL_TIME:
+        case kSqlSsTime2: {
+            // As text, so that a time(n)'s fractions of a second are kept.
+            std::string text;
+            if (!ReadLong(stmt, column, SQL_C_CHAR, text)) return Null{};
+            return ParseTimeText(text);
+        }
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_TIMESTAMP: {
+            SQL_TIMESTAMP_STRUCT t{};
+            if (!get(SQL_C_TYPE_TIMESTAMP, &t, sizeof t)) return Null{};
+            return DateTime{t.year, t.month, t.day, t.hour, t.minute, t.second, t.fraction};
+        }
+        case SQL_BINARY:
+        case SQL_VARBINARY:
+        case SQL_LONGVARBINARY: {
+            std::basic_string<std::uint8_t> bytes;
+            if (!ReadLong(stmt, column, SQL_C_BINARY, bytes)) return Null{};
+            return Bytes(bytes.begin(), bytes.end());
+        }
+        default: {
+            std::u16string text;
+            if (!ReadLong(stmt, column, SQL_C_WCHAR, text)) return Null{};
+            return Utf16ToUtf8(text);
+        }
+    }
+}
+
+void OdbcRecordset::close() {
+    requireOpen();
+    stmt_.reset();
+    row_.clear();
+}
+
+}  // namespace tess

@@ -1,0 +1,38 @@
+#pragma once
+#include <vector>
+
+#include "platform/database.h"
+#include "platform/odbc/odbc_handle.h"
+
+namespace tess {
+
+// Streams the rows of an executed statement through a forward-only cursor, one row in memory.
+class OdbcRecordset : public Recordset {
+public:
+    // The tables catalogue's columns are renamed to the ADO schema's names (TABLE_CAT to TABLE_CATALOG...).
+    enum Naming { kResultNames, kCatalogueNames };
+    OdbcRecordset(OdbcHandle statement, long long recordCount, Naming naming);
+
+    int fieldCount() const override { return static_cast<int>(fields_.size()); }
+    const FieldInfo& field(int index) const override;
+    const Value& value(int index) const override;
+    long long recordCount() const override { return recordCount_; }
+    bool eof() const override { return eof_; }
+    void moveNext() override;
+    void close() override;
+
+private:
+    void describe(Naming naming);
+    void fetch();
+    Value readColumn(int index);
+    void requireOpen() const;
+
+    OdbcHandle stmt_;
+    std::vector<FieldInfo> fields_;
+    std::vector<int> sqlTypes_;
+    std::vector<Value> row_;
+    long long recordCount_;
+    bool eof_ = false;
+};
+
+}  // namespace tess

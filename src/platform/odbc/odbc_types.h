@@ -1,0 +1,12 @@
+#pragma once
+// What ADO reported for a column over the original ODBC drivers, from what ODBC describes.
+#include "platform/database.h"
+
+namespace tess {
+
+// SQL Server's own type codes that drivers report beside the standard ones.
+enum SqlServerOdbcTypes { kSqlSsVariant = -150, kSqlSsXml = -152, kSqlSsTime2 = -154, kSqlSsTimestampOffset = -155 };
+
+FieldInfo AdoFieldFromOdbc(const std::string& name, int sqlType, unsigned long long columnSize, int decimalDigits);
+
+}  // namespace tess

@@ -1,0 +1,113 @@
+#include "fakes/fake_database.h"
+
+namespace tess {
+namespace {
+
+class FakeRecordset : public Recordset {
+public:
+    FakeRecordset(FakeDatabase& db, FakeResult result) : db_(db), result_(std::move(result)) {}
+    int fieldCount() const override { return static_cast<int>(result_.fields.size()); }
+    const FieldInfo& field(int index) const override { return result_.fields.at(index); }
+    const Value& value(int index) const override {
+        if (closed_) throw FakeDatabaseError("Operation is not allowed when the object is closed.");
+        if (eof()) throw FakeDatabaseError("Either BOF or EOF is True, or the current record has been deleted.");
+        return result_.rows[row_].at(index);
+    }
+    long long recordCount() const override {
+        return result_.recordCount == -2 ? static_cast<long long>(result_.rows.size()) : result_.recordCount;
+    }
+    bool eof() const override { return row_ >= result_.rows.size(); }
+    void moveNext() override {
+        db_.call("movenext");
+        if (eof()) throw FakeDatabaseError("Either BOF or EOF is True, or the current record has been deleted.");
+        ++row_;
+    }
+    void close() override {
+        db_.call("recordset close");
+        closed_ = true;
+    }
+
+private:
+    FakeDatabase& db_;
+    FakeResult result_;
+    size_t row_ = 0;
+    bool closed_ = false;
+};
+
+class FakeConnection : public Connection {
+public:
+    explicit FakeConnection(FakeDatabase& db) : db_(db) {}
+    void setCursorLocation(int location) override { db_.call("CursorLocation " + std::to_string(location)); }
+    void setCommandTimeout(int seconds) override { db_.call("CommandTimeout " + std::to_string(seconds)); }
+    void setConnectionTimeout(int seconds) override { db_.call("ConnectionTimeout " + std::to_string(seconds)); }
+    void open(const std::string& text) override {
+        db_.call("open " + text);
+        open_ = true;
+    }
+    void execute(const std::string& sql) override {
+        requireOpen();
+        db_.call("execute " + sql);
+    }
+    std::unique_ptr<Recordset> openSchema(int schema) override {
+        requireOpen();
+        db_.call("schema " + std::to_string(schema));
+        return std::make_unique<FakeRecordset>(db_, db_.catalogue);
+    }
+    std::unique_ptr<Recordset> openRecordset(const std::string& query, int, int) override {
+        requireOpen();
+        db_.call("query " + query);
+        auto it = db_.results.find(query);
+        if (it == db_.results.end()) throw FakeDatabaseError("Invalid object name in " + query);
+        return std::make_unique<FakeRecordset>(db_, it->second);
+    }
+    void close() override {
+        requireOpen();
+        db_.call("close");
+        open_ = false;
+    }
+
+private:
+    void requireOpen() const {
+        if (!open_) throw FakeDatabaseError("Operation is not allowed when the object is closed.");
+    }
+    FakeDatabase& db_;
+    bool open_ = false;
+};
+
+}  // namespace
+
+std::unique_ptr<Connection> FakeDatabase::createConnection() {
+    call("create");
+    ++connectionsCreated;
+    return std::make_unique<FakeConnection>(*this);
+}
+
+void FakeDatabase::failOn(const std::string& prefix, const std::string& message, int times) {
+    failures_.push_back({prefix, message, times});
+}
+
+void FakeDatabase::call(const std::string& line) {
+    log.push_back(line);
+    for (auto& f : failures_) {
+        if (f.times != 0 && line.rfind(f.prefix, 0) == 0) {
+            if (f.times > 0) --f.times;
+            throw FakeDatabaseError(f.message);
+        }
+    }
+}
+
+std::vector<std::string> FakeDatabase::calls(const std::string& prefix) const {
+    std::vector<std::string> out;
+    for (const auto& line : log)
+        if (line.rfind(prefix, 0) == 0) out.push_back(line);
+    return out;
+}
+
+FakeResult FakeDatabase::Catalogue(const std::vector<std::pair<std::string, std::string>>& nameAndType) {
+    FakeResult r;
+    r.fields = {{"TABLE_CATALOG", 202}, {"TABLE_SCHEMA", 202}, {"TABLE_NAME", 202}, {"TABLE_TYPE", 202}};
+    for (const auto& [name, type] : nameAndType) r.rows.push_back({Null{}, std::string("dbo"), name, type});
+    return r;
+}
+
+}  // namespace tess

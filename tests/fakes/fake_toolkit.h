@@ -1,0 +1,87 @@
+#pragma once
+// The window toolkit for tests: boxes are recorded and answered from queues, lists are vectors.
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/toolkit.h"
+
+namespace tess {
+
+struct ShownBox {
+    std::string text;
+    int style = 0;
+    std::string title;
+};
+
+class FakeToolkit : public Toolkit {
+public:
+    int messageBox(const std::string& text, int style, const std::optional<std::string>& title) override;
+    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
+    std::optional<std::string> showOpen(const OpenFileRequest& request) override;
+    void doEvents() override { ++eventsProcessed; }
+    double screenWidth() const override { return screenWidthTwips; }
+    double screenHeight() const override { return screenHeightTwips; }
+    std::string programFolder() const override { return folder; }
+
+    std::vector<ShownBox> boxes;
+    std::deque<int> answers;  // for Yes/No boxes; Yes when empty
+    std::deque<std::string> inputs;  // empty text (Cancel) when empty
+    std::vector<std::string> prompts;
+    std::vector<OpenFileRequest> openRequests;
+    std::deque<std::optional<std::string>> chosenFiles;
+    int eventsProcessed = 0;
+    double screenWidthTwips = 19200, screenHeightTwips = 10800;
+    std::string folder = "/opt/tessaline";
+};
+
+class FakeTableList : public TableList {
+public:
+    FakeTableList() = default;
+    explicit FakeTableList(const std::vector<std::string>& entries);
+
+    int listCount() const override { return static_cast<int>(entries_.size()); }
+    std::string item(int index) const override { return entries_.at(index).text; }
+    bool selected(int index) const override { return entries_.at(index).selected; }
+    void setSelected(int index, bool selected) override { entries_.at(index).selected = selected; }
+    int listIndex() const override { return current_; }
+    void addItem(const std::string& text) override;
+    void removeItem(int index) override;
+    void clear() override;
+
+    void setListIndex(int index) { current_ = index; }
+    std::vector<std::string> items() const;
+
+private:
+    struct Entry {
+        std::string text;
+        bool selected = false;
+    };
+    std::vector<Entry> entries_;
+    int current_ = -1;
+};
+
+class FakeWindow : public Window {
+public:
+    void show() override { visible = true; }
+    void hide() override { visible = false; }
+    void setCaption(const std::string& text) override { caption = text; }
+    int mousePointer() const override { return pointer; }
+    void setMousePointer(int value) override {
+        pointer = value;
+        pointerHistory.push_back(value);
+    }
+    double left() const override { return x; }
+    double top() const override { return y; }
+    double width() const override { return w; }
+    double height() const override { return h; }
+    void move(double left, double top) override { x = left, y = top; }
+
+    bool visible = false;
+    std::string caption;
+    int pointer = 0;
+    std::vector<int> pointerHistory;
+    double x = 0, y = 0, w = 7200, h = 5400;
+};
+
+}  // namespace tess

@@ -1,0 +1,117 @@
+// Our ODBC code against a real driver: SQLite's, registered as "SQL Server" for this process.
+// It checks the ODBC plumbing (connecting, catalogue, types, values, diagnostics), not SQL Server's dialect.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "catalogue/table_listing.h"
+#include "connect/connection_strings.h"
+#include "fakes/fake_toolkit.h"
+#include "platform/drivers_database.h"
+#include "temp_folder.h"
+
+namespace tess {
+namespace {
+
+class OdbcSqliteTest : public testing::Test {
+protected:
+    void SetUp() override {
+        UsePrivateOdbcDrivers(folder_.path(),
+                              "[SQL Server]\nDescription=SQLite standing in\n"
+                              "Driver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so\n");
+    }
+    SqlServerLogin login(const std::string& database) const { return {"localhost", "1433", database, "sa", "pw", false}; }
+    std::unique_ptr<Connection> open(const std::string& database) {
+        auto c = db_.createConnection();
+        c->open(SqlServerConnectionString(login(database)));
+        return c;
+    }
+
+    TempFolder folder_;
+    DriversDatabase db_;
+};
+
+TEST_F(OdbcSqliteTest, ConnectsListsAndReadsEveryValueKind) {
+    const std::string file = folder_.file("shop.db");
+    auto c = open(file);
+    c->execute("CREATE TABLE Orders (i INTEGER, big BIGINT, flag BIT, r REAL, d DOUBLE, amount NUMERIC(19,4), "
+               "name VARCHAR(50), note TEXT, placed DATE, at TIME, stamp TIMESTAMP, raw BLOB)");
+    c->execute("INSERT INTO Orders VALUES (42, 9007199254740993, 1, 1.5, 0.1, 12.5, 'it''s é日本😀', 'n', "
+               "'2014-05-20', '10:30:45', '2014-05-20 10:30:45.123', x'00ff00')");
+    c->execute("INSERT INTO Orders (i) VALUES (NULL)");
+    c->execute("CREATE TABLE sysdiagrams (x INTEGER)");
+    c->execute("CREATE VIEW OrderView AS SELECT i FROM Orders");
+
+    FakeTableList list;
+    FakeToolkit ui;
+    ListSqlServerTables(db_, login(file), list, ui);
+    EXPECT_EQ(list.items(), (std::vector<std::string>{"Orders"}));
+
+    auto rs = c->openRecordset("SELECT * FROM [Orders]", kOpenStatic, kLockOptimistic);
+    EXPECT_EQ(rs->recordCount(), 2);
+    ASSERT_EQ(rs->fieldCount(), 12);
+    const std::vector<Value> expected = {
+        std::int64_t{42},
+        std::int64_t{9007199254740993},
+        true,
+        Floating{1.5f, true},
+        Floating{0.1, false},
+        Decimal{"12.5000"},
+        std::string("it's é日本😀"),
+        std::string("n"),
+        DateTime{2014, 5, 20, 0, 0, 0, 0},
+        DateTime{1899, 12, 30, 10, 30, 45, 0},
+        DateTime{2014, 5, 20, 10, 30, 45, 123000000},
+        Bytes{0x00, 0xFF, 0x00},
+    };
+    const int expectedTypes[] = {3, 20, 11, 4, 5, 131, 200, 201, 133, 134, 135, 205};
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_EQ(rs->value(i), expected[i]) << rs->field(i).name;
+        EXPECT_EQ(rs->field(i).type, expectedTypes[i]) << rs->field(i).name;
+    }
+    EXPECT_EQ(rs->field(5).precision, 19);
+    EXPECT_EQ(rs->field(5).numericScale, 4);
+    rs->moveNext();
+    for (int i = 0; i < 12; ++i) EXPECT_TRUE(IsNull(rs->value(i))) << rs->field(i).name;
+    rs->moveNext();
+    EXPECT_TRUE(rs->eof());
+    rs->close();
+    c->close();
+}
+
+TEST_F(OdbcSqliteTest, LongTextArrivesWhole) {
+    auto c = open(folder_.file("long.db"));
+    c->execute("CREATE TABLE t (body TEXT)");
+    std::string text;
+    for (int i = 0; i < 40000; ++i) text += "é日x";
+    c->execute("INSERT INTO t VALUES ('" + text + "')");
+    auto rs = c->openRecordset("SELECT body FROM t", kOpenStatic, kLockOptimistic);
+    EXPECT_EQ(std::get<std::string>(rs->value(0)), text);
+}
+
+TEST_F(OdbcSqliteTest, DiagnosticsReachTheError) {
+    auto c = open(folder_.file("err.db"));
+    try {
+        c->execute("SELECT * FROM no_such_table");
+        FAIL() << "no error";
+    } catch (const DatabaseError& e) {
+        const std::string text = e.what();
+        EXPECT_NE(text.find("no such table"), std::string::npos) << text;
+        EXPECT_EQ(text[0], '[') << "records start with their SQLSTATE: " << text;
+    }
+}
+
+// The database path travels in the connection text like a password does: braces keep a ";" or "}" in it.
+TEST_F(OdbcSqliteTest, ValuesWithSeparatorsReachTheDriverIntact) {
+    const std::string file = folder_.file("we;ird}name.db");
+    auto c = open(file);
+    c->execute("CREATE TABLE t (x INTEGER)");
+    c->close();
+    EXPECT_TRUE(std::filesystem::exists(file));
+    SqlServerLogin awkward = login(file);
+    awkward.password = "pa;ss}";
+    EXPECT_TRUE(TestSqlServerConnection(db_, awkward));
+}
+
+}  // namespace
+}  // namespace tess
