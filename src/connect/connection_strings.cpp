@@ -8,16 +8,17 @@ namespace tess {
 std::string SqlServerConnectionString(const SqlServerLogin& login) {
     std::string server = login.server;
     if (!login.localConnection) server += "," + login.port;
-    return "Driver={SQL Server};Server=" + QuoteConnectionValue(server) +
-           ";Database=" + QuoteConnectionValue(login.database) + ";Uid=" + QuoteConnectionValue(login.user) +
-           ";Pwd=" + QuoteConnectionValue(login.password) + ";";
+    auto quote = [](const std::string& v) { return QuoteConnectionValue(v, kOdbcSpecials); };
+    return "Driver={SQL Server};Server=" + quote(server) + ";Database=" + quote(login.database) +
+           ";Uid=" + quote(login.user) + ";Pwd=" + quote(login.password) + ";";
 }
 
 std::string FirebirdConnectionString(const FirebirdLogin& login) {
-    const std::string user = QuoteConnectionValue(login.user);
-    return "Provider=MSDASQL.1;Password=" + QuoteConnectionValue(login.password) +
+    auto quote = [](const std::string& v) { return QuoteConnectionValue(v, kFirebirdSpecials); };
+    const std::string user = quote(login.user);
+    return "Provider=MSDASQL.1;Password=" + quote(login.password) +
            ";Persist Security Info=true;User ID=" + user + ";Extended " +
-           "Properties='Driver=Firebird/InterBase(r) driver;Dbname=" + QuoteConnectionValue(login.database) + " " +
+           "Properties='Driver=Firebird/InterBase(r) driver;Dbname=" + quote(login.database) + " " +
            ";CHARSET=NONE;UID=" + user + ";Role=admin'";
 }
 

@@ -35,8 +35,8 @@ std::string ReadBraced(const std::string& text, size_t& i, bool keepBraces) {
 
 }  // namespace
 
-std::string QuoteConnectionValue(const std::string& value) {
-    if (value.find_first_of(";{}'") == std::string::npos) return value;
+std::string QuoteConnectionValue(const std::string& value, const char* specials) {
+    if (value.find_first_of(specials) == std::string::npos) return value;
     std::string out = "{";
     for (char c : value) {
         out += c;

@@ -1,7 +1,7 @@
 #pragma once
-// Writing and reading "key=value;" connection texts. A value holding ";", "{" or "}" (or "'",
-// which would end the quoted Extended Properties) is written between braces with "}" doubled,
-// the ODBC way; every other value is written exactly as it stands.
+// Writing and reading "key=value;" connection texts. A value holding one of the text's special
+// characters is written between braces with "}" doubled, the ODBC way; every other value is
+// written exactly as it stands.
 #include <optional>
 #include <string>
 #include <utility>
@@ -9,7 +9,11 @@
 
 namespace tess {
 
-std::string QuoteConnectionValue(const std::string& value);
+inline constexpr const char* kOdbcSpecials = ";{}";
+// The Firebird text also quotes "'", which would end its quoted Extended Properties.
+inline constexpr const char* kFirebirdSpecials = ";{}'";
+
+std::string QuoteConnectionValue(const std::string& value, const char* specials);
 
 using ConnectionPairs = std::vector<std::pair<std::string, std::string>>;
 

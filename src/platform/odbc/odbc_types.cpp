@@ -49,6 +49,22 @@ int AdoType(int sqlType) {
 
 }  // namespace
 
+// Decimal text as drivers give it ("12.5", ".5", "-.5") made plain, with every digit of the scale.
+std::string NormaliseDecimal(const std::string& text, int scale) {
+    if (text.empty()) return text;
+    bool negative = text[0] == '-';
+    std::string digits = negative ? text.substr(1) : text;
+    if (!digits.empty() && digits[0] == '.') digits.insert(digits.begin(), '0');
+    if (digits.find_first_of("eE") != std::string::npos) return text;  // leave exponent forms alone
+    size_t point = digits.find('.');
+    size_t have = point == std::string::npos ? 0 : digits.size() - point - 1;
+    if (scale > 0 && have < static_cast<size_t>(scale)) {
+        if (point == std::string::npos) digits += '.';
+        digits.append(scale - have, '0');
+    }
+    return negative ? "-" + digits : digits;
+}
+
 FieldInfo AdoFieldFromOdbc(const std::string& name, int sqlType, unsigned long long columnSize, int decimalDigits) {
     FieldInfo f;
     f.name = name;

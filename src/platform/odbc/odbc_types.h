@@ -9,4 +9,7 @@ enum SqlServerOdbcTypes { kSqlSsVariant = -150, kSqlSsXml = -152, kSqlSsTime2 = 
 
 FieldInfo AdoFieldFromOdbc(const std::string& name, int sqlType, unsigned long long columnSize, int decimalDigits);
 
+// Decimal text as drivers give it ("12.5", ".5", "-.5") made plain, with every digit of the scale.
+std::string NormaliseDecimal(const std::string& text, int scale);
+
 }  // namespace tess
