@@ -50,3 +50,16 @@ void CenterForm(Window& window, const Toolkit& toolkit) {
 }
 
 }  // namespace tess
+
+namespace tess {
+
+int ListFindTable(const TableList& list, const std::string& text) {
+    for (int i = 0; i < list.listCount(); ++i)
+        if (list.item(i) == text) return i;
+    const std::string wanted = LowerCase(text);
+    for (int i = 0; i < list.listCount(); ++i)
+        if (LowerCase(list.item(i)) == wanted) return i;
+    return -1;
+}
+
+}  // namespace tess

@@ -29,3 +29,11 @@ Position CenteredPosition(double screenWidth, double screenHeight, double window
 void CenterForm(Window& window, const Toolkit& toolkit);
 
 }  // namespace tess
+
+namespace tess {
+
+// The entry that names a table spelled `text`: the exact spelling if listed, else the first entry
+// equal to it without regard to case; -1 when none.
+int ListFindTable(const TableList& list, const std::string& text);
+
+}  // namespace tess

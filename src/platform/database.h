@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/value.h"
 
@@ -54,6 +55,13 @@ public:
     virtual void setConnectionTimeout(int seconds) = 0;
     virtual void open(const std::string& connectionText) = 0;
     virtual void execute(const std::string& sql) = 0;
+    // A statement with "?" markers and their values (text and binary only): for values too long
+    // to stand in the text.
+    virtual void executeWith(const std::string& sql, const std::vector<Value>& parameters) = 0;
+    // Statements run in one transaction from here until commitTransaction; without one, each
+    // statement commits by itself. A failing statement undoes only itself.
+    virtual void beginTransaction() = 0;
+    virtual void commitTransaction() = 0;
     // Rows with at least TABLE_NAME and TABLE_TYPE, as the driver's tables catalogue reports them.
     virtual std::unique_ptr<Recordset> openSchema(int schema) = 0;
     virtual std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType = kOpenForwardOnly,

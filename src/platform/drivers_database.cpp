@@ -31,6 +31,11 @@ public:
         adapter_ = std::move(adapter);
     }
     void execute(const std::string& sql) override { opened().execute(sql); }
+    void executeWith(const std::string& sql, const std::vector<Value>& parameters) override {
+        opened().executeWith(sql, parameters);
+    }
+    void beginTransaction() override { opened().beginTransaction(); }
+    void commitTransaction() override { opened().commitTransaction(); }
     std::unique_ptr<Recordset> openSchema(int schema) override { return opened().openSchema(schema); }
     std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override {
         return opened().openRecordset(query, cursorType, lockType);

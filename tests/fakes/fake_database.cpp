@@ -48,6 +48,19 @@ public:
         requireOpen();
         db_.call("execute " + sql);
     }
+    void executeWith(const std::string& sql, const std::vector<Value>& parameters) override {
+        requireOpen();
+        db_.call("execute " + sql);
+        db_.parameters.push_back(parameters);
+    }
+    void beginTransaction() override {
+        requireOpen();
+        db_.call("begin");
+    }
+    void commitTransaction() override {
+        requireOpen();
+        db_.call("commit");
+    }
     std::unique_ptr<Recordset> openSchema(int schema) override {
         requireOpen();
         db_.call("schema " + std::to_string(schema));

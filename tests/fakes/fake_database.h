@@ -26,8 +26,9 @@ public:
     std::unique_ptr<Connection> createConnection() override;
 
     // Every call, e.g. "create", "CursorLocation 3", "open Driver=...", "execute DROP TABLE ...",
-    // "schema 20", "query SELECT ...", "movenext", "recordset close", "close".
+    // "schema 20", "query SELECT ...", "movenext", "recordset close", "begin", "commit", "close".
     std::vector<std::string> log;
+    std::vector<std::vector<Value>> parameters;  // of each executeWith, in order
     int connectionsCreated = 0;
 
     FakeResult catalogue;                        // the tables schema rows

@@ -4,6 +4,7 @@
 
 #include "platform/firebird/fb_connection_text.h"
 #include "platform/firebird/fb_error.h"
+#include "platform/firebird/fb_parameters.h"
 #include "platform/firebird/fb_recordset.h"
 
 namespace tess {
@@ -60,15 +61,64 @@ void FirebirdConnection::open(const std::string& connectionText) {
     session_ = std::move(session);
 }
 
-void FirebirdConnection::execute(const std::string& sql) {
+template <class Work>
+void FirebirdConnection::inTransaction(Work&& work) {
     requireOpen();
     CallFirebird(session_->util, [&] {
         FbStatus status(master_);
-        FbHandle<ITransaction> transaction(master_, session_->attachment->startTransaction(&status, 0, nullptr));
-        session_->attachment->execute(&status, transaction.get(), static_cast<unsigned>(sql.size()), sql.c_str(),
+        if (transaction_) {
+            work(&status, transaction_.get());
+            return;
+        }
+        FbHandle<ITransaction> own(master_, session_->attachment->startTransaction(&status, 0, nullptr));
+        work(&status, own.get());
+        own->commit(&status);
+        own.forget();
+    });
+}
+
+void FirebirdConnection::execute(const std::string& sql) {
+    inTransaction([&](ThrowStatusWrapper* status, ITransaction* transaction) {
+        session_->attachment->execute(status, transaction, static_cast<unsigned>(sql.size()), sql.c_str(),
                                       SQL_DIALECT_V6, nullptr, nullptr, nullptr, nullptr);
-        transaction->commit(&status);
-        transaction.forget();
+    });
+}
+
+void FirebirdConnection::executeWith(const std::string& sql, const std::vector<Value>& parameters) {
+    inTransaction([&](ThrowStatusWrapper* status, ITransaction* transaction) {
+        FbHandle<IStatement> statement(master_, session_->attachment->prepare(status, transaction,
+                                                                             static_cast<unsigned>(sql.size()),
+                                                                             sql.c_str(), SQL_DIALECT_V6, 0));
+        IMessageMetadata* input = statement->getInputMetadata(status);
+        struct Releaser {
+            IMessageMetadata* m;
+            ~Releaser() { m->release(); }
+        } releaser{input};
+        std::vector<unsigned char> message(input->getMessageLength(status));
+        const unsigned count = input->getCount(status);
+        if (count != parameters.size()) throw FirebirdError("The statement's markers do not match its values.");
+        for (unsigned i = 0; i < count; ++i)
+            WriteFirebirdParameter(*session_, status, transaction, input, i, parameters[i], message.data());
+        statement->execute(status, transaction, input, message.data(), nullptr, nullptr);
+    });
+}
+
+void FirebirdConnection::beginTransaction() {
+    requireOpen();
+    if (transaction_) throw FirebirdError("A transaction is already open.");
+    CallFirebird(session_->util, [&] {
+        FbStatus status(master_);
+        transaction_ = FbHandle<ITransaction>(master_, session_->attachment->startTransaction(&status, 0, nullptr));
+    });
+}
+
+void FirebirdConnection::commitTransaction() {
+    requireOpen();
+    if (!transaction_) throw FirebirdError("No transaction is open.");
+    CallFirebird(session_->util, [&] {
+        FbStatus status(master_);
+        transaction_->commit(&status);
+        transaction_.forget();
     });
 }
 
@@ -84,6 +134,7 @@ std::unique_ptr<Recordset> FirebirdConnection::openRecordset(const std::string& 
 
 void FirebirdConnection::close() {
     requireOpen();
+    transaction_.reset();  // an uncommitted transaction is rolled back, as on any lost connection
     // The attachment is detached when the last open recordset of it is done, too.
     auto session = std::move(session_);
     if (session.use_count() == 1) {

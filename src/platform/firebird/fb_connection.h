@@ -17,12 +17,20 @@ public:
     void setConnectionTimeout(int seconds) override { connectionTimeout_ = seconds; }
     void open(const std::string& connectionText) override;
     void execute(const std::string& sql) override;
+    void executeWith(const std::string& sql, const std::vector<Value>& parameters) override;
+    void beginTransaction() override;
+    void commitTransaction() override;
     std::unique_ptr<Recordset> openSchema(int schema) override;
     std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override;
     void close() override;
 
 private:
     void requireOpen() const;
+    // Runs `work` in the open transaction, or in one of its own that commits at once.
+    template <class Work>
+    void inTransaction(Work&& work);
+
+    FbHandle<Firebird::ITransaction> transaction_;
 
     Firebird::IMaster* master_;
     std::shared_ptr<FirebirdSession> session_;

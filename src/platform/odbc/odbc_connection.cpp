@@ -3,6 +3,8 @@
 #include <sqlext.h>
 #include <sqlucode.h>
 
+#include <algorithm>
+
 #include "platform/odbc/driver_resolution.h"
 #include "platform/odbc/odbc_error.h"
 #include "platform/odbc/odbc_recordset.h"
@@ -81,6 +83,54 @@ void OdbcConnection::execute(const std::string& sql) {
     SQLRETURN rc = SQLExecDirectW(stmt.get(), Wide(text), static_cast<SQLINTEGER>(text.size()));
     if (rc == SQL_NO_DATA) return;  // a statement that touched no rows
     CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLExecDirect");
+}
+
+void OdbcConnection::executeWith(const std::string& sql, const std::vector<Value>& parameters) {
+    OdbcHandle stmt = newStatement();
+    std::u16string text = Utf8ToUtf16(sql);
+    CheckOdbc(SQLPrepareW(stmt.get(), Wide(text), static_cast<SQLINTEGER>(text.size())), SQL_HANDLE_STMT, stmt.get(),
+              "SQLPrepare");
+    // The bound buffers must live until the statement has run.
+    std::vector<std::u16string> texts(parameters.size());
+    std::vector<SQLLEN> lengths(parameters.size());
+    for (size_t i = 0; i < parameters.size(); ++i) {
+        const auto number = static_cast<SQLUSMALLINT>(i + 1);
+        SQLRETURN rc;
+        if (const auto* s = std::get_if<std::string>(&parameters[i])) {
+            texts[i] = Utf8ToUtf16(*s);
+            lengths[i] = static_cast<SQLLEN>(texts[i].size() * sizeof(char16_t));
+            rc = SQLBindParameter(stmt.get(), number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WLONGVARCHAR,
+                                  std::max<SQLULEN>(texts[i].size(), 1), 0, texts[i].data(), lengths[i], &lengths[i]);
+        } else if (const auto* b = std::get_if<Bytes>(&parameters[i])) {
+            lengths[i] = static_cast<SQLLEN>(b->size());
+            rc = SQLBindParameter(stmt.get(), number, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY,
+                                  std::max<SQLULEN>(b->size(), 1), 0, const_cast<std::uint8_t*>(b->data()),
+                                  lengths[i], &lengths[i]);
+        } else if (IsNull(parameters[i])) {
+            lengths[i] = SQL_NULL_DATA;
+            rc = SQLBindParameter(stmt.get(), number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, 1, 0, nullptr, 0,
+                                  &lengths[i]);
+        } else {
+            throw OdbcError("Only text and binary values can be passed as parameters.");
+        }
+        CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLBindParameter");
+    }
+    SQLRETURN rc = SQLExecute(stmt.get());
+    if (rc == SQL_NO_DATA) return;
+    CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLExecute");
+}
+
+void OdbcConnection::beginTransaction() {
+    requireOpen();
+    CheckOdbc(SQLSetConnectAttrW(dbc_.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
+              SQL_HANDLE_DBC, dbc_.get(), "SQLSetConnectAttr");
+}
+
+void OdbcConnection::commitTransaction() {
+    requireOpen();
+    CheckOdbc(SQLEndTran(SQL_HANDLE_DBC, dbc_.get(), SQL_COMMIT), SQL_HANDLE_DBC, dbc_.get(), "SQLEndTran");
+    CheckOdbc(SQLSetConnectAttrW(dbc_.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0),
+              SQL_HANDLE_DBC, dbc_.get(), "SQLSetConnectAttr");
 }
 
 std::unique_ptr<Recordset> OdbcConnection::openSchema(int schema) {

@@ -19,6 +19,9 @@ public:
     void setConnectionTimeout(int seconds) override { connectionTimeout_ = seconds; }
     void open(const std::string& connectionText) override;
     void execute(const std::string& sql) override;
+    void executeWith(const std::string& sql, const std::vector<Value>& parameters) override;
+    void beginTransaction() override;
+    void commitTransaction() override;
     std::unique_ptr<Recordset> openSchema(int schema) override;
     std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override;
     void close() override;

@@ -1,0 +1,73 @@
+#include "platform/firebird/fb_parameters.h"
+
+#include <ibase.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/firebird/fb_error.h"
+
+namespace tess {
+
+using namespace Firebird;
+
+namespace {
+
+constexpr size_t kSegmentBytes = 32768;
+
+ISC_QUAD WriteBlob(FirebirdSession& session, ThrowStatusWrapper* status, ITransaction* transaction,
+                   const unsigned char* data, size_t size) {
+    ISC_QUAD id{};
+    FbHandle<IBlob> blob(session.master, session.attachment->createBlob(status, transaction, &id, 0, nullptr));
+    for (size_t done = 0; done < size; done += kSegmentBytes) {
+        const auto length = static_cast<unsigned>(std::min(kSegmentBytes, size - done));
+        blob->putSegment(status, length, data + done);
+    }
+    blob->close(status);
+    blob.forget();
+    return id;
+}
+
+}  // namespace
+
+void WriteFirebirdParameter(FirebirdSession& session, ThrowStatusWrapper* status, ITransaction* transaction,
+                            IMessageMetadata* input, unsigned index, const Value& value, unsigned char* message) {
+    auto* nullFlag = reinterpret_cast<short*>(message + input->getNullOffset(status, index));
+    unsigned char* target = message + input->getOffset(status, index);
+    const unsigned type = input->getType(status, index) & ~1u;
+    const unsigned length = input->getLength(status, index);
+    std::string bytes;
+    if (const auto* text = std::get_if<std::string>(&value)) bytes = *text;
+    else if (const auto* binary = std::get_if<Bytes>(&value)) bytes.assign(binary->begin(), binary->end());
+    else if (IsNull(value)) return void(*nullFlag = -1);
+    else throw FirebirdError("Only text and binary values can be passed as parameters.");
+    *nullFlag = 0;
+    switch (type) {
+        case SQL_BLOB: {
+            ISC_QUAD id = WriteBlob(session, status, transaction, reinterpret_cast<const unsigned char*>(bytes.data()),
+                                    bytes.size());
+            std::memcpy(target, &id, sizeof id);
+            return;
+        }
+        case SQL_VARYING: {
+            if (bytes.size() > length)
+                throw FirebirdError("arithmetic exception, numeric overflow, or string truncation\n"
+                                    "-string right truncation\n-expected length " + std::to_string(length) +
+                                    ", actual " + std::to_string(bytes.size()));
+            const auto size = static_cast<unsigned short>(bytes.size());
+            std::memcpy(target, &size, sizeof size);
+            std::memcpy(target + 2, bytes.data(), bytes.size());
+            return;
+        }
+        case SQL_TEXT: {
+            if (bytes.size() > length) throw FirebirdError("string right truncation");
+            std::memset(target, ' ', length);
+            std::memcpy(target, bytes.data(), bytes.size());
+            return;
+        }
+        default:
+            throw FirebirdError("A long value cannot be passed to a column of this type.");
+    }
+}
+
+}  // namespace tess

@@ -1,0 +1,21 @@
+#pragma once
+// What the transfers use of the tables window.
+#include <functional>
+#include <string>
+
+namespace tess {
+
+class TableList;
+class ProgressBar;
+class Window;
+
+struct TablesWindowControls {
+    TableList& sqlServerList;  // List1
+    TableList& firebirdList;   // List2
+    ProgressBar& progressBar;  // ProgressBar1
+    Window& window;
+    // Told after each row sent: table, rows done, rows in all (-1 when unknown). May be empty.
+    std::function<void(const std::string&, long long, long long)> rowsSent;
+};
+
+}  // namespace tess

@@ -1,0 +1,89 @@
+#include "transfer/value_text.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace tess {
+namespace {
+
+std::string ShortestFloating(const Floating& f) {
+    char buffer[64];
+    auto result = f.single ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(f.value))
+                           : std::to_chars(buffer, buffer + sizeof buffer, f.value);
+    return std::string(buffer, result.ptr);
+}
+
+// Trailing zeros of the fraction carry no value: 12.5000 is written 12.5, 3.000 as 3.
+std::string PlainDecimal(const std::string& text) {
+    if (text.find('.') == std::string::npos || text.find_first_of("eE") != std::string::npos) return text;
+    size_t end = text.find_last_not_of('0');
+    if (text[end] == '.') --end;
+    std::string plain = text.substr(0, end + 1);
+    return plain == "-0" ? "0" : plain;
+}
+
+bool IsMidnight(const DateTime& t) { return t.hour == 0 && t.minute == 0 && t.second == 0 && t.nanos == 0; }
+bool IsZeroDate(const DateTime& t) { return t.year == 1899 && t.month == 12 && t.day == 30; }
+
+struct TextOf {
+    std::string operator()(const Null&) const { return ""; }
+    std::string operator()(const std::string& s) const { return s; }
+    std::string operator()(bool b) const { return b ? "True" : "False"; }
+    std::string operator()(std::int64_t n) const { return std::to_string(n); }
+    std::string operator()(const Floating& f) const { return ShortestFloating(f); }
+    std::string operator()(const Decimal& d) const { return PlainDecimal(d.text); }
+    std::string operator()(const DateTime& t) const {
+        if (IsZeroDate(t)) return TimeOfDayText(t);
+        return DateTimeText(t, !IsMidnight(t));
+    }
+    std::string operator()(const Bytes& b) const { return HexDigits(b); }
+};
+
+}  // namespace
+
+std::string TimeOfDayText(const DateTime& t) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+    std::string text = buffer;
+    // Firebird keeps ten-thousandths of a second; finer digits are beyond both ends' common ground.
+    if (unsigned tenThousandths = t.nanos / 100000; tenThousandths != 0) {
+        std::snprintf(buffer, sizeof buffer, ".%04u", tenThousandths);
+        std::string fraction = buffer;
+        fraction.erase(fraction.find_last_not_of('0') + 1);
+        text += fraction;
+    }
+    return text;
+}
+
+std::string DateTimeText(const DateTime& t, bool withTime) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%02d/%02d/%04d", t.month, t.day, t.year);
+    std::string text = buffer;
+    if (withTime) text += " " + TimeOfDayText(t);
+    return text;
+}
+
+std::string HexDigits(const Bytes& bytes) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string hex;
+    hex.reserve(bytes.size() * 2);
+    for (std::uint8_t b : bytes) {
+        hex += kDigits[b >> 4];
+        hex += kDigits[b & 15];
+    }
+    return hex;
+}
+
+std::string ValueText(const Value& value) { return std::visit(TextOf{}, value); }
+
+void AppendDoublingQuotes(std::string& out, const std::string& text) {
+    size_t start = 0;
+    for (size_t quote = text.find('\''); quote != std::string::npos; quote = text.find('\'', start)) {
+        out.append(text, start, quote - start + 1);
+        out += '\'';
+        start = quote + 1;
+    }
+    out.append(text, start, std::string::npos);
+}
+
+}  // namespace tess
