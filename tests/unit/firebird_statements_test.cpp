@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include "transfer/firebird_insert.h"
+#include "transfer/firebird_mapping.h"
+
+namespace tess {
+namespace {
+
+SourceColumn Column(const char* name, int type, long long size = 0, int precision = 0, int scale = 0) {
+    return {name, type, size, precision, scale};
+}
+
+TEST(MapColumnsToFirebird, TheOrdersExample) {
+    const auto d = MapColumnsToFirebird("Orders", {Column("OrderID", 3), Column("Customer", 202, 40),
+                                                   Column("Amount", 131, 19, 19, 4), Column("Placed", 135),
+                                                   Column("Flag", 11)});
+    // Money arrives as 19,4; Firebird 3 takes 18 digits at most.
+    EXPECT_EQ(d.createStatement,
+              "CREATE TABLE \"Orders\"(\"OrderID\" INTEGER,\"Customer\" BLOB SUB_TYPE TEXT,\"Amount\" NUMERIC(18,4),"
+              "\"Placed\" TIMESTAMP,\"Flag\" SMALLINT)");
+    EXPECT_EQ(d.numeric, (std::vector<bool>{true, false, true, false, true}));
+}
+
+TEST(MapColumnsToFirebird, EveryAdoType) {
+    struct Case {
+        SourceColumn column;
+        const char* type;
+        bool numeric;
+    } cases[] = {
+        {Column("c", 202, 10), "BLOB SUB_TYPE TEXT", false},
+        {Column("c", 203, 1073741823), "BLOB SUB_TYPE TEXT", false},
+        {Column("c", 201, 2147483647), "BLOB SUB_TYPE TEXT", false},
+        {Column("c", 201, 100), "VARCHAR(400)", false},
+        {Column("c", 128, 16), "BLOB SUB_TYPE BINARY", false},
+        {Column("c", 204, 100), "BLOB SUB_TYPE BINARY", false},
+        {Column("c", 205, 2147483647), "BLOB SUB_TYPE BINARY", false},
+        {Column("c", 5), "DOUBLE PRECISION", true},
+        {Column("c", 4), "FLOAT", true},
+        {Column("c", 2), "SMALLINT", true},
+        {Column("c", 16), "SMALLINT", true},
+        {Column("c", 17), "SMALLINT", true},
+        {Column("c", 18), "SMALLINT", true},
+        {Column("c", 3), "INTEGER", true},
+        {Column("c", 19), "BIGINT", true},
+        {Column("c", 20), "BIGINT", true},
+        {Column("c", 21), "BIGINT", true},
+        {Column("c", 6, 8, 19, 4), "NUMERIC(18,4)", true},
+        {Column("c", 131, 10, 10, 2), "NUMERIC(10,2)", true},
+        {Column("c", 139, 10, 38, 10), "NUMERIC(18,10)", true},
+        {Column("c", 14, 10, 9, 2), "DECIMAL(9,2)", true},
+        {Column("c", 131, 0, 0, 0), "NUMERIC(18,0)", true},
+        {Column("c", 7), "DATE", false},
+        {Column("c", 133), "DATE", false},
+        {Column("c", 135), "TIMESTAMP", false},
+        {Column("c", 11), "SMALLINT", true},
+        {Column("c", 72, 16), "VARCHAR(152)", false},
+        {Column("c", 129, 10), "VARCHAR(40)", false},
+        {Column("c", 130, 10), "VARCHAR(40)", false},
+        {Column("c", 200, 50), "VARCHAR(200)", false},
+        {Column("c", 200, 8191), "VARCHAR(32764)", false},
+        {Column("c", 200, 8192), "BLOB SUB_TYPE TEXT", false},
+        {Column("c", 200, 0), "BLOB SUB_TYPE TEXT", false},
+        {Column("c", 134, 16), "VARCHAR(64)", false},
+        {Column("c", 0, 5), "VARCHAR(20)", false},
+        {Column("c", 999, 5), "VARCHAR(20)", false},
+    };
+    for (const auto& c : cases) {
+        const auto d = MapColumnsToFirebird("t", {c.column});
+        EXPECT_EQ(d.createStatement, std::string("CREATE TABLE \"t\"(\"c\" ") + c.type + ")") << c.column.type;
+        EXPECT_EQ(d.numeric, std::vector<bool>{c.numeric}) << c.column.type;
+    }
+}
+
+TEST(MapColumnsToFirebird, NamesCannotEndTheirQuoting) {
+    const auto d = MapColumnsToFirebird("a\"b", {Column("x\" INTEGER); DROP TABLE \"T", 3)});
+    EXPECT_EQ(d.createStatement, "CREATE TABLE \"a\"\"b\"(\"x\"\" INTEGER); DROP TABLE \"\"T\" INTEGER)");
+}
+
+TEST(MapColumnsToFirebird, WideRowsMoveTheirWidestTextToBlobs) {
+    std::vector<SourceColumn> columns(5, Column("c", 200, 4000));  // 5 x 16000 bytes: more than a row holds
+    const auto d = MapColumnsToFirebird("t", columns);
+    size_t blobs = 0;
+    for (size_t at = d.createStatement.find("BLOB"); at != std::string::npos; at = d.createStatement.find("BLOB", at + 1))
+        ++blobs;
+    EXPECT_EQ(blobs, 1u) << d.createStatement;  // four VARCHAR(16000) fit in 64 KB
+}
+
+const std::vector<bool> kOrdersNumeric{true, false, true, false, true};
+
+TEST(RenderFirebirdInsert, TheOrdersExamples) {
+    EXPECT_EQ(RenderFirebirdInsert("Orders", kOrdersNumeric,
+                                   {std::int64_t{7}, std::string("O'Brien"), Decimal{"12.5000"},
+                                    DateTime{2014, 5, 20, 13, 45, 0, 0}, true})
+                  .text,
+              "INSERT INTO \"Orders\" VALUES(7, 'O''Brien', 12.5, '05/20/2014 13:45:00', 1)");
+    EXPECT_EQ(RenderFirebirdInsert("Orders", kOrdersNumeric,
+                                   {std::int64_t{8}, Null{}, Null{}, DateTime{2014, 5, 21, 0, 0, 0, 0}, false})
+                  .text,
+              "INSERT INTO \"Orders\" VALUES(8, NULL, NULL, '05/21/2014', 0)");
+}
+
+TEST(RenderFirebirdInsert, Values) {
+    struct Case {
+        Value value;
+        bool numeric;
+        const char* literal;
+    } cases[] = {
+        {std::string(""), false, "NULL"},
+        {std::string(""), true, "NULL"},
+        {Null{}, false, "NULL"},
+        {std::string("True"), false, "'True'"},
+        {std::string("2014-05-20"), false, "'2014-05-20'"},
+        {std::string("10:30"), false, "'10:30'"},
+        {std::string("''"), false, "''''''"},
+        {std::string("日本語 é 😀"), false, "'日本語 é 😀'"},
+        {DateTime{1899, 12, 30, 10, 30, 0, 0}, false, "'12/30/1899 10:30:00'"},
+        {DateTime{2014, 5, 20, 10, 30, 0, 123400000}, false, "'05/20/2014 10:30:00.1234'"},
+        {Floating{0.1, false}, true, "0.1"},
+        {Floating{3.1415927f, true}, true, "3.1415927"},
+        {std::int64_t{-5000000000LL}, true, "-5000000000"},
+        {Bytes{0x00, 0x27, 0xFF}, false, "X'0027FF'"},
+        {Bytes{}, false, "NULL"},
+        {std::string("anything"), true, "anything"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RenderFirebirdInsert("t", {c.numeric}, {c.value}).text,
+                  std::string("INSERT INTO \"t\" VALUES(") + c.literal + ")");
+}
+
+TEST(RenderFirebirdInsert, LongValuesTravelAsParameters) {
+    const std::string megabyte(1 << 20, 'x');
+    const Bytes blob(40000, 0x00);
+    const Statement s = RenderFirebirdInsert("t", {true, false, false, false},
+                                             {std::int64_t{1}, megabyte, std::string("short"), blob});
+    EXPECT_EQ(s.text, "INSERT INTO \"t\" VALUES(1, ?, 'short', ?)");
+    ASSERT_EQ(s.parameters.size(), 2u);
+    EXPECT_TRUE(s.parameters[0] == Value(megabyte));
+    EXPECT_TRUE(s.parameters[1] == Value(blob));
+
+    // Many values each under the literal limit, together over the statement limit.
+    std::vector<Value> row(10, std::string(15000, 'y'));
+    const Statement many = RenderFirebirdInsert("t", std::vector<bool>(10, false), row);
+    EXPECT_LE(many.text.size(), kFirebirdMaxStatementBytes);
+    EXPECT_EQ(many.parameters.size(), 10u);
+}
+
+}  // namespace
+}  // namespace tess
