@@ -1,6 +1,7 @@
 #pragma once
 // The window toolkit for tests: boxes are recorded and answered from queues, lists are vectors.
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,10 @@ public:
     int messageBox(const std::string& text, int style, const std::optional<std::string>& title) override;
     std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
     std::optional<std::string> showOpen(const OpenFileRequest& request) override;
-    void doEvents() override { ++eventsProcessed; }
+    void doEvents() override {
+        ++eventsProcessed;
+        if (onEvents) onEvents();
+    }
     double screenWidth() const override { return screenWidthTwips; }
     double screenHeight() const override { return screenHeightTwips; }
     std::string programFolder() const override { return folder; }
@@ -31,6 +35,7 @@ public:
     std::vector<OpenFileRequest> openRequests;
     std::deque<std::optional<std::string>> chosenFiles;
     int eventsProcessed = 0;
+    std::function<void()> onEvents;  // runs inside doEvents, like a click arriving then
     double screenWidthTwips = 19200, screenHeightTwips = 10800;
     std::string folder = "/opt/tessaline";
 };
@@ -59,6 +64,12 @@ private:
     };
     std::vector<Entry> entries_;
     int current_ = -1;
+};
+
+class FakeProgressBar : public ProgressBar {
+public:
+    void setValue(double percent) override { values.push_back(percent); }
+    std::vector<double> values;
 };
 
 class FakeWindow : public Window {

@@ -1,0 +1,181 @@
+#include "transfer/send_to_firebird.h"
+
+#include <gtest/gtest.h>
+
+#include "app/operation_guard.h"
+#include "connect/connection_strings.h"
+#include "fakes/fake_database.h"
+#include "fakes/fake_toolkit.h"
+#include "fakes/fixed_logins.h"
+
+namespace tess {
+namespace {
+
+FakeResult Rows(int count) {
+    FakeResult r;
+    r.fields = {{"ID", 3, 4, 10, 0}, {"NAME", 200, 20, 255, 0}};
+    for (int i = 1; i <= count; ++i) r.rows.push_back({std::int64_t{i}, "n" + std::to_string(i)});
+    return r;
+}
+
+class SendToFirebirdTest : public testing::Test {
+protected:
+    void select(const std::string& name) {
+        for (int i = 0; i < list1.listCount(); ++i)
+            if (list1.item(i) == name) list1.setSelected(i, true), list1.setListIndex(i);
+    }
+    void click() { handler.PushButton3_Click(); }
+    std::vector<std::string> executed() const { return db.calls("execute"); }
+
+    FakeDatabase db;
+    FakeToolkit ui;
+    FixedLogins logins;
+    FakeTableList list1{{"A", "B", "C"}};
+    FakeTableList list2;
+    FakeProgressBar progress;
+    FakeWindow window;
+    OperationGuard guard;
+    SendToFirebird handler{db, ui, logins, {list1, list2, progress, window, {}}, guard};
+};
+
+TEST_F(SendToFirebirdTest, WithoutACurrentEntryOnlyAsks) {
+    click();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Please select a table");
+    EXPECT_EQ(ui.boxes[0].title, "Tessaline");
+    EXPECT_TRUE(db.calls("open").empty());
+    EXPECT_TRUE(window.pointerHistory.empty());
+}
+
+TEST_F(SendToFirebirdTest, SendsSelectedTablesBottomUpAndListsThem) {
+    db.results["SELECT * FROM [A]"] = Rows(1);
+    db.results["SELECT * FROM [C]"] = Rows(2);
+    select("A");
+    select("C");
+    click();
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(executed(), (std::vector<std::string>{
+                              "execute CREATE TABLE \"C\"(\"ID\" INTEGER,\"NAME\" VARCHAR(80))",
+                              "execute INSERT INTO \"C\" VALUES(1, 'n1')",
+                              "execute INSERT INTO \"C\" VALUES(2, 'n2')",
+                              "execute CREATE TABLE \"A\"(\"ID\" INTEGER,\"NAME\" VARCHAR(80))",
+                              "execute INSERT INTO \"A\" VALUES(1, 'n1')",
+                          }));
+    EXPECT_EQ(list2.items(), (std::vector<std::string>{"A", "C"}));
+    EXPECT_EQ(progress.values, (std::vector<double>{50, 100, 0, 100, 0}));
+    EXPECT_EQ(window.pointerHistory, (std::vector<int>{11, 0}));
+    EXPECT_EQ(db.calls("open").front(), "open " + FirebirdConnectionString(logins.firebird));
+    EXPECT_EQ(db.calls("open").back(), "open " + SqlServerConnectionString(logins.sqlServer));
+    EXPECT_EQ(db.calls("begin").size(), 2u);
+    EXPECT_EQ(db.calls("commit").size(), 2u);
+}
+
+TEST_F(SendToFirebirdTest, OverwriteQuestion) {
+    db.results["SELECT * FROM [A]"] = Rows(1);
+    db.results["SELECT * FROM [C]"] = Rows(1);
+    list2.addItem("a");
+    list2.addItem("C");
+    select("A");
+    select("C");
+    ui.answers = {kAnswerNo, kAnswerYes};  // C is asked first
+    click();
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[0].text, "Would you like to overwrite C?");
+    EXPECT_EQ(ui.boxes[0].title, "Overwrite?");
+    EXPECT_EQ(ui.boxes[0].style, kYesNo);
+    EXPECT_EQ(ui.boxes[1].text, "Would you like to overwrite A?");
+    // No left C alone; Yes dropped the table the list showed and lists it as created.
+    EXPECT_EQ(executed().front(), "execute DROP TABLE \"a\"");
+    EXPECT_TRUE(db.calls("query SELECT * FROM [C]").empty());
+    EXPECT_EQ(list2.items(), (std::vector<std::string>{"A", "C"}));
+}
+
+TEST_F(SendToFirebirdTest, AnUnreadableSourceKeepsTheTargetTable) {
+    list2.addItem("A");
+    select("A");
+    db.failOn("query", "Invalid object name 'A'.");
+    click();
+    ASSERT_EQ(ui.boxes.size(), 2u);  // the question, then one report
+    EXPECT_NE(ui.boxes[1].text.find("Invalid object name 'A'.\r\nin Orvenda5/20/2014.Form2.PushButton3_Click at line 152"),
+              std::string::npos);
+    EXPECT_TRUE(executed().empty());
+    EXPECT_EQ(list2.items(), (std::vector<std::string>{"A"}));
+}
+
+TEST_F(SendToFirebirdTest, AFailingRowIsReportedAloneAndTheOthersKept) {
+    db.results["SELECT * FROM [B]"] = Rows(3);
+    select("B");
+    db.failOn("execute INSERT INTO \"B\" VALUES(2,", "conversion error from string", 1);
+    click();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].title, "Application Error");
+    EXPECT_NE(ui.boxes[0].text.find("at line 318"), std::string::npos);
+    EXPECT_EQ(executed().size(), 4u);
+    EXPECT_EQ(executed().back(), "execute INSERT INTO \"B\" VALUES(3, 'n3')");
+    EXPECT_EQ(list2.items(), (std::vector<std::string>{"B"}));
+}
+
+TEST_F(SendToFirebirdTest, RowsAreReadToTheEndWhateverTheCount) {
+    for (long long stated : {-1LL, 0LL, 2LL}) {
+        db.results["SELECT * FROM [B]"] = Rows(4);
+        db.results["SELECT * FROM [B]"].recordCount = stated;
+        list2.clear();
+        select("B");
+        db.log.clear();
+        click();
+        EXPECT_EQ(executed().size(), 5u) << stated;  // CREATE and four rows
+    }
+}
+
+TEST_F(SendToFirebirdTest, ProgressShowsTheShareOfRowsBegun) {
+    db.results["SELECT * FROM [B]"] = Rows(4);
+    select("B");
+    click();
+    EXPECT_EQ(progress.values, (std::vector<double>{25, 50, 75, 100, 0}));
+}
+
+TEST_F(SendToFirebirdTest, CommitsEveryTenThousandRows) {
+    db.results["SELECT * FROM [B]"] = Rows(25000);
+    select("B");
+    click();
+    EXPECT_EQ(db.calls("begin").size(), 3u);
+    EXPECT_EQ(db.calls("commit").size(), 3u);
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(SendToFirebirdTest, AFailedFirebirdConnectionCostsOneReportPerTable) {
+    db.results["SELECT * FROM [A]"] = Rows(3);
+    db.results["SELECT * FROM [B]"] = Rows(3);
+    db.failOn("open Provider", "I/O error during open");
+    select("A");
+    select("B");
+    click();
+    std::vector<std::string> lines;
+    for (const auto& box : ui.boxes) lines.push_back(box.text.substr(box.text.find("at line")));
+    EXPECT_EQ(lines, (std::vector<std::string>{"at line 116\r\rPlease email screenshot of this message to support@kestrawin.example",
+                                               "at line 228\r\rPlease email screenshot of this message to support@kestrawin.example",
+                                               "at line 228\r\rPlease email screenshot of this message to support@kestrawin.example"}));
+    EXPECT_TRUE(list2.items().empty());
+    EXPECT_EQ(window.pointerHistory, (std::vector<int>{11, 0}));
+}
+
+TEST_F(SendToFirebirdTest, AClickDuringTheTransferStartsNothing) {
+    db.results["SELECT * FROM [B]"] = Rows(3);
+    select("B");
+    ui.onEvents = [&] { click(); };
+    click();
+    EXPECT_EQ(db.connectionsCreated, 2);
+    EXPECT_EQ(list2.items(), (std::vector<std::string>{"B"}));
+}
+
+TEST_F(SendToFirebirdTest, NamesWithQuotesAreEscaped) {
+    list1.addItem("a\"b");
+    db.results["SELECT * FROM [a\"b]"] = Rows(1);
+    select("a\"b");
+    click();
+    EXPECT_EQ(executed().front(), "execute CREATE TABLE \"a\"\"b\"(\"ID\" INTEGER,\"NAME\" VARCHAR(80))");
+    EXPECT_EQ(list2.items(), (std::vector<std::string>{"a\"b"}));
+}
+
+}  // namespace
+}  // namespace tess
