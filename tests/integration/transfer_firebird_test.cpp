@@ -1,0 +1,119 @@
+// Both transfers against a real Firebird database, with the SQL Server side scripted by the fake.
+#include <gtest/gtest.h>
+
+#include "app/operation_guard.h"
+#include "connect/connection_strings.h"
+#include "fakes/fake_toolkit.h"
+#include "fakes/fixed_logins.h"
+#include "split_database.h"
+#include "temp_folder.h"
+#include "transfer/send_to_firebird.h"
+#include "transfer/send_to_sqlserver.h"
+
+namespace tess {
+namespace {
+
+class TransferFirebirdTest : public testing::Test {
+protected:
+    void SetUp() override {
+        logins.firebird = {folder.file("target.fdb"), "SYSDBA", ""};
+        CreateFirebirdDatabase(logins.firebird.database);
+    }
+    std::unique_ptr<Connection> firebird() {
+        auto c = db.firebird.createConnection();
+        c->open(FirebirdConnectionString(logins.firebird));
+        return c;
+    }
+    void select(FakeTableList& list, const std::string& name) {
+        list.addItem(name);
+        for (int i = 0; i < list.listCount(); ++i)
+            if (list.item(i) == name) list.setSelected(i, true), list.setListIndex(i);
+    }
+
+    TempFolder folder;
+    SplitDatabase db;
+    FakeToolkit ui;
+    FixedLogins logins;
+    FakeTableList list1, list2;
+    FakeProgressBar progress;
+    FakeWindow window;
+    OperationGuard guard;
+};
+
+// Every kind of value, with the awkward cases, read back from Firebird exactly.
+TEST_F(TransferFirebirdTest, HostileValuesArriveExactly) {
+    const std::string megabyte = [] {
+        std::string s;
+        while (s.size() < (1 << 20)) s += "é日本語 'quoted' 😀 ";
+        return s;
+    }();
+    FakeResult source;
+    source.fields = {{"Id", 20, 8, 19, 0},          {"Small", 2, 2, 5, 0},       {"Single", 4, 4, 7, 0},
+                     {"Double", 5, 8, 15, 0},       {"Money", 131, 8, 19, 4},    {"Flag", 11, 2, 255, 0},
+                     {"Name", 202, 50, 255, 0},     {"Code", 200, 10, 255, 0},   {"Body", 201, 2147483647, 255, 0},
+                     {"Stamp", 135, 16, 23, 3},     {"Day", 133, 10, 255, 0},    {"Raw", 205, 2147483647, 255, 0},
+                     {"Guid", 72, 16, 255, 0}};
+    source.rows = {
+        {std::int64_t{INT64_MIN}, std::int64_t{-32768}, Floating{1.0e38f, true}, Floating{0.1, false},
+         Decimal{"99999999999999.9999"}, true, std::string("it's \"x\" ''"), std::string("2014-05-20"), megabyte,
+         DateTime{2014, 5, 20, 23, 59, 59, 999900000}, DateTime{2014, 5, 21, 0, 0, 0, 0},
+         Bytes{0x00, 0x27, 0x00, 0xFF}, std::string("{6F9619FF-8B86-D011-B42D-00C04FC964FF}")},
+        {std::int64_t{INT64_MAX}, Null{}, Floating{-1.5e-38f, true}, Floating{1.7976931348623157e308, false},
+         Decimal{"-0.0001"}, false, std::string("Zoë ß Ωж 😀"), std::string("10:30"), std::string("short"),
+         DateTime{1899, 12, 30, 10, 30, 0, 0}, Null{}, Bytes(70000, 0x00), Null{}},
+        {std::int64_t{0}, std::int64_t{0}, Null{}, Null{}, Null{}, Null{}, std::string(""), Null{}, Null{}, Null{},
+         Null{}, Null{}, Null{}},
+    };
+    db.sqlServer.results["SELECT * FROM [Everything]"] = source;
+    select(list1, "Everything");
+    SendToFirebird(db, ui, logins, {list1, list2, progress, window, {}}, guard).PushButton3_Click();
+    for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
+    EXPECT_EQ(list2.items(), (std::vector<std::string>{"Everything"}));
+
+    auto c = firebird();
+    auto rs = c->openRecordset("SELECT * FROM \"Everything\" ORDER BY \"Id\"", kOpenStatic, kLockOptimistic);
+    const std::vector<std::vector<Value>> expected = {
+        {std::int64_t{INT64_MIN}, std::int64_t{-32768}, Floating{1.0e38f, true}, Floating{0.1, false},
+         Decimal{"99999999999999.9999"}, std::int64_t{1}, std::string("it's \"x\" ''"), std::string("2014-05-20"),
+         megabyte, DateTime{2014, 5, 20, 23, 59, 59, 999900000}, DateTime{2014, 5, 21, 0, 0, 0, 0},
+         Bytes{0x00, 0x27, 0x00, 0xFF}, std::string("{6F9619FF-8B86-D011-B42D-00C04FC964FF}")},
+        {std::int64_t{0}, std::int64_t{0}, Null{}, Null{}, Null{}, Null{}, Null{}, Null{}, Null{}, Null{}, Null{},
+         Null{}, Null{}},
+        {std::int64_t{INT64_MAX}, Null{}, Floating{-1.5e-38f, true}, Floating{1.7976931348623157e308, false},
+         Decimal{"-0.0001"}, std::int64_t{0}, std::string("Zoë ß Ωж 😀"), std::string("10:30"),
+         std::string("short"), DateTime{1899, 12, 30, 10, 30, 0, 0}, Null{}, Bytes(70000, 0x00), Null{}},
+    };
+    for (const auto& row : expected) {
+        ASSERT_FALSE(rs->eof());
+        for (int j = 0; j < rs->fieldCount(); ++j) {
+            EXPECT_TRUE(rs->value(j) == row[j]) << rs->field(j).name << " row " << std::get<std::int64_t>(row[0]);
+        }
+        rs->moveNext();
+    }
+    EXPECT_TRUE(rs->eof());
+}
+
+// Firebird values as the SQL Server statements carry them.
+TEST_F(TransferFirebirdTest, FirebirdValuesBecomeSqlServerStatements) {
+    {
+        auto c = firebird();
+        c->execute("CREATE TABLE \"a\"\"b\" (ID BIGINT, PRICE NUMERIC(18,4), NAME VARCHAR(20) CHARACTER SET UTF8, "
+                   "RAW BLOB SUB_TYPE BINARY, F FLOAT, TS TIMESTAMP)");
+        c->execute("INSERT INTO \"a\"\"b\" VALUES (9223372036854775807, -12.3400, 'Zoë''s', x'00FF', 0.1, "
+                   "'2014-05-20 10:30:00.5')");
+        c->close();
+    }
+    select(list2, "a\"b");
+    SendToSqlServer(db, ui, logins, {list1, list2, progress, window, {}}, guard).PushButton4_Click();
+    for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
+    EXPECT_EQ(db.sqlServer.calls("execute"),
+              (std::vector<std::string>{
+                  "execute CREATE TABLE [a\"b]([ID] BIGINT,[PRICE] DECIMAL(18,4),[NAME] NTEXT,[RAW] VARBINARY(MAX),"
+                  "[F] REAL,[TS] TEXT);",
+                  "execute INSERT INTO [a\"b] VALUES('9223372036854775807', '-12.34', N'Zoë''s', 0x00FF, '0.1', "
+                  "'05/20/2014 10:30:00.5')"}));
+    EXPECT_EQ(list1.items(), (std::vector<std::string>{"a\"b"}));
+}
+
+}  // namespace
+}  // namespace tess
