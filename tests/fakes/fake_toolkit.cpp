@@ -1,8 +1,5 @@
 #include "fakes/fake_toolkit.h"
 
-#include <stdexcept>
-
-#include "app/text_case.h"
 
 namespace tess {
 
@@ -29,32 +26,6 @@ std::optional<std::string> FakeToolkit::showOpen(const OpenFileRequest& request)
     auto file = chosenFiles.front();
     chosenFiles.pop_front();
     return file;
-}
-
-FakeTableList::FakeTableList(const std::vector<std::string>& entries) {
-    for (const auto& e : entries) addItem(e);
-}
-
-void FakeTableList::addItem(const std::string& text) {
-    int at = SortedInsertPosition(entries_, text, [](const Entry& e) { return e.text; });
-    entries_.insert(entries_.begin() + at, Entry{text, false});
-}
-
-void FakeTableList::removeItem(int index) {
-    if (index < 0 || index >= listCount()) throw std::out_of_range("Invalid procedure call or argument");
-    entries_.erase(entries_.begin() + index);
-    if (current_ >= listCount()) current_ = listCount() - 1;
-}
-
-void FakeTableList::clear() {
-    entries_.clear();
-    current_ = -1;
-}
-
-std::vector<std::string> FakeTableList::items() const {
-    std::vector<std::string> out;
-    for (const auto& e : entries_) out.push_back(e.text);
-    return out;
 }
 
 }  // namespace tess

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/memory_table_list.h"
 #include "platform/toolkit.h"
 
 namespace tess {
@@ -40,31 +41,7 @@ public:
     std::string folder = "/opt/tessaline";
 };
 
-class FakeTableList : public TableList {
-public:
-    FakeTableList() = default;
-    explicit FakeTableList(const std::vector<std::string>& entries);
-
-    int listCount() const override { return static_cast<int>(entries_.size()); }
-    std::string item(int index) const override { return entries_.at(index).text; }
-    bool selected(int index) const override { return entries_.at(index).selected; }
-    void setSelected(int index, bool selected) override { entries_.at(index).selected = selected; }
-    int listIndex() const override { return current_; }
-    void addItem(const std::string& text) override;
-    void removeItem(int index) override;
-    void clear() override;
-
-    void setListIndex(int index) { current_ = index; }
-    std::vector<std::string> items() const;
-
-private:
-    struct Entry {
-        std::string text;
-        bool selected = false;
-    };
-    std::vector<Entry> entries_;
-    int current_ = -1;
-};
+using FakeTableList = MemoryTableList;
 
 class FakeProgressBar : public ProgressBar {
 public:

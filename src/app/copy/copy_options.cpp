@@ -1,0 +1,68 @@
+#include "app/copy/copy_options.h"
+
+#include <map>
+
+namespace tess {
+
+std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::string>& args) {
+    CopyOptions o;
+    const std::map<std::string, std::optional<std::string> CopyOptions::*> valued = {
+        {"--fb-database", &CopyOptions::fbDatabase}, {"--fb-user", &CopyOptions::fbUser},
+        {"--fb-password", &CopyOptions::fbPassword}, {"--ms-server", &CopyOptions::msServer},
+        {"--ms-port", &CopyOptions::msPort},         {"--ms-database", &CopyOptions::msDatabase},
+        {"--ms-user", &CopyOptions::msUser},         {"--ms-password", &CopyOptions::msPassword},
+    };
+    std::vector<std::string> words;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (optionsEnded || a.rfind("--", 0) != 0) {
+            words.push_back(a);
+        } else if (a == "--") {
+            optionsEnded = true;
+        } else if (a == "--ms-local") {
+            o.msLocal = true;
+        } else if (a == "--overwrite") {
+            if (i + 1 >= args.size() || (args[i + 1] != "yes" && args[i + 1] != "no"))
+                return UsageError{"--overwrite takes yes or no"};
+            o.overwrite = args[++i] == "yes";
+        } else if (auto it = valued.find(a); it != valued.end()) {
+            if (i + 1 >= args.size()) return UsageError{a + " needs a value"};
+            o.*(it->second) = args[++i];
+        } else {
+            return UsageError{"unknown option " + a};
+        }
+    }
+    if (words.empty()) return UsageError{"no command given"};
+    o.command = words.front();
+    o.arguments.assign(words.begin() + 1, words.end());
+    if (o.command == "test") {
+        if (!o.arguments.empty()) return UsageError{"test takes no arguments"};
+    } else if (o.command == "list") {
+        if (o.arguments.size() != 1 || (o.arguments[0] != "sqlserver" && o.arguments[0] != "firebird"))
+            return UsageError{"list takes sqlserver or firebird"};
+    } else if (o.command == "send-to-firebird" || o.command == "send-to-sqlserver") {
+        if (o.arguments.empty()) return UsageError{o.command + " needs at least one table"};
+    } else {
+        return UsageError{"unknown command " + o.command};
+    }
+    return o;
+}
+
+StoredLogins CopyOptions::apply(StoredLogins s) const {
+    auto lay = [](std::string& field, const std::optional<std::string>& given) {
+        if (given) field = *given;
+    };
+    lay(s.firebird.database, fbDatabase);
+    lay(s.firebird.user, fbUser);
+    lay(s.firebird.password, fbPassword);
+    lay(s.sqlServer.server, msServer);
+    lay(s.sqlServer.port, msPort);
+    lay(s.sqlServer.database, msDatabase);
+    lay(s.sqlServer.user, msUser);
+    lay(s.sqlServer.password, msPassword);
+    if (msLocal) s.sqlServer.localConnection = true;
+    return s;
+}
+
+}  // namespace tess

@@ -1,0 +1,56 @@
+#include "platform/console_toolkit.h"
+
+#include <filesystem>
+
+namespace tess {
+namespace {
+
+std::string Lines(std::string text) {
+    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
+    for (char& c : text)
+        if (c == '\r') c = '\n';
+    return text;
+}
+
+}  // namespace
+
+int ConsoleToolkit::messageBox(const std::string& text, int style, const std::optional<std::string>& title) {
+    endProgressLine();
+    const std::string heading = title.value_or(kProgramTitle);
+    if (heading == "Application Error") ++errorReports_;
+    if ((style & 7) == kYesNo) {
+        out_ << heading << ": " << text << " " << (overwriteAnswer_ == kAnswerYes ? "yes" : "no") << "\n";
+        return overwriteAnswer_;
+    }
+    out_ << heading << ": " << Lines(text) << "\n";
+    return kAnswerOk;
+}
+
+std::string ConsoleToolkit::programFolder() const {
+    std::error_code error;
+    auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::string(".") : exe.parent_path().string();
+}
+
+void ConsoleToolkit::rowsSent(const std::string& table, long long done, long long total) {
+    const auto now = std::chrono::steady_clock::now();
+    if (table != progressTable_) {
+        endProgressLine();
+        progressTable_ = table;
+        tableStart_ = now;
+    } else if (now - lastLine_ < std::chrono::milliseconds(200) && done != total) {
+        return;
+    }
+    lastLine_ = now;
+    const double seconds = std::chrono::duration<double>(now - tableStart_).count();
+    out_ << "\r" << table << ": " << done << " of " << (total >= 0 ? std::to_string(total) : std::string("?"))
+         << " rows, " << static_cast<long long>(seconds > 0 ? done / seconds : 0) << " rows/s" << std::flush;
+}
+
+void ConsoleToolkit::endProgressLine() {
+    if (progressTable_.empty()) return;
+    out_ << "\n";
+    progressTable_.clear();
+}
+
+}  // namespace tess

@@ -1,0 +1,91 @@
+#include "app/copy/copy_command.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "fakes/fake_database.h"
+#include "platform/console_toolkit.h"
+
+namespace tess {
+namespace {
+
+TEST(ParseCopyOptions, CommandsAndUsageErrors) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* error;  // nullptr: parses
+    } cases[] = {
+        {{"test"}, nullptr},
+        {{"--ms-local", "list", "firebird"}, nullptr},
+        {{"send-to-firebird", "A", "--overwrite", "yes", "B"}, nullptr},
+        {{"send-to-sqlserver", "--", "--odd name"}, nullptr},
+        {{}, "no command given"},
+        {{"list"}, "list takes sqlserver or firebird"},
+        {{"list", "oracle"}, "list takes sqlserver or firebird"},
+        {{"send-to-firebird"}, "send-to-firebird needs at least one table"},
+        {{"--overwrite", "maybe", "test"}, "--overwrite takes yes or no"},
+        {{"test", "--fb-user"}, "--fb-user needs a value"},
+        {{"--colour", "test"}, "unknown option --colour"},
+        {{"copy"}, "unknown command copy"},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = ParseCopyOptions(c.args);
+        if (c.error)
+            EXPECT_EQ(std::get<UsageError>(parsed).message, c.error);
+        else
+            EXPECT_TRUE(std::holds_alternative<CopyOptions>(parsed)) << std::get<UsageError>(parsed).message;
+    }
+    const auto o = std::get<CopyOptions>(ParseCopyOptions({"send-to-sqlserver", "--", "--odd name"}));
+    EXPECT_EQ(o.arguments, std::vector<std::string>{"--odd name"});
+}
+
+TEST(ParseCopyOptions, OptionsLayOverTheStoredLogins) {
+    StoredLogins stored;
+    stored.firebird = {"/stored.fdb", "SYSDBA", "a"};
+    stored.sqlServer = {"SRV", "1433", "Sales", "sa", "b", false};
+    const auto o = std::get<CopyOptions>(
+        ParseCopyOptions({"--fb-password", "p;w", "--ms-port", "1500", "--ms-local", "test"}));
+    const StoredLogins s = o.apply(stored);
+    EXPECT_EQ(s.firebird.database, "/stored.fdb");
+    EXPECT_EQ(s.firebird.password, "p;w");
+    EXPECT_EQ(s.sqlServer.port, "1500");
+    EXPECT_TRUE(s.sqlServer.localConnection);
+    EXPECT_EQ(s.sqlServer.password, "b");
+}
+
+class CopyCommandTest : public testing::Test {
+protected:
+    int run(std::vector<std::string> args, int answer = kAnswerNo) {
+        ConsoleToolkit toolkit(printed, answer);
+        return RunCopyCommand(std::get<CopyOptions>(ParseCopyOptions(args)), {}, db, toolkit, printed);
+    }
+    FakeDatabase db;
+    std::ostringstream printed;
+};
+
+TEST_F(CopyCommandTest, ListsOneSide) {
+    db.catalogue = FakeDatabase::Catalogue({{"b", "TABLE"}, {"A", "TABLE"}, {"RDB$X", "SYSTEM TABLE"}});
+    EXPECT_EQ(run({"list", "firebird"}), 0);
+    EXPECT_EQ(printed.str(), "A\nb\n");
+}
+
+TEST_F(CopyCommandTest, SendsTheNamedTablesAndSaysHowItWent) {
+    db.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}});
+    db.results["SELECT * FROM [Orders]"] = {{{"ID", 3}}, {{std::int64_t{1}}, {std::int64_t{2}}}};
+    // Both lists come from one fake, so Orders is on both sides and the question is asked; No is no failure.
+    EXPECT_EQ(run({"send-to-firebird", "Orders"}), 0);
+    EXPECT_NE(printed.str().find("Would you like to overwrite Orders? no"), std::string::npos);
+
+    printed.str("");
+    EXPECT_EQ(run({"send-to-firebird", "Orders"}, kAnswerYes), 0) << printed.str();
+    EXPECT_NE(printed.str().find("Orders: 2 of 2 rows"), std::string::npos) << printed.str();
+
+    EXPECT_EQ(run({"send-to-firebird", "Missing"}), 2);
+    db.failOn("execute INSERT", "conversion error", 1);
+    EXPECT_EQ(run({"send-to-firebird", "Orders"}, kAnswerYes), 1);
+    EXPECT_NE(printed.str().find("Application Error: conversion error\nin Orvenda5/20/2014.Form2.PushButton3_Click at line 318"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace tess
