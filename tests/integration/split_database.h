@@ -1,16 +1,16 @@
 #pragma once
-// Firebird texts go to the real Firebird engine, every other text to a fake: for copying between a
-// real Firebird database and a SQL Server side that the test scripts.
-#include "fakes/fake_database.h"
-#include "platform/drivers_database.h"
+// Firebird texts go to one database, every other text to another: for copying between a real
+// Firebird database and a SQL Server side that a test or a benchmark scripts.
+#include "platform/database.h"
 
 namespace tess {
 
 class SplitDatabase : public Database {
 public:
+    SplitDatabase(Database& sqlServer, Database& firebird) : sqlServer(sqlServer), firebird(firebird) {}
     std::unique_ptr<Connection> createConnection() override;
-    FakeDatabase sqlServer;
-    DriversDatabase firebird;
+    Database& sqlServer;
+    Database& firebird;
 };
 
 }  // namespace tess

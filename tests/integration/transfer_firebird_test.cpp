@@ -5,6 +5,8 @@
 #include "connect/connection_strings.h"
 #include "fakes/fake_toolkit.h"
 #include "fakes/fixed_logins.h"
+#include "fakes/fake_database.h"
+#include "platform/drivers_database.h"
 #include "split_database.h"
 #include "temp_folder.h"
 #include "transfer/send_to_firebird.h"
@@ -31,7 +33,9 @@ protected:
     }
 
     TempFolder folder;
-    SplitDatabase db;
+    FakeDatabase sqlServer;
+    DriversDatabase drivers;
+    SplitDatabase db{sqlServer, drivers};
     FakeToolkit ui;
     FixedLogins logins;
     FakeTableList list1, list2;
@@ -64,7 +68,7 @@ TEST_F(TransferFirebirdTest, HostileValuesArriveExactly) {
         {std::int64_t{0}, std::int64_t{0}, Null{}, Null{}, Null{}, Null{}, std::string(""), Null{}, Null{}, Null{},
          Null{}, Null{}, Null{}},
     };
-    db.sqlServer.results["SELECT * FROM [Everything]"] = source;
+    sqlServer.results["SELECT * FROM [Everything]"] = source;
     select(list1, "Everything");
     SendToFirebird(db, ui, logins, {list1, list2, progress, window, {}}, guard).PushButton3_Click();
     for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
@@ -106,7 +110,7 @@ TEST_F(TransferFirebirdTest, FirebirdValuesBecomeSqlServerStatements) {
     select(list2, "a\"b");
     SendToSqlServer(db, ui, logins, {list1, list2, progress, window, {}}, guard).PushButton4_Click();
     for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
-    EXPECT_EQ(db.sqlServer.calls("execute"),
+    EXPECT_EQ(sqlServer.calls("execute"),
               (std::vector<std::string>{
                   "execute CREATE TABLE [a\"b]([ID] BIGINT,[PRICE] DECIMAL(18,4),[NAME] NTEXT,[RAW] VARBINARY(MAX),"
                   "[F] REAL,[TS] TEXT);",

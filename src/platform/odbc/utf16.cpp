@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "app/utf8.h"
+
 namespace tess {
 namespace {
 constexpr char32_t kReplacement = 0xFFFD;
@@ -48,21 +50,7 @@ std::string Utf16ToUtf8(const char16_t* text, size_t length) {
         } else if (c >= 0xD800 && c < 0xE000) {
             c = kReplacement;
         }
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
+        AppendUtf8(out, c);
     }
     return out;
 }
