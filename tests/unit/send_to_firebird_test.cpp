@@ -170,11 +170,19 @@ TEST_F(SendToFirebirdTest, AClickDuringTheTransferStartsNothing) {
 
 TEST_F(SendToFirebirdTest, NamesWithQuotesAreEscaped) {
     list1.addItem("a\"b");
+    list1.addItem("a]b");
     db.results["SELECT * FROM [a\"b]"] = Rows(1);
+    db.results["SELECT * FROM [a]]b]"] = Rows(1);
     select("a\"b");
+    select("a]b");
     click();
-    EXPECT_EQ(executed().front(), "execute CREATE TABLE \"a\"\"b\"(\"ID\" INTEGER,\"NAME\" VARCHAR(80))");
-    EXPECT_EQ(list2.items(), (std::vector<std::string>{"a\"b"}));
+    EXPECT_EQ(executed(), (std::vector<std::string>{
+                              "execute CREATE TABLE \"a]b\"(\"ID\" INTEGER,\"NAME\" VARCHAR(80))",
+                              "execute INSERT INTO \"a]b\" VALUES(1, 'n1')",
+                              "execute CREATE TABLE \"a\"\"b\"(\"ID\" INTEGER,\"NAME\" VARCHAR(80))",
+                              "execute INSERT INTO \"a\"\"b\" VALUES(1, 'n1')",
+                          }));
+    EXPECT_EQ(list2.items(), (std::vector<std::string>{"a\"b", "a]b"}));
 }
 
 }  // namespace
