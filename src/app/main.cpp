@@ -1,15 +1,30 @@
-// Starts the program. Until the login window exists, a plain window says what the program is.
+// Starts the program on the login window. The program reads no command line.
 #include <QApplication>
-#include <QLabel>
+#include <QIcon>
+#include <chrono>
+#include <random>
 
+#include "app/program.h"
+#include "platform/drivers_database.h"
 #include "platform/odbc/odbc_locale.h"
+#include "platform/qt/qt_settings.h"
+#include "platform/qt/qt_toolkit.h"
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    int qtArgc = 1;  // Qt's own options are not read either
+    QApplication app(qtArgc, argv);
+    (void)argc;
+    QApplication::setWindowIcon(QIcon(QApplication::applicationDirPath() + "/tessaline.png"));
     tess::UseUtf8CharacterSet();
-    QLabel window("Tessaline copies tables between SQL Server and Firebird.\nThe login window is on its way.");
-    window.setWindowTitle("Tessaline");
-    window.setMargin(24);
-    window.show();
+
+    tess::DriversDatabase database;
+    tess::QtToolkit toolkit;
+    tess::QtShell shell;
+    tess::QtSettingsStore settings;
+    // Seeded from the clock, as the home-page draw at start-up expects.
+    std::mt19937 generator(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
+    std::uniform_real_distribution<double> draw(0.0, 1.0);
+    tess::Program program(database, toolkit, shell, settings, [&] { return draw(generator); });
+    program.start();
     return app.exec();
 }

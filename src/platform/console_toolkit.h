@@ -47,6 +47,11 @@ public:
     double width() const override { return 0; }
     double height() const override { return 0; }
     void move(double, double) override {}
+    void setHeight(double) override {}
+    void setProgramIcon() override {}
+    void setCustomPointerPicture(const std::string&) override {}
+    void setButtonFaceColors() override {}
+    void applySkin(const std::string&) override {}
 
 private:
     int pointer_ = kPointerDefault;

@@ -61,6 +61,13 @@ public:
     virtual double width() const = 0;
     virtual double height() const = 0;
     virtual void move(double left, double top) = 0;
+    virtual void setHeight(double height) = 0;
+    virtual void setProgramIcon() = 0;
+    // The picture that the custom pointer (99) shows; without one it shows the ordinary arrow.
+    virtual void setCustomPointerPicture(const std::string& path) = 0;
+    // The window, its frames, labels and check boxes take the system's button-face colour.
+    virtual void setButtonFaceColors() = 0;
+    virtual void applySkin(const std::string& path) = 0;
 };
 
 struct OpenFileRequest {

@@ -64,12 +64,19 @@ public:
     double width() const override { return w; }
     double height() const override { return h; }
     void move(double left, double top) override { x = left, y = top; }
+    void setHeight(double value) override { h = value; }
+    void setProgramIcon() override { hasIcon = true; }
+    void setCustomPointerPicture(const std::string& path) override { pointerPicture = path; }
+    void setButtonFaceColors() override { faceColors = true; }
+    void applySkin(const std::string& path) override { skin = path; }
 
     bool visible = false;
     std::string caption;
     int pointer = 0;
     std::vector<int> pointerHistory;
     double x = 0, y = 0, w = 7200, h = 5400;
+    bool hasIcon = false, faceColors = false;
+    std::string pointerPicture, skin;
 };
 
 }  // namespace tess

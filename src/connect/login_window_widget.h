@@ -1,0 +1,32 @@
+#pragma once
+// The login window on screen: its controls at their design places, wired to Form1.
+#include <QWidget>
+#include <memory>
+
+#include "connect/login_window.h"
+#include "platform/qt/qt_controls.h"
+
+namespace tess {
+
+class LoginWindowWidget : public QWidget {
+public:
+    LoginWindowWidget(Database& database, Toolkit& toolkit, Shell& shell, SettingsStore& settings,
+                      std::function<Form2&()> tablesWindow, Form1::Random random, OperationGuard& guard);
+    ~LoginWindowWidget() override;
+
+    Form1& form() { return *form_; }
+    Window& window() { return window_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QtWindow window_{this};
+    std::vector<std::unique_ptr<QtTextField>> fields_;
+    std::unique_ptr<QtCheckBox> check4_;
+    std::unique_ptr<Form1> form_;
+    std::vector<QWidget*> buttons_, selectOnFocus_;
+};
+
+}  // namespace tess

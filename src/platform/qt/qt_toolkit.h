@@ -1,0 +1,34 @@
+#pragma once
+// The toolkit services over Qt Widgets.
+#include "app/event_throttle.h"
+#include "platform/toolkit.h"
+
+namespace tess {
+
+class QtToolkit : public Toolkit {
+public:
+    int messageBox(const std::string& text, int style, const std::optional<std::string>& title) override;
+    std::string inputBox(const std::string& prompt, const std::string& title, const std::string& defaultText) override;
+    std::optional<std::string> showOpen(const OpenFileRequest& request) override;
+    // Runs pending events when the last run is a few milliseconds old; otherwise returns at once.
+    void doEvents() override;
+    double screenWidth() const override;
+    double screenHeight() const override;
+    std::string programFolder() const override;
+
+private:
+    EventThrottle throttle_;
+};
+
+class QtShell : public Shell {
+public:
+    // "explorer " followed by an address or a path in double quotes: opened with the desktop's viewer.
+    void run(const std::string& commandLine, int windowStyle) override;
+};
+
+// "Description|*.a;*.b|" to Qt's "Description (*.a *.b)".
+std::string QtFileFilter(const std::string& filter);
+// Carriage returns as the message texts carry them, to line feeds.
+std::string QtMessageText(const std::string& text);
+
+}  // namespace tess

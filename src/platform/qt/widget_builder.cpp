@@ -1,0 +1,86 @@
+#include "platform/qt/widget_builder.h"
+
+#include "platform/qt/twips.h"
+
+namespace tess {
+namespace {
+
+// Arial where installed, else its metric twin.
+QFont Arial(double points) {
+    QFont font("Arial");
+    font.setFamilies({"Arial", "Liberation Sans"});
+    font.setPointSizeF(points);
+    font.setBold(true);
+    return font;
+}
+
+template <class W>
+W* Place(W* w, const char* name, int l, int t, int width, int height, const QFont& font) {
+    w->setObjectName(name);
+    w->setFont(font);
+    w->setGeometry(Px(l), Px(t), Px(width), Px(height));
+    w->setMouseTracking(true);
+    return w;
+}
+
+}  // namespace
+
+QFont WidgetBuilder::SmallBold() { return Arial(9); }
+
+QString WidgetBuilder::FrameStyle(const QColor& background) {
+    return QString("QGroupBox { background: %1; border: 1px solid #a0a0a0; border-radius: 3px; margin-top: %2px; }"
+                   "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 3px; }")
+        .arg(background.name())
+        .arg(Px(120));
+}
+QFont WidgetBuilder::ButtonBold() { return Arial(11.25); }
+
+QGroupBox* WidgetBuilder::frame(const char* name, const char* caption, int l, int t, int w, int h) {
+    auto* frame = Place(new QGroupBox(caption, window_), name, l, t, w, h, SmallBold());
+    frame->setStyleSheet(FrameStyle(Qt::white));
+    return frame;
+}
+
+QLabel* WidgetBuilder::label(QWidget* parent, const char* name, const char* caption, int l, int t) {
+    auto* label = new QLabel(caption, parent);
+    label->setObjectName(name);
+    label->setFont(SmallBold());
+    label->adjustSize();
+    label->move(Px(l), Px(t));
+    label->setMouseTracking(true);
+    return label;
+}
+
+QLineEdit* WidgetBuilder::field(QWidget* parent, const char* name, int l, int t, int w, int h, bool password) {
+    auto* field = Place(new QLineEdit(parent), name, l, t, w, h, SmallBold());
+    if (password) {
+        field->setEchoMode(QLineEdit::Password);
+        field->setStyleSheet("QLineEdit { lineedit-password-character: 42; }");  // "*"
+    }
+    return field;
+}
+
+QPushButton* WidgetBuilder::button(QWidget* parent, const char* name, const char* caption, int l, int t, int w,
+                                   int h) {
+    return Place(new QPushButton(caption, parent), name, l, t, w, h, ButtonBold());
+}
+
+QCheckBox* WidgetBuilder::checkBox(QWidget* parent, const char* name, const char* caption, int l, int t, int w, int h) {
+    return Place(new QCheckBox(caption, parent), name, l, t, w, h, SmallBold());
+}
+
+QListWidget* WidgetBuilder::list(QWidget* parent, const char* name, int l, int t, int w, int h) {
+    auto* list = Place(new QListWidget(parent), name, l, t, w, h, SmallBold());
+    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    return list;
+}
+
+QProgressBar* WidgetBuilder::progressBar(const char* name, const char* text, int l, int t, int w, int h) {
+    auto* bar = Place(new QProgressBar(window_), name, l, t, w, h, SmallBold());
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setFormat(text);
+    return bar;
+}
+
+}  // namespace tess

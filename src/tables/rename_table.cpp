@@ -1,0 +1,74 @@
+// "Rename Table": one selected SQL Server table through sp_rename; Firebird has none.
+#include "app/error_trap.h"
+#include "app/operation_guard.h"
+#include "connect/connection_strings.h"
+#include "platform/database.h"
+#include "platform/toolkit.h"
+#include "tables/tables_window.h"
+#include "transfer/value_text.h"
+
+namespace tess {
+namespace {
+
+std::string Quoted(const std::string& name) {
+    std::string out = "'";
+    AppendDoublingQuotes(out, name);
+    return out + "'";
+}
+
+}  // namespace
+
+// A rename that the server refuses leaves the entry as it was.
+void Form2::PushButton6_Click() {
+    const auto busy = guard_.tryEnter();
+    if (!busy) return;
+    TableList& list1 = c_.sqlServerList;
+    ErrorTrap trap(toolkit_, ErrorLocation("Form2", "PushButton6"));
+    if (!trap.test(100, [&] { return list1.listIndex() != -1; })) {
+        trap.step(142, [&] { toolkit_.messageBox("Please select a table", kOkOnly); });
+        return;
+    }
+    std::string oldName;
+    int oldIndex = -1, selectedCount = 0, count = 0;
+    trap.step(102, [&] { count = list1.listCount(); });
+    for (int i = 0; i < count; ++i) {
+        if (!trap.test(104, [&] { return list1.selected(i); })) continue;
+        trap.step(106, [&] { oldName = list1.item(i); });
+        oldIndex = i;
+        ++selectedCount;
+    }
+    if (selectedCount != 1) {
+        trap.step(140, [&] { toolkit_.messageBox("Please select just one table to rename", kOkOnly); });
+        return;
+    }
+    trap.step(116, [&] { c_.window.setMousePointer(kPointerBusy); });
+    std::unique_ptr<Connection> connection;
+    trap.step(118, [&] { connection = database_.createConnection(); });
+    std::string newName;
+    trap.step(120, [&] { newName = toolkit_.inputBox("Enter new name of " + oldName + ":", kProgramTitle, oldName); });
+    if (newName.empty()) {
+        trap.step(122, [&] { c_.window.setMousePointer(kPointerDefault); });
+        return;
+    }
+    const SqlServerLogin login = logins_.sqlServerLogin();
+    bool opened;
+    if (trap.test(124, [&] { return login.localConnection; }))
+        opened = trap.step(126, [&] { connection->open(SqlServerConnectionString(login)); });
+    else
+        opened = trap.step(128, [&] { connection->open(SqlServerConnectionString(login)); });
+    const bool renamed =
+        trap.step(130, [&] { connection->execute("sp_rename " + Quoted(oldName) + ", " + Quoted(newName)); });
+    if (opened) trap.step(132, [&] { connection->close(); });
+    if (renamed) {
+        trap.step(134, [&] { list1.removeItem(oldIndex); });
+        trap.step(136, [&] { list1.addItem(newName); });
+    }
+    trap.step(138, [&] { c_.window.setMousePointer(kPointerDefault); });
+}
+
+void Form2::PushButton7_Click() {
+    ErrorTrap trap(toolkit_, ErrorLocation("Form2", "PushButton7"));
+    trap.step(100, [&] { toolkit_.messageBox("No rename available for Firebird", kOkOnly); });
+}
+
+}  // namespace tess

@@ -1,0 +1,60 @@
+#pragma once
+// The tables window's behaviour: the two lists side by side and every operation on them.
+#include "transfer/send_to_firebird.h"
+#include "transfer/send_to_sqlserver.h"
+
+namespace tess {
+
+class Database;
+class LoginSource;
+class OperationGuard;
+class ProgressBar;
+class TableList;
+class Toolkit;
+class Window;
+
+inline constexpr const char* kContactPage = "https://www.kestrawin.example/contact/";
+
+// Design geometry, in twips.
+inline constexpr double kBackButtonBottom = 4980 + 405;
+
+class Form2 {
+public:
+    Form2(Database& database, Toolkit& toolkit, const LoginSource& logins, TablesWindowControls controls,
+          Window& loginWindow, OperationGuard& guard);
+
+    TableList& list1() { return c_.sqlServerList; }
+    TableList& list2() { return c_.firebirdList; }
+    Window& window() { return c_.window; }
+
+    void Form_Load();
+    void ButtonMouseMove();
+    void BackgroundMouseMove();
+
+    void PushButton1_Click();   // Delete Table/s, SQL Server
+    void PushButton2_Click();   // < Back
+    void PushButton3_Click() { sendToFirebird_.PushButton3_Click(); }
+    void PushButton4_Click() { sendToSqlServer_.PushButton4_Click(); }
+    void PushButton5_Click();   // Delete Table/s, Firebird
+    void PushButton6_Click();   // Rename Table, SQL Server
+    void PushButton7_Click();   // Rename Table, Firebird
+    void PushButton8_Click();   // Select All, Firebird
+    void PushButton9_Click();   // Deselect All, Firebird
+    void PushButton10_Click();  // Select All, SQL Server
+    void PushButton11_Click();  // Deselect All, SQL Server
+    void PushButton12_Click();  // Help
+
+private:
+    void SelectEvery(TableList& list, bool selected, const char* button);
+
+    Database& database_;
+    Toolkit& toolkit_;
+    const LoginSource& logins_;
+    TablesWindowControls c_;
+    Window& loginWindow_;
+    OperationGuard& guard_;
+    SendToFirebird sendToFirebird_;
+    SendToSqlServer sendToSqlServer_;
+};
+
+}  // namespace tess

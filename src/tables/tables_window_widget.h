@@ -1,0 +1,31 @@
+#pragma once
+// The tables window on screen: two framed lists side by side, wired to Form2.
+#include <QWidget>
+#include <memory>
+
+#include "platform/qt/qt_controls.h"
+#include "tables/tables_window.h"
+
+namespace tess {
+
+class TablesWindowWidget : public QWidget {
+public:
+    TablesWindowWidget(Database& database, Toolkit& toolkit, const LoginSource& logins, Window& loginWindow,
+                       OperationGuard& guard);
+    ~TablesWindowWidget() override;
+
+    Form2& form() { return *form_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QtWindow window_{this};
+    std::unique_ptr<QtTableList> list1_, list2_;
+    std::unique_ptr<QtProgressBar> progress_;
+    std::unique_ptr<Form2> form_;
+    std::vector<QWidget*> buttons_;
+};
+
+}  // namespace tess
