@@ -1,15 +1,16 @@
 #pragma once
 // Firebird texts go to one database, every other text to another: for copying between a real
 // Firebird database and a SQL Server side that a test or a benchmark scripts.
-#include "platform/database.h"
+#include "platform/routing_database.h"
 
 namespace tess {
 
-class SplitDatabase : public Database {
+class SplitDatabase : public RoutingDatabase {
 public:
-    SplitDatabase(Database& sqlServer, Database& firebird) : sqlServer(sqlServer), firebird(firebird) {}
-    std::unique_ptr<Connection> createConnection() override;
-    Database& sqlServer;
+    SplitDatabase(Database& sqlServer, Database& firebird)
+        : RoutingDatabase([&firebird] { return firebird.createConnection(); },
+                          [&sqlServer] { return sqlServer.createConnection(); }),
+          firebird(firebird) {}
     Database& firebird;
 };
 
