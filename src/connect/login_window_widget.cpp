@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QTimer>
 
+#include "platform/qt/end_program.h"
 #include "platform/qt/twips.h"
 #include "platform/qt/widget_builder.h"
 
@@ -11,7 +12,8 @@ namespace tess {
 
 LoginWindowWidget::LoginWindowWidget(Database& database, Toolkit& toolkit, Shell& shell, SettingsStore& settings,
                                      std::function<Form2&()> tablesWindow, Form1::Random random,
-                                     OperationGuard& guard) {
+                                     OperationGuard& guard)
+    : guard_(guard) {
     setObjectName("Form1");
     setFixedSize(Px(8040), Px(6225));
     setMouseTracking(true);
@@ -100,7 +102,7 @@ bool LoginWindowWidget::eventFilter(QObject* watched, QEvent* event) {
 
 void LoginWindowWidget::closeEvent(QCloseEvent* event) {
     event->accept();
-    QApplication::quit();
+    EndProgram(guard_);
 }
 
 }  // namespace tess

@@ -26,6 +26,7 @@ private:
     std::vector<std::unique_ptr<QtTextField>> fields_;
     std::unique_ptr<QtCheckBox> check4_;
     std::unique_ptr<Form1> form_;
+    OperationGuard& guard_;
     std::vector<QWidget*> buttons_, selectOnFocus_;
 };
 

@@ -3,13 +3,15 @@
 #include <QApplication>
 #include <QCloseEvent>
 
+#include "platform/qt/end_program.h"
 #include "platform/qt/twips.h"
 #include "platform/qt/widget_builder.h"
 
 namespace tess {
 
 TablesWindowWidget::TablesWindowWidget(Database& database, Toolkit& toolkit, const LoginSource& logins,
-                                       Window& loginWindow, OperationGuard& guard) {
+                                       Window& loginWindow, OperationGuard& guard)
+    : guard_(guard) {
     setObjectName("Form2");
     resize(Px(8040), Px(5520));
     setMouseTracking(true);
@@ -80,7 +82,7 @@ bool TablesWindowWidget::eventFilter(QObject* watched, QEvent* event) {
 
 void TablesWindowWidget::closeEvent(QCloseEvent* event) {
     event->accept();
-    QApplication::quit();
+    EndProgram(guard_);
 }
 
 }  // namespace tess

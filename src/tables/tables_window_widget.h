@@ -25,6 +25,7 @@ private:
     std::unique_ptr<QtTableList> list1_, list2_;
     std::unique_ptr<QtProgressBar> progress_;
     std::unique_ptr<Form2> form_;
+    OperationGuard& guard_;
     std::vector<QWidget*> buttons_;
 };
 
