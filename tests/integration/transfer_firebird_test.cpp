@@ -97,6 +97,25 @@ TEST_F(TransferFirebirdTest, HostileValuesArriveExactly) {
     EXPECT_TRUE(rs->eof());
 }
 
+// Rows go in one transaction, yet a row that Firebird refuses costs only itself.
+TEST_F(TransferFirebirdTest, ARefusedRowCostsOnlyItself) {
+    FakeResult source;
+    source.fields = {{"ID", 3, 4, 10, 0}, {"AMOUNT", 131, 8, 18, 2}};
+    for (int i = 1; i <= 5; ++i)
+        source.rows.push_back({std::int64_t{i}, Decimal{i == 3 ? "123456789012345678901.00" : std::to_string(i) + ".50"}});
+    sqlServer.results["SELECT * FROM [Amounts]"] = source;
+    select(list1, "Amounts");
+    SendToFirebird(db, ui, logins, {list1, list2, progress, window, {}}, guard).PushButton3_Click();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_NE(ui.boxes[0].text.find("at line 318"), std::string::npos) << ui.boxes[0].text;
+
+    auto c = firebird();
+    auto rs = c->openRecordset("SELECT ID FROM \"Amounts\" ORDER BY ID", kOpenStatic, kLockOptimistic);
+    std::vector<std::int64_t> ids;
+    for (; !rs->eof(); rs->moveNext()) ids.push_back(std::get<std::int64_t>(rs->value(0)));
+    EXPECT_EQ(ids, (std::vector<std::int64_t>{1, 2, 4, 5}));
+}
+
 // Firebird values as the SQL Server statements carry them.
 TEST_F(TransferFirebirdTest, FirebirdValuesBecomeSqlServerStatements) {
     {
