@@ -1,7 +1,5 @@
 #include "app/error_trap.h"
 
-#include <exception>
-
 #include "platform/toolkit.h"
 
 namespace tess {
@@ -16,25 +14,6 @@ std::string ErrorReportText(const std::string& description, const std::string& l
 }
 
 ErrorTrap::ErrorTrap(Toolkit& toolkit, std::string location) : toolkit_(toolkit), location_(std::move(location)) {}
-
-bool ErrorTrap::step(int number, const std::function<void()>& body) {
-    lastStep_ = number;
-    try {
-        body();
-        return true;
-    } catch (const std::exception& e) {
-        report(e.what());
-    } catch (...) {
-        report("Unknown error");
-    }
-    return false;
-}
-
-bool ErrorTrap::test(int number, const std::function<bool()>& condition) {
-    bool held = true;
-    step(number, [&] { held = condition(); });
-    return held;
-}
 
 void ErrorTrap::report(const std::string& description) {
     ++failures_;

@@ -1,7 +1,7 @@
 #pragma once
 // The one error trap of a button handler. A handler is written as its numbered steps; a step that
 // throws is reported in the "Application Error" box, and the handler goes on with the next step.
-#include <functional>
+#include <exception>
 #include <string>
 
 namespace tess {
@@ -19,10 +19,27 @@ public:
     ErrorTrap(Toolkit& toolkit, std::string location);
 
     // Runs one numbered step. Returns false when it failed (and was reported).
-    bool step(int number, const std::function<void()>& body);
+    template <class Body>
+    bool step(int number, Body&& body) {
+        lastStep_ = number;
+        try {
+            body();
+            return true;
+        } catch (const std::exception& e) {
+            report(e.what());
+        } catch (...) {
+            report("Unknown error");
+        }
+        return false;
+    }
     // The condition of a conditional step. A condition that fails counts as held, so the
     // steps it guards run next, as the trap's "resume next" rule has it.
-    bool test(int number, const std::function<bool()>& condition);
+    template <class Condition>
+    bool test(int number, Condition&& condition) {
+        bool held = true;
+        step(number, [&] { held = condition(); });
+        return held;
+    }
 
     int failures() const { return failures_; }
     int lastStep() const { return lastStep_; }

@@ -88,6 +88,8 @@ void SendToFirebird::PushButton3_Click() {
             trap.step(236, [&] { count = source->recordCount(); });
             trap.step(238, [&] { firebird->beginTransaction(); });
             // Rows are read to the source's end, whatever the count said.
+            std::vector<Value> row;
+            row.reserve(columns.size());
             for (long long k = 0;; ++k) {
                 bool more = false;
                 if (!trap.step(240, [&] { more = !source->eof(); }) || !more) break;
@@ -99,9 +101,8 @@ void SendToFirebird::PushButton3_Click() {
                 toolkit_.doEvents();
                 if (count > 0)
                     trap.step(246, [&] { controls_.progressBar.setValue(std::min(100.0, (k + 1) * 100.0 / count)); });
-                std::vector<Value> row;
+                row.clear();
                 trap.step(254, [&] {
-                    row.reserve(columns.size());
                     for (int j = 0; j < source->fieldCount(); ++j) {
                         toolkit_.doEvents();
                         row.push_back(source->value(j));

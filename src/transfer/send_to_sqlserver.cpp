@@ -82,15 +82,16 @@ void SendToSqlServer::PushButton4_Click() {
             long long count = -1;
             trap.step(218, [&] { count = source->recordCount(); });
             // Rows are read to the source's end, whatever the count said.
+            std::vector<Value> row;
+            row.reserve(columns.size());
             for (long long k = 0;; ++k) {
                 bool more = false;
                 if (!trap.step(220, [&] { more = !source->eof(); }) || !more) break;
                 toolkit_.doEvents();
                 if (count > 0)
                     trap.step(224, [&] { controls_.progressBar.setValue(std::min(100.0, (k + 1) * 100.0 / count)); });
-                std::vector<Value> row;
+                row.clear();
                 trap.step(232, [&] {
-                    row.reserve(columns.size());
                     for (int j = 0; j < source->fieldCount(); ++j) {
                         toolkit_.doEvents();
                         row.push_back(source->value(j));
