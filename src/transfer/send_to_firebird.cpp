@@ -102,19 +102,21 @@ void SendToFirebird::PushButton3_Click() {
                 if (count > 0)
                     trap.step(246, [&] { controls_.progressBar.setValue(std::min(100.0, (k + 1) * 100.0 / count)); });
                 row.clear();
-                trap.step(254, [&] {
-                    for (int j = 0; j < source->fieldCount(); ++j) {
-                        toolkit_.doEvents();
-                        row.push_back(source->value(j));
-                    }
-                });
-                const Statement insert = RenderFirebirdInsert(table, definition.numeric, row);
-                trap.step(318, [&] {
-                    if (insert.parameters.empty())
-                        firebird->execute(insert.text);
-                    else
-                        firebird->executeWith(insert.text, insert.parameters);
-                });
+                // A row that cannot be read is reported once and not written in part.
+                if (trap.step(254, [&] {
+                        for (int j = 0; j < source->fieldCount(); ++j) {
+                            toolkit_.doEvents();
+                            row.push_back(source->value(j));
+                        }
+                    })) {
+                    const Statement insert = RenderFirebirdInsert(table, definition.numeric, row);
+                    trap.step(318, [&] {
+                        if (insert.parameters.empty())
+                            firebird->execute(insert.text);
+                        else
+                            firebird->executeWith(insert.text, insert.parameters);
+                    });
+                }
                 if (controls_.rowsSent) controls_.rowsSent(table, k + 1, count);
                 if (!trap.step(320, [&] { source->moveNext(); })) break;
             }

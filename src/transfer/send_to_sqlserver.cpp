@@ -91,13 +91,14 @@ void SendToSqlServer::PushButton4_Click() {
                 if (count > 0)
                     trap.step(224, [&] { controls_.progressBar.setValue(std::min(100.0, (k + 1) * 100.0 / count)); });
                 row.clear();
-                trap.step(232, [&] {
-                    for (int j = 0; j < source->fieldCount(); ++j) {
-                        toolkit_.doEvents();
-                        row.push_back(source->value(j));
-                    }
-                });
-                trap.step(250, [&] { ExecuteSql(*sqlServer, RenderSqlServerInsert(table, row)); });
+                // A row that cannot be read is reported once and not written in part.
+                if (trap.step(232, [&] {
+                        for (int j = 0; j < source->fieldCount(); ++j) {
+                            toolkit_.doEvents();
+                            row.push_back(source->value(j));
+                        }
+                    }))
+                    trap.step(250, [&] { ExecuteSql(*sqlServer, RenderSqlServerInsert(table, row)); });
                 if (controls_.rowsSent) controls_.rowsSent(table, k + 1, count);
                 if (!trap.step(252, [&] { source->moveNext(); })) break;
             }

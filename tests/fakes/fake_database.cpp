@@ -11,6 +11,9 @@ public:
     const Value& value(int index) const override {
         if (closed_) throw FakeDatabaseError("Operation is not allowed when the object is closed.");
         if (eof()) throw FakeDatabaseError("Either BOF or EOF is True, or the current record has been deleted.");
+        const auto& bad = result_.unreadableRows;
+        if (std::find(bad.begin(), bad.end(), row_) != bad.end())
+            throw FakeDatabaseError("Conversion failed when converting the varchar value.");
         return result_.rows[row_].at(index);
     }
     long long recordCount() const override {

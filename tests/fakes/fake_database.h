@@ -1,6 +1,7 @@
 #pragma once
 // An in-memory database for the logic tests: records every call in order, serves the catalogue
 // and result sets it is given, and fails any call whose log line starts with a chosen text.
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -19,6 +20,7 @@ struct FakeResult {
     std::vector<FieldInfo> fields;
     std::vector<std::vector<Value>> rows;
     long long recordCount = -2;  // -2: the number of rows
+    std::vector<size_t> unreadableRows;  // reading a value of these rows fails
 };
 
 class FakeDatabase : public Database {

@@ -115,6 +115,17 @@ TEST_F(SendToFirebirdTest, AFailingRowIsReportedAloneAndTheOthersKept) {
     EXPECT_EQ(list2.items(), (std::vector<std::string>{"B"}));
 }
 
+TEST_F(SendToFirebirdTest, AnUnreadableRowIsReportedOnceAndNotWrittenInPart) {
+    db.results["SELECT * FROM [B]"] = Rows(3);
+    db.results["SELECT * FROM [B]"].unreadableRows = {1};
+    select("B");
+    click();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_NE(ui.boxes[0].text.find("at line 254"), std::string::npos);
+    EXPECT_EQ(executed().size(), 3u);  // CREATE, rows 1 and 3
+    EXPECT_EQ(executed().back(), "execute INSERT INTO \"B\" VALUES(3, 'n3')");
+}
+
 TEST_F(SendToFirebirdTest, RowsAreReadToTheEndWhateverTheCount) {
     for (long long stated : {-1LL, 0LL, 2LL}) {
         db.results["SELECT * FROM [B]"] = Rows(4);
