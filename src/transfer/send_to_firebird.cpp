@@ -14,10 +14,6 @@
 
 namespace tess {
 
-SendToFirebird::SendToFirebird(Database& database, Toolkit& toolkit, const LoginSource& logins,
-                               TablesWindowControls controls, OperationGuard& guard)
-    : database_(database), toolkit_(toolkit), logins_(logins), controls_(std::move(controls)), guard_(guard) {}
-
 void SendToFirebird::PushButton3_Click() {
     const auto busy = guard_.tryEnter();
     if (!busy) return;

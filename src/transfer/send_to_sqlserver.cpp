@@ -14,10 +14,6 @@
 
 namespace tess {
 
-SendToSqlServer::SendToSqlServer(Database& database, Toolkit& toolkit, const LoginSource& logins,
-                                 TablesWindowControls controls, OperationGuard& guard)
-    : database_(database), toolkit_(toolkit), logins_(logins), controls_(std::move(controls)), guard_(guard) {}
-
 // SQL Server keeps autocommit: a conversion error there can roll back a whole open transaction.
 void SendToSqlServer::PushButton4_Click() {
     const auto busy = guard_.tryEnter();
