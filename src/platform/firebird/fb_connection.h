@@ -13,7 +13,8 @@ public:
     explicit FirebirdConnection(Firebird::IMaster* master);
 
     void setCursorLocation(int) override {}
-    void setCommandTimeout(int seconds) override { commandTimeout_ = seconds; }
+    // Firebird 3's embedded engine has no statement time-out to set.
+    void setCommandTimeout(int) override {}
     void setConnectionTimeout(int seconds) override { connectionTimeout_ = seconds; }
     void open(const std::string& connectionText) override;
     void execute(const std::string& sql) override;
@@ -34,7 +35,6 @@ private:
 
     Firebird::IMaster* master_;
     std::shared_ptr<FirebirdSession> session_;
-    int commandTimeout_ = 0;
     int connectionTimeout_ = 0;
 };
 

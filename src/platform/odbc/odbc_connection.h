@@ -14,7 +14,8 @@ public:
     OdbcConnection();
     ~OdbcConnection() override;
 
-    void setCursorLocation(int location) override { cursorLocation_ = location; }
+    // Rows always stream through a forward-only cursor; the count is taken beforehand.
+    void setCursorLocation(int) override {}
     void setCommandTimeout(int seconds) override { commandTimeout_ = seconds; }
     void setConnectionTimeout(int seconds) override { connectionTimeout_ = seconds; }
     void open(const std::string& connectionText) override;
@@ -36,7 +37,6 @@ private:
     OdbcHandle env_;
     OdbcHandle dbc_;
     bool connected_ = false;
-    int cursorLocation_ = kUseServer;
     int commandTimeout_ = 30;     // ADO's defaults
     int connectionTimeout_ = 15;
 };
