@@ -9,11 +9,11 @@
 #include <fstream>
 #include <iostream>
 
-#include "app/memory_table_list.h"
-#include "app/operation_guard.h"
+#include "platform/memory_table_list.h"
+#include "common/operation_guard.h"
 #include "connect/logins.h"
 #include "platform/console_toolkit.h"
-#include "platform/drivers_database.h"
+#include "platform/drivers/drivers_database.h"
 #include "split_database.h"
 #include "temp_folder.h"
 #include "transfer/firebird_insert.h"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "connect/connection_strings.h"
-#include "platform/drivers_database.h"
+#include "platform/drivers/drivers_database.h"
 #include "temp_folder.h"  // CreateFirebirdDatabase
 
 using namespace tess;

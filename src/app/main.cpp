@@ -5,7 +5,7 @@
 #include <random>
 
 #include "app/program.h"
-#include "platform/drivers_database.h"
+#include "platform/drivers/drivers_database.h"
 #include "platform/odbc/odbc_locale.h"
 #include "platform/qt/qt_settings.h"
 #include "platform/qt/qt_toolkit.h"

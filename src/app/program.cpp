@@ -5,7 +5,7 @@ namespace tess {
 Program::Program(Database& database, Toolkit& toolkit, Shell& shell, SettingsStore& settings, Form1::Random random)
     : database_(database), toolkit_(toolkit) {
     login_ = std::make_unique<LoginWindowWidget>(
-        database, toolkit, shell, settings, [this]() -> Form2& { return tablesWindow().form(); }, std::move(random),
+        database, toolkit, shell, settings, [this]() -> TablesWindowDoor& { return tablesWindow().form(); }, std::move(random),
         guard_);
 }
 

@@ -3,7 +3,7 @@
 // settings store, toolkit and shell (or over whatever a test passes in).
 #include <memory>
 
-#include "app/operation_guard.h"
+#include "common/operation_guard.h"
 #include "connect/login_window_widget.h"
 #include "tables/tables_window_widget.h"
 

@@ -1,6 +1,6 @@
 #include "connect/connection_strings.h"
 
-#include "connect/connection_text.h"
+#include "common/connection_text.h"
 #include "platform/database.h"
 
 namespace tess {

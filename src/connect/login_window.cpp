@@ -1,20 +1,18 @@
 #include "connect/login_window.h"
 
-#include "app/error_trap.h"
-#include "app/helpers.h"
-#include "app/operation_guard.h"
-#include "catalogue/table_listing.h"
+#include "routines/error_trap.h"
+#include "routines/helpers.h"
+#include "common/operation_guard.h"
 #include "connect/connection_strings.h"
 #include "connect/stored_logins.h"
 #include "platform/database.h"
 #include "platform/settings.h"
 #include "platform/toolkit.h"
-#include "tables/tables_window.h"
 
 namespace tess {
 
 Form1::Form1(Database& database, Toolkit& toolkit, Shell& shell, SettingsStore& settings,
-             LoginWindowControls controls, std::function<Form2&()> tablesWindow, Random random,
+             LoginWindowControls controls, std::function<TablesWindowDoor&()> tablesWindow, Random random,
              OperationGuard& guard)
     : database_(database),
       toolkit_(toolkit),
@@ -103,8 +101,8 @@ void Form1::PushButton2_Click() {
         trap.test(104, [&] { return TestSqlServerConnection(database_, sqlServerLogin()); })) {
         trap.step(106, [&] { tablesWindow_().list1().clear(); });
         trap.step(108, [&] { tablesWindow_().list2().clear(); });
-        trap.step(110, [&] { ListSqlServerTables(database_, sqlServerLogin(), tablesWindow_().list1(), toolkit_); });
-        trap.step(112, [&] { ListFirebirdTables(database_, firebirdLogin(), tablesWindow_().list2()); });
+        trap.step(110, [&] { tablesWindow_().ListSqlServerTables(sqlServerLogin()); });
+        trap.step(112, [&] { tablesWindow_().ListFirebirdTables(firebirdLogin()); });
         trap.step(114, [&] { tablesWindow_().window().show(); });
         trap.step(116, [&] { c_.window.hide(); });
     }

@@ -10,10 +10,10 @@ namespace tess {
 
 class CheckBox;
 class Database;
-class Form2;
 class OperationGuard;
 class SettingsStore;
 class Shell;
+class TableList;
 class TextField;
 class Toolkit;
 class Window;
@@ -31,6 +31,20 @@ struct LoginWindowControls {
     Window& window;
 };
 
+// What "Next >" fills and shows. The tables window and the table listings sit above the login
+// window, so the program hands the window in through this door.
+class TablesWindowDoor {
+public:
+    virtual TableList& list1() = 0;  // SQL Server tables
+    virtual TableList& list2() = 0;  // Firebird tables
+    virtual Window& window() = 0;
+    virtual void ListSqlServerTables(const SqlServerLogin& login) = 0;
+    virtual void ListFirebirdTables(const FirebirdLogin& login) = 0;
+
+protected:
+    ~TablesWindowDoor() = default;
+};
+
 inline constexpr const char* kHomePage = "https://www.kestrawin.example/";
 inline constexpr const char* kDownloadPage = "https://www.kestrawin.example/downloads/sql-manager-lite/";
 
@@ -39,7 +53,7 @@ public:
     using Random = std::function<double()>;  // 0 <= r < 1, seeded from the clock
 
     Form1(Database& database, Toolkit& toolkit, Shell& shell, SettingsStore& settings, LoginWindowControls controls,
-          std::function<Form2&()> tablesWindow, Random random, OperationGuard& guard);
+          std::function<TablesWindowDoor&()> tablesWindow, Random random, OperationGuard& guard);
 
     SqlServerLogin sqlServerLogin() const override;
     FirebirdLogin firebirdLogin() const override;
@@ -71,7 +85,7 @@ private:
     Shell& shell_;
     SettingsStore& settings_;
     LoginWindowControls c_;
-    std::function<Form2&()> tablesWindow_;
+    std::function<TablesWindowDoor&()> tablesWindow_;
     Random random_;
     OperationGuard& guard_;
 };

@@ -11,7 +11,7 @@
 namespace tess {
 
 LoginWindowWidget::LoginWindowWidget(Database& database, Toolkit& toolkit, Shell& shell, SettingsStore& settings,
-                                     std::function<Form2&()> tablesWindow, Form1::Random random,
+                                     std::function<TablesWindowDoor&()> tablesWindow, Form1::Random random,
                                      OperationGuard& guard)
     : guard_(guard) {
     setObjectName("Form1");

@@ -11,7 +11,7 @@ namespace tess {
 class LoginWindowWidget : public QWidget {
 public:
     LoginWindowWidget(Database& database, Toolkit& toolkit, Shell& shell, SettingsStore& settings,
-                      std::function<Form2&()> tablesWindow, Form1::Random random, OperationGuard& guard);
+                      std::function<TablesWindowDoor&()> tablesWindow, Form1::Random random, OperationGuard& guard);
     ~LoginWindowWidget() override;
 
     Form1& form() { return *form_; }

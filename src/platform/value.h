@@ -28,6 +28,8 @@ struct DateTime {
     int year = 1899, month = 12, day = 30;
     int hour = 0, minute = 0, second = 0;
     std::uint32_t nanos = 0;
+    bool isZeroDate() const { return year == 1899 && month == 12 && day == 30; }
+    bool isMidnight() const { return hour == 0 && minute == 0 && second == 0 && nanos == 0; }
     bool operator==(const DateTime&) const = default;
 };
 

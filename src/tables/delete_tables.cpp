@@ -1,6 +1,6 @@
 // "Delete Table/s" on either side: drops every selected table, bottom of the list first.
-#include "app/error_trap.h"
-#include "app/operation_guard.h"
+#include "routines/error_trap.h"
+#include "common/operation_guard.h"
 #include "connect/connection_strings.h"
 #include "platform/database.h"
 #include "platform/toolkit.h"

@@ -1,23 +1,13 @@
 // "Rename Table": one selected SQL Server table through sp_rename; Firebird has none.
-#include "app/error_trap.h"
-#include "app/operation_guard.h"
+#include "routines/error_trap.h"
+#include "common/operation_guard.h"
+#include "common/sql_literal.h"
 #include "connect/connection_strings.h"
 #include "platform/database.h"
 #include "platform/toolkit.h"
 #include "tables/tables_window.h"
-#include "transfer/value_text.h"
 
 namespace tess {
-namespace {
-
-std::string Quoted(const std::string& name) {
-    std::string out = "'";
-    AppendDoublingQuotes(out, name);
-    return out + "'";
-}
-
-}  // namespace
-
 // A rename that the server refuses leaves the entry as it was.
 void Form2::PushButton6_Click() {
     const auto busy = guard_.tryEnter();
@@ -57,7 +47,7 @@ void Form2::PushButton6_Click() {
     else
         opened = trap.step(128, [&] { connection->open(SqlServerConnectionString(login)); });
     const bool renamed =
-        trap.step(130, [&] { connection->execute("sp_rename " + Quoted(oldName) + ", " + Quoted(newName)); });
+        trap.step(130, [&] { connection->execute("sp_rename " + QuotedLiteral(oldName) + ", " + QuotedLiteral(newName)); });
     if (opened) trap.step(132, [&] { connection->close(); });
     if (renamed) {
         trap.step(134, [&] { list1.removeItem(oldIndex); });

@@ -1,8 +1,9 @@
 #include "tables/tables_window.h"
 
-#include "app/error_trap.h"
-#include "app/helpers.h"
-#include "app/operation_guard.h"
+#include "catalogue/table_listing.h"
+#include "routines/error_trap.h"
+#include "routines/helpers.h"
+#include "common/operation_guard.h"
 #include "platform/toolkit.h"
 
 namespace tess {
@@ -17,6 +18,12 @@ Form2::Form2(Database& database, Toolkit& toolkit, const LoginSource& logins, Ta
       guard_(guard),
       sendToFirebird_(database, toolkit, logins, controls, guard),
       sendToSqlServer_(database, toolkit, logins, controls, guard) {}
+
+void Form2::ListSqlServerTables(const SqlServerLogin& login) {
+    tess::ListSqlServerTables(database_, login, c_.sqlServerList, toolkit_);
+}
+
+void Form2::ListFirebirdTables(const FirebirdLogin& login) { tess::ListFirebirdTables(database_, login, c_.firebirdList); }
 
 void Form2::Form_Load() {
     c_.window.setButtonFaceColors();

@@ -1,5 +1,6 @@
 #pragma once
 // The tables window's behaviour: the two lists side by side and every operation on them.
+#include "connect/login_window.h"
 #include "transfer/send_to_firebird.h"
 #include "transfer/send_to_sqlserver.h"
 
@@ -18,14 +19,16 @@ inline constexpr const char* kContactPage = "https://www.kestrawin.example/conta
 // Design geometry, in twips.
 inline constexpr double kBackButtonBottom = 4980 + 405;
 
-class Form2 {
+class Form2 : public TablesWindowDoor {
 public:
     Form2(Database& database, Toolkit& toolkit, const LoginSource& logins, TablesWindowControls controls,
           Window& loginWindow, OperationGuard& guard);
 
-    TableList& list1() { return c_.sqlServerList; }
-    TableList& list2() { return c_.firebirdList; }
-    Window& window() { return c_.window; }
+    TableList& list1() override { return c_.sqlServerList; }
+    TableList& list2() override { return c_.firebirdList; }
+    Window& window() override { return c_.window; }
+    void ListSqlServerTables(const SqlServerLogin& login) override;
+    void ListFirebirdTables(const FirebirdLogin& login) override;
 
     void Form_Load();
     void ButtonMouseMove();

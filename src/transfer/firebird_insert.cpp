@@ -6,9 +6,6 @@
 namespace tess {
 namespace {
 
-bool IsZeroDate(const DateTime& t) { return t.year == 1899 && t.month == 12 && t.day == 30; }
-bool IsMidnight(const DateTime& t) { return t.hour == 0 && t.minute == 0 && t.second == 0 && t.nanos == 0; }
-
 void AppendNumeric(std::string& s, const Value& value) {
     const std::string text = ValueText(value);
     if (text.empty()) s += "NULL";
@@ -30,7 +27,7 @@ bool AppendLiteral(std::string& s, const Value& value, size_t limit) {
     if (const auto* t = std::get_if<DateTime>(&value)) {
         // A time of day alone is written on the zero date, as the date-time kind carries it.
         s += '\'';
-        s += DateTimeText(*t, IsZeroDate(*t) || !IsMidnight(*t));
+        s += DateTimeText(*t, t->isZeroDate() || !t->isMidnight());
         s += '\'';
         return true;
     }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/text_case.h"
+#include "common/text_case.h"
 #include "catalogue/ado_type_name.h"
 #include "transfer/identifiers.h"
 

@@ -3,11 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/database.h"
+#include "transfer/source_column.h"
 
 namespace tess {
-
-using SourceColumn = FieldInfo;
 
 struct FirebirdTableDefinition {
     std::string createStatement;

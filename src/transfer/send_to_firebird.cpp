@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/error_trap.h"
-#include "app/helpers.h"
-#include "app/operation_guard.h"
+#include "routines/error_trap.h"
+#include "routines/helpers.h"
+#include "common/operation_guard.h"
 #include "connect/connection_strings.h"
 #include "platform/database.h"
 #include "platform/toolkit.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "transfer/firebird_mapping.h"
+#include "transfer/source_column.h"
 
 namespace tess {
 

@@ -22,9 +22,6 @@ std::string PlainDecimal(const std::string& text) {
     return plain == "-0" ? "0" : plain;
 }
 
-bool IsMidnight(const DateTime& t) { return t.hour == 0 && t.minute == 0 && t.second == 0 && t.nanos == 0; }
-bool IsZeroDate(const DateTime& t) { return t.year == 1899 && t.month == 12 && t.day == 30; }
-
 struct TextOf {
     std::string operator()(const Null&) const { return ""; }
     std::string operator()(const std::string& s) const { return s; }
@@ -33,8 +30,8 @@ struct TextOf {
     std::string operator()(const Floating& f) const { return ShortestFloating(f); }
     std::string operator()(const Decimal& d) const { return PlainDecimal(d.text); }
     std::string operator()(const DateTime& t) const {
-        if (IsZeroDate(t)) return TimeOfDayText(t);
-        return DateTimeText(t, !IsMidnight(t));
+        if (t.isZeroDate()) return TimeOfDayText(t);
+        return DateTimeText(t, !t.isMidnight());
     }
     std::string operator()(const Bytes& b) const { return HexDigits(b); }
 };
@@ -75,15 +72,5 @@ std::string HexDigits(const Bytes& bytes) {
 }
 
 std::string ValueText(const Value& value) { return std::visit(TextOf{}, value); }
-
-void AppendDoublingQuotes(std::string& out, const std::string& text) {
-    size_t start = 0;
-    for (size_t quote = text.find('\''); quote != std::string::npos; quote = text.find('\'', start)) {
-        out.append(text, start, quote - start + 1);
-        out += '\'';
-        start = quote + 1;
-    }
-    out.append(text, start, std::string::npos);
-}
 
 }  // namespace tess

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/sql_literal.h"
 #include "platform/value.h"
 
 namespace tess {
@@ -17,8 +18,5 @@ std::string DateTimeText(const DateTime& t, bool withTime);
 std::string TimeOfDayText(const DateTime& t);
 
 std::string HexDigits(const Bytes& bytes);
-
-// "it's" becomes "it''s".
-void AppendDoublingQuotes(std::string& out, const std::string& text);
 
 }  // namespace tess

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/memory_table_list.h"
+#include "platform/memory_table_list.h"
 #include "platform/toolkit.h"
 
 namespace tess {

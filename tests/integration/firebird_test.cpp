@@ -4,7 +4,7 @@
 #include "catalogue/table_listing.h"
 #include "connect/connection_strings.h"
 #include "fakes/fake_toolkit.h"
-#include "platform/drivers_database.h"
+#include "platform/drivers/drivers_database.h"
 #include "temp_folder.h"
 
 namespace tess {

@@ -8,7 +8,7 @@
 #include <chrono>
 
 #include "connect/connection_strings.h"
-#include "platform/drivers_database.h"
+#include "platform/drivers/drivers_database.h"
 
 namespace tess {
 

@@ -4,11 +4,11 @@
 // against the fake, and those values in transfer_firebird_test.
 #include <gtest/gtest.h>
 
-#include "app/operation_guard.h"
+#include "common/operation_guard.h"
 #include "connect/connection_strings.h"
 #include "fakes/fake_toolkit.h"
 #include "fakes/fixed_logins.h"
-#include "platform/drivers_database.h"
+#include "platform/drivers/drivers_database.h"
 #include "temp_folder.h"
 #include "transfer/send_to_firebird.h"
 #include "transfer/send_to_sqlserver.h"

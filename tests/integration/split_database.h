@@ -1,7 +1,7 @@
 #pragma once
 // Firebird texts go to one database, every other text to another: for copying between a real
 // Firebird database and a SQL Server side that a test or a benchmark scripts.
-#include "platform/routing_database.h"
+#include "platform/drivers/routing_database.h"
 
 namespace tess {
 

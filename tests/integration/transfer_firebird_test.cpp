@@ -1,12 +1,12 @@
 // Both transfers against a real Firebird database, with the SQL Server side scripted by the fake.
 #include <gtest/gtest.h>
 
-#include "app/operation_guard.h"
+#include "common/operation_guard.h"
 #include "connect/connection_strings.h"
 #include "fakes/fake_toolkit.h"
 #include "fakes/fixed_logins.h"
 #include "fakes/fake_database.h"
-#include "platform/drivers_database.h"
+#include "platform/drivers/drivers_database.h"
 #include "split_database.h"
 #include "temp_folder.h"
 #include "transfer/send_to_firebird.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "connect/connection_text.h"
+#include "common/connection_text.h"
 #include "fakes/fake_database.h"
 
 namespace tess {

@@ -1,4 +1,4 @@
-#include "app/event_throttle.h"
+#include "common/event_throttle.h"
 
 #include <gtest/gtest.h>
 

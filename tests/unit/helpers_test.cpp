@@ -1,10 +1,10 @@
-#include "app/helpers.h"
+#include "routines/helpers.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
-#include "app/text_case.h"
+#include "common/text_case.h"
 #include "fakes/fake_database.h"
 #include "fakes/fake_toolkit.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/operation_guard.h"
+#include "common/operation_guard.h"
 #include "fakes/fake_database.h"
 #include "fakes/fake_toolkit.h"
 #include "fakes/fixed_logins.h"

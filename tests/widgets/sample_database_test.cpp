@@ -8,7 +8,7 @@
 #include "fakes/fake_settings.h"
 #include "fakes/fake_toolkit.h"
 #include "catalogue/table_listing.h"
-#include "platform/drivers_database.h"
+#include "platform/drivers/drivers_database.h"
 
 namespace tess {
 namespace {

@@ -1,8 +1,8 @@
 #include "app/copy/copy_command.h"
 
-#include "app/error_trap.h"
-#include "app/memory_table_list.h"
-#include "app/operation_guard.h"
+#include "routines/error_trap.h"
+#include "platform/memory_table_list.h"
+#include "common/operation_guard.h"
 #include "catalogue/table_listing.h"
 #include "connect/connection_strings.h"
 #include "platform/console_toolkit.h"

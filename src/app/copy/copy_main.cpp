@@ -3,7 +3,7 @@
 
 #include "app/copy/copy_command.h"
 #include "platform/console_toolkit.h"
-#include "platform/drivers_database.h"
+#include "platform/drivers/drivers_database.h"
 #include "platform/odbc/odbc_locale.h"
 #include "platform/qt/qt_settings.h"
 

@@ -1,7 +1,7 @@
 #include "platform/firebird/fb_connection_text.h"
 
-#include "app/text_case.h"
-#include "connect/connection_text.h"
+#include "common/text_case.h"
+#include "common/connection_text.h"
 
 namespace tess {
 namespace {

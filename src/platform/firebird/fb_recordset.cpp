@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "common/sql_literal.h"
 #include "platform/firebird/fb_error.h"
 #include "platform/firebird/fb_types.h"
 
@@ -14,15 +15,6 @@ using namespace Firebird;
 namespace {
 
 constexpr unsigned char kReadOnlySnapshot[] = {isc_tpb_version3, isc_tpb_concurrency, isc_tpb_read, isc_tpb_wait};
-
-std::string Quoted(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) {
-        out += c;
-        if (c == '\'') out += '\'';
-    }
-    return out + "'";
-}
 
 }  // namespace
 
@@ -139,7 +131,7 @@ void FirebirdRecordset::describe() {
                 shape.declaredPrecision = static_cast<int>(
                     scalar("SELECT F.RDB$FIELD_PRECISION FROM RDB$RELATION_FIELDS RF JOIN RDB$FIELDS F "
                            "ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE WHERE RF.RDB$RELATION_NAME = " +
-                           Quoted(relation) + " AND RF.RDB$FIELD_NAME = " + Quoted(fieldName)));
+                           QuotedLiteral(relation) + " AND RF.RDB$FIELD_NAME = " + QuotedLiteral(fieldName)));
             }
             fields_.push_back(AdoFieldFromFirebird(metadata_->getAlias(&status, i), shape));
             columns_.push_back(c);

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "common/text_codec.h"
+
 namespace tess {
 
 namespace {
@@ -15,17 +17,6 @@ bool IsExactNumeric(const FirebirdColumnShape& s) {
 }
 
 int DefaultPrecision(unsigned type) { return type == SQL_SHORT ? 4 : type == SQL_LONG ? 9 : 18; }
-
-// Cuts CHAR padding back to the column's length in characters.
-std::string FirstCharacters(const std::string& text, size_t characters) {
-    size_t i = 0, seen = 0;
-    while (i < text.size() && seen < characters) {
-        auto b = static_cast<unsigned char>(text[i]);
-        i += b < 0x80 ? 1 : (b & 0xE0) == 0xC0 ? 2 : (b & 0xF0) == 0xE0 ? 3 : (b & 0xF8) == 0xF0 ? 4 : 1;
-        ++seen;
-    }
-    return text.substr(0, std::min(i, text.size()));
-}
 
 template <class T>
 T Read(const unsigned char* data) {
@@ -137,7 +128,7 @@ Value DecodeFirebirdValue(Firebird::IUtil* util, const FirebirdColumnShape& s, c
         case SQL_TEXT: {
             std::string text(reinterpret_cast<const char*>(data), s.length);
             if (s.charSet == kCsOctets) return Bytes(text.begin(), text.end());
-            if (s.bytesPerCharacter > 1) text = FirstCharacters(text, s.length / s.bytesPerCharacter);
+            if (s.bytesPerCharacter > 1) text = std::string(FirstCharacters(text, s.length / s.bytesPerCharacter));
             return text;
         }
         case SQL_VARYING: {

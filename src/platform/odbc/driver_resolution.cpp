@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/text_case.h"
-#include "connect/connection_text.h"
+#include "common/text_case.h"
+#include "common/connection_text.h"
 
 namespace tess {
 namespace {

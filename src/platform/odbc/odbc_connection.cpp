@@ -8,7 +8,7 @@
 #include "platform/odbc/driver_resolution.h"
 #include "platform/odbc/odbc_error.h"
 #include "platform/odbc/odbc_recordset.h"
-#include "platform/odbc/utf16.h"
+#include "common/text_codec.h"
 
 namespace tess {
 namespace {

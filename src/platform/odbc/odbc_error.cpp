@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/odbc/utf16.h"
+#include "common/text_codec.h"
 
 namespace tess {
 

@@ -7,7 +7,7 @@
 
 #include "platform/odbc/odbc_error.h"
 #include "platform/odbc/odbc_types.h"
-#include "platform/odbc/utf16.h"
+#include "common/text_codec.h"
 
 namespace tess {
 namespace {

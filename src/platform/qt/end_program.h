@@ -2,7 +2,7 @@
 #include <QApplication>
 #include <cstdlib>
 
-#include "app/operation_guard.h"
+#include "common/operation_guard.h"
 
 namespace tess {
 

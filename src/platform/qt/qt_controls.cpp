@@ -7,7 +7,7 @@
 #include <QPixmap>
 #include <stdexcept>
 
-#include "app/text_case.h"
+#include "common/text_case.h"
 #include "platform/qt/twips.h"
 #include "platform/qt/widget_builder.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 // The toolkit services over Qt Widgets.
-#include "app/event_throttle.h"
+#include "common/event_throttle.h"
 #include "platform/toolkit.h"
 
 namespace tess {

@@ -3,7 +3,7 @@
 
 namespace tess {
 
-// Lower-cases UTF-8 text: ASCII, Latin-1, Latin Extended-A, Greek and Cyrillic capitals.
+// Lower-cases UTF-8 text by the Unicode rules of the root locale (ICU).
 std::string LowerCase(const std::string& text);
 
 // Order of the sorted table lists: without regard to case, ties broken by the exact text.

@@ -1,4 +1,4 @@
-#include "app/error_trap.h"
+#include "routines/error_trap.h"
 
 #include "platform/toolkit.h"
 

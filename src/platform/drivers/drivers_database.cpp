@@ -1,4 +1,4 @@
-#include "platform/drivers_database.h"
+#include "platform/drivers/drivers_database.h"
 
 #include <firebird/Interface.h>
 

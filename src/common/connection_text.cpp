@@ -1,8 +1,8 @@
-#include "connect/connection_text.h"
+#include "common/connection_text.h"
 
 #include <algorithm>
 
-#include "app/text_case.h"
+#include "common/text_case.h"
 
 namespace tess {
 namespace {

@@ -1,9 +1,9 @@
-#include "app/helpers.h"
+#include "routines/helpers.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "app/text_case.h"
+#include "common/text_case.h"
 #include "platform/database.h"
 #include "platform/toolkit.h"
 

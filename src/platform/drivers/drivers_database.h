@@ -1,7 +1,7 @@
 #pragma once
 // The real database access: a connection text for the Firebird driver goes to the Firebird client
 // library, any other text to the ODBC driver manager.
-#include "platform/routing_database.h"
+#include "platform/drivers/routing_database.h"
 
 namespace tess {
 

@@ -1,4 +1,4 @@
-#include "platform/routing_database.h"
+#include "platform/drivers/routing_database.h"
 
 #include <optional>
 

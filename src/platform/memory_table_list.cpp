@@ -1,8 +1,8 @@
-#include "app/memory_table_list.h"
+#include "platform/memory_table_list.h"
 
 #include <stdexcept>
 
-#include "app/text_case.h"
+#include "common/text_case.h"
 
 namespace tess {
 
