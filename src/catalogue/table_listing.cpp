@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "common/text_codec.h"
 #include "connect/connection_strings.h"
 #include "platform/database.h"
 #include "platform/toolkit.h"
@@ -28,7 +29,9 @@ bool IsListedSqlServerTable(const std::string& tableName, const std::string& tab
 
 bool IsListedFirebirdTable(const std::string& tableName) {
     // The engine's own tables are named with a three-letter prefix and "$" (RDB$, MON$, SEC$).
-    return tableName.size() < 4 || tableName[3] != '$';
+    // The fourth character, not byte: "ÄÖÜ$X" is an engine-style name, "ÄB$C" is not.
+    const std::string_view firstFour = FirstCharacters(tableName, 4);
+    return CharacterCount(firstFour) < 4 || firstFour.back() != '$';
 }
 
 void ListFirebirdTables(Database& database, const FirebirdLogin& login, TableList& list) {

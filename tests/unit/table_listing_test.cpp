@@ -13,11 +13,12 @@ TEST(ListFirebirdTables, KeepsOutOnlyTheEnginesOwnTables) {
     FakeDatabase db;
     db.catalogue = FakeDatabase::Catalogue({{"RDB$RELATIONS", "SYSTEM TABLE"}, {"MON$STATEMENTS", "SYSTEM TABLE"},
                                             {"AB", "TABLE"}, {"ABC$DEF", "TABLE"}, {"AB$CD", "TABLE"},
-                                            {"ORDERS_VIEW", "VIEW"}, {"X", "TABLE"}});
+                                            {"ORDERS_VIEW", "VIEW"}, {"X", "TABLE"}, {"ÄÖÜ$X", "TABLE"},
+                                            {"ÄB$C", "TABLE"}});
     FakeTableList list({"stale"});
     const FirebirdLogin login{"/data/shop.fdb", "SYSDBA", "pw"};
     ListFirebirdTables(db, login, list);
-    EXPECT_EQ(list.items(), (std::vector<std::string>{"AB", "AB$CD", "ORDERS_VIEW", "X"}));
+    EXPECT_EQ(list.items(), (std::vector<std::string>{"AB", "AB$CD", "ORDERS_VIEW", "X", "ÄB$C"}));
     std::erase(db.log, "movenext");
     EXPECT_EQ(db.log, (std::vector<std::string>{"create", "CursorLocation 3", "open " + FirebirdConnectionString(login),
                                                 "schema 20", "recordset close", "close"}));
