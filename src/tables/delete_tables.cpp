@@ -2,6 +2,7 @@
 #include "routines/error_trap.h"
 #include "common/operation_guard.h"
 #include "connect/connection_strings.h"
+#include "connect/open_sqlserver.h"
 #include "platform/database.h"
 #include "platform/toolkit.h"
 #include "tables/tables_window.h"
@@ -28,12 +29,8 @@ void Form2::PushButton1_Click() {
     for (int i = count - 1; i >= 0; --i) {
         trap.step(108, [&] { toolkit_.doEvents(); });
         if (!trap.test(110, [&] { return list1.selected(i); })) continue;
-        SqlServerLogin login = logins_.sqlServerLogin();
-        bool opened;
-        if (trap.test(112, [&] { return login.localConnection; }))
-            opened = trap.step(114, [&] { connection->open(SqlServerConnectionString(login)); });
-        else
-            opened = trap.step(116, [&] { connection->open(SqlServerConnectionString(login)); });
+        const bool opened = OpenSqlServerConnection(trap, {.test = 112, .local = 114, .withPort = 116},
+                                                    connection.get(), logins_.sqlServerLogin());
         const bool dropped =
             trap.step(118, [&] { connection->execute("DROP TABLE " + SqlServerName(list1.item(i)) + ";"); });
         if (opened) trap.step(120, [&] { connection->close(); });

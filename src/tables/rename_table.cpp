@@ -2,7 +2,7 @@
 #include "routines/error_trap.h"
 #include "common/operation_guard.h"
 #include "common/sql_literal.h"
-#include "connect/connection_strings.h"
+#include "connect/open_sqlserver.h"
 #include "platform/database.h"
 #include "platform/toolkit.h"
 #include "tables/tables_window.h"
@@ -40,12 +40,8 @@ void Form2::PushButton6_Click() {
         trap.step(122, [&] { c_.window.setMousePointer(kPointerDefault); });
         return;
     }
-    const SqlServerLogin login = logins_.sqlServerLogin();
-    bool opened;
-    if (trap.test(124, [&] { return login.localConnection; }))
-        opened = trap.step(126, [&] { connection->open(SqlServerConnectionString(login)); });
-    else
-        opened = trap.step(128, [&] { connection->open(SqlServerConnectionString(login)); });
+    const bool opened = OpenSqlServerConnection(trap, {.test = 124, .local = 126, .withPort = 128},
+                                                connection.get(), logins_.sqlServerLogin());
     const bool renamed =
         trap.step(130, [&] { connection->execute("sp_rename " + QuotedLiteral(oldName) + ", " + QuotedLiteral(newName)); });
     if (opened) trap.step(132, [&] { connection->close(); });

@@ -1,30 +1,56 @@
 #include "transfer/send_to_firebird.h"
 
-#include <algorithm>
-
-#include "routines/error_trap.h"
-#include "routines/helpers.h"
 #include "common/operation_guard.h"
 #include "connect/connection_strings.h"
+#include "connect/open_sqlserver.h"
 #include "platform/database.h"
 #include "platform/toolkit.h"
+#include "routines/error_trap.h"
 #include "transfer/firebird_insert.h"
 #include "transfer/firebird_mapping.h"
 #include "transfer/identifiers.h"
+#include "transfer/table_transfer.h"
 
 namespace tess {
+namespace {
+
+class ToFirebird : public TransferDirection {
+public:
+    std::unique_ptr<Recordset> openSource(Connection& sqlServer, const std::string& table) const override {
+        return sqlServer.openRecordset("SELECT * FROM " + SqlServerName(table), kOpenStatic, kLockOptimistic);
+    }
+    std::string dropStatement(const std::string& listed) const override { return "DROP TABLE " + FirebirdName(listed); }
+    std::string createStatement(const std::string& table, const std::vector<SourceColumn>& columns) override {
+        definition_ = MapColumnsToFirebird(table, columns);
+        return definition_.createStatement;
+    }
+    Statement insertStatement(const std::string& table, const std::vector<Value>& row) const override {
+        return RenderFirebirdInsert(table, definition_.numeric, row);
+    }
+    long long rowsPerCommit() const override { return SendToFirebird::kRowsPerCommit; }
+
+private:
+    FirebirdTableDefinition definition_;
+};
+
+// The steps of each table, in this handler's numbering.
+constexpr TableSteps kTableSteps{
+    .selected = 134, .name = 136, .listed = 138, .ask = 140, .openSource = 152, .drop = 148, .unlist = 150,
+    .columns = 158, .create = 228, .count = 236, .begin = 238, .eof = 240, .commitBatch = 242, .progress = 246,
+    .readRow = 254, .insert = 318, .moveNext = 320, .commit = 322, .resetProgress = 324, .closeSource = 326,
+    .addToList = 328};
+
+}  // namespace
 
 void SendToFirebird::PushButton3_Click() {
     const auto busy = guard_.tryEnter();
     if (!busy) return;
-    TableList& list1 = controls_.sqlServerList;
-    TableList& list2 = controls_.firebirdList;
     ErrorTrap trap(toolkit_, ErrorLocation("Form2", "PushButton3"));
     std::unique_ptr<Connection> sqlServer, firebird;
 
     trap.step(100, [&] { sqlServer = database_.createConnection(); });
     trap.step(104, [&] { firebird = database_.createConnection(); });
-    if (list1.listIndex() == -1) {
+    if (controls_.sqlServerList.listIndex() == -1) {
         trap.step(106, [&] { toolkit_.messageBox("Please select a table", kOkOnly); });
         return;
     }
@@ -37,92 +63,15 @@ void SendToFirebird::PushButton3_Click() {
     trap.step(118, [&] { sqlServer->setCursorLocation(kUseServer); });
     trap.step(120, [&] { sqlServer->setCommandTimeout(5000); });
     trap.step(122, [&] { sqlServer->setConnectionTimeout(5000); });
-    SqlServerLogin login;
-    trap.step(124, [&] { login = logins_.sqlServerLogin(); });
-    bool sqlServerOpen = false;
-    if (login.localConnection)
-        sqlServerOpen = trap.step(126, [&] { sqlServer->open(SqlServerConnectionString(login)); });
-    else
-        sqlServerOpen = trap.step(128, [&] { sqlServer->open(SqlServerConnectionString(login)); });
+    const bool sqlServerOpen =
+        OpenSqlServerConnection(trap, {.test = 124, .local = 126, .withPort = 128}, sqlServer.get(),
+                                logins_.sqlServerLogin());
 
-    for (int i = list1.listCount() - 1; i >= 0; --i) {
-        toolkit_.doEvents();
-        if (!trap.test(134, [&] { return list1.selected(i); })) continue;
-        std::string table;
-        if (!trap.step(136, [&] { table = list1.item(i); })) continue;
-        int answer = 0;
-        if (trap.test(138, [&] { return ListContains(list2, table); }))
-            trap.step(140, [&] {
-                answer = toolkit_.messageBox("Would you like to overwrite " + table + "?", kYesNo, "Overwrite?");
-            });
-        if (answer == kAnswerNo) continue;
-        // The source is opened before anything is dropped: a table that cannot be read must not
-        // cost the existing target table. Without it there is nothing more to do for this table.
-        std::unique_ptr<Recordset> source;
-        if (!trap.step(152, [&] {
-                source = sqlServer->openRecordset("SELECT * FROM " + SqlServerName(table), kOpenStatic,
-                                                  kLockOptimistic);
-            }))
-            continue;
-        if (answer == kAnswerYes) {
-            const int listed = ListFindTable(list2, table);
-            const std::string dropped = listed >= 0 ? list2.item(listed) : table;
-            if (trap.step(148, [&] { firebird->execute("DROP TABLE " + FirebirdName(dropped)); }))
-                trap.step(150, [&] { ListRemoveItem(list2, dropped); });
-        }
-        std::vector<SourceColumn> columns;
-        trap.step(158, [&] {
-            for (int j = 0; j < source->fieldCount(); ++j) {
-                toolkit_.doEvents();
-                columns.push_back(source->field(j));
-            }
-        });
-        const FirebirdTableDefinition definition = MapColumnsToFirebird(table, columns);
-        const bool created = trap.step(228, [&] { firebird->execute(definition.createStatement); });
-        if (firebirdOpen) {
-            long long count = -1;
-            trap.step(236, [&] { count = source->recordCount(); });
-            trap.step(238, [&] { firebird->beginTransaction(); });
-            // Rows are read to the source's end, whatever the count said.
-            std::vector<Value> row;
-            row.reserve(columns.size());
-            for (long long k = 0;; ++k) {
-                bool more = false;
-                if (!trap.step(240, [&] { more = !source->eof(); }) || !more) break;
-                if (k > 0 && k % kRowsPerCommit == 0)
-                    trap.step(242, [&] {
-                        firebird->commitTransaction();
-                        firebird->beginTransaction();
-                    });
-                toolkit_.doEvents();
-                if (count > 0)
-                    trap.step(246, [&] { controls_.progressBar.setValue(std::min(100.0, (k + 1) * 100.0 / count)); });
-                row.clear();
-                // A row that cannot be read is reported once and not written in part.
-                if (trap.step(254, [&] {
-                        for (int j = 0; j < source->fieldCount(); ++j) {
-                            toolkit_.doEvents();
-                            row.push_back(source->value(j));
-                        }
-                    })) {
-                    const Statement insert = RenderFirebirdInsert(table, definition.numeric, row);
-                    trap.step(318, [&] {
-                        if (insert.parameters.empty())
-                            firebird->execute(insert.text);
-                        else
-                            firebird->executeWith(insert.text, insert.parameters);
-                    });
-                }
-                if (controls_.rowsSent) controls_.rowsSent(table, k + 1, count);
-                if (!trap.step(320, [&] { source->moveNext(); })) break;
-            }
-            trap.step(322, [&] { firebird->commitTransaction(); });
-        }
-        trap.step(324, [&] { controls_.progressBar.setValue(0); });
-        trap.step(326, [&] { source->close(); });
-        // The list names the table as it was created, and only tables that exist.
-        if (created) trap.step(328, [&] { list2.addItem(table); });
-    }
+    // 130 to 330: every selected SQL Server table, the last entry first.
+    ToFirebird direction;
+    TransferSelectedTables({trap, toolkit_, controls_, controls_.sqlServerList, controls_.firebirdList,
+                            sqlServer.get(), firebird.get(), firebirdOpen},
+                           kTableSteps, direction);
 
     if (sqlServerOpen) trap.step(338, [&] { sqlServer->close(); });
     if (firebirdOpen) trap.step(340, [&] { firebird->close(); });

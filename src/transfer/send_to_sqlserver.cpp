@@ -1,31 +1,53 @@
 #include "transfer/send_to_sqlserver.h"
 
-#include <algorithm>
-
-#include "routines/error_trap.h"
-#include "routines/helpers.h"
 #include "common/operation_guard.h"
 #include "connect/connection_strings.h"
+#include "connect/open_sqlserver.h"
 #include "platform/database.h"
 #include "platform/toolkit.h"
+#include "routines/error_trap.h"
 #include "transfer/identifiers.h"
 #include "transfer/sqlserver_insert.h"
 #include "transfer/sqlserver_mapping.h"
+#include "transfer/table_transfer.h"
 
 namespace tess {
+namespace {
 
-// SQL Server keeps autocommit: a conversion error there can roll back a whole open transaction.
+class ToSqlServer : public TransferDirection {
+public:
+    std::unique_ptr<Recordset> openSource(Connection& firebird, const std::string& table) const override {
+        return firebird.openRecordset("SELECT * FROM " + FirebirdName(table));
+    }
+    std::string dropStatement(const std::string& listed) const override { return "DROP TABLE " + SqlServerName(listed); }
+    std::string createStatement(const std::string& table, const std::vector<SourceColumn>& columns) override {
+        return MapColumnsToSqlServer(table, columns);
+    }
+    Statement insertStatement(const std::string& table, const std::vector<Value>& row) const override {
+        return {RenderSqlServerInsert(table, row), {}};
+    }
+    // SQL Server keeps autocommit: a conversion error there can roll back a whole open transaction.
+    long long rowsPerCommit() const override { return 0; }
+};
+
+// The steps of each table, in this handler's numbering.
+constexpr TableSteps kTableSteps{
+    .selected = 132, .name = 134, .listed = 136, .ask = 138, .openSource = 150, .drop = 146, .unlist = 148,
+    .columns = 158, .create = 210, .count = 218, .begin = 0, .eof = 220, .commitBatch = 0, .progress = 224,
+    .readRow = 232, .insert = 250, .moveNext = 252, .commit = 0, .resetProgress = 256, .closeSource = 258,
+    .addToList = 260};
+
+}  // namespace
+
 void SendToSqlServer::PushButton4_Click() {
     const auto busy = guard_.tryEnter();
     if (!busy) return;
-    TableList& list1 = controls_.sqlServerList;
-    TableList& list2 = controls_.firebirdList;
     ErrorTrap trap(toolkit_, ErrorLocation("Form2", "PushButton4"));
     std::unique_ptr<Connection> sqlServer, firebird;
 
     trap.step(100, [&] { sqlServer = database_.createConnection(); });
     trap.step(102, [&] { firebird = database_.createConnection(); });
-    if (!trap.test(110, [&] { return list2.listIndex() != -1; })) {
+    if (!trap.test(110, [&] { return controls_.firebirdList.listIndex() != -1; })) {
         trap.step(276, [&] { toolkit_.messageBox("Please select a table to send.", kOkOnly); });
         return;
     }
@@ -36,74 +58,15 @@ void SendToSqlServer::PushButton4_Click() {
     trap.step(118, [&] { sqlServer->setCursorLocation(kUseServer); });
     trap.step(120, [&] { sqlServer->setCommandTimeout(5000); });
     trap.step(122, [&] { sqlServer->setConnectionTimeout(5000); });
-    SqlServerLogin login;
-    trap.step(124, [&] { login = logins_.sqlServerLogin(); });
-    bool sqlServerOpen = false;
-    if (login.localConnection)
-        sqlServerOpen = trap.step(126, [&] { sqlServer->open(SqlServerConnectionString(login)); });
-    else
-        sqlServerOpen = trap.step(128, [&] { sqlServer->open(SqlServerConnectionString(login)); });
+    const bool sqlServerOpen =
+        OpenSqlServerConnection(trap, {.test = 124, .local = 126, .withPort = 128}, sqlServer.get(),
+                                logins_.sqlServerLogin());
 
-    for (int i = list2.listCount() - 1; i >= 0; --i) {
-        if (!trap.test(132, [&] { return list2.selected(i); })) continue;
-        std::string table;
-        if (!trap.step(134, [&] { table = list2.item(i); })) continue;
-        int answer = 0;
-        if (trap.test(136, [&] { return ListContains(list1, table); }))
-            trap.step(138, [&] {
-                answer = toolkit_.messageBox("Would you like to overwrite " + table + "?", kYesNo, "Overwrite?");
-            });
-        if (answer == kAnswerNo) continue;
-        // The source is opened before anything is dropped: a table that cannot be read must not
-        // cost the existing target table. Without it there is nothing more to do for this table.
-        std::unique_ptr<Recordset> source;
-        if (!trap.step(150, [&] { source = firebird->openRecordset("SELECT * FROM " + FirebirdName(table)); }))
-            continue;
-        if (answer == kAnswerYes) {
-            const int listed = ListFindTable(list1, table);
-            const std::string dropped = listed >= 0 ? list1.item(listed) : table;
-            if (trap.step(146, [&] { ExecuteSql(*sqlServer, "DROP TABLE " + SqlServerName(dropped)); }))
-                trap.step(148, [&] { ListRemoveItem(list1, dropped); });
-        }
-        std::vector<SourceColumn> columns;
-        trap.step(158, [&] {
-            for (int j = 0; j < source->fieldCount(); ++j) {
-                toolkit_.doEvents();
-                columns.push_back(source->field(j));
-            }
-        });
-        const bool created =
-            trap.step(210, [&] { ExecuteSql(*sqlServer, MapColumnsToSqlServer(table, columns)); });
-        if (sqlServerOpen) {
-            long long count = -1;
-            trap.step(218, [&] { count = source->recordCount(); });
-            // Rows are read to the source's end, whatever the count said.
-            std::vector<Value> row;
-            row.reserve(columns.size());
-            for (long long k = 0;; ++k) {
-                bool more = false;
-                if (!trap.step(220, [&] { more = !source->eof(); }) || !more) break;
-                toolkit_.doEvents();
-                if (count > 0)
-                    trap.step(224, [&] { controls_.progressBar.setValue(std::min(100.0, (k + 1) * 100.0 / count)); });
-                row.clear();
-                // A row that cannot be read is reported once and not written in part.
-                if (trap.step(232, [&] {
-                        for (int j = 0; j < source->fieldCount(); ++j) {
-                            toolkit_.doEvents();
-                            row.push_back(source->value(j));
-                        }
-                    }))
-                    trap.step(250, [&] { ExecuteSql(*sqlServer, RenderSqlServerInsert(table, row)); });
-                if (controls_.rowsSent) controls_.rowsSent(table, k + 1, count);
-                if (!trap.step(252, [&] { source->moveNext(); })) break;
-            }
-        }
-        trap.step(256, [&] { controls_.progressBar.setValue(0); });
-        trap.step(258, [&] { source->close(); });
-        // The list names the table as it was created, and only tables that exist.
-        if (created) trap.step(260, [&] { list1.addItem(table); });
-    }
+    // 130 to 262: every selected Firebird table, the last entry first.
+    ToSqlServer direction;
+    TransferSelectedTables({trap, toolkit_, controls_, controls_.firebirdList, controls_.sqlServerList,
+                            firebird.get(), sqlServer.get(), sqlServerOpen},
+                           kTableSteps, direction);
 
     trap.step(270, [&] { controls_.window.setMousePointer(kPointerDefault); });
     if (sqlServerOpen) trap.step(272, [&] { sqlServer->close(); });

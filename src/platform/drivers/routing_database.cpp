@@ -1,5 +1,7 @@
 #include "platform/drivers/routing_database.h"
 
+#include "platform/object_state.h"
+
 #include <optional>
 
 #include "platform/firebird/fb_connection_text.h"
@@ -47,7 +49,7 @@ public:
 
 private:
     Connection& opened() {
-        if (!open_) throw DatabaseError("Operation is not allowed when the object is closed.");
+        RequireOpen<DatabaseError>(open_);
         return *adapter_;
     }
 

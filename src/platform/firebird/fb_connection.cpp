@@ -1,5 +1,7 @@
 #include "platform/firebird/fb_connection.h"
 
+#include "platform/object_state.h"
+
 #include <ibase.h>
 
 #include "platform/firebird/fb_connection_text.h"
@@ -28,7 +30,7 @@ constexpr const char* kTablesCatalogue =
 FirebirdConnection::FirebirdConnection(IMaster* master) : master_(master) {}
 
 void FirebirdConnection::requireOpen() const {
-    if (!session_) throw FirebirdError("Operation is not allowed when the object is closed.");
+    RequireOpen<FirebirdError>(session_ != nullptr);
 }
 
 void FirebirdConnection::open(const std::string& connectionText) {

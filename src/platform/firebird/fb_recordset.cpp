@@ -1,5 +1,7 @@
 #include "platform/firebird/fb_recordset.h"
 
+#include "platform/object_state.h"
+
 #include <ibase.h>
 
 #include <cstring>
@@ -140,18 +142,16 @@ void FirebirdRecordset::describe() {
 }
 
 const Value& FirebirdRecordset::value(int index) const {
-    requireOpen();
-    if (eof_) throw FirebirdError("Either BOF or EOF is True, or the current record has been deleted.");
+    RequireCurrentRecord<FirebirdError>(bool(cursor_), eof_);
     return row_.at(index);
 }
 
 void FirebirdRecordset::requireOpen() const {
-    if (!cursor_) throw FirebirdError("Operation is not allowed when the object is closed.");
+    RequireOpen<FirebirdError>(bool(cursor_));
 }
 
 void FirebirdRecordset::moveNext() {
-    requireOpen();
-    if (eof_) throw FirebirdError("Either BOF or EOF is True, or the current record has been deleted.");
+    RequireCurrentRecord<FirebirdError>(bool(cursor_), eof_);
     fetch();
 }
 

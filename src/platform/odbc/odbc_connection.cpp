@@ -1,5 +1,7 @@
 #include "platform/odbc/odbc_connection.h"
 
+#include "platform/object_state.h"
+
 #include <sqlext.h>
 #include <sqlucode.h>
 
@@ -66,7 +68,7 @@ void OdbcConnection::open(const std::string& connectionText) {
 }
 
 void OdbcConnection::requireOpen() const {
-    if (!connected_) throw OdbcError("Operation is not allowed when the object is closed.");
+    RequireOpen<OdbcError>(connected_);
 }
 
 OdbcHandle OdbcConnection::newStatement() {

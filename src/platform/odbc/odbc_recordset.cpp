@@ -1,5 +1,7 @@
 #include "platform/odbc/odbc_recordset.h"
 
+#include "platform/object_state.h"
+
 #include <sqlext.h>
 #include <sqlucode.h>
 
@@ -79,18 +81,16 @@ void OdbcRecordset::describe(Naming naming) {
 const FieldInfo& OdbcRecordset::field(int index) const { return fields_.at(index); }
 
 const Value& OdbcRecordset::value(int index) const {
-    requireOpen();
-    if (eof_) throw OdbcError("Either BOF or EOF is True, or the current record has been deleted.");
+    RequireCurrentRecord<OdbcError>(stmt_.get() != nullptr, eof_);
     return row_.at(index);
 }
 
 void OdbcRecordset::requireOpen() const {
-    if (!stmt_) throw OdbcError("Operation is not allowed when the object is closed.");
+    RequireOpen<OdbcError>(stmt_.get() != nullptr);
 }
 
 void OdbcRecordset::moveNext() {
-    requireOpen();
-    if (eof_) throw OdbcError("Either BOF or EOF is True, or the current record has been deleted.");
+    RequireCurrentRecord<OdbcError>(stmt_.get() != nullptr, eof_);
     fetch();
 }
 

@@ -1,0 +1,116 @@
+#include "transfer/table_transfer.h"
+
+#include <algorithm>
+
+#include "platform/database.h"
+#include "platform/toolkit.h"
+#include "routines/error_trap.h"
+#include "routines/helpers.h"
+
+namespace tess {
+namespace {
+
+class OneTable {
+public:
+    OneTable(const TransferRoad& road, const TableSteps& steps, TransferDirection& direction)
+        : road_(road), trap_(road.trap), steps_(steps), direction_(direction) {}
+
+    void send(int entry) {
+        if (!trap_.test(steps_.selected, [&] { return road_.sourceList.selected(entry); })) return;
+        std::string table;
+        if (!trap_.step(steps_.name, [&] { table = road_.sourceList.item(entry); })) return;
+        int answer = 0;
+        if (trap_.test(steps_.listed, [&] { return ListContains(road_.targetList, table); }))
+            trap_.step(steps_.ask, [&] {
+                answer = road_.toolkit.messageBox("Would you like to overwrite " + table + "?", kYesNo, "Overwrite?");
+            });
+        if (answer == kAnswerNo) return;
+        // The source is opened before anything is dropped: a table that cannot be read must not
+        // cost the existing target table. Without it there is nothing more to do for this table.
+        std::unique_ptr<Recordset> source;
+        if (!trap_.step(steps_.openSource, [&] { source = direction_.openSource(*road_.source, table); })) return;
+        if (answer == kAnswerYes) dropListedTarget(table);
+        std::vector<SourceColumn> columns;
+        trap_.step(steps_.columns, [&] {
+            for (int j = 0; j < source->fieldCount(); ++j) {
+                road_.toolkit.doEvents();
+                columns.push_back(source->field(j));
+            }
+        });
+        const std::string create = direction_.createStatement(table, columns);
+        const bool created = trap_.step(steps_.create, [&] { road_.target->execute(create); });
+        if (road_.targetOpen) copyRows(table, *source, columns.size());
+        trap_.step(steps_.resetProgress, [&] { road_.controls.progressBar.setValue(0); });
+        trap_.step(steps_.closeSource, [&] { source->close(); });
+        // The list names the table as it was created, and only tables that exist.
+        if (created) trap_.step(steps_.addToList, [&] { road_.targetList.addItem(table); });
+    }
+
+private:
+    // The DROP names the table as the target list spells it: the table the user agreed to replace.
+    void dropListedTarget(const std::string& table) {
+        const int listed = ListFindTable(road_.targetList, table);
+        const std::string dropped = listed >= 0 ? road_.targetList.item(listed) : table;
+        if (trap_.step(steps_.drop, [&] { road_.target->execute(direction_.dropStatement(dropped)); }))
+            trap_.step(steps_.unlist, [&] { ListRemoveItem(road_.targetList, dropped); });
+    }
+
+    void copyRows(const std::string& table, Recordset& source, size_t columnCount) {
+        const long long perCommit = direction_.rowsPerCommit();
+        long long count = -1;
+        trap_.step(steps_.count, [&] { count = source.recordCount(); });
+        if (perCommit) trap_.step(steps_.begin, [&] { road_.target->beginTransaction(); });
+        // Rows are read to the source's end, whatever the count said.
+        std::vector<Value> row;
+        row.reserve(columnCount);
+        for (long long k = 0;; ++k) {
+            bool more = false;
+            if (!trap_.step(steps_.eof, [&] { more = !source.eof(); }) || !more) break;
+            if (perCommit && k > 0 && k % perCommit == 0)
+                trap_.step(steps_.commitBatch, [&] {
+                    road_.target->commitTransaction();
+                    road_.target->beginTransaction();
+                });
+            road_.toolkit.doEvents();
+            if (count > 0)
+                trap_.step(steps_.progress,
+                           [&] { road_.controls.progressBar.setValue(std::min(100.0, (k + 1) * 100.0 / count)); });
+            row.clear();
+            // A row that cannot be read is reported once and not written in part.
+            if (trap_.step(steps_.readRow, [&] {
+                    for (int j = 0; j < source.fieldCount(); ++j) {
+                        road_.toolkit.doEvents();
+                        row.push_back(source.value(j));
+                    }
+                })) {
+                const Statement insert = direction_.insertStatement(table, row);
+                trap_.step(steps_.insert, [&] {
+                    if (insert.parameters.empty())
+                        road_.target->execute(insert.text);
+                    else
+                        road_.target->executeWith(insert.text, insert.parameters);
+                });
+            }
+            if (road_.controls.rowsSent) road_.controls.rowsSent(table, k + 1, count);
+            if (!trap_.step(steps_.moveNext, [&] { source.moveNext(); })) break;
+        }
+        if (perCommit) trap_.step(steps_.commit, [&] { road_.target->commitTransaction(); });
+    }
+
+    const TransferRoad& road_;
+    ErrorTrap& trap_;
+    const TableSteps& steps_;
+    TransferDirection& direction_;
+};
+
+}  // namespace
+
+void TransferSelectedTables(const TransferRoad& road, const TableSteps& steps, TransferDirection& direction) {
+    OneTable table(road, steps, direction);
+    for (int i = road.sourceList.listCount() - 1; i >= 0; --i) {
+        road.toolkit.doEvents();
+        table.send(i);
+    }
+}
+
+}  // namespace tess
