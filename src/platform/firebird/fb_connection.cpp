@@ -41,21 +41,13 @@ void FirebirdConnection::open(const std::string& connectionText) {
     session->util = master_->getUtilInterface();
     CallFirebird(session->util, [&] {
         FbStatus status(master_);
-        IXpbBuilder* dpb = session->util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0);
-        struct Disposer {
-            IXpbBuilder* b;
-            ~Disposer() { b->dispose(); }
-        } disposer{dpb};
+        FbHandle<IXpbBuilder> dpb(master_, session->util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0));
         if (!p.user.empty()) dpb->insertString(&status, isc_dpb_user_name, p.user.c_str());
         if (!p.password.empty()) dpb->insertString(&status, isc_dpb_password, p.password.c_str());
         if (!p.charset.empty()) dpb->insertString(&status, isc_dpb_lc_ctype, p.charset.c_str());
         if (!p.role.empty()) dpb->insertString(&status, isc_dpb_sql_role_name, p.role.c_str());
         if (connectionTimeout_ > 0) dpb->insertInt(&status, isc_dpb_connect_timeout, connectionTimeout_);
-        IProvider* provider = master_->getDispatcher();
-        struct Releaser {
-            IProvider* p;
-            ~Releaser() { p->release(); }
-        } releaser{provider};
+        FbHandle<IProvider> provider(master_, master_->getDispatcher());
         IAttachment* attachment = provider->attachDatabase(&status, p.database.c_str(), dpb->getBufferLength(&status),
                                                            dpb->getBuffer(&status));
         session->attachment = FbHandle<IAttachment>(master_, attachment);
@@ -91,17 +83,13 @@ void FirebirdConnection::executeWith(const std::string& sql, const std::vector<V
         FbHandle<IStatement> statement(master_, session_->attachment->prepare(status, transaction,
                                                                              static_cast<unsigned>(sql.size()),
                                                                              sql.c_str(), SQL_DIALECT_V6, 0));
-        IMessageMetadata* input = statement->getInputMetadata(status);
-        struct Releaser {
-            IMessageMetadata* m;
-            ~Releaser() { m->release(); }
-        } releaser{input};
+        FbHandle<IMessageMetadata> input(master_, statement->getInputMetadata(status));
         std::vector<unsigned char> message(input->getMessageLength(status));
         const unsigned count = input->getCount(status);
         if (count != parameters.size()) throw FirebirdError("The statement's markers do not match its values.");
         for (unsigned i = 0; i < count; ++i)
-            WriteFirebirdParameter(*session_, status, transaction, input, i, parameters[i], message.data());
-        statement->execute(status, transaction, input, message.data(), nullptr, nullptr);
+            WriteFirebirdParameter(*session_, status, transaction, input.get(), i, parameters[i], message.data());
+        statement->execute(status, transaction, input.get(), message.data(), nullptr, nullptr);
     });
 }
 

@@ -31,11 +31,12 @@ private:
     template <class Work>
     void inTransaction(Work&& work);
 
-    FbHandle<Firebird::ITransaction> transaction_;
-
     Firebird::IMaster* master_;
-    std::shared_ptr<FirebirdSession> session_;
     int connectionTimeout_ = 0;
+    // Declared in this order so that a connection that goes while open rolls its transaction back
+    // before the attachment is detached.
+    std::shared_ptr<FirebirdSession> session_;
+    FbHandle<Firebird::ITransaction> transaction_;
 };
 
 }  // namespace tess

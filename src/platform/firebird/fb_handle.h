@@ -1,6 +1,8 @@
 #pragma once
-// Owns one Firebird interface pointer. Ending it (detach, rollback, free, close) never throws;
-// when ending fails the reference is released instead.
+// Owns one reference to a Firebird interface. Ending it never throws: objects with a server-side
+// life (attachment, transaction, statement, cursor, blob) are ended first (detach, rollback, free,
+// close, cancel), and their reference is released instead when ending fails; plain reference-counted
+// objects (metadata, provider) are released; builders are disposed.
 #include <firebird/Interface.h>
 
 #include <utility>
@@ -11,7 +13,11 @@ inline void EndQuietly(Firebird::CheckStatusWrapper* s, Firebird::IAttachment* p
 inline void EndQuietly(Firebird::CheckStatusWrapper* s, Firebird::ITransaction* p) { p->rollback(s); }
 inline void EndQuietly(Firebird::CheckStatusWrapper* s, Firebird::IStatement* p) { p->free(s); }
 inline void EndQuietly(Firebird::CheckStatusWrapper* s, Firebird::IResultSet* p) { p->close(s); }
-inline void EndQuietly(Firebird::CheckStatusWrapper* s, Firebird::IBlob* p) { p->close(s); }
+// A blob that is still owned was not finished: a half-written blob is cancelled, never kept.
+inline void EndQuietly(Firebird::CheckStatusWrapper* s, Firebird::IBlob* p) { p->cancel(s); }
+inline void EndQuietly(Firebird::CheckStatusWrapper*, Firebird::IMessageMetadata* p) { p->release(); }
+inline void EndQuietly(Firebird::CheckStatusWrapper*, Firebird::IProvider* p) { p->release(); }
+inline void EndQuietly(Firebird::CheckStatusWrapper*, Firebird::IXpbBuilder* p) { p->dispose(); }
 
 template <class T>
 class FbHandle {
@@ -34,7 +40,8 @@ public:
     T* get() const { return p_; }
     T* operator->() const { return p_; }
     explicit operator bool() const { return p_ != nullptr; }
-    // After a call that ended the object itself (commit, detach...): forget it without ending it again.
+    // After a call that ended the object itself (commit, detach, close...): forget it without
+    // ending it again.
     void forget() { p_ = nullptr; }
 
     void reset() noexcept {
@@ -42,7 +49,8 @@ public:
         Firebird::IStatus* status = master_->getStatus();
         Firebird::CheckStatusWrapper wrapper(status);
         EndQuietly(&wrapper, p_);
-        if (wrapper.getState() & Firebird::IStatus::STATE_ERRORS) p_->release();
+        if constexpr (requires(T* p) { p->release(); })
+            if (wrapper.getState() & Firebird::IStatus::STATE_ERRORS) p_->release();
         status->dispose();
         p_ = nullptr;
     }

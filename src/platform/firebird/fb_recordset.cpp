@@ -31,7 +31,7 @@ FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, c
         statement_ = FbHandle<IStatement>(
             master, attachment->prepare(&status, transaction_.get(), static_cast<unsigned>(query.size()),
                                         query.c_str(), SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA));
-        metadata_ = statement_->getOutputMetadata(&status);
+        metadata_ = FbHandle<IMessageMetadata>(master, statement_->getOutputMetadata(&status));
     });
     describe();
     try {
@@ -42,20 +42,13 @@ FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, c
     CallFirebird(session_->util, [&] {
         FbStatus status(master);
         cursor_ = FbHandle<IResultSet>(
-            master, statement_->openCursor(&status, transaction_.get(), nullptr, nullptr, metadata_, 0));
+            master, statement_->openCursor(&status, transaction_.get(), nullptr, nullptr, metadata_.get(), 0));
     });
     buffer_.resize(CallFirebird(session_->util, [&] {
         FbStatus status(master);
         return metadata_->getMessageLength(&status);
     }));
     fetch();
-}
-
-FirebirdRecordset::~FirebirdRecordset() {
-    cursor_.reset();
-    statement_.reset();
-    transaction_.reset();
-    if (metadata_) metadata_->release();
 }
 
 long long FirebirdRecordset::scalar(const std::string& query) {
@@ -65,14 +58,14 @@ long long FirebirdRecordset::scalar(const std::string& query) {
                                   session_->attachment->prepare(&status, transaction_.get(),
                                                                 static_cast<unsigned>(query.size()), query.c_str(),
                                                                 SQL_DIALECT_V6, 0));
-        IMessageMetadata* meta = stmt->getOutputMetadata(&status);
+        FbHandle<IMessageMetadata> meta(session_->master, stmt->getOutputMetadata(&status));
         std::vector<unsigned char> buf(meta->getMessageLength(&status));
         const unsigned offset = meta->getOffset(&status, 0);
         const unsigned nullOffset = meta->getNullOffset(&status, 0);
         const unsigned type = meta->getType(&status, 0) & ~1u;
         const int scale = meta->getScale(&status, 0);
         FbHandle<IResultSet> rs(session_->master,
-                                stmt->openCursor(&status, transaction_.get(), nullptr, nullptr, meta, 0));
+                                stmt->openCursor(&status, transaction_.get(), nullptr, nullptr, meta.get(), 0));
         long long result = -1;
         if (rs->fetchNext(&status, buf.data()) == IStatus::RESULT_OK &&
             *reinterpret_cast<short*>(&buf[nullOffset]) == 0 && scale == 0) {
@@ -80,7 +73,6 @@ long long FirebirdRecordset::scalar(const std::string& query) {
             else if (type == SQL_LONG) result = *reinterpret_cast<ISC_LONG*>(&buf[offset]);
             else if (type == SQL_SHORT) result = *reinterpret_cast<ISC_SHORT*>(&buf[offset]);
         }
-        meta->release();
         return result;
     });
 }
@@ -95,14 +87,13 @@ unsigned FirebirdRecordset::bytesPerCharacter(unsigned charSet) {
                                       session_->attachment->prepare(&status, transaction_.get(),
                                                                     static_cast<unsigned>(query.size()),
                                                                     query.c_str(), SQL_DIALECT_V6, 0));
-            IMessageMetadata* meta = stmt->getOutputMetadata(&status);
+            FbHandle<IMessageMetadata> meta(session_->master, stmt->getOutputMetadata(&status));
             std::vector<unsigned char> buf(meta->getMessageLength(&status));
             const unsigned idOffset = meta->getOffset(&status, 0), sizeOffset = meta->getOffset(&status, 1);
             FbHandle<IResultSet> rs(session_->master,
-                                    stmt->openCursor(&status, transaction_.get(), nullptr, nullptr, meta, 0));
+                                    stmt->openCursor(&status, transaction_.get(), nullptr, nullptr, meta.get(), 0));
             while (rs->fetchNext(&status, buf.data()) == IStatus::RESULT_OK)
                 known[*reinterpret_cast<ISC_SHORT*>(&buf[idOffset])] = *reinterpret_cast<ISC_SHORT*>(&buf[sizeOffset]);
-            meta->release();
         });
     }
     auto it = known.find(charSet);

@@ -9,12 +9,12 @@
 
 namespace tess {
 
-// Rows of one query through a forward-only cursor, one row in memory. The count and the rows come
+// Rows of one query through a forward-only cursor, one row in memory. Members end in reverse order:
+// cursor, statement, then the read transaction, and the attachment only with the last user of it. The count and the rows come
 // from one read-only snapshot, so the count matches the rows read.
 class FirebirdRecordset : public Recordset {
 public:
     FirebirdRecordset(std::shared_ptr<FirebirdSession> session, const std::string& query);
-    ~FirebirdRecordset() override;
 
     int fieldCount() const override { return static_cast<int>(fields_.size()); }
     const FieldInfo& field(int index) const override { return fields_.at(index); }
@@ -42,7 +42,7 @@ private:
     FbHandle<Firebird::ITransaction> transaction_;
     FbHandle<Firebird::IStatement> statement_;
     FbHandle<Firebird::IResultSet> cursor_;
-    Firebird::IMessageMetadata* metadata_ = nullptr;
+    FbHandle<Firebird::IMessageMetadata> metadata_;
     std::vector<Column> columns_;
     std::vector<FieldInfo> fields_;
     std::vector<unsigned char> buffer_;

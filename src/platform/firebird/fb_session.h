@@ -16,8 +16,6 @@ struct FirebirdSession {
     Firebird::IUtil* util = nullptr;
     FbHandle<Firebird::IAttachment> attachment;
     std::map<unsigned, unsigned> bytesPerCharacter;  // by character set id, read once
-
-    Firebird::ThrowStatusWrapper status() { return Firebird::ThrowStatusWrapper(master->getStatus()); }
 };
 
 // A status wrapper that gives its status back when it goes.

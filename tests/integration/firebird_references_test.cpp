@@ -1,0 +1,92 @@
+// Every way a Firebird call can fail leaves no transaction and, once the connection goes, no
+// attachment behind. The engine's monitoring tables, read through a second attachment, show it.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "connect/connection_strings.h"
+#include "platform/drivers/drivers_database.h"
+#include "temp_folder.h"
+
+namespace tess {
+namespace {
+
+class FirebirdReferences : public testing::Test {
+protected:
+    void SetUp() override {
+        path_ = folder_.file("refs.fdb");
+        CreateFirebirdDatabase(path_);
+        monitor_ = open();
+        monitor_->execute("CREATE TABLE T (ID INTEGER NOT NULL, MEMO BLOB SUB_TYPE TEXT)");
+    }
+    std::unique_ptr<Connection> open() {
+        auto c = db_.createConnection();
+        c->open(FirebirdConnectionString({path_, "SYSDBA", "x"}));
+        return c;
+    }
+    // Counted from the monitor's own attachment, which the counts leave out.
+    long long others(const std::string& what) {
+        const std::string from = what == "attachments"
+                                     ? "MON$ATTACHMENTS A"
+                                     : "MON$TRANSACTIONS X JOIN MON$ATTACHMENTS A ON A.MON$ATTACHMENT_ID = X.MON$ATTACHMENT_ID";
+        auto rows = monitor_->openRecordset("SELECT COUNT(*) FROM " + from +
+                                            " WHERE A.MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND A.MON$SYSTEM_FLAG = 0");
+        const auto count = std::get<std::int64_t>(rows->value(0));
+        rows->close();
+        return count;
+    }
+
+    TempFolder folder_;
+    std::string path_;
+    DriversDatabase db_;
+    std::unique_ptr<Connection> monitor_;
+};
+
+TEST_F(FirebirdReferences, AFailingStepLeavesNoTransactionOrAttachment) {
+    const std::string longText(70000, 'x');
+    const std::pair<const char*, std::function<void(Connection&)>> failures[] = {
+        {"a query that does not prepare", [](Connection& c) { c.openRecordset("SELECT NOPE FROM T"); }},
+        {"a query that fails at its first row",
+         [](Connection& c) { c.openRecordset("SELECT 1 / 0 FROM RDB$DATABASE"); }},
+        {"a query that fails at a later row",
+         [](Connection& c) {
+             auto rows = c.openRecordset(
+                 "SELECT 1 / (2 - N) FROM (SELECT 1 AS N FROM RDB$DATABASE UNION ALL SELECT 2 FROM RDB$DATABASE)");
+             rows->moveNext();
+         }},
+        {"a statement the table refuses", [](Connection& c) { c.execute("INSERT INTO T (ID) VALUES (NULL)"); }},
+        {"a parameter statement refused after its blob was written",
+         [&](Connection& c) { c.executeWith("INSERT INTO T VALUES (NULL, ?)", {longText}); }},
+        {"markers that do not match the values", [](Connection& c) { c.executeWith("INSERT INTO T VALUES (1, ?)", {}); }},
+        {"a failure inside an open transaction",
+         [](Connection& c) {
+             c.beginTransaction();
+             c.execute("INSERT INTO T (ID) VALUES (1)");
+             c.execute("INSERT INTO T (ID) VALUES (NULL)");
+         }},
+    };
+    for (const auto& [what, fail] : failures) {
+        auto connection = open();
+        EXPECT_THROW(fail(*connection), DatabaseError) << what;
+        if (std::string(what) != "a failure inside an open transaction")
+            EXPECT_EQ(others("transactions"), 0) << what;
+        connection.reset();  // gone without a close, as when a handler is left by a failure
+        EXPECT_EQ(others("attachments"), 0) << what;
+        EXPECT_EQ(others("transactions"), 0) << what;
+    }
+    auto rows = monitor_->openRecordset("SELECT COUNT(*) FROM T");
+    EXPECT_EQ(std::get<std::int64_t>(rows->value(0)), 0) << "the open transaction was rolled back";
+}
+
+TEST_F(FirebirdReferences, ARecordsetOutlivingItsConnectionEndsTheAttachmentLast) {
+    auto connection = open();
+    auto rows = connection->openRecordset("SELECT ID FROM T");
+    connection->close();
+    EXPECT_EQ(others("attachments"), 1);
+    rows.reset();
+    EXPECT_EQ(others("attachments"), 0);
+    EXPECT_EQ(others("transactions"), 0);
+}
+
+}  // namespace
+}  // namespace tess
