@@ -111,3 +111,37 @@ TEST_F(OdbcSqliteTest, ABracedPasswordLeavesTheTextUsable) {
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+class OdbcParameters : public OdbcSqliteTest {};
+
+// Long values travel as parameters, and a table's rows can run in one transaction.
+TEST_F(OdbcParameters, ParametersAndTransactionsReachTheDriver) {
+    const std::string file = folder_.file("params.db");
+    auto c = open(file);
+    c->execute("CREATE TABLE T (n INTEGER, note TEXT, raw BLOB)");
+    const std::string longText = std::string(1 << 20, 'x') + "é日本";
+    const Bytes raw = {0, 255, 0, 1};
+    c->beginTransaction();
+    c->executeWith("INSERT INTO T VALUES (1, ?, ?)", {longText, raw});
+    c->executeWith("INSERT INTO T VALUES (2, ?, ?)", {Null{}, Null{}});
+    EXPECT_THROW(c->executeWith("INSERT INTO T VALUES (3, ?, ?)", {std::int64_t{5}, Null{}}), DatabaseError);
+    c->commitTransaction();
+    c->execute("INSERT INTO T VALUES (4, 'after', NULL)");  // autocommit again
+    c->close();
+
+    auto reader = open(file);
+    auto rs = reader->openRecordset("SELECT n, note, raw FROM T ORDER BY n");
+    std::vector<std::vector<Value>> rows;
+    for (; !rs->eof(); rs->moveNext()) rows.push_back({rs->value(0), rs->value(1), rs->value(2)});
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0][1], Value(longText));
+    EXPECT_EQ(rows[0][2], Value(raw));
+    EXPECT_TRUE(IsNull(rows[1][1]) && IsNull(rows[1][2]));
+    EXPECT_EQ(rows[2][1], Value(std::string("after")));
+}
+
+}  // namespace
+}  // namespace tess
