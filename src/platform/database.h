@@ -55,8 +55,8 @@ public:
     virtual void setConnectionTimeout(int seconds) = 0;
     virtual void open(const std::string& connectionText) = 0;
     virtual void execute(const std::string& sql) = 0;
-    // A statement with "?" markers and their values (text and binary only): for values too long
-    // to stand in the text.
+    // A statement with "?" markers and their values (text, binary and floating point): for values
+    // too long to stand in the text, or that a literal would change.
     virtual void executeWith(const std::string& sql, const std::vector<Value>& parameters) = 0;
     // Statements run in one transaction from here until commitTransaction; without one, each
     // statement commits by itself. A failing statement undoes only itself.

@@ -53,6 +53,10 @@ void CenterForm(Window& window, const Toolkit& toolkit) {
 
 namespace tess {
 
+}  // namespace tess
+
+namespace tess {
+
 int ListFindTable(const TableList& list, const std::string& text) {
     for (int i = 0; i < list.listCount(); ++i)
         if (list.item(i) == text) return i;

@@ -14,9 +14,6 @@ class Toolkit;
 
 // True when some entry equals the text without regard to case. Visits every entry.
 bool ListContains(const TableList& list, const std::string& text);
-// The entry that names a table spelled `text`: the exact spelling if listed, else the first entry
-// equal to it without regard to case; -1 when none.
-int ListFindTable(const TableList& list, const std::string& text);
 // Removes every entry equal to the text exactly (case-sensitive, no trimming).
 void ListRemoveItem(TableList& list, const std::string& text);
 Value NullToDefault(const Value& value, const Value& fallback);

@@ -1,10 +1,18 @@
 #include "transfer/firebird_insert.h"
 
+#include <charconv>
+#include <cmath>
+#include <limits>
+
 #include "transfer/identifiers.h"
 #include "transfer/value_text.h"
 
 namespace tess {
 namespace {
+
+// Below this magnitude Firebird's literal reading was seen to refuse doubles it can store
+// (2.3e-308, DBL_MIN, subnormals); the margin keeps clear of where the refusals begin.
+constexpr double kSmallestSafeDoubleLiteral = 1e-300;
 
 void AppendNumeric(std::string& s, const Value& value) {
     const std::string text = ValueText(value);
@@ -15,7 +23,7 @@ void AppendNumeric(std::string& s, const Value& value) {
 }
 
 // The literal of a non-numeric value; false when it is longer than `limit` and must be a parameter.
-bool AppendLiteral(std::string& s, const Value& value, size_t limit) {
+bool AppendLiteral(std::string& s, const Value& value, size_t limit, bool dateOnly) {
     if (const auto* bytes = std::get_if<Bytes>(&value)) {
         if (bytes->empty()) return s += "NULL", true;
         if (bytes->size() * 2 + 3 > limit) return false;
@@ -27,7 +35,7 @@ bool AppendLiteral(std::string& s, const Value& value, size_t limit) {
     if (const auto* t = std::get_if<DateTime>(&value)) {
         // A time of day alone is written on the zero date, as the date-time kind carries it.
         s += '\'';
-        s += DateTimeText(*t, t->isZeroDate() || !t->isMidnight());
+        s += DateTimeText(*t, !(t->isMidnight() && (dateOnly || !t->isZeroDate())));
         s += '\'';
         return true;
     }
@@ -41,7 +49,7 @@ bool AppendLiteral(std::string& s, const Value& value, size_t limit) {
 }
 
 Statement Render(const std::string& tableName, const std::vector<bool>& numeric, const std::vector<Value>& row,
-                 size_t literalLimit) {
+                 const std::vector<bool>& dateOnly, size_t literalLimit) {
     Statement statement;
     std::string& s = statement.text;
     s.reserve(64 + row.size() * 16);
@@ -49,9 +57,13 @@ Statement Render(const std::string& tableName, const std::vector<bool>& numeric,
     s += FirebirdName(tableName);
     s += " VALUES(";
     for (size_t j = 0; j < row.size(); ++j) {
-        if (j < numeric.size() && numeric[j]) {
+        const auto* floating = std::get_if<Floating>(&row[j]);
+        if (floating && FirebirdLiteralLosesFloat(*floating)) {
+            s += '?';
+            statement.parameters.push_back(row[j]);
+        } else if (j < numeric.size() && numeric[j]) {
             AppendNumeric(s, row[j]);
-        } else if (!AppendLiteral(s, row[j], literalLimit)) {
+        } else if (!AppendLiteral(s, row[j], literalLimit, j < dateOnly.size() && dateOnly[j])) {
             s += '?';
             statement.parameters.push_back(row[j]);
         }
@@ -64,13 +76,27 @@ Statement Render(const std::string& tableName, const std::vector<bool>& numeric,
 
 }  // namespace
 
+bool FirebirdLiteralLosesFloat(const Floating& f) {
+    if (!std::isfinite(f.value)) return true;
+    if (f.value == 0) return std::signbit(f.value);
+    const double magnitude = std::fabs(f.value);
+    if (f.single) {
+        // Read back as a double, the shortest text of the largest singles lies past FLT_MAX.
+        const std::string text = ValueText(f);
+        double read = 0;
+        std::from_chars(text.data(), text.data() + text.size(), read);
+        return std::fabs(read) > std::numeric_limits<float>::max() || magnitude < std::numeric_limits<float>::min();
+    }
+    return magnitude < kSmallestSafeDoubleLiteral;
+}
+
 Statement RenderFirebirdInsert(const std::string& tableName, const std::vector<bool>& numeric,
-                               const std::vector<Value>& row) {
-    Statement statement = Render(tableName, numeric, row, kFirebirdMaxLiteralBytes);
+                               const std::vector<Value>& row, const std::vector<bool>& dateOnly) {
+    Statement statement = Render(tableName, numeric, row, dateOnly, kFirebirdMaxLiteralBytes);
     // Many large values in one row: move ever shorter ones to parameters until the text fits.
     for (size_t limit : {size_t{2000}, size_t{100}, size_t{0}}) {
         if (statement.text.size() <= kFirebirdMaxStatementBytes) break;
-        statement = Render(tableName, numeric, row, limit);
+        statement = Render(tableName, numeric, row, dateOnly, limit);
     }
     return statement;
 }

@@ -12,7 +12,13 @@ namespace tess {
 inline constexpr size_t kFirebirdMaxStatementBytes = 65000;
 inline constexpr size_t kFirebirdMaxLiteralBytes = 16000;
 
+// `dateOnly` marks the DATE columns, which take every date value as a date alone.
 Statement RenderFirebirdInsert(const std::string& tableName, const std::vector<bool>& numeric,
-                               const std::vector<Value>& row);
+                               const std::vector<Value>& row, const std::vector<bool>& dateOnly = {});
+
+// Firebird refuses some float and double literals that its columns hold: a single whose shortest
+// text rounds past the single range, doubles near and below the smallest normal one, and negative
+// zero, whose sign a literal loses. Those travel as parameters.
+bool FirebirdLiteralLosesFloat(const Floating& value);
 
 }  // namespace tess

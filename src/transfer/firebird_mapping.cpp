@@ -2,77 +2,125 @@
 
 #include <algorithm>
 
-#include "common/text_case.h"
 #include "catalogue/ado_type_name.h"
+#include "common/text_case.h"
 #include "transfer/identifiers.h"
 
 namespace tess {
 namespace {
 
 constexpr long long kGuidTextLength = 38;  // {xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}
+constexpr long long kMaxVarcharCharacters = kFirebirdMaxVarcharBytes / kUtf8BytesPerCharacter;
 
 struct ColumnType {
     std::string text;  // after the quoted name
+    FirebirdColumnStorage storage;
     bool numeric = false;
-    long long varcharBytes = 0;  // for the row-size check; 0 when not a VARCHAR
+    bool dateOnly = false;
+    bool varchar = false;  // may become a text BLOB when the record is too wide
 };
+
+constexpr FirebirdColumnStorage kBlobId{8, 4};
 
 bool Has(const std::string& typeName, const char* word) { return typeName.find(word) != std::string::npos; }
 
-ColumnType Text(long long characters) {
-    const long long bytes = characters * kBytesPerCharacter;
-    if (characters <= 0 || bytes > kFirebirdMaxVarcharBytes) return {"BLOB SUB_TYPE TEXT"};
-    return {"VARCHAR(" + std::to_string(bytes) + ")", false, bytes};
-}
+class ColumnTypes {
+public:
+    explicit ColumnTypes(FirebirdDefaultCharacterSet target)
+        : clause_(target == FirebirdDefaultCharacterSet::Limited ? " CHARACTER SET UTF8" : "") {}
 
-ColumnType Exact(const char* word, const SourceColumn& c) {
-    const int precision = c.precision > 0 ? std::min(c.precision, kFirebirdMaxPrecision) : kFirebirdMaxPrecision;
-    const int scale = std::clamp(c.numericScale, 0, precision);
-    return {std::string(word) + "(" + std::to_string(precision) + "," + std::to_string(scale) + ")", true};
-}
-
-ColumnType FirebirdColumnType(const SourceColumn& c) {
-    const std::string t = LowerCase(AdoTypeName(static_cast<std::int16_t>(c.type)).value_or(""));
-    if (Has(t, "varwchar")) return {"BLOB SUB_TYPE TEXT"};
-    if (Has(t, "binary")) return {"BLOB SUB_TYPE BINARY"};
-    if (Has(t, "longvar")) return Text(c.definedSize);
-    if (Has(t, "double")) return {"DOUBLE PRECISION", true};
-    if (Has(t, "single")) return {"FLOAT", true};
-    if (Has(t, "smallint") || Has(t, "tinyint")) return {"SMALLINT", true};
-    if (Has(t, "bigint") || Has(t, "unsignedint")) return {"BIGINT", true};
-    if (Has(t, "int")) return {"INTEGER", true};
-    if (Has(t, "currency") || Has(t, "numeric")) return Exact("NUMERIC", c);
-    if (Has(t, "decimal")) return Exact("DECIMAL", c);
-    if (Has(t, "date")) return {"DATE"};
-    if (Has(t, "timestamp")) return {"TIMESTAMP"};
-    if (Has(t, "bool")) return {"SMALLINT", true};
-    if (Has(t, "guid")) return Text(kGuidTextLength);
-    return Text(c.definedSize);
-}
-
-// A row holds at most 64 KB: the widest VARCHARs become text BLOBs until the row fits.
-void FitRow(std::vector<ColumnType>& types) {
-    constexpr long long kOtherColumnBytes = 8;  // generous for numbers, dates and blob ids
-    auto rowBytes = [&] {
-        long long total = 0;
-        for (const auto& t : types) total += t.varcharBytes ? t.varcharBytes + 2 : kOtherColumnBytes;
-        return total;
-    };
-    while (rowBytes() > kFirebirdMaxRowBytes) {
-        auto widest = std::max_element(types.begin(), types.end(),
-                                       [](const auto& a, const auto& b) { return a.varcharBytes < b.varcharBytes; });
-        if (widest->varcharBytes == 0) break;
-        *widest = {"BLOB SUB_TYPE TEXT"};
+    ColumnType of(const SourceColumn& c) const {
+        const std::string t = LowerCase(AdoTypeName(static_cast<std::int16_t>(c.type)).value_or(""));
+        if (Has(t, "varwchar")) return textBlob();
+        if (Has(t, "binary")) return {"BLOB SUB_TYPE BINARY", kBlobId};
+        if (Has(t, "longvar")) return text(c.definedSize);
+        if (Has(t, "double")) return {"DOUBLE PRECISION", {8, 8}, true};
+        if (Has(t, "single")) return {"FLOAT", {4, 4}, true};
+        if (Has(t, "smallint") || Has(t, "tinyint")) return {"SMALLINT", {2, 2}, true};
+        if (Has(t, "bigint") || Has(t, "unsignedint")) return {"BIGINT", {8, 8}, true};
+        if (Has(t, "int")) return {"INTEGER", {4, 4}, true};
+        if (Has(t, "currency") || Has(t, "numeric")) return exact("NUMERIC", c);
+        if (Has(t, "decimal")) return exact("DECIMAL", c);
+        if (Has(t, "date")) return {"DATE", {4, 4}, false, true};
+        if (Has(t, "timestamp")) return {"TIMESTAMP", {8, 4}};
+        if (Has(t, "bool")) return {"SMALLINT", {2, 2}, true};
+        if (Has(t, "guid")) return text(kGuidTextLength);
+        return text(c.definedSize);
     }
+
+    ColumnType textBlob() const { return {"BLOB SUB_TYPE TEXT" + clause_, kBlobId}; }
+
+private:
+    // n characters of any text; past the longest VARCHAR, a text BLOB.
+    ColumnType text(long long characters) const {
+        if (characters <= 0 || characters > kMaxVarcharCharacters) return textBlob();
+        return {"VARCHAR(" + std::to_string(characters) + ")" + clause_,
+                {characters * kUtf8BytesPerCharacter + 2, 2}, false, false, true};
+    }
+
+    // Firebird stores NUMERIC(p) of up to 4 digits in 16 bits, DECIMAL(p) in at least 32, and
+    // either of up to 9 digits in 32 bits, beyond that in 64.
+    static ColumnType exact(const char* word, const SourceColumn& c) {
+        const int precision = c.precision > 0 ? std::min(c.precision, kFirebirdMaxPrecision) : kFirebirdMaxPrecision;
+        const int scale = std::clamp(c.numericScale, 0, precision);
+        const bool decimal = std::string(word) == "DECIMAL";
+        const FirebirdColumnStorage storage = precision <= 4 && !decimal ? FirebirdColumnStorage{2, 2}
+                                              : precision <= 9           ? FirebirdColumnStorage{4, 4}
+                                                                         : FirebirdColumnStorage{8, 8};
+        return {std::string(word) + "(" + std::to_string(precision) + "," + std::to_string(scale) + ")", storage,
+                true};
+    }
+
+    std::string clause_;
+};
+
+// The widest VARCHARs become text BLOBs until the record fits.
+void FitRecord(std::vector<ColumnType>& types, const ColumnTypes& rules) {
+    auto recordBytes = [&] {
+        std::vector<FirebirdColumnStorage> storage;
+        for (const auto& t : types) storage.push_back(t.storage);
+        return FirebirdRecordBytes(storage);
+    };
+    while (recordBytes() > kFirebirdMaxRecordBytes) {
+        auto widest = std::max_element(types.begin(), types.end(), [](const auto& a, const auto& b) {
+            return (a.varchar ? a.storage.bytes : 0) < (b.varchar ? b.storage.bytes : 0);
+        });
+        if (!widest->varchar) break;
+        *widest = rules.textBlob();
+    }
+}
+
+void RequireFirebirdName(const std::string& name, const char* what) {
+    if (name.size() > kFirebirdMaxNameBytes)
+        throw TableRefused("The " + std::string(what) + " name " + FirebirdName(name) + " is " +
+                           std::to_string(name.size()) + " bytes long; Firebird takes names of at most " +
+                           std::to_string(kFirebirdMaxNameBytes) + " bytes. The table was not copied.");
 }
 
 }  // namespace
 
-FirebirdTableDefinition MapColumnsToFirebird(const std::string& tableName, const std::vector<SourceColumn>& columns) {
+FirebirdDefaultCharacterSet ClassifyFirebirdCharacterSet(const std::string& name) {
+    return LowerCase(name) == "utf8" ? FirebirdDefaultCharacterSet::HoldsAnyText : FirebirdDefaultCharacterSet::Limited;
+}
+
+long long FirebirdRecordBytes(const std::vector<FirebirdColumnStorage>& columns) {
+    long long offset = static_cast<long long>((columns.size() + 31) / 32) * 4;
+    for (const auto& c : columns) {
+        offset = (offset + c.alignment - 1) / c.alignment * c.alignment;
+        offset += c.bytes;
+    }
+    return offset;
+}
+
+FirebirdTableDefinition MapColumnsToFirebird(const std::string& tableName, const std::vector<SourceColumn>& columns,
+                                             FirebirdDefaultCharacterSet target) {
+    RequireFirebirdName(tableName, "table");
+    for (const auto& c : columns) RequireFirebirdName(c.name, "column");
+    const ColumnTypes rules(target);
     std::vector<ColumnType> types;
     types.reserve(columns.size());
-    for (const auto& c : columns) types.push_back(FirebirdColumnType(c));
-    FitRow(types);
+    for (const auto& c : columns) types.push_back(rules.of(c));
+    FitRecord(types, rules);
 
     FirebirdTableDefinition definition;
     std::string& s = definition.createStatement;
@@ -83,6 +131,7 @@ FirebirdTableDefinition MapColumnsToFirebird(const std::string& tableName, const
         s += types[i].text;
         s += ',';
         definition.numeric.push_back(types[i].numeric);
+        definition.dateOnly.push_back(types[i].dateOnly);
     }
     s.back() = ')';
     return definition;

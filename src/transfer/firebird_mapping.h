@@ -4,21 +4,42 @@
 #include <vector>
 
 #include "transfer/source_column.h"
+#include "transfer/statement.h"
 
 namespace tess {
 
 struct FirebirdTableDefinition {
     std::string createStatement;
-    std::vector<bool> numeric;  // per column: values are written bare
+    std::vector<bool> numeric;   // per column: values are written bare
+    std::vector<bool> dateOnly;  // per column: a DATE, which takes a date without a time of day
 };
 
 // Firebird 3's limits that the column types must respect.
 inline constexpr int kFirebirdMaxPrecision = 18;
 inline constexpr long long kFirebirdMaxVarcharBytes = 32765;
-inline constexpr long long kFirebirdMaxRowBytes = 65535;
-// The connection's character set is NONE, so VARCHAR(n) counts bytes; UTF-8 takes up to 4 a character.
-inline constexpr long long kBytesPerCharacter = 4;
+inline constexpr long long kFirebirdMaxRecordBytes = 65535;
+inline constexpr size_t kFirebirdMaxNameBytes = 31;
+// The text columns we create hold UTF-8, which takes up to 4 bytes a character; VARCHAR(n) in it
+// counts characters.
+inline constexpr long long kUtf8BytesPerCharacter = 4;
 
-FirebirdTableDefinition MapColumnsToFirebird(const std::string& tableName, const std::vector<SourceColumn>& columns);
+// Whether the target database's default character set holds every character. Only UTF8 does:
+// NONE counts bytes, UNICODE_FSS stops at three bytes, the others at their code page. Where it
+// does not, the text columns we create name CHARACTER SET UTF8.
+enum class FirebirdDefaultCharacterSet { HoldsAnyText, Limited };
+FirebirdDefaultCharacterSet ClassifyFirebirdCharacterSet(const std::string& name);
+
+// Throws TableRefused when the table's or a column's name is longer than Firebird takes.
+FirebirdTableDefinition MapColumnsToFirebird(
+    const std::string& tableName, const std::vector<SourceColumn>& columns,
+    FirebirdDefaultCharacterSet target = FirebirdDefaultCharacterSet::HoldsAnyText);
+
+// The bytes of a record of these column types, as Firebird lays it out: a null bitmap of whole
+// 32-bit words, then each column at its type's alignment.
+struct FirebirdColumnStorage {
+    long long bytes;
+    int alignment;
+};
+long long FirebirdRecordBytes(const std::vector<FirebirdColumnStorage>& columns);
 
 }  // namespace tess

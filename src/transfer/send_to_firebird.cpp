@@ -1,5 +1,7 @@
 #include "transfer/send_to_firebird.h"
 
+#include <optional>
+
 #include "common/operation_guard.h"
 #include "connect/connection_strings.h"
 #include "connect/open_sqlserver.h"
@@ -9,27 +11,50 @@
 #include "transfer/firebird_insert.h"
 #include "transfer/firebird_mapping.h"
 #include "transfer/identifiers.h"
+#include "transfer/value_text.h"
 #include "transfer/table_transfer.h"
 
 namespace tess {
 namespace {
 
+constexpr const char* kDefaultCharacterSetQuery = "SELECT TRIM(RDB$CHARACTER_SET_NAME) FROM RDB$DATABASE";
+
 class ToFirebird : public TransferDirection {
 public:
+    explicit ToFirebird(Connection* firebird) : firebird_(firebird) {}
+
     std::unique_ptr<Recordset> openSource(Connection& sqlServer, const std::string& table) const override {
         return sqlServer.openRecordset("SELECT * FROM " + SqlServerName(table), kOpenStatic, kLockOptimistic);
     }
     std::string dropStatement(const std::string& listed) const override { return "DROP TABLE " + FirebirdName(listed); }
     std::string createStatement(const std::string& table, const std::vector<SourceColumn>& columns) override {
-        definition_ = MapColumnsToFirebird(table, columns);
+        definition_ = MapColumnsToFirebird(table, columns, defaultCharacterSet());
         return definition_.createStatement;
     }
     Statement insertStatement(const std::string& table, const std::vector<Value>& row) const override {
-        return RenderFirebirdInsert(table, definition_.numeric, row);
+        return RenderFirebirdInsert(table, definition_.numeric, row, definition_.dateOnly);
     }
     long long rowsPerCommit() const override { return SendToFirebird::kRowsPerCommit; }
 
 private:
+    // Read once a run. A database that cannot say is taken to hold any text, and its CREATE texts
+    // stay as plain as the database's own would be.
+    FirebirdDefaultCharacterSet defaultCharacterSet() {
+        if (!characterSet_ && firebird_) {
+            characterSet_ = FirebirdDefaultCharacterSet::HoldsAnyText;
+            try {
+                auto rows = firebird_->openRecordset(kDefaultCharacterSetQuery);
+                const Value name = rows->eof() ? Value{} : rows->value(0);
+                rows->close();
+                characterSet_ = ClassifyFirebirdCharacterSet(IsNull(name) ? "NONE" : ValueText(name));
+            } catch (const std::exception&) {
+            }
+        }
+        return characterSet_.value_or(FirebirdDefaultCharacterSet::HoldsAnyText);
+    }
+
+    Connection* firebird_;
+    std::optional<FirebirdDefaultCharacterSet> characterSet_;
     FirebirdTableDefinition definition_;
 };
 
@@ -68,7 +93,7 @@ void SendToFirebird::PushButton3_Click() {
                                 logins_.sqlServerLogin());
 
     // 130 to 330: every selected SQL Server table, the last entry first.
-    ToFirebird direction;
+    ToFirebird direction(firebird.get());
     TransferSelectedTables({trap, toolkit_, controls_, controls_.sqlServerList, controls_.firebirdList,
                             sqlServer.get(), firebird.get(), firebirdOpen},
                            kTableSteps, direction);

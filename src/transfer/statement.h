@@ -1,4 +1,5 @@
 #pragma once
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,13 @@ namespace tess {
 struct Statement {
     std::string text;
     std::vector<Value> parameters;
+};
+
+// A table that the target could not take as it stands (a name too long, say): reported once, and
+// nothing of it is sent.
+class TableRefused : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 }  // namespace tess

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/text_case.h"
 #include "platform/database.h"
 #include "platform/toolkit.h"
 #include "routines/error_trap.h"
@@ -9,6 +10,12 @@
 
 namespace tess {
 namespace {
+
+bool Listed(const TableList& list, const std::string& name) {
+    for (int i = 0; i < list.listCount(); ++i)
+        if (list.item(i) == name) return true;
+    return false;
+}
 
 class OneTable {
 public:
@@ -29,7 +36,10 @@ public:
         // cost the existing target table. Without it there is nothing more to do for this table.
         std::unique_ptr<Recordset> source;
         if (!trap_.step(steps_.openSource, [&] { source = direction_.openSource(*road_.source, table); })) return;
-        if (answer == kAnswerYes) dropListedTarget(table);
+        if (answer == kAnswerYes && !dropListedTarget(table)) {
+            trap_.step(steps_.closeSource, [&] { source->close(); });
+            return;
+        }
         std::vector<SourceColumn> columns;
         trap_.step(steps_.columns, [&] {
             for (int j = 0; j < source->fieldCount(); ++j) {
@@ -37,22 +47,47 @@ public:
                 columns.push_back(source->field(j));
             }
         });
-        const std::string create = direction_.createStatement(table, columns);
-        const bool created = trap_.step(steps_.create, [&] { road_.target->execute(create); });
-        if (road_.targetOpen) copyRows(table, *source, columns.size());
+        bool refused = false;
+        const bool created = trap_.step(steps_.create, [&] {
+            std::string create;
+            try {
+                create = direction_.createStatement(table, columns);
+            } catch (const TableRefused&) {
+                refused = true;
+                throw;
+            }
+            road_.target->execute(create);
+        });
+        if (road_.targetOpen && !refused) copyRows(table, *source, columns.size());
         trap_.step(steps_.resetProgress, [&] { road_.controls.progressBar.setValue(0); });
         trap_.step(steps_.closeSource, [&] { source->close(); });
         // The list names the table as it was created, and only tables that exist.
-        if (created) trap_.step(steps_.addToList, [&] { road_.targetList.addItem(table); });
+        if (created && !Listed(road_.targetList, table))
+            trap_.step(steps_.addToList, [&] { road_.targetList.addItem(table); });
     }
 
 private:
-    // The DROP names the table as the target list spells it: the table the user agreed to replace.
-    void dropListedTarget(const std::string& table) {
-        const int listed = ListFindTable(road_.targetList, table);
-        const std::string dropped = listed >= 0 ? road_.targetList.item(listed) : table;
+    // The DROP names the table as the target list spells it: the source's own spelling when listed,
+    // else the one entry equal to it without regard to case. Where several entries are equal to it
+    // that way, which one the user meant is unknown: nothing is dropped and the table is skipped.
+    bool dropListedTarget(const std::string& table) {
+        std::vector<std::string> alike;
+        for (int i = 0; i < road_.targetList.listCount(); ++i)
+            if (LowerCase(road_.targetList.item(i)) == LowerCase(table)) alike.push_back(road_.targetList.item(i));
+        std::string dropped = table;
+        if (!Listed(road_.targetList, table) && alike.size() == 1) dropped = alike.front();
+        if (!Listed(road_.targetList, table) && alike.size() > 1) {
+            trap_.step(steps_.drop, [&] {
+                std::string names;
+                for (const auto& name : alike) names += (names.empty() ? "" : ", ") + name;
+                throw TableRefused("More than one table matches " + table + " without regard to case (" + names +
+                                   "); none was replaced, and " + table + " was not copied.");
+            });
+            return false;
+        }
         if (trap_.step(steps_.drop, [&] { road_.target->execute(direction_.dropStatement(dropped)); }))
             trap_.step(steps_.unlist, [&] { ListRemoveItem(road_.targetList, dropped); });
+        return true;
     }
 
     void copyRows(const std::string& table, Recordset& source, size_t columnCount) {

@@ -17,8 +17,9 @@ private:
     std::string path_;
 };
 
-// Creates an empty Firebird database file with the embedded engine (owner SYSDBA, dialect 3).
-void CreateFirebirdDatabase(const std::string& path);
+// Creates an empty Firebird database file with the embedded engine (owner SYSDBA, dialect 3), with
+// the given default character set (the engine's own default, NONE, when empty).
+void CreateFirebirdDatabase(const std::string& path, const std::string& defaultCharacterSet = "");
 
 // Registers drivers for this process only: writes odbcinst.ini to `folder` and points ODBCSYSINI there.
 void UsePrivateOdbcDrivers(const std::string& folder, const std::string& iniText);

@@ -30,7 +30,7 @@ TEST(MapColumnsToFirebird, EveryAdoType) {
         {Column("c", 202, 10), "BLOB SUB_TYPE TEXT", false},
         {Column("c", 203, 1073741823), "BLOB SUB_TYPE TEXT", false},
         {Column("c", 201, 2147483647), "BLOB SUB_TYPE TEXT", false},
-        {Column("c", 201, 100), "VARCHAR(400)", false},
+        {Column("c", 201, 100), "VARCHAR(100)", false},
         {Column("c", 128, 16), "BLOB SUB_TYPE BINARY", false},
         {Column("c", 204, 100), "BLOB SUB_TYPE BINARY", false},
         {Column("c", 205, 2147483647), "BLOB SUB_TYPE BINARY", false},
@@ -53,16 +53,16 @@ TEST(MapColumnsToFirebird, EveryAdoType) {
         {Column("c", 133), "DATE", false},
         {Column("c", 135), "TIMESTAMP", false},
         {Column("c", 11), "SMALLINT", true},
-        {Column("c", 72, 16), "VARCHAR(152)", false},
-        {Column("c", 129, 10), "VARCHAR(40)", false},
-        {Column("c", 130, 10), "VARCHAR(40)", false},
-        {Column("c", 200, 50), "VARCHAR(200)", false},
-        {Column("c", 200, 8191), "VARCHAR(32764)", false},
+        {Column("c", 72, 16), "VARCHAR(38)", false},
+        {Column("c", 129, 10), "VARCHAR(10)", false},
+        {Column("c", 130, 10), "VARCHAR(10)", false},
+        {Column("c", 200, 50), "VARCHAR(50)", false},
+        {Column("c", 200, 8191), "VARCHAR(8191)", false},
         {Column("c", 200, 8192), "BLOB SUB_TYPE TEXT", false},
         {Column("c", 200, 0), "BLOB SUB_TYPE TEXT", false},
-        {Column("c", 134, 16), "VARCHAR(64)", false},
-        {Column("c", 0, 5), "VARCHAR(20)", false},
-        {Column("c", 999, 5), "VARCHAR(20)", false},
+        {Column("c", 134, 16), "VARCHAR(16)", false},
+        {Column("c", 0, 5), "VARCHAR(5)", false},
+        {Column("c", 999, 5), "VARCHAR(5)", false},
     };
     for (const auto& c : cases) {
         const auto d = MapColumnsToFirebird("t", {c.column});
@@ -77,12 +77,12 @@ TEST(MapColumnsToFirebird, NamesCannotEndTheirQuoting) {
 }
 
 TEST(MapColumnsToFirebird, WideRowsMoveTheirWidestTextToBlobs) {
-    std::vector<SourceColumn> columns(5, Column("c", 200, 4000));  // 5 x 16000 bytes: more than a row holds
+    std::vector<SourceColumn> columns(5, Column("c", 200, 4000));  // 5 x 16002 bytes: more than a row holds
     const auto d = MapColumnsToFirebird("t", columns);
     size_t blobs = 0;
     for (size_t at = d.createStatement.find("BLOB"); at != std::string::npos; at = d.createStatement.find("BLOB", at + 1))
         ++blobs;
-    EXPECT_EQ(blobs, 1u) << d.createStatement;  // four VARCHAR(16000) fit in 64 KB
+    EXPECT_EQ(blobs, 1u) << d.createStatement;  // four VARCHAR(4000) of UTF-8 fit in 64 KB
 }
 
 const std::vector<bool> kOrdersNumeric{true, false, true, false, true};

@@ -55,10 +55,10 @@ TEST_F(SendToFirebirdTest, SendsSelectedTablesBottomUpAndListsThem) {
     click();
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_EQ(executed(), (std::vector<std::string>{
-                              "execute CREATE TABLE \"C\"(\"ID\" INTEGER,\"NAME\" VARCHAR(80))",
+                              "execute CREATE TABLE \"C\"(\"ID\" INTEGER,\"NAME\" VARCHAR(20))",
                               "execute INSERT INTO \"C\" VALUES(1, 'n1')",
                               "execute INSERT INTO \"C\" VALUES(2, 'n2')",
-                              "execute CREATE TABLE \"A\"(\"ID\" INTEGER,\"NAME\" VARCHAR(80))",
+                              "execute CREATE TABLE \"A\"(\"ID\" INTEGER,\"NAME\" VARCHAR(20))",
                               "execute INSERT INTO \"A\" VALUES(1, 'n1')",
                           }));
     EXPECT_EQ(list2.items(), (std::vector<std::string>{"A", "C"}));
@@ -188,9 +188,9 @@ TEST_F(SendToFirebirdTest, NamesWithQuotesAreEscaped) {
     select("a]b");
     click();
     EXPECT_EQ(executed(), (std::vector<std::string>{
-                              "execute CREATE TABLE \"a]b\"(\"ID\" INTEGER,\"NAME\" VARCHAR(80))",
+                              "execute CREATE TABLE \"a]b\"(\"ID\" INTEGER,\"NAME\" VARCHAR(20))",
                               "execute INSERT INTO \"a]b\" VALUES(1, 'n1')",
-                              "execute CREATE TABLE \"a\"\"b\"(\"ID\" INTEGER,\"NAME\" VARCHAR(80))",
+                              "execute CREATE TABLE \"a\"\"b\"(\"ID\" INTEGER,\"NAME\" VARCHAR(20))",
                               "execute INSERT INTO \"a\"\"b\" VALUES(1, 'n1')",
                           }));
     EXPECT_EQ(list2.items(), (std::vector<std::string>{"a\"b", "a]b"}));

@@ -15,6 +15,8 @@ using namespace Firebird;
 
 namespace {
 
+constexpr const char* kConnectionCharacterSet = "UTF8";
+
 // Relations in the shape of the ADO tables schema. The engine's own tables are reported as
 // SYSTEM TABLE; it is the table lists that leave them out.
 constexpr const char* kTablesCatalogue =
@@ -44,7 +46,10 @@ void FirebirdConnection::open(const std::string& connectionText) {
         FbHandle<IXpbBuilder> dpb(master_, session->util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0));
         if (!p.user.empty()) dpb->insertString(&status, isc_dpb_user_name, p.user.c_str());
         if (!p.password.empty()) dpb->insertString(&status, isc_dpb_password, p.password.c_str());
-        if (!p.charset.empty()) dpb->insertString(&status, isc_dpb_lc_ctype, p.charset.c_str());
+        // The program's text is UTF-8 whatever the text's CHARSET says: attached as UTF8, the engine
+        // converts between it and each column's own character set, both ways, and refuses a
+        // character that a column cannot hold instead of storing it as something else.
+        dpb->insertString(&status, isc_dpb_lc_ctype, kConnectionCharacterSet);
         if (!p.role.empty()) dpb->insertString(&status, isc_dpb_sql_role_name, p.role.c_str());
         if (connectionTimeout_ > 0) dpb->insertInt(&status, isc_dpb_connect_timeout, connectionTimeout_);
         FbHandle<IProvider> provider(master_, master_->getDispatcher());

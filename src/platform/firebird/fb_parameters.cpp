@@ -36,11 +36,24 @@ void WriteFirebirdParameter(FirebirdSession& session, ThrowStatusWrapper* status
     unsigned char* target = message + input->getOffset(status, index);
     const unsigned type = input->getType(status, index) & ~1u;
     const unsigned length = input->getLength(status, index);
+    if (const auto* floating = std::get_if<Floating>(&value)) {
+        // Floats that a literal would refuse or change travel as their exact binary value.
+        *nullFlag = 0;
+        if (type == SQL_DOUBLE) {
+            std::memcpy(target, &floating->value, sizeof floating->value);
+        } else if (type == SQL_FLOAT) {
+            const float single = static_cast<float>(floating->value);
+            std::memcpy(target, &single, sizeof single);
+        } else {
+            throw FirebirdError("A floating-point value cannot be passed to a column of this type.");
+        }
+        return;
+    }
     std::string bytes;
     if (const auto* text = std::get_if<std::string>(&value)) bytes = *text;
     else if (const auto* binary = std::get_if<Bytes>(&value)) bytes.assign(binary->begin(), binary->end());
     else if (IsNull(value)) return void(*nullFlag = -1);
-    else throw FirebirdError("Only text and binary values can be passed as parameters.");
+    else throw FirebirdError("Only text, binary and floating-point values can be passed as parameters.");
     *nullFlag = 0;
     switch (type) {
         case SQL_BLOB: {

@@ -71,7 +71,7 @@ FieldInfo AdoFieldFromFirebird(const std::string& name, const FirebirdColumnShap
             f.definedSize = s.length / (s.bytesPerCharacter ? s.bytesPerCharacter : 1);
             break;
         case SQL_BLOB:
-            f.type = s.subType == isc_blob_text ? 201 : 205;
+            f.type = s.subType != isc_blob_text ? 205 : wide ? 203 : 201;
             f.definedSize = kLongSize;
             break;
         case SQL_TYPE_DATE: f.type = 133, f.definedSize = 6; break;
