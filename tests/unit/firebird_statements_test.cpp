@@ -85,6 +85,57 @@ TEST(MapColumnsToFirebird, WideRowsMoveTheirWidestTextToBlobs) {
     EXPECT_EQ(blobs, 1u) << d.createStatement;  // four VARCHAR(4000) of UTF-8 fit in 64 KB
 }
 
+// On a database whose default cannot hold every character, every text column we create names
+// UTF8 and still counts characters; nothing else changes.
+TEST(MapColumnsToFirebird, TextColumnsNameUtf8WhereTheDefaultCannotHoldIt) {
+    const auto limited = FirebirdDefaultCharacterSet::Limited;
+    const auto d = MapColumnsToFirebird("t", {Column("a", 200, 50), Column("b", 202, 10), Column("c", 200, 9000),
+                                              Column("d", 3), Column("e", 205), Column("f", 72, 16)},
+                                        limited);
+    EXPECT_EQ(d.createStatement,
+              "CREATE TABLE \"t\"(\"a\" VARCHAR(50) CHARACTER SET UTF8,\"b\" BLOB SUB_TYPE TEXT CHARACTER SET UTF8,"
+              "\"c\" BLOB SUB_TYPE TEXT CHARACTER SET UTF8,\"d\" INTEGER,\"e\" BLOB SUB_TYPE BINARY,"
+              "\"f\" VARCHAR(38) CHARACTER SET UTF8)");
+    for (const char* name : {"NONE", "WIN1252", "UNICODE_FSS", "ISO8859_1", "OCTETS"})
+        EXPECT_EQ(ClassifyFirebirdCharacterSet(name), limited) << name;
+    EXPECT_EQ(ClassifyFirebirdCharacterSet("UTF8"), FirebirdDefaultCharacterSet::HoldsAnyText);
+}
+
+TEST(MapColumnsToFirebird, NamesLongerThanFirebirdTakesAreRefused) {
+    const std::string thirtyOne(31, 'n'), thirtyTwo(32, 'n');
+    EXPECT_NO_THROW(MapColumnsToFirebird(thirtyOne, {Column(thirtyOne.c_str(), 3)}));
+    EXPECT_THROW(MapColumnsToFirebird(thirtyTwo, {Column("c", 3)}), TableRefused);
+    EXPECT_THROW(MapColumnsToFirebird("t", {Column(thirtyTwo.c_str(), 3)}), TableRefused);
+    EXPECT_THROW(MapColumnsToFirebird("t", {Column("日本語日本語日本語日本語", 3)}), TableRefused);  // 12 characters, 36 bytes
+}
+
+TEST(FirebirdRecordBytes, NullBitmapAndAlignment) {
+    EXPECT_EQ(FirebirdRecordBytes({}), 0);
+    EXPECT_EQ(FirebirdRecordBytes({{2, 2}}), 6);             // a 4-byte bitmap, then the column
+    EXPECT_EQ(FirebirdRecordBytes({{3, 2}, {8, 8}}), 16);    // 4 + 3, up to 8, + 8
+    EXPECT_EQ(FirebirdRecordBytes(std::vector<FirebirdColumnStorage>(33, {1, 1})), 8 + 33);
+}
+
+TEST(RenderFirebirdInsert, DateColumnsTakeTheZeroDateAsADate) {
+    const DateTime zero{1899, 12, 30, 0, 0, 0, 0};
+    EXPECT_EQ(RenderFirebirdInsert("t", {false}, {zero}, {true}).text, "INSERT INTO \"t\" VALUES('12/30/1899')");
+    EXPECT_EQ(RenderFirebirdInsert("t", {false}, {zero}).text, "INSERT INTO \"t\" VALUES('12/30/1899 00:00:00')");
+}
+
+TEST(RenderFirebirdInsert, FloatsThatLiteralsWouldChangeAreParameters) {
+    const Value values[] = {Floating{3.4028234663852886e38, true}, Floating{1e-45, true},
+                            Floating{2.2250738585072014e-308, false}, Floating{5e-324, false},
+                            Floating{-0.0, false}, Floating{-0.0, true}};
+    for (const auto& v : values) {
+        const Statement s = RenderFirebirdInsert("t", {true}, {v});
+        EXPECT_EQ(s.text, "INSERT INTO \"t\" VALUES(?)");
+        ASSERT_EQ(s.parameters.size(), 1u);
+        EXPECT_EQ(s.parameters[0], v);
+    }
+    for (const auto& v : {Floating{1e308, false}, Floating{0.0, false}, Floating{1e38, true}, Floating{0.1, false}})
+        EXPECT_TRUE(RenderFirebirdInsert("t", {true}, {v}).parameters.empty()) << v.value;
+}
+
 const std::vector<bool> kOrdersNumeric{true, false, true, false, true};
 
 TEST(RenderFirebirdInsert, TheOrdersExamples) {

@@ -102,6 +102,52 @@ TEST_F(SendToFirebirdTest, AnUnreadableSourceKeepsTheTargetTable) {
     EXPECT_EQ(list2.items(), (std::vector<std::string>{"A"}));
 }
 
+// Which Firebird table "Yes" replaces when the list spells the name in other cases.
+TEST_F(SendToFirebirdTest, OverwriteFindsTheSpellingTheUserMeant) {
+    struct Case {
+        std::vector<std::string> listed;
+        std::vector<std::string> statements;  // DROP and CREATE
+        std::vector<std::string> listAfter;
+        bool reported;
+    } cases[] = {
+        {{"ORDERS", "Orders", "orders"},
+         {"execute DROP TABLE \"Orders\"", "execute CREATE TABLE \"Orders\"(\"ID\" INTEGER,\"NAME\" VARCHAR(20))"},
+         {"ORDERS", "Orders", "orders"}, false},
+        {{"ORDERS"},
+         {"execute DROP TABLE \"ORDERS\"", "execute CREATE TABLE \"Orders\"(\"ID\" INTEGER,\"NAME\" VARCHAR(20))"},
+         {"Orders"}, false},
+        {{"ORDERS", "orders"}, {}, {"ORDERS", "orders"}, true},
+    };
+    for (const auto& c : cases) {
+        FakeDatabase fresh;
+        FakeToolkit boxes;
+        FakeTableList sqlServer{{"Orders"}}, firebird{c.listed};
+        sqlServer.setSelected(0, true);
+        sqlServer.setListIndex(0);
+        fresh.results["SELECT * FROM [Orders]"] = Rows(0);
+        SendToFirebird(fresh, boxes, logins, {sqlServer, firebird, progress, window, {}}, guard).PushButton3_Click();
+        std::vector<std::string> statements = fresh.calls("execute");
+        EXPECT_EQ(statements, c.statements) << c.listed.size();
+        EXPECT_EQ(firebird.items(), c.listAfter) << c.listed.size();
+        ASSERT_EQ(boxes.boxes.size(), c.reported ? 2u : 1u);  // the question, and the report
+        if (c.reported)
+            EXPECT_NE(boxes.boxes[1].text.find("More than one table matches Orders without regard to case (ORDERS, "
+                                               "orders); none was replaced"),
+                      std::string::npos)
+                << boxes.boxes[1].text;
+    }
+}
+
+// A DROP that fails leaves its entry; the table made anyway is not listed twice.
+TEST_F(SendToFirebirdTest, ARefusedDropLeavesNoDoubleEntry) {
+    list2.addItem("B");
+    db.results["SELECT * FROM [B]"] = Rows(1);
+    select("B");
+    db.failOn("execute DROP", "object in use");
+    click();
+    EXPECT_EQ(list2.items(), (std::vector<std::string>{"B"}));
+}
+
 TEST_F(SendToFirebirdTest, AFailingRowIsReportedAloneAndTheOthersKept) {
     db.results["SELECT * FROM [B]"] = Rows(3);
     select("B");

@@ -166,7 +166,7 @@ Value FirebirdRecordset::decode(const Column& c) {
         ISC_QUAD id;
         std::memcpy(&id, data, sizeof id);
         std::string content = readBlob(id);
-        if (c.shape.subType == isc_blob_text) return content;
+        if (c.shape.subType == isc_blob_text) return FirebirdText(std::move(content), c.shape.charSet);
         return Bytes(content.begin(), content.end());
     }
     return DecodeFirebirdValue(session_->util, c.shape, data);

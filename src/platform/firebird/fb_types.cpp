@@ -27,6 +27,11 @@ T Read(const unsigned char* data) {
 
 }  // namespace
 
+std::string FirebirdText(std::string bytes, unsigned charSet) {
+    if (charSet != kCsNone || IsValidUtf8(bytes)) return bytes;
+    return Windows1252ToUtf8(bytes);
+}
+
 std::string ScaledIntegerText(long long value, int scale) {
     const bool negative = value < 0;
     // Through unsigned so that the most negative BIGINT keeps its digits.
@@ -129,13 +134,13 @@ Value DecodeFirebirdValue(Firebird::IUtil* util, const FirebirdColumnShape& s, c
             std::string text(reinterpret_cast<const char*>(data), s.length);
             if (s.charSet == kCsOctets) return Bytes(text.begin(), text.end());
             if (s.bytesPerCharacter > 1) text = std::string(FirstCharacters(text, s.length / s.bytesPerCharacter));
-            return text;
+            return FirebirdText(std::move(text), s.charSet);
         }
         case SQL_VARYING: {
             auto length = Read<unsigned short>(data);
             std::string text(reinterpret_cast<const char*>(data + 2), length);
             if (s.charSet == kCsOctets) return Bytes(text.begin(), text.end());
-            return text;
+            return FirebirdText(std::move(text), s.charSet);
         }
         default: return std::string();
     }

@@ -24,6 +24,10 @@ enum FirebirdCharacterSets { kCsNone = 0, kCsOctets = 1, kCsUnicodeFss = 3, kCsU
 FieldInfo AdoFieldFromFirebird(const std::string& name, const FirebirdColumnShape& shape);
 // Every kind but blobs, which need a round trip of their own.
 Value DecodeFirebirdValue(Firebird::IUtil* util, const FirebirdColumnShape& shape, const unsigned char* data);
+// Text as the UTF8 connection hands it over, as UTF-8. The engine converts every column but those
+// of character set NONE, which hold bytes: we write UTF-8 there, programs on Windows wrote their
+// code page, so bytes that are not valid UTF-8 are read as Windows-1252.
+std::string FirebirdText(std::string bytes, unsigned charSet);
 // 123456 with scale -4 is "12.3456".
 std::string ScaledIntegerText(long long value, int scale);
 

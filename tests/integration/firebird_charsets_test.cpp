@@ -1,0 +1,217 @@
+// Text and values at the edges, against real databases of every default character set, in both
+// directions. The SQL Server side is scripted by the fake.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+
+#include "common/operation_guard.h"
+#include "connect/connection_strings.h"
+#include "fakes/fake_database.h"
+#include "fakes/fake_toolkit.h"
+#include "fakes/fixed_logins.h"
+#include "platform/drivers/drivers_database.h"
+#include "split_database.h"
+#include "temp_folder.h"
+#include "transfer/firebird_mapping.h"
+#include "transfer/send_to_firebird.h"
+#include "transfer/send_to_sqlserver.h"
+
+namespace tess {
+namespace {
+
+const std::vector<std::string> kTexts = {"plain ASCII", "é ß € –", "日本語", "emoji 😀", "it's"};
+
+class FirebirdTarget : public testing::Test {
+protected:
+    virtual std::string defaultCharacterSet() const { return ""; }
+    void SetUp() override {
+        logins.firebird = {folder.file("target.fdb"), "SYSDBA", ""};
+        CreateFirebirdDatabase(logins.firebird.database, defaultCharacterSet());
+    }
+    std::unique_ptr<Connection> firebird() {
+        auto c = drivers.createConnection();
+        c->open(FirebirdConnectionString(logins.firebird));
+        return c;
+    }
+    void select(FakeTableList& list, const std::string& name) {
+        list.addItem(name);
+        for (int i = 0; i < list.listCount(); ++i)
+            if (list.item(i) == name) list.setSelected(i, true), list.setListIndex(i);
+    }
+    void sendToFirebird(const std::string& table, const FakeResult& source) {
+        sqlServer.results["SELECT * FROM [" + table + "]"] = source;
+        select(list1, table);
+        SendToFirebird(db, ui, logins, {list1, list2, progress, window, {}}, guard).PushButton3_Click();
+        list1.clear();
+    }
+    std::vector<std::vector<Value>> rows(const std::string& query) {
+        auto c = firebird();
+        auto rs = c->openRecordset(query);
+        std::vector<std::vector<Value>> out;
+        for (; !rs->eof(); rs->moveNext()) {
+            out.emplace_back();
+            for (int j = 0; j < rs->fieldCount(); ++j) out.back().push_back(rs->value(j));
+        }
+        return out;
+    }
+    std::string reports() const {
+        std::string all;
+        for (const auto& box : ui.boxes) all += box.text + "\n";
+        return all;
+    }
+
+    TempFolder folder;
+    FakeDatabase sqlServer;
+    DriversDatabase drivers;
+    SplitDatabase db{sqlServer, drivers};
+    FakeToolkit ui;
+    FixedLogins logins;
+    FakeTableList list1, list2;
+    FakeProgressBar progress;
+    FakeWindow window;
+    OperationGuard guard;
+};
+
+class FirebirdCharacterSets : public FirebirdTarget, public testing::WithParamInterface<std::string> {
+protected:
+    std::string defaultCharacterSet() const override { return GetParam(); }
+};
+
+// Every text arrives byte for byte, in columns of every kind we create, and the wide tables that
+// Firebird's limits make awkward are created with every row.
+TEST_P(FirebirdCharacterSets, TextFromSqlServerArrivesExactly) {
+    FakeResult source;
+    source.fields = {{"Id", 3, 4, 10, 0},    {"Code", 200, 20, 255, 0},        {"Wide", 202, 20, 255, 0},
+                     {"Fixed", 129, 12, 255, 0}, {"Long", 201, 2147483647, 255, 0}, {"V4000", 200, 4000, 255, 0},
+                     {"N4000", 202, 4000, 255, 0}, {"V9000", 200, 9000, 255, 0}};
+    for (size_t i = 0; i < kTexts.size(); ++i) {
+        const std::string& t = kTexts[i];
+        source.rows.push_back({std::int64_t(i), t, t, t, t, t + std::string(3990 - t.size(), 'x'), t, t + t});
+    }
+    sendToFirebird("Texts", source);
+    EXPECT_EQ(reports(), "");
+    const auto got = rows("SELECT * FROM \"Texts\" ORDER BY \"Id\"");
+    ASSERT_EQ(got.size(), source.rows.size());
+    for (size_t i = 0; i < got.size(); ++i)
+        for (size_t j = 1; j < got[i].size(); ++j)
+            EXPECT_EQ(got[i][j], source.rows[i][j]) << GetParam() << " " << source.fields[j].name << " row " << i;
+
+    // Seventeen varchar(255), and a row whose columns only fit once the widest become text BLOBs.
+    FakeResult many;
+    for (int j = 0; j < 17; ++j) many.fields.push_back({"C" + std::to_string(j), 200, 255, 255, 0});
+    many.rows.push_back(std::vector<Value>(17, std::string("日本語 😀")));
+    sendToFirebird("Many", many);
+    FakeResult wide;
+    wide.fields = {{"A", 200, 8000, 255, 0}, {"B", 200, 8000, 255, 0}, {"C", 5, 8, 15, 0}};
+    wide.rows.push_back({std::string(8000, 'a'), std::string(7999, 'b') + "€", Floating{1.5, false}});
+    sendToFirebird("Wide", wide);
+    EXPECT_EQ(reports(), "");
+    EXPECT_EQ(rows("SELECT * FROM \"Many\"").at(0), many.rows[0]);
+    EXPECT_EQ(rows("SELECT * FROM \"Wide\"").at(0), wide.rows[0]);
+}
+
+// A column of the database's own character set takes what it can hold; a character it cannot
+// hold costs its row one report, and never arrives as "?" or as other characters.
+TEST_P(FirebirdCharacterSets, ACharacterTheColumnCannotHoldCostsOnlyItsRow) {
+    if (GetParam() == "UTF8") GTEST_SKIP() << "a UTF8 column holds every character";
+    firebird()->execute("CREATE TABLE \"Own\" (\"Id\" INTEGER, \"Name\" VARCHAR(30))");
+    FakeResult source;
+    source.fields = {{"Id", 3, 4, 10, 0}, {"Name", 202, 30, 255, 0}};
+    source.rows = {{std::int64_t{1}, std::string("café straße")}, {std::int64_t{2}, std::string("emoji 😀")}};
+    sendToFirebird("Own", source);
+    const auto got = rows("SELECT \"Id\", \"Name\" FROM \"Own\" ORDER BY \"Id\"");
+    if (GetParam() == "NONE") {  // bytes: every row arrives as sent
+        EXPECT_EQ(got, source.rows);
+        return;
+    }
+    ASSERT_EQ(got.size(), 1u) << reports();
+    EXPECT_EQ(got[0], source.rows[0]);
+    size_t rowReports = 0;
+    for (const auto& box : ui.boxes) rowReports += box.text.find("at line 318") != std::string::npos;
+    EXPECT_EQ(rowReports, 1u) << reports();
+    EXPECT_NE(reports().find("transliterate"), std::string::npos) << reports();
+}
+
+// A value too long for a literal travels as a blob parameter, and is converted like a literal.
+TEST_P(FirebirdCharacterSets, LongTextIntoAColumnOfTheDatabasesOwnCharacterSet) {
+    firebird()->execute("CREATE TABLE \"OwnBlob\" (\"Id\" INTEGER, \"Body\" BLOB SUB_TYPE TEXT)");
+    FakeResult source;
+    source.fields = {{"Id", 3, 4, 10, 0}, {"Body", 201, 2147483647, 255, 0}};
+    source.rows = {{std::int64_t{1}, std::string(40000, 'x') + "café ÿ"}};
+    sendToFirebird("OwnBlob", source);
+    EXPECT_EQ(rows("SELECT \"Id\", \"Body\" FROM \"OwnBlob\""), source.rows) << reports();
+}
+
+// Text stored in the database's own character set, and bytes that programs on Windows wrote into
+// columns without one, reach the SQL Server statements as the characters they are.
+TEST_P(FirebirdCharacterSets, TextToSqlServerKeepsEveryCharacter) {
+    auto c = firebird();
+    c->execute("CREATE TABLE \"Src\" (ID INTEGER, V VARCHAR(20), C CHAR(6), B BLOB SUB_TYPE TEXT)");
+    c->execute("INSERT INTO \"Src\" VALUES (1, 'café ßé', 'café', 'straße ÿ')");
+    if (GetParam() == "NONE") c->execute("INSERT INTO \"Src\" VALUES (2, x'636166E9', x'E9', x'80')");
+    c->close();
+    select(list2, "Src");
+    SendToSqlServer(db, ui, logins, {list1, list2, progress, window, {}}, guard).PushButton4_Click();
+    EXPECT_EQ(reports(), "");
+    auto inserts = sqlServer.calls("execute INSERT");
+    ASSERT_EQ(inserts.size(), GetParam() == "NONE" ? 2u : 1u);
+    // CHAR(6) of NONE counts bytes, of the others characters.
+    const std::string padded = GetParam() == "NONE" ? "café " : "café  ";
+    EXPECT_EQ(inserts[0], "execute INSERT INTO [Src] VALUES('1', N'café ßé', N'" + padded + "', N'straße ÿ')");
+    if (GetParam() == "NONE") EXPECT_EQ(inserts[1], "execute INSERT INTO [Src] VALUES('2', N'café', N'é     ', N'€')");
+}
+
+INSTANTIATE_TEST_SUITE_P(DefaultCharacterSet, FirebirdCharacterSets,
+                         testing::Values("NONE", "UTF8", "WIN1252", "ISO8859_1"));
+
+using FirebirdEdges = FirebirdTarget;
+
+// Floats at the ends of their ranges and the zero date arrive exactly.
+TEST_F(FirebirdEdges, FloatExtremesAndTheZeroDateArriveExactly) {
+    FakeResult source;
+    source.fields = {{"Id", 3, 4, 10, 0}, {"S", 4, 4, 7, 0}, {"D", 5, 8, 15, 0}, {"Day", 133, 6, 255, 0}};
+    const std::vector<std::pair<float, double>> values = {
+        {FLT_MAX, 1e308}, {-FLT_MAX, DBL_MIN}, {FLT_MIN, 5e-324}, {-0.0f, -0.0}, {1e-45f, DBL_MAX}, {0.1f, 0.1}};
+    for (size_t i = 0; i < values.size(); ++i)
+        source.rows.push_back({std::int64_t(i), Floating{values[i].first, true}, Floating{values[i].second, false},
+                               DateTime{1899, 12, 30, 0, 0, 0, 0}});
+    sendToFirebird("Edges", source);
+    EXPECT_EQ(reports(), "");
+    const auto got = rows("SELECT * FROM \"Edges\" ORDER BY \"Id\"");
+    ASSERT_EQ(got.size(), values.size());
+    for (size_t i = 0; i < got.size(); ++i) {
+        const auto s = std::get<Floating>(got[i][1]).value, d = std::get<Floating>(got[i][2]).value;
+        EXPECT_EQ(static_cast<float>(s), values[i].first) << i;
+        EXPECT_EQ(std::signbit(s), std::signbit(values[i].first)) << i;
+        EXPECT_EQ(d, values[i].second) << i;
+        EXPECT_EQ(std::signbit(d), std::signbit(values[i].second)) << i;
+        EXPECT_EQ(got[i][3], (Value{DateTime{1899, 12, 30, 0, 0, 0, 0}})) << i;
+    }
+}
+
+// The record estimate agrees with the engine on both sides of its limit.
+TEST_F(FirebirdEdges, TheRecordEstimateFollowsTheEngine) {
+    auto c = firebird();  // default character set NONE: a VARCHAR(n) takes n + 2 bytes
+    const FirebirdColumnStorage v1{32766, 2}, v2{32758, 2};
+    EXPECT_GT(FirebirdRecordBytes({v1, v2, {8, 8}}), kFirebirdMaxRecordBytes);
+    EXPECT_THROW(c->execute("CREATE TABLE R1 (A VARCHAR(32764), B VARCHAR(32756), C DOUBLE PRECISION)"), DatabaseError);
+    EXPECT_LE(FirebirdRecordBytes({v1, v2, {4, 4}}), kFirebirdMaxRecordBytes);
+    EXPECT_NO_THROW(c->execute("CREATE TABLE R2 (A VARCHAR(32764), B VARCHAR(32756), C INTEGER)"));
+}
+
+// A name longer than Firebird takes is one report for its table; the next table still goes.
+TEST_F(FirebirdEdges, ATooLongNameIsOneReport) {
+    FakeResult source;
+    source.fields = {{"Id", 3, 4, 10, 0}};
+    source.rows = {{std::int64_t{1}}, {std::int64_t{2}}};
+    sendToFirebird("A_table_name_of_thirty_two_bytes", source);
+    ASSERT_EQ(ui.boxes.size(), 1u) << reports();
+    EXPECT_NE(ui.boxes[0].text.find("at most 31 bytes"), std::string::npos) << reports();
+    EXPECT_TRUE(list2.items().empty());
+    sendToFirebird("Short", source);
+    EXPECT_EQ(rows("SELECT * FROM \"Short\"").size(), 2u);
+}
+
+}  // namespace
+}  // namespace tess
