@@ -9,6 +9,9 @@
 
 #include "connect/connection_strings.h"
 #include "platform/drivers/drivers_database.h"
+#include "tds_listener.h"
+
+#include <thread>
 
 namespace tess {
 
@@ -45,6 +48,71 @@ TEST(OdbcFreeTds, AClosedPortFailsQuicklyAndSilently) {
     } catch (const DatabaseError& e) {
         EXPECT_NE(std::string(e.what()).find("[08001]"), std::string::npos) << e.what();
     }
+}
+
+}  // namespace
+}  // namespace tess
+
+namespace tess {
+namespace {
+
+// What the real FreeTDS driver sends for our connection texts, seen by a listener on loopback.
+struct Sent {
+    int connections;
+    std::vector<Login7> logins;
+};
+
+Sent Login(TdsListener& listener, const SqlServerLogin& login) {
+    DriversDatabase db;
+    auto c = db.createConnection();
+    c->setConnectionTimeout(5);
+    EXPECT_THROW(c->open(SqlServerConnectionString(login)), DatabaseError);
+    // A driver that tried again would have done so by now.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    return {listener.connections(), listener.logins()};
+}
+
+TEST(FreeTdsOnTheWire, UserAndPasswordArriveByteForByteInOneLogin) {
+    TdsListener listener;
+    const std::string port = std::to_string(listener.port());
+    const std::vector<std::pair<std::string, std::string>> credentials = {
+        {"sa", "plain"}, {"us;er", "p;w"}, {"{user}", "p}w"}, {"o'neil", "p{w}x"}, {"Jürgen", "pässwörd €"},
+        {"u", ""},
+    };
+    int expected = 0;
+    for (const auto& [user, password] : credentials) {
+        const Sent sent = Login(listener, {"127.0.0.1", port, "Sales", user, password, false});
+        ++expected;
+        ASSERT_EQ(sent.connections, expected) << user << ": one attempt, no retry with an older protocol";
+        ASSERT_EQ(sent.logins.size(), static_cast<size_t>(expected)) << user;
+        const Login7& l = sent.logins.back();
+        EXPECT_EQ(l.userName, user);
+        EXPECT_EQ(l.password, password) << user;
+        EXPECT_EQ(l.database, "Sales");
+        EXPECT_EQ(l.tdsVersion >> 24, 0x73u) << std::hex << l.tdsVersion << ": TDS 7.3, pinned";
+    }
+}
+
+TEST(FreeTdsOnTheWire, TheLocalFormReachesPort1433) {
+    std::unique_ptr<TdsListener> listener;
+    try {
+        listener = std::make_unique<TdsListener>(1433);
+    } catch (const std::exception&) {
+        GTEST_SKIP() << "127.0.0.1:1433 cannot be bound here; the port rewrite is shown with explicit ports";
+    }
+    const Sent sent = Login(*listener, {"127.0.0.1", "9", "master", "sa", "pw", true});
+    EXPECT_EQ(sent.connections, 1);
+    ASSERT_EQ(sent.logins.size(), 1u);
+    EXPECT_EQ(sent.logins[0].userName, "sa");
+}
+
+TEST(FreeTdsOnTheWire, AnInstanceWithAPortGoesToThatPort) {
+    TdsListener listener;
+    const Sent sent =
+        Login(listener, {"127.0.0.1\\SQLEXPRESS", std::to_string(listener.port()), "master", "sa", "pw", false});
+    EXPECT_EQ(sent.connections, 1);
+    ASSERT_EQ(sent.logins.size(), 1u);
+    EXPECT_EQ(sent.logins[0].password, "pw");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // Linux registers no driver named "SQL Server". When the driver manager knows none by that name,
-// the connection text is given the first installed SQL Server driver instead.
+// the connection text is translated for the first installed SQL Server driver instead: FreeTDS
+// or Microsoft's 17 or 18, each given the text in the form that it reads.
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,9 +12,23 @@ inline constexpr const char* kNoSqlServerDriver =
     "No ODBC driver for SQL Server is installed. Install FreeTDS's driver (Debian package tdsodbc) "
     "or Microsoft's \"ODBC Driver 18 for SQL Server\".";
 
+// SQL Server's own port, where a text names neither a port nor an instance.
+inline constexpr const char* kSqlServerDefaultPort = "1433";
+// FreeTDS's protocol version, pinned: in its automatic mode FreeTDS retries a failed login with an
+// old protocol that sends the password in clear. 7.3 is SQL Server 2008's, which every later
+// server accepts.
+inline constexpr const char* kFreeTdsProtocol = "7.3";
+
 // The text to connect with. Unchanged unless it names the driver "SQL Server" and that name is not
-// installed; nothing when no substitute is installed either.
+// installed; nothing when no substitute is installed either. Throws std::invalid_argument when a
+// value cannot be written so that the substitute reads it intact.
 std::optional<std::string> ResolveSqlServerDriver(const std::string& connectionText,
                                                   const std::vector<std::string>& installedDrivers);
+
+// "host", "host,port", "host\instance", "host\instance,port", as the "Server=" value holds them.
+struct SqlServerAddress {
+    std::string host, instance, port;
+};
+SqlServerAddress ParseSqlServerAddress(const std::string& server);
 
 }  // namespace tess

@@ -53,7 +53,12 @@ std::vector<std::string> OdbcConnection::installedDrivers() {
 
 void OdbcConnection::open(const std::string& connectionText) {
     if (connected_) throw OdbcError("Operation is not allowed when the object is open.");
-    auto resolved = ResolveSqlServerDriver(connectionText, installedDrivers());
+    std::optional<std::string> resolved;
+    try {
+        resolved = ResolveSqlServerDriver(connectionText, installedDrivers());
+    } catch (const std::invalid_argument& e) {
+        throw OdbcError(e.what());
+    }
     if (!resolved) throw OdbcError(kNoSqlServerDriver);
     dbc_ = OdbcHandle(SQL_HANDLE_DBC, env_.get());
     // Unsupported attributes only give a warning or an error that does not matter for opening.

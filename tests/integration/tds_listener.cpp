@@ -1,0 +1,151 @@
+#include "tds_listener.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+#include "common/text_codec.h"
+
+namespace tess {
+namespace {
+
+constexpr std::uint8_t kPrelogin = 0x12, kLogin7 = 0x10, kReply = 0x04, kEndOfMessage = 0x01;
+
+// Reads exactly `size` bytes, or fewer when the peer goes or nothing comes for two seconds.
+bool ReadExactly(int fd, std::uint8_t* out, size_t size) {
+    for (size_t done = 0; done < size;) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 2000) <= 0) return false;
+        const ssize_t n = read(fd, out + done, size - done);
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// One message: its packets' payloads joined up to the one marked end of message.
+bool ReadMessage(int fd, std::uint8_t& type, std::vector<std::uint8_t>& payload) {
+    payload.clear();
+    for (;;) {
+        std::uint8_t header[8];
+        if (!ReadExactly(fd, header, sizeof header)) return false;
+        const size_t length = (header[2] << 8) | header[3];
+        if (length < 8) return false;
+        type = header[0];
+        const size_t at = payload.size();
+        payload.resize(at + length - 8);
+        if (!ReadExactly(fd, payload.data() + at, length - 8)) return false;
+        if (header[1] & kEndOfMessage) return true;
+    }
+}
+
+void SendMessage(int fd, std::uint8_t type, const std::vector<std::uint8_t>& payload) {
+    std::vector<std::uint8_t> packet = {type, kEndOfMessage, 0, 0, 0, 0, 1, 0};
+    packet.insert(packet.end(), payload.begin(), payload.end());
+    packet[2] = static_cast<std::uint8_t>(packet.size() >> 8);
+    packet[3] = static_cast<std::uint8_t>(packet.size());
+    (void)!write(fd, packet.data(), packet.size());
+}
+
+// The pre-login answer: version 11.0 (SQL Server 2012), encryption not supported.
+std::vector<std::uint8_t> PreloginAnswer() {
+    return {0x00, 0x00, 0x0B, 0x00, 0x06,  // VERSION at 11, 6 bytes
+            0x01, 0x00, 0x11, 0x00, 0x01,  // ENCRYPTION at 17, 1 byte
+            0xFF,                          // end of options
+            0x0B, 0x00, 0x00, 0x00, 0x00, 0x00,
+            0x02};                         // ENCRYPT_NOT_SUP
+}
+
+std::uint16_t Word(const std::vector<std::uint8_t>& p, size_t at) {
+    return at + 1 < p.size() ? static_cast<std::uint16_t>(p[at] | (p[at + 1] << 8)) : 0;
+}
+
+// A UCS-2 field of the LOGIN7 record: its offset and length in characters stand at `at`.
+std::string Field(const std::vector<std::uint8_t>& p, size_t at, bool scrambled = false) {
+    const size_t offset = Word(p, at), characters = Word(p, at + 2);
+    if (offset + characters * 2 > p.size()) return "<out of range>";
+    std::string bytes(p.begin() + static_cast<long>(offset), p.begin() + static_cast<long>(offset + characters * 2));
+    if (scrambled) bytes = UnscrambleTdsPassword(bytes);
+    std::u16string units(characters, u'\0');
+    for (size_t i = 0; i < characters; ++i)
+        units[i] = static_cast<char16_t>(static_cast<std::uint8_t>(bytes[2 * i]) |
+                                         (static_cast<std::uint8_t>(bytes[2 * i + 1]) << 8));
+    return Utf16ToUtf8(units);
+}
+
+}  // namespace
+
+std::string UnscrambleTdsPassword(const std::string& scrambled) {
+    std::string out = scrambled;
+    for (char& c : out) {
+        const auto b = static_cast<std::uint8_t>(static_cast<std::uint8_t>(c) ^ 0xA5);
+        c = static_cast<char>(((b & 0x0F) << 4) | (b >> 4));
+    }
+    return out;
+}
+
+TdsListener::TdsListener(int port, std::chrono::seconds lifetime) {
+    socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int yes = 1;
+    setsockopt(socket_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (bind(socket_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(socket_, 8) != 0) {
+        close(socket_);
+        throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port));
+    }
+    socklen_t length = sizeof a;
+    getsockname(socket_, reinterpret_cast<sockaddr*>(&a), &length);
+    port_ = ntohs(a.sin_port);
+    thread_ = std::thread([this, until = std::chrono::steady_clock::now() + lifetime] { serve(until); });
+}
+
+TdsListener::~TdsListener() {
+    stop_ = true;
+    thread_.join();
+    close(socket_);
+}
+
+std::vector<Login7> TdsListener::logins() const {
+    std::lock_guard lock(mutex_);
+    return logins_;
+}
+
+void TdsListener::serve(std::chrono::steady_clock::time_point until) {
+    while (!stop_ && std::chrono::steady_clock::now() < until) {
+        pollfd p{socket_, POLLIN, 0};
+        if (poll(&p, 1, 100) <= 0) continue;
+        const int client = accept(socket_, nullptr, nullptr);
+        if (client < 0) continue;
+        ++connections_;
+        answer(client);
+        close(client);  // the login never completes: the driver reports a failure
+    }
+}
+
+void TdsListener::answer(int client) {
+    std::uint8_t type = 0;
+    std::vector<std::uint8_t> payload;
+    if (!ReadMessage(client, type, payload) || type != kPrelogin) return;
+    SendMessage(client, kReply, PreloginAnswer());
+    if (!ReadMessage(client, type, payload) || type != kLogin7 || payload.size() < 94) return;
+    Login7 login;
+    login.tdsVersion = static_cast<std::uint32_t>(payload[4] | (payload[5] << 8) | (payload[6] << 16)) |
+                       (static_cast<std::uint32_t>(payload[7]) << 24);
+    login.hostName = Field(payload, 36);
+    login.userName = Field(payload, 40);
+    login.password = Field(payload, 44, true);
+    login.appName = Field(payload, 48);
+    login.serverName = Field(payload, 52);
+    login.database = Field(payload, 68);
+    std::lock_guard lock(mutex_);
+    logins_.push_back(login);
+}
+
+}  // namespace tess

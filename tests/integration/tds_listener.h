@@ -1,0 +1,48 @@
+#pragma once
+// Just enough of a SQL Server on 127.0.0.1 to see what a real driver sends when it logs in: it
+// answers the pre-login, reads the LOGIN7 record, and hangs up. It serves for a bounded time in a
+// thread of its own and stops by itself.
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tess {
+
+struct Login7 {
+    std::uint32_t tdsVersion = 0;  // e.g. 0x730B0003 for TDS 7.3
+    std::string hostName, userName, password, appName, serverName, database;
+};
+
+class TdsListener {
+public:
+    // Port 0 takes any free port. Throws when the port cannot be bound.
+    explicit TdsListener(int port = 0, std::chrono::seconds lifetime = std::chrono::seconds(30));
+    ~TdsListener();
+    TdsListener(const TdsListener&) = delete;
+    TdsListener& operator=(const TdsListener&) = delete;
+
+    int port() const { return port_; }
+    int connections() const { return connections_; }
+    std::vector<Login7> logins() const;
+
+private:
+    void serve(std::chrono::steady_clock::time_point until);
+    void answer(int client);
+
+    int socket_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> connections_{0};
+    mutable std::mutex mutex_;
+    std::vector<Login7> logins_;
+    std::thread thread_;
+};
+
+// The password as the LOGIN7 record carries it, made readable: each byte XOR 0xA5, halves swapped.
+std::string UnscrambleTdsPassword(const std::string& scrambled);
+
+}  // namespace tess
