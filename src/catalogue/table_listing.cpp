@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "catalogue/sqlserver_table_names.h"
 #include "common/text_codec.h"
 #include "connect/connection_strings.h"
 #include "platform/database.h"
@@ -19,6 +20,19 @@ std::string TextOf(const Value& value) {
 std::string UpperAscii(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
     return s;
+}
+
+// The schema that unqualified names resolve in. A server that cannot say (the catalogue of a
+// stand-in, say) is taken to use SQL Server's own default.
+std::string DefaultSchema(Connection& connection) {
+    try {
+        auto rows = connection.openRecordset("SELECT SCHEMA_NAME()");
+        const std::string schema = rows->eof() ? "" : TextOf(rows->value(0));
+        rows->close();
+        return schema.empty() ? "dbo" : schema;
+    } catch (const DatabaseError&) {
+        return "dbo";
+    }
 }
 
 }  // namespace
@@ -48,16 +62,20 @@ void ListFirebirdTables(Database& database, const FirebirdLogin& login, TableLis
     connection->close();
 }
 
-void ListSqlServerTables(Database& database, const SqlServerLogin& login, TableList& list, Toolkit& toolkit) {
+void ListSqlServerTables(Database& database, const SqlServerLogin& login, TableList& list, Toolkit& toolkit,
+                         SqlServerTableNames* names) {
     auto connection = database.createConnection();
     connection->open(SqlServerConnectionString(login));
+    const std::string defaultSchema = names ? DefaultSchema(*connection) : "";
     auto rows = connection->openSchema(kSchemaTables);
     list.clear();
+    if (names) names->clear();
     for (; !rows->eof(); rows->moveNext()) {
         if (TextOf(rows->value("TABLE_TYPE")) != "TABLE") continue;
         toolkit.doEvents();
         std::string name = TextOf(rows->value("TABLE_NAME"));
-        if (IsListedSqlServerTable(name, "TABLE")) list.addItem(name);
+        if (!IsListedSqlServerTable(name, "TABLE")) continue;
+        list.addItem(names ? names->listed(TextOf(rows->value("TABLE_SCHEMA")), name, defaultSchema) : name);
     }
     rows->close();
     connection->close();

@@ -8,8 +8,12 @@ namespace tess {
 class Database;
 class TableList;
 class Toolkit;
+class SqlServerTableNames;
 
-void ListSqlServerTables(Database& database, const SqlServerLogin& login, TableList& list, Toolkit& toolkit);
+// With `names`, tables of every schema are listed and recorded there; without, a table of another
+// schema is listed by its bare name, as the catalogue rows alone give it.
+void ListSqlServerTables(Database& database, const SqlServerLogin& login, TableList& list, Toolkit& toolkit,
+                         SqlServerTableNames* names = nullptr);
 void ListFirebirdTables(Database& database, const FirebirdLogin& login, TableList& list);
 
 // The filters, on their own: which catalogue rows become list entries.

@@ -1,4 +1,5 @@
 // "Delete Table/s" on either side: drops every selected table, bottom of the list first.
+#include "catalogue/sqlserver_table_names.h"
 #include "routines/error_trap.h"
 #include "common/operation_guard.h"
 #include "connect/connection_strings.h"
@@ -31,10 +32,15 @@ void Form2::PushButton1_Click() {
         if (!trap.test(110, [&] { return list1.selected(i); })) continue;
         const bool opened = OpenSqlServerConnection(trap, {.test = 112, .local = 114, .withPort = 116},
                                                     connection.get(), logins_.sqlServerLogin());
-        const bool dropped =
-            trap.step(118, [&] { connection->execute("DROP TABLE " + SqlServerName(list1.item(i)) + ";"); });
+        const bool dropped = trap.step(118, [&] {
+            connection->execute("DROP TABLE " + SqlServerObjectName(c_.sqlServerNames, list1.item(i)) + ";");
+        });
         if (opened) trap.step(120, [&] { connection->close(); });
-        if (dropped) trap.step(122, [&] { list1.removeItem(i); });
+        if (dropped)
+            trap.step(122, [&] {
+                if (c_.sqlServerNames) c_.sqlServerNames->removed(list1.item(i));
+                list1.removeItem(i);
+            });
     }
     trap.step(126, [&] { c_.window.setMousePointer(kPointerDefault); });
 }

@@ -1,4 +1,5 @@
 // "Rename Table": one selected SQL Server table through sp_rename; Firebird has none.
+#include "catalogue/sqlserver_table_names.h"
 #include "routines/error_trap.h"
 #include "common/operation_guard.h"
 #include "common/sql_literal.h"
@@ -35,19 +36,26 @@ void Form2::PushButton6_Click() {
     std::unique_ptr<Connection> connection;
     trap.step(118, [&] { connection = database_.createConnection(); });
     std::string newName;
-    trap.step(120, [&] { newName = toolkit_.inputBox("Enter new name of " + oldName + ":", kProgramTitle, oldName); });
+    // The box offers the table's own name: a table of another schema keeps its schema.
+    const std::string ownName = SqlServerTableOf(c_.sqlServerNames, oldName).name;
+    trap.step(120, [&] { newName = toolkit_.inputBox("Enter new name of " + oldName + ":", kProgramTitle, ownName); });
     if (newName.empty()) {
         trap.step(122, [&] { c_.window.setMousePointer(kPointerDefault); });
         return;
     }
     const bool opened = OpenSqlServerConnection(trap, {.test = 124, .local = 126, .withPort = 128},
                                                 connection.get(), logins_.sqlServerLogin());
-    const bool renamed =
-        trap.step(130, [&] { connection->execute("sp_rename " + QuotedLiteral(oldName) + ", " + QuotedLiteral(newName)); });
+    // sp_rename reads its first argument as a possibly qualified name, so it is bracketed; both are
+    // Unicode literals, or the server converts them to its code page.
+    const bool renamed = trap.step(130, [&] {
+        connection->execute("sp_rename N" + QuotedLiteral(SqlServerObjectName(c_.sqlServerNames, oldName)) + ", N" +
+                            QuotedLiteral(newName));
+    });
     if (opened) trap.step(132, [&] { connection->close(); });
     if (renamed) {
+        const std::string newEntry = c_.sqlServerNames ? c_.sqlServerNames->renamed(oldName, newName) : newName;
         trap.step(134, [&] { list1.removeItem(oldIndex); });
-        trap.step(136, [&] { list1.addItem(newName); });
+        trap.step(136, [&] { list1.addItem(newEntry); });
     }
     trap.step(138, [&] { c_.window.setMousePointer(kPointerDefault); });
 }

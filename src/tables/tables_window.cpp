@@ -7,20 +7,28 @@
 #include "platform/toolkit.h"
 
 namespace tess {
+namespace {
+
+TablesWindowControls WithSqlServerNames(TablesWindowControls controls, SqlServerTableNames* names) {
+    controls.sqlServerNames = names;
+    return controls;
+}
+
+}  // namespace
 
 Form2::Form2(Database& database, Toolkit& toolkit, const LoginSource& logins, TablesWindowControls controls,
              Window& loginWindow, OperationGuard& guard)
     : database_(database),
       toolkit_(toolkit),
       logins_(logins),
-      c_(controls),
+      c_(WithSqlServerNames(std::move(controls), &sqlServerNames_)),
       loginWindow_(loginWindow),
       guard_(guard),
-      sendToFirebird_(database, toolkit, logins, controls, guard),
-      sendToSqlServer_(database, toolkit, logins, controls, guard) {}
+      sendToFirebird_(database, toolkit, logins, c_, guard),
+      sendToSqlServer_(database, toolkit, logins, c_, guard) {}
 
 void Form2::ListSqlServerTables(const SqlServerLogin& login) {
-    tess::ListSqlServerTables(database_, login, c_.sqlServerList, toolkit_);
+    tess::ListSqlServerTables(database_, login, c_.sqlServerList, toolkit_, &sqlServerNames_);
 }
 
 void Form2::ListFirebirdTables(const FirebirdLogin& login) { tess::ListFirebirdTables(database_, login, c_.firebirdList); }

@@ -1,5 +1,6 @@
 #pragma once
 // The tables window's behaviour: the two lists side by side and every operation on them.
+#include "catalogue/sqlserver_table_names.h"
 #include "connect/login_window.h"
 #include "transfer/send_to_firebird.h"
 #include "transfer/send_to_sqlserver.h"
@@ -50,6 +51,7 @@ public:
 private:
     void SelectEvery(TableList& list, bool selected, const char* button);
 
+    SqlServerTableNames sqlServerNames_;  // before the controls, which point at it
     Database& database_;
     Toolkit& toolkit_;
     const LoginSource& logins_;

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "catalogue/sqlserver_table_names.h"
 #include "common/operation_guard.h"
 #include "connect/connection_strings.h"
 #include "connect/open_sqlserver.h"
@@ -21,11 +22,14 @@ constexpr const char* kDefaultCharacterSetQuery = "SELECT TRIM(RDB$CHARACTER_SET
 
 class ToFirebird : public TransferDirection {
 public:
-    explicit ToFirebird(Connection* firebird) : firebird_(firebird) {}
+    ToFirebird(Connection* firebird, const SqlServerTableNames* names) : firebird_(firebird), names_(names) {}
 
-    std::unique_ptr<Recordset> openSource(Connection& sqlServer, const std::string& table) const override {
-        return sqlServer.openRecordset("SELECT * FROM " + SqlServerName(table), kOpenStatic, kLockOptimistic);
+    std::unique_ptr<Recordset> openSource(Connection& sqlServer, const std::string& entry) const override {
+        return sqlServer.openRecordset("SELECT * FROM " + SqlServerObjectName(names_, entry), kOpenStatic,
+                                       kLockOptimistic);
     }
+    // A table of another schema is created under its own name.
+    std::string targetName(const std::string& entry) const override { return SqlServerTableOf(names_, entry).name; }
     std::string dropStatement(const std::string& listed) const override { return "DROP TABLE " + FirebirdName(listed); }
     std::string createStatement(const std::string& table, const std::vector<SourceColumn>& columns) override {
         definition_ = MapColumnsToFirebird(table, columns, defaultCharacterSet());
@@ -54,6 +58,7 @@ private:
     }
 
     Connection* firebird_;
+    const SqlServerTableNames* names_;
     std::optional<FirebirdDefaultCharacterSet> characterSet_;
     FirebirdTableDefinition definition_;
 };
@@ -93,7 +98,7 @@ void SendToFirebird::PushButton3_Click() {
                                 logins_.sqlServerLogin());
 
     // 130 to 330: every selected SQL Server table, the last entry first.
-    ToFirebird direction(firebird.get());
+    ToFirebird direction(firebird.get(), controls_.sqlServerNames);
     TransferSelectedTables({trap, toolkit_, controls_, controls_.sqlServerList, controls_.firebirdList,
                             sqlServer.get(), firebird.get(), firebirdOpen},
                            kTableSteps, direction);

@@ -1,5 +1,6 @@
 #include "transfer/send_to_sqlserver.h"
 
+#include "catalogue/sqlserver_table_names.h"
 #include "common/operation_guard.h"
 #include "connect/connection_strings.h"
 #include "connect/open_sqlserver.h"
@@ -16,10 +17,14 @@ namespace {
 
 class ToSqlServer : public TransferDirection {
 public:
+    explicit ToSqlServer(SqlServerTableNames* names) : names_(names) {}
+
     std::unique_ptr<Recordset> openSource(Connection& firebird, const std::string& table) const override {
         return firebird.openRecordset("SELECT * FROM " + FirebirdName(table));
     }
-    std::string dropStatement(const std::string& listed) const override { return "DROP TABLE " + SqlServerName(listed); }
+    std::string dropStatement(const std::string& listed) const override {
+        return "DROP TABLE " + SqlServerObjectName(names_, listed);
+    }
     std::string createStatement(const std::string& table, const std::vector<SourceColumn>& columns) override {
         return MapColumnsToSqlServer(table, columns);
     }
@@ -28,6 +33,14 @@ public:
     }
     // SQL Server keeps autocommit: a conversion error there can roll back a whole open transaction.
     long long rowsPerCommit() const override { return 0; }
+
+    // A table we create is of the default schema, whatever an earlier entry of its text was.
+    void targetListChanged(const std::string& entry) override {
+        if (names_) names_->removed(entry);
+    }
+
+private:
+    SqlServerTableNames* names_;
 };
 
 // The steps of each table, in this handler's numbering.
@@ -63,7 +76,7 @@ void SendToSqlServer::PushButton4_Click() {
                                 logins_.sqlServerLogin());
 
     // 130 to 262: every selected Firebird table, the last entry first.
-    ToSqlServer direction;
+    ToSqlServer direction(controls_.sqlServerNames);
     TransferSelectedTables({trap, toolkit_, controls_, controls_.firebirdList, controls_.sqlServerList,
                             firebird.get(), sqlServer.get(), sqlServerOpen},
                            kTableSteps, direction);

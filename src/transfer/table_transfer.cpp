@@ -22,10 +22,11 @@ public:
     OneTable(const TransferRoad& road, const TableSteps& steps, TransferDirection& direction)
         : road_(road), trap_(road.trap), steps_(steps), direction_(direction) {}
 
-    void send(int entry) {
-        if (!trap_.test(steps_.selected, [&] { return road_.sourceList.selected(entry); })) return;
-        std::string table;
-        if (!trap_.step(steps_.name, [&] { table = road_.sourceList.item(entry); })) return;
+    void send(int index) {
+        if (!trap_.test(steps_.selected, [&] { return road_.sourceList.selected(index); })) return;
+        std::string entry;
+        if (!trap_.step(steps_.name, [&] { entry = road_.sourceList.item(index); })) return;
+        const std::string table = direction_.targetName(entry);
         int answer = 0;
         if (trap_.test(steps_.listed, [&] { return ListContains(road_.targetList, table); }))
             trap_.step(steps_.ask, [&] {
@@ -35,7 +36,7 @@ public:
         // The source is opened before anything is dropped: a table that cannot be read must not
         // cost the existing target table. Without it there is nothing more to do for this table.
         std::unique_ptr<Recordset> source;
-        if (!trap_.step(steps_.openSource, [&] { source = direction_.openSource(*road_.source, table); })) return;
+        if (!trap_.step(steps_.openSource, [&] { source = direction_.openSource(*road_.source, entry); })) return;
         if (answer == kAnswerYes && !dropListedTarget(table)) {
             trap_.step(steps_.closeSource, [&] { source->close(); });
             return;
@@ -63,7 +64,10 @@ public:
         trap_.step(steps_.closeSource, [&] { source->close(); });
         // The list names the table as it was created, and only tables that exist.
         if (created && !Listed(road_.targetList, table))
-            trap_.step(steps_.addToList, [&] { road_.targetList.addItem(table); });
+            trap_.step(steps_.addToList, [&] {
+                direction_.targetListChanged(table);
+                road_.targetList.addItem(table);
+            });
     }
 
 private:
@@ -86,7 +90,10 @@ private:
             return false;
         }
         if (trap_.step(steps_.drop, [&] { road_.target->execute(direction_.dropStatement(dropped)); }))
-            trap_.step(steps_.unlist, [&] { ListRemoveItem(road_.targetList, dropped); });
+            trap_.step(steps_.unlist, [&] {
+                ListRemoveItem(road_.targetList, dropped);
+                direction_.targetListChanged(dropped);
+            });
         return true;
     }
 

@@ -30,7 +30,11 @@ struct TableSteps {
 class TransferDirection {
 public:
     virtual ~TransferDirection() = default;
-    virtual std::unique_ptr<Recordset> openSource(Connection& source, const std::string& table) const = 0;
+    virtual std::unique_ptr<Recordset> openSource(Connection& source, const std::string& entry) const = 0;
+    // The name the copy gets in the target: the source entry's own table name.
+    virtual std::string targetName(const std::string& entry) const { return entry; }
+    // Told when a target entry leaves the list or a new one joins it.
+    virtual void targetListChanged(const std::string& /*entry*/) {}
     virtual std::string dropStatement(const std::string& listedName) const = 0;
     // Called once a table, before its rows: the CREATE text; it may keep what the rows need.
     virtual std::string createStatement(const std::string& table, const std::vector<SourceColumn>& columns) = 0;

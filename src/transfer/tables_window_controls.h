@@ -5,6 +5,7 @@
 
 namespace tess {
 
+class SqlServerTableNames;
 class TableList;
 class ProgressBar;
 class Window;
@@ -16,6 +17,9 @@ struct TablesWindowControls {
     Window& window;
     // Told after each row sent: table, rows done, rows in all (-1 when unknown). May be empty.
     std::function<void(const std::string&, long long, long long)> rowsSent;
+    // Which schema each List1 entry names, as the listing recorded it. May be empty: then every
+    // entry names a table of the default schema.
+    SqlServerTableNames* sqlServerNames = nullptr;
 };
 
 }  // namespace tess

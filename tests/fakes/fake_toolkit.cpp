@@ -12,8 +12,9 @@ int FakeToolkit::messageBox(const std::string& text, int style, const std::optio
     return answer;
 }
 
-std::string FakeToolkit::inputBox(const std::string& prompt, const std::string&, const std::string&) {
+std::string FakeToolkit::inputBox(const std::string& prompt, const std::string&, const std::string& defaultText) {
     prompts.push_back(prompt);
+    inputDefaults.push_back(defaultText);
     if (inputs.empty()) return "";
     std::string text = inputs.front();
     inputs.pop_front();

@@ -33,6 +33,7 @@ public:
     std::deque<int> answers;  // for Yes/No boxes; Yes when empty
     std::deque<std::string> inputs;  // empty text (Cancel) when empty
     std::vector<std::string> prompts;
+    std::vector<std::string> inputDefaults;  // the text each input box offered
     std::vector<OpenFileRequest> openRequests;
     std::deque<std::optional<std::string>> chosenFiles;
     int eventsProcessed = 0;

@@ -202,7 +202,7 @@ TEST_F(WindowsTest, RenamingASqlServerTable) {
 
     ui.inputs = {"Bob's"};
     rename->click();
-    EXPECT_EQ(sqlServer.calls("execute"), std::vector<std::string>{"execute sp_rename 'Orders', 'Bob''s'"});
+    EXPECT_EQ(sqlServer.calls("execute"), std::vector<std::string>{"execute sp_rename N'[Orders]', N'Bob''s'"});
     EXPECT_EQ(items("List1"), (QStringList{"Apples", "Bob's", "Zebras"}));
 
     tables<QPushButton>("PushButton7")->click();

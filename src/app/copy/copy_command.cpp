@@ -3,6 +3,7 @@
 #include "routines/error_trap.h"
 #include "platform/memory_table_list.h"
 #include "common/operation_guard.h"
+#include "catalogue/sqlserver_table_names.h"
 #include "catalogue/table_listing.h"
 #include "connect/connection_strings.h"
 #include "platform/console_toolkit.h"
@@ -65,10 +66,14 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
 
     // The lists are filled as "Next >" fills them.
     MemoryTableList list1, list2;
+    SqlServerTableNames sqlServerNames;
     const bool wantsSqlServer = options.command != "list" || options.arguments[0] == "sqlserver";
     const bool wantsFirebird = options.command != "list" || options.arguments[0] == "firebird";
     ErrorTrap trap(toolkit, ErrorLocation("Form1", "PushButton2"));
-    if (wantsSqlServer) trap.step(110, [&] { ListSqlServerTables(database, logins.values.sqlServer, list1, toolkit); });
+    if (wantsSqlServer)
+        trap.step(110, [&] {
+            ListSqlServerTables(database, logins.values.sqlServer, list1, toolkit, &sqlServerNames);
+        });
     if (wantsFirebird) trap.step(112, [&] { ListFirebirdTables(database, logins.values.firebird, list2); });
 
     if (options.command == "list") {
@@ -83,7 +88,8 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
     TablesWindowControls controls{list1, list2, progress, window,
                                   [&](const std::string& t, long long done, long long total) {
                                       toolkit.rowsSent(t, done, total);
-                                  }};
+                                  },
+                                  &sqlServerNames};
     if (options.command == "send-to-firebird") {
         if (!SelectTables(list1, options.arguments, out)) return 2;
         SendToFirebird(database, toolkit, logins, controls, guard).PushButton3_Click();
