@@ -29,7 +29,7 @@ public:
         return MapColumnsToSqlServer(table, columns);
     }
     Statement insertStatement(const std::string& table, const std::vector<Value>& row) const override {
-        return {RenderSqlServerInsert(table, row), {}};
+        return RenderSqlServerInsert(table, row);
     }
     // SQL Server keeps autocommit: a conversion error there can roll back a whole open transaction.
     long long rowsPerCommit() const override { return 0; }

@@ -3,12 +3,20 @@
 #include <string>
 #include <vector>
 
-#include "platform/value.h"
+#include "transfer/statement.h"
 
 namespace tess {
 
+// A statement travels to SQL Server as UTF-16, and a batch may span at most 65,536 network packets:
+// 256 MiB at the default packet size of 4 KiB, 32 MiB at the smallest a server may set (512 bytes).
+// Half of that smallest bound leaves room for the packets' own headers; values that would push a
+// statement past it travel as parameters.
+inline constexpr size_t kSqlServerMaxStatementUtf16Bytes = 16u << 20;
+
 // Text with a character beyond ASCII is written N'...', so that SQL Server keeps it as Unicode;
-// binary values are written 0x....
-std::string RenderSqlServerInsert(const std::string& tableName, const std::vector<Value>& row);
+// binary values are written 0x.... A text holding a backslash directly before a line break, which
+// a T-SQL literal would read as a line continuation and drop, travels as a parameter, as do values
+// too long for the statement.
+Statement RenderSqlServerInsert(const std::string& tableName, const std::vector<Value>& row);
 
 }  // namespace tess

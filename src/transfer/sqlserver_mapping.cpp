@@ -11,8 +11,24 @@ namespace {
 
 bool Has(const std::string& typeName, const char* word) { return typeName.find(word) != std::string::npos; }
 
+// TEXT holds only the server's code page, and is refused outright on databases with UTF-8 or
+// supplementary-character collations (error 4188); NVARCHAR(MAX) holds any text on every one.
+constexpr const char* kAnyText = "NVARCHAR(MAX)";
+
+// Firebird keeps NUMERIC and DECIMAL values up to the range of their storage, not of their
+// declared precision: NUMERIC(4,2) holds 327.67. The precision is the storage's.
+int StorageDigits(long long storageBytes) {
+    switch (storageBytes) {
+        case 2: return 5;
+        case 4: return 10;
+        case 8: return 19;
+        default: return 0;
+    }
+}
+
 std::string DecimalType(const SourceColumn& c) {
-    const int precision = c.precision > 0 ? std::min(c.precision, kSqlServerMaxPrecision) : 18;
+    const int declared = std::max(c.precision, StorageDigits(c.definedSize));
+    const int precision = declared > 0 ? std::min(declared, kSqlServerMaxPrecision) : 18;
     const int scale = std::clamp(c.numericScale, 0, precision);
     return "DECIMAL(" + std::to_string(precision) + "," + std::to_string(scale) + ")";
 }
@@ -21,17 +37,17 @@ std::string DecimalType(const SourceColumn& c) {
 
 std::string SqlServerColumnType(const SourceColumn& c) {
     const std::string t = LowerCase(AdoTypeName(static_cast<std::int16_t>(c.type)).value_or(""));
-    if (Has(t, "char")) return Has(t, "wchar") ? "NTEXT" : "TEXT";
+    if (Has(t, "char")) return kAnyText;
     if (Has(t, "decimal")) return DecimalType(c);
     if (Has(t, "single")) return "REAL";
     if (Has(t, "bigint") || Has(t, "unsignedint")) return "BIGINT";
     if (Has(t, "int")) return "INT";
     if (Has(t, "binary")) return "VARBINARY(MAX)";
     if (Has(t, "numeric")) return DecimalType(c);
-    if (Has(t, "date")) return "TEXT";
-    if (Has(t, "timestamp")) return "TEXT";
+    if (Has(t, "date")) return kAnyText;
+    if (Has(t, "timestamp")) return kAnyText;
     if (Has(t, "double")) return "FLOAT";
-    return "TEXT";
+    return kAnyText;
 }
 
 std::string MapColumnsToSqlServer(const std::string& tableName, const std::vector<SourceColumn>& columns) {

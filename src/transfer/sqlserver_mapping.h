@@ -9,7 +9,8 @@ namespace tess {
 
 inline constexpr int kSqlServerMaxPrecision = 38;
 
-// The column text that follows the bracketed name, without the comma ("TEXT", "DECIMAL(18,4)"...).
+// The column text that follows the bracketed name, without the comma ("NVARCHAR(MAX)",
+// "DECIMAL(19,4)"...).
 std::string SqlServerColumnType(const SourceColumn& column);
 std::string MapColumnsToSqlServer(const std::string& tableName, const std::vector<SourceColumn>& columns);
 

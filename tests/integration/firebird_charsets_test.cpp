@@ -156,11 +156,17 @@ TEST_P(FirebirdCharacterSets, TextToSqlServerKeepsEveryCharacter) {
     EXPECT_EQ(reports(), "");
     auto inserts = sqlServer.calls("execute INSERT");
     ASSERT_EQ(inserts.size(), GetParam() == "NONE" ? 2u : 1u);
-    // Through the UTF8 connection every column but those of NONE is Unicode text, text BLOBs too.
-    const std::string kind = GetParam() == "NONE" ? "TEXT" : "NTEXT";
     EXPECT_EQ(sqlServer.calls("execute CREATE"),
-              std::vector<std::string>{"execute CREATE TABLE [Src]([ID] INT,[V] " + kind + ",[C] " + kind + ",[B] " +
-                                       kind + ");"});
+              std::vector<std::string>{"execute CREATE TABLE [Src]([ID] INT,[V] NVARCHAR(MAX),[C] NVARCHAR(MAX),"
+                                       "[B] NVARCHAR(MAX));"});
+    // Through the UTF8 connection every column but those of NONE is Unicode text, text BLOBs too.
+    {
+        auto rs = firebird()->openRecordset("SELECT V, C, B FROM \"Src\"");
+        const bool wide = GetParam() != "NONE";
+        EXPECT_EQ(rs->field(0).type, wide ? 202 : 200);
+        EXPECT_EQ(rs->field(1).type, wide ? 130 : 129);
+        EXPECT_EQ(rs->field(2).type, wide ? 203 : 201);
+    }
     // CHAR(6) of NONE counts bytes, of the others characters.
     const std::string padded = GetParam() == "NONE" ? "café " : "café  ";
     EXPECT_EQ(inserts[0], "execute INSERT INTO [Src] VALUES('1', N'café ßé', N'" + padded + "', N'straße ÿ')");

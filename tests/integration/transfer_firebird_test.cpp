@@ -131,8 +131,8 @@ TEST_F(TransferFirebirdTest, FirebirdValuesBecomeSqlServerStatements) {
     for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
     EXPECT_EQ(sqlServer.calls("execute"),
               (std::vector<std::string>{
-                  "execute CREATE TABLE [a\"b]([ID] BIGINT,[PRICE] DECIMAL(18,4),[NAME] NTEXT,[RAW] VARBINARY(MAX),"
-                  "[F] REAL,[TS] TEXT);",
+                  "execute CREATE TABLE [a\"b]([ID] BIGINT,[PRICE] DECIMAL(19,4),[NAME] NVARCHAR(MAX),[RAW] VARBINARY(MAX),"
+                  "[F] REAL,[TS] NVARCHAR(MAX));",
                   "execute INSERT INTO [a\"b] VALUES('9223372036854775807', '-12.34', N'Zoë''s', 0x00FF, '0.1', "
                   "'05/20/2014 10:30:00.5')"}));
     EXPECT_EQ(list1.items(), (std::vector<std::string>{"a\"b"}));

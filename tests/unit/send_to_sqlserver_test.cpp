@@ -52,7 +52,7 @@ TEST_F(SendToSqlServerTest, StatementsCarryEveryValue) {
     click();
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_EQ(executed(), (std::vector<std::string>{
-                              "execute CREATE TABLE [ORDERS]([ID] INT,[NAME] NTEXT,[PRICE] DECIMAL(18,4),"
+                              "execute CREATE TABLE [ORDERS]([ID] INT,[NAME] NVARCHAR(MAX),[PRICE] DECIMAL(19,4),"
                               "[PHOTO] VARBINARY(MAX));",
                               "execute INSERT INTO [ORDERS] VALUES('7', 'O''Brien', '12.5', 0x00FF)",
                               "execute INSERT INTO [ORDERS] VALUES(NULL, N'Zoë', '-0.01', NULL)",

@@ -6,17 +6,20 @@
 namespace tess {
 namespace {
 
-SourceColumn Column(const char* name, int type, int precision = 0, int scale = 0) {
-    return {name, type, 0, precision, scale};
+SourceColumn Column(const char* name, int type, int precision = 0, int scale = 0, long long size = 0) {
+    return {name, type, size, precision, scale};
 }
 
 TEST(MapColumnsToSqlServer, TheOrdersExample) {
     EXPECT_EQ(MapColumnsToSqlServer("ORDERS", {Column("ID", 3), Column("NAME", 200), Column("PRICE", 131, 18, 4),
                                                Column("RATE", 14, 9, 2), Column("PLACED", 135), Column("WEIGHT", 5),
                                                Column("PHOTO", 205)}),
-              "CREATE TABLE [ORDERS]([ID] INT,[NAME] TEXT,[PRICE] DECIMAL(18,4),[RATE] DECIMAL(9,2),[PLACED] TEXT,"
+              "CREATE TABLE [ORDERS]([ID] INT,[NAME] NVARCHAR(MAX),[PRICE] DECIMAL(18,4),[RATE] DECIMAL(9,2),"
+              "[PLACED] NVARCHAR(MAX),"
               "[WEIGHT] FLOAT,[PHOTO] VARBINARY(MAX));");
 }
+
+constexpr const char* kAny = "NVARCHAR(MAX)";
 
 TEST(SqlServerColumnType, EveryAdoType) {
     struct Case {
@@ -32,13 +35,16 @@ TEST(SqlServerColumnType, EveryAdoType) {
         {Column("c", 131, 0, 0), "DECIMAL(18,0)"},
         {Column("c", 5), "FLOAT"},         {Column("c", 205), "VARBINARY(MAX)"},
         {Column("c", 204), "VARBINARY(MAX)"}, {Column("c", 128), "VARBINARY(MAX)"},
-        {Column("c", 129), "TEXT"},        {Column("c", 200), "TEXT"},
-        {Column("c", 201), "TEXT"},        {Column("c", 130), "NTEXT"},
-        {Column("c", 202), "NTEXT"},       {Column("c", 203), "NTEXT"},
-        {Column("c", 7), "TEXT"},          {Column("c", 133), "TEXT"},
-        {Column("c", 135), "TEXT"},        {Column("c", 134), "TEXT"},
-        {Column("c", 11), "TEXT"},         {Column("c", 6), "TEXT"},
-        {Column("c", 72), "TEXT"},         {Column("c", 999), "TEXT"},
+        {Column("c", 129), kAny},          {Column("c", 200), kAny},
+        {Column("c", 201), kAny},          {Column("c", 130), kAny},
+        {Column("c", 202), kAny},          {Column("c", 203), kAny},
+        {Column("c", 7), kAny},            {Column("c", 133), kAny},
+        {Column("c", 135), kAny},          {Column("c", 134), kAny},
+        {Column("c", 11), kAny},           {Column("c", 6), kAny},
+        {Column("c", 72), kAny},           {Column("c", 999), kAny},
+        // Firebird's exact numerics hold what their storage holds: 16, 32 and 64 bits.
+        {Column("c", 131, 4, 2, 2), "DECIMAL(5,2)"},   {Column("c", 14, 9, 2, 4), "DECIMAL(10,2)"},
+        {Column("c", 131, 18, 4, 8), "DECIMAL(19,4)"}, {Column("c", 14, 1, 0, 4), "DECIMAL(10,0)"},
     };
     for (const auto& c : cases) EXPECT_EQ(SqlServerColumnType(c.column), c.type) << c.column.type;
 }
@@ -49,9 +55,9 @@ TEST(MapColumnsToSqlServer, NamesCannotEndTheirQuoting) {
 }
 
 TEST(RenderSqlServerInsert, TheOrdersExamples) {
-    EXPECT_EQ(RenderSqlServerInsert("ORDERS", {std::int64_t{7}, std::string("O'Brien"), Decimal{"12.5000"}, Null{}}),
+    EXPECT_EQ(RenderSqlServerInsert("ORDERS", {std::int64_t{7}, std::string("O'Brien"), Decimal{"12.5000"}, Null{}}).text,
               "INSERT INTO [ORDERS] VALUES('7', 'O''Brien', '12.5', NULL)");
-    EXPECT_EQ(RenderSqlServerInsert("ORDERS", {Null{}, std::string(""), std::int64_t{0}, false}),
+    EXPECT_EQ(RenderSqlServerInsert("ORDERS", {Null{}, std::string(""), std::int64_t{0}, false}).text,
               "INSERT INTO [ORDERS] VALUES(NULL, NULL, '0', 'False')");
 }
 
@@ -72,7 +78,33 @@ TEST(RenderSqlServerInsert, Values) {
         {Bytes{}, "NULL"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(RenderSqlServerInsert("t]x", {c.value}), std::string("INSERT INTO [t]]x] VALUES(") + c.item + ")");
+        EXPECT_EQ(RenderSqlServerInsert("t]x", {c.value}).text, std::string("INSERT INTO [t]]x] VALUES(") + c.item + ")");
+}
+
+// A backslash before a line break would vanish from a T-SQL literal together with the break.
+TEST(RenderSqlServerInsert, LineContinuationsTravelAsParameters) {
+    for (const std::string text : {"a\\\nb", "a\\\r\nb", "C:\\dir\\\n", "\\\r"}) {
+        const Statement s = RenderSqlServerInsert("t", {std::int64_t{1}, text});
+        EXPECT_EQ(s.text, "INSERT INTO [t] VALUES('1', ?)");
+        EXPECT_EQ(s.parameters, std::vector<Value>{text});
+    }
+    for (const std::string text : {"a\\b", "a\n\\b", "\\ \n"})
+        EXPECT_TRUE(RenderSqlServerInsert("t", {text}).parameters.empty()) << text;
+}
+
+TEST(RenderSqlServerInsert, HugeValuesTravelAsParameters) {
+    const std::string huge(kSqlServerMaxStatementUtf16Bytes / 2, 'x');
+    const Bytes blob(kSqlServerMaxStatementUtf16Bytes / 4, 0xAB);
+    const Statement s = RenderSqlServerInsert("t", {huge, std::string("small"), blob});
+    EXPECT_EQ(s.text, "INSERT INTO [t] VALUES(?, 'small', ?)");
+    ASSERT_EQ(s.parameters.size(), 2u);
+    EXPECT_EQ(s.parameters[0], Value(huge));
+    EXPECT_EQ(s.parameters[1], Value(blob));
+    // Many values each below the limit, together above it.
+    const std::vector<Value> row(12, std::string(kSqlServerMaxStatementUtf16Bytes / 20, 'y'));
+    const Statement many = RenderSqlServerInsert("t", row);
+    EXPECT_LE(many.text.size() * 2, kSqlServerMaxStatementUtf16Bytes);
+    EXPECT_FALSE(many.parameters.empty());
 }
 
 }  // namespace
