@@ -7,7 +7,9 @@ QGroupBox {
     margin-top: 10px;
 }
 QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 4px; color: #1e3a66; }
-QLabel, QCheckBox { background: transparent; color: #1e2a3a; }
+QLabel { background: transparent; color: #1e2a3a; }
+/* No background here: it would become the base of the check box's indicator, which then vanishes. */
+QCheckBox { color: #1e2a3a; }
 QLineEdit {
     background: white;
     border: 1px solid #9aa8bd;

@@ -9,9 +9,11 @@ Program::Program(Database& database, Toolkit& toolkit, Shell& shell, SettingsSto
         guard_);
 }
 
+// Loading first: the window appears centred, titled and filled, and after an automatic move to the
+// tables window it never appears at all.
 void Program::start() {
-    login_->show();
     login_->form().Form_Load();
+    if (!(tables_ && tables_->isVisible())) login_->window().show();
 }
 
 TablesWindowWidget& Program::tablesWindow() {

@@ -133,6 +133,16 @@ void Form1::PushButton6_Click() {
                    "Could not connect. Please check with your administrator.");
 }
 
+namespace {
+
+// The folder part of a local database path; nothing for a server's path or a bare name.
+std::string FolderOf(const std::string& path) {
+    if (path.empty() || path.front() != '/') return "";
+    return path.substr(0, std::max<size_t>(path.rfind('/'), 1));
+}
+
+}  // namespace
+
 void Form1::PushButton5_Click() {
     ErrorTrap trap(toolkit_, ErrorLocation("Form1", "PushButton5"));
     OpenFileRequest request;
@@ -140,6 +150,7 @@ void Form1::PushButton5_Click() {
     trap.step(102, [&] { request.flags = 2621441; });  // read-only box ticked, explorer style, long names
     trap.step(104, [&] { request.dialogTitle = "Select Firebird Database"; });
     trap.step(106, [&] { request.filter = "FirebirdInterbase Database (*.fdb;*.gdb)|*.fdb;*.gdb|"; });
+    request.startFolder = FolderOf(c_.text1.text());
     std::optional<std::string> chosen;
     trap.step(108, [&] { chosen = toolkit_.showOpen(request); });
     if (trap.test(110, [&] { return chosen && !chosen->empty(); })) trap.step(112, [&] { c_.text1.setText(*chosen); });

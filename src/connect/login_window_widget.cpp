@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFocusEvent>
+#include <QLabel>
 #include <QTimer>
 
 #include "platform/qt/end_program.h"
+#include "platform/qt/pointer_zones.h"
 #include "platform/qt/twips.h"
 #include "platform/qt/widget_builder.h"
 
@@ -42,7 +45,7 @@ LoginWindowWidget::LoginWindowWidget(Database& database, Toolkit& toolkit, Shell
     b.label(frame2, "Label3", "Database:", 240, 1800);
     QLineEdit* text8 = b.field(frame2, "Text8", 1320, 1800, 6255, 330);
     QCheckBox* check4 = b.checkBox(frame2, "Check4", "Local Connection", 1305, 2175, 1950, 330);
-    check4->setStyleSheet("QCheckBox { background: white; }");
+    SetWhiteBackground(check4);
     QPushButton* testSqlServer = b.button(frame2, "PushButton6", "Test Connection", 240, 2565, 3600, 405);
     QPushButton* help = b.button(frame2, "PushButton1", "Help", 3960, 2565, 3600, 405);
     QPushButton* next = b.button(this, "PushButton2", "Next >", 120, 5720, 7800, 405);
@@ -73,29 +76,41 @@ LoginWindowWidget::LoginWindowWidget(Database& database, Toolkit& toolkit, Shell
     connect(testSqlServer, &QPushButton::clicked, this, [this] { form_->PushButton6_Click(); });
     connect(sample, &QPushButton::clicked, this, [this] { form_->PushButton7_Click(); });
 
-    buttons_ = {help, next, testFirebird, browse, testSqlServer, sample};
+    // The pointer rules: the hand over the six buttons, the default pointer over the background, the
+    // frames and the fields that select on entry; labels, Check4 and the other fields have no rule.
+    pointer_ = std::make_unique<PointerZones>(this, [this](PointerZones::Zone zone) {
+        if (zone == PointerZones::kButton) form_->ButtonMouseMove();
+        if (zone == PointerZones::kBackground) form_->BackgroundMouseMove();
+    });
+    for (QWidget* w : std::initializer_list<QWidget*>{help, next, testFirebird, browse, testSqlServer, sample})
+        pointer_->add(w, PointerZones::kButton);
+    for (QWidget* w : std::initializer_list<QWidget*>{frame1, frame2, text1, text2, text5, text6, text7})
+        pointer_->add(w, PointerZones::kBackground);
+    for (QWidget* w : std::initializer_list<QWidget*>{text3, text4, text8, check4})
+        pointer_->add(w, PointerZones::kNone);
+    for (QLabel* label : findChildren<QLabel*>()) pointer_->add(label, PointerZones::kNone);
+    installEventFilter(pointer_.get());
+
     selectOnFocus_ = {text1, text2, text5, text6, text7};
-    for (QWidget* w : buttons_) w->installEventFilter(this);
-    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(frame1), static_cast<QWidget*>(frame2),
-                       static_cast<QWidget*>(text1), static_cast<QWidget*>(text2), static_cast<QWidget*>(text5),
-                       static_cast<QWidget*>(text6), static_cast<QWidget*>(text7)})
-        w->installEventFilter(this);
+    keepOnFocus_ = {text3, text4, text8};
+    for (QWidget* w : selectOnFocus_) w->installEventFilter(this);
+    for (QWidget* w : keepOnFocus_) w->installEventFilter(this);
 }
 
 LoginWindowWidget::~LoginWindowWidget() = default;
 
 bool LoginWindowWidget::eventFilter(QObject* watched, QEvent* event) {
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
-        if (std::find(buttons_.begin(), buttons_.end(), widget) != buttons_.end())
-            form_->ButtonMouseMove();
-        else
-            form_->BackgroundMouseMove();
-    } else if (event->type() == QEvent::FocusIn &&
-               std::find(selectOnFocus_.begin(), selectOnFocus_.end(), widget) != selectOnFocus_.end()) {
+    if (event->type() != QEvent::FocusIn) return QWidget::eventFilter(watched, event);
+    auto* field = qobject_cast<QLineEdit*>(watched);
+    if (std::find(selectOnFocus_.begin(), selectOnFocus_.end(), field) != selectOnFocus_.end()) {
         // After the click that gave the focus has placed the cursor.
-        auto* field = static_cast<QLineEdit*>(widget);
         QTimer::singleShot(0, field, [field] { field->selectAll(); });
+    } else if (std::find(keepOnFocus_.begin(), keepOnFocus_.end(), field) != keepOnFocus_.end()) {
+        // Qt selects a field's whole text when the keyboard moves the focus into it; these fields
+        // have no such rule, so that typing does not replace what they hold.
+        const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason || reason == Qt::ShortcutFocusReason)
+            QTimer::singleShot(0, field, [field] { field->deselect(); });
     }
     return QWidget::eventFilter(watched, event);
 }

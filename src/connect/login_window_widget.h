@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "connect/login_window.h"
+#include "platform/qt/pointer_zones.h"
 #include "platform/qt/qt_controls.h"
 
 namespace tess {
@@ -27,7 +28,8 @@ private:
     std::unique_ptr<QtCheckBox> check4_;
     std::unique_ptr<Form1> form_;
     OperationGuard& guard_;
-    std::vector<QWidget*> buttons_, selectOnFocus_;
+    std::unique_ptr<PointerZones> pointer_;
+    std::vector<QLineEdit*> selectOnFocus_, keepOnFocus_;
 };
 
 }  // namespace tess

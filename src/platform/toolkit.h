@@ -75,6 +75,9 @@ struct OpenFileRequest {
     int flags = 0;
     std::string dialogTitle;
     std::string filter;  // "Description|*.ext|..." pairs
+    // Where the dialog opens when the caller names no folder: Windows opens it in the folder last
+    // used, which for the database field is the current database's folder. Empty: the toolkit's own.
+    std::string startFolder;
 };
 
 class Toolkit {

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 
 #include "platform/qt/end_program.h"
+#include "platform/qt/pointer_zones.h"
 #include "platform/qt/twips.h"
 #include "platform/qt/widget_builder.h"
 
@@ -13,7 +14,7 @@ TablesWindowWidget::TablesWindowWidget(Database& database, Toolkit& toolkit, con
                                        Window& loginWindow, OperationGuard& guard)
     : guard_(guard) {
     setObjectName("Form2");
-    resize(Px(8040), Px(5520));
+    setFixedSize(Px(8040), Px(5520));
     setMouseTracking(true);
     WidgetBuilder b(this);
 
@@ -56,29 +57,25 @@ TablesWindowWidget::TablesWindowWidget(Database& database, Toolkit& toolkit, con
         {deselectAll2, &Form2::PushButton9_Click}, {selectAll1, &Form2::PushButton10_Click},
         {deselectAll1, &Form2::PushButton11_Click}, {help, &Form2::PushButton12_Click},
     };
+    // The pointer rules: the hand over the twelve buttons, the default pointer over the background,
+    // the frames and the lists; the progress bar has no rule.
+    pointer_ = std::make_unique<PointerZones>(this, [this](PointerZones::Zone zone) {
+        if (zone == PointerZones::kButton) form_->ButtonMouseMove();
+        if (zone == PointerZones::kBackground) form_->BackgroundMouseMove();
+    });
     for (const auto& [button, handler] : handlers) {
         connect(button, &QPushButton::clicked, this, [this, h = handler] { (form_.get()->*h)(); });
-        button->installEventFilter(this);
-        buttons_.push_back(button);
+        pointer_->add(button, PointerZones::kButton);
     }
-    for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(frame1), static_cast<QWidget*>(frame2),
-                       static_cast<QWidget*>(list1->viewport()), static_cast<QWidget*>(list2->viewport())})
-        w->installEventFilter(this);
-    list1->viewport()->setMouseTracking(true);
-    list2->viewport()->setMouseTracking(true);
+    for (QWidget* w : std::initializer_list<QWidget*>{frame1, frame2, list1, list2})
+        pointer_->add(w, PointerZones::kBackground);
+    pointer_->add(list1->viewport(), PointerZones::kBackground);
+    pointer_->add(list2->viewport(), PointerZones::kBackground);
+    pointer_->add(bar, PointerZones::kNone);
+    installEventFilter(pointer_.get());
 }
 
 TablesWindowWidget::~TablesWindowWidget() = default;
-
-bool TablesWindowWidget::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Enter) {
-        if (std::find(buttons_.begin(), buttons_.end(), watched) != buttons_.end())
-            form_->ButtonMouseMove();
-        else
-            form_->BackgroundMouseMove();
-    }
-    return QWidget::eventFilter(watched, event);
-}
 
 void TablesWindowWidget::closeEvent(QCloseEvent* event) {
     event->accept();

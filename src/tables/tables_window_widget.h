@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "platform/qt/pointer_zones.h"
 #include "platform/qt/qt_controls.h"
 #include "tables/tables_window.h"
 
@@ -17,7 +18,6 @@ public:
     Form2& form() { return *form_; }
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -26,7 +26,7 @@ private:
     std::unique_ptr<QtProgressBar> progress_;
     std::unique_ptr<Form2> form_;
     OperationGuard& guard_;
-    std::vector<QWidget*> buttons_;
+    std::unique_ptr<PointerZones> pointer_;
 };
 
 }  // namespace tess

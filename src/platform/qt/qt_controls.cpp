@@ -60,7 +60,8 @@ double QtWindow::top() const { return Twips(window_->y()); }
 double QtWindow::width() const { return Twips(window_->width()); }
 double QtWindow::height() const { return Twips(window_->height()) + kCaptionAndBorders; }
 void QtWindow::move(double left, double top) { window_->move(Px(left), Px(top)); }
-void QtWindow::setHeight(double height) { window_->resize(window_->width(), Px(height - kCaptionAndBorders)); }
+// The windows keep the size they are given, as their design has it.
+void QtWindow::setHeight(double height) { window_->setFixedHeight(Px(height - kCaptionAndBorders)); }
 
 void QtWindow::setProgramIcon() { window_->setWindowIcon(QApplication::windowIcon()); }
 

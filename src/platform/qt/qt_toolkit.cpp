@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QLabel>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -29,20 +31,22 @@ std::string QtMessageText(const std::string& text) {
     return out;
 }
 
-std::string QtFileFilter(const std::string& filter) {
-    std::string out;
+std::vector<FileFilter> ParseFileFilter(const std::string& filter) {
+    std::vector<FileFilter> out;
     size_t start = 0;
     while (start < filter.size()) {
         const size_t bar = filter.find('|', start);
         if (bar == std::string::npos) break;
-        const size_t end = filter.find('|', bar + 1);
-        std::string description = filter.substr(start, bar - start);
-        std::string patterns = filter.substr(bar + 1, (end == std::string::npos ? filter.size() : end) - bar - 1);
-        for (char& c : patterns)
-            if (c == ';') c = ' ';
-        if (!out.empty()) out += ";;";
-        out += description + " (" + patterns + ")";
-        start = end == std::string::npos ? filter.size() : end + 1;
+        const size_t end = std::min(filter.find('|', bar + 1), filter.size());
+        FileFilter f{filter.substr(start, bar - start), {}};
+        const std::string patterns = filter.substr(bar + 1, end - bar - 1);
+        for (size_t p = 0; p <= patterns.size();) {
+            const size_t semicolon = std::min(patterns.find(';', p), patterns.size());
+            if (semicolon > p) f.patterns.push_back(patterns.substr(p, semicolon - p));
+            p = semicolon + 1;
+        }
+        out.push_back(f);
+        start = end + 1;
     }
     return out;
 }
@@ -51,6 +55,8 @@ int QtToolkit::messageBox(const std::string& text, int style, const std::optiona
     QMessageBox box((style & kExclamation) ? QMessageBox::Warning : QMessageBox::NoIcon,
                     QString::fromStdString(title.value_or(kProgramTitle)), QString::fromStdString(QtMessageText(text)),
                     (style & 7) == kYesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
+    // A driver's message or a table name may hold "<b>" or "<br>": shown as they are, never as markup.
+    box.setTextFormat(Qt::PlainText);
     const int answer = box.exec();
     if (answer == QMessageBox::Yes) return kAnswerYes;
     if (answer == QMessageBox::No) return kAnswerNo;
@@ -62,6 +68,7 @@ std::string QtToolkit::inputBox(const std::string& prompt, const std::string& ti
     dialog.setWindowTitle(QString::fromStdString(title));
     dialog.setLabelText(QString::fromStdString(prompt));
     dialog.setTextValue(QString::fromStdString(defaultText));
+    for (QLabel* label : dialog.findChildren<QLabel*>()) label->setTextFormat(Qt::PlainText);
     // The old value stands selected, so that typing replaces it.
     QTimer::singleShot(0, &dialog, [&dialog] {
         if (auto* field = dialog.findChild<QLineEdit*>()) field->selectAll();
@@ -72,8 +79,21 @@ std::string QtToolkit::inputBox(const std::string& prompt, const std::string& ti
 
 std::optional<std::string> QtToolkit::showOpen(const OpenFileRequest& request) {
     QFileDialog dialog(nullptr, QString::fromStdString(request.dialogTitle));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setNameFilter(QString::fromStdString(QtFileFilter(request.filter)));
+    const std::vector<FileFilter> filters = ParseFileFilter(request.filter);
+    QStringList descriptions;
+    for (const auto& f : filters) descriptions << QString::fromStdString(f.description);
+    dialog.setNameFilters(descriptions);
+    // The choice reads as its description alone, which Qt would take its patterns from: give the
+    // dialog's file model the patterns themselves.
+    if (!filters.empty())
+        if (auto* model = dialog.findChild<QFileSystemModel*>()) {
+            QStringList patterns;
+            for (const auto& p : filters.front().patterns) patterns << QString::fromStdString(p);
+            model->setNameFilters(patterns);
+        }
+    if (!request.startFolder.empty()) dialog.setDirectory(QString::fromStdString(request.startFolder));
     if (!request.fileName.empty()) dialog.selectFile(QString::fromStdString(request.fileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().front().toStdString();

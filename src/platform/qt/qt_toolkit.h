@@ -1,5 +1,8 @@
 #pragma once
 // The toolkit services over Qt Widgets.
+#include <string>
+#include <vector>
+
 #include "common/event_throttle.h"
 #include "platform/toolkit.h"
 
@@ -26,8 +29,12 @@ public:
     void run(const std::string& commandLine, int windowStyle) override;
 };
 
-// "Description|*.a;*.b|" to Qt's "Description (*.a *.b)".
-std::string QtFileFilter(const std::string& filter);
+// "Description|*.a;*.b|": each choice's description as the dialog shows it, and its patterns.
+struct FileFilter {
+    std::string description;
+    std::vector<std::string> patterns;
+};
+std::vector<FileFilter> ParseFileFilter(const std::string& filter);
 // Carriage returns as the message texts carry them, to line feeds.
 std::string QtMessageText(const std::string& text);
 

@@ -23,7 +23,30 @@ W* Place(W* w, const char* name, int l, int t, int width, int height, const QFon
     return w;
 }
 
+// A list whose current entry is one the user chose. Qt makes the first row current when a list
+// without one gets the focus from the keyboard or the window; the lists' operations read "no
+// current entry" as "nothing chosen", so the entry stays unset until a click or an arrow key.
+class TableListWidget : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+
+protected:
+    void focusInEvent(QFocusEvent* event) override {
+        const bool hadCurrent = currentIndex().isValid();
+        QListWidget::focusInEvent(event);
+        if (!hadCurrent && currentIndex().isValid())
+            selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    }
+};
+
 }  // namespace
+
+void SetWhiteBackground(QWidget* widget) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, Qt::white);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
 
 QFont WidgetBuilder::SmallBold() { return Arial(9); }
 
@@ -70,7 +93,7 @@ QCheckBox* WidgetBuilder::checkBox(QWidget* parent, const char* name, const char
 }
 
 QListWidget* WidgetBuilder::list(QWidget* parent, const char* name, int l, int t, int w, int h) {
-    auto* list = Place(new QListWidget(parent), name, l, t, w, h, SmallBold());
+    auto* list = Place(new TableListWidget(parent), name, l, t, w, h, SmallBold());
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     return list;
 }

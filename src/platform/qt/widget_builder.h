@@ -31,4 +31,8 @@ private:
     QWidget* window_;
 };
 
+// A white background through the palette: a style sheet's background would also become the base of
+// a check box's indicator, which then vanishes.
+void SetWhiteBackground(QWidget* widget);
+
 }  // namespace tess
