@@ -1,12 +1,18 @@
-// Renders both windows as a user sees them, filled for a local SQL Server and the sample database:
-// docs/login-window.png, docs/tables-window.png and assets/local-connection-example.jpg.
-// Run by scripts/screenshots under Xvfb.
+// Renders both windows of the real program as a user sees them, on the sample database that the build
+// makes, through the real Firebird engine; only the SQL Server side, which these machines lack, is
+// scripted. Writes docs/login-window.png ("Local Connection" ticked), docs/login-window-port.png
+// (not ticked, with a port), docs/tables-window.png and assets/local-connection-example.jpg.
+// Run by scripts/screenshots under Xvfb, with the source folder and the build folder.
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
 #include <QTimer>
 
+#include <QCheckBox>
+#include <QLineEdit>
+
 #include "app/program.h"
+#include "platform/drivers/drivers_database.h"
 #include "fakes/fake_database.h"
 #include "fakes/fake_settings.h"
 #include "platform/qt/qt_toolkit.h"
@@ -17,18 +23,17 @@ using namespace tess;
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     const QString source = argc > 1 ? argv[1] : ".";
+    const std::string build = argc > 2 ? argv[2] : "build";
     QApplication::setWindowIcon(QIcon(source + "/assets/tessaline.png"));
 
-    FakeDatabase sqlServer, firebird;
+    FakeDatabase sqlServer;
     sqlServer.catalogue = FakeDatabase::Catalogue(
         {{"Customers", "TABLE"}, {"Invoices", "TABLE"}, {"Products", "TABLE"}, {"sysdiagrams", "TABLE"}});
-    firebird.catalogue = FakeDatabase::Catalogue({{"CUSTOMERS", "TABLE"}, {"ORDERS", "TABLE"},
-                                                  {"ORDER_LINES", "TABLE"}, {"PRODUCTS", "TABLE"},
-                                                  {"BIG_ORDERS", "VIEW"}, {"RDB$RELATIONS", "SYSTEM TABLE"}});
-    SplitDatabase database(sqlServer, firebird);
+    DriversDatabase drivers;
+    SplitDatabase database(sqlServer, drivers);
     FakeSettings settings;
     const std::map<std::string, std::string> local = {
-        {"FireBirdDatabase", "/opt/tessaline/Samples/sample.fdb"}, {"FireBirdUser", "SYSDBA"},
+        {"FireBirdDatabase", build + "/Samples/sample.fdb"}, {"FireBirdUser", "SYSDBA"},
         {"FireBirdPassword", "cobaltrim"}, {"MSSQL Server", "localhost"}, {"MSSQL Port", "1433"},
         {"MSSQL User", "sa"}, {"MSSQL Password", "secret"}, {"MSSQL Database", "Shop"}, {"Local Connection", "1"}};
     for (const auto& [key, value] : local) settings.values["Tessaline/" + key] = value;
@@ -36,8 +41,7 @@ int main(int argc, char* argv[]) {
     QtToolkit toolkit;
     FakeShell shell;
     Program program(database, toolkit, shell, settings, [] { return 0.5; });
-    program.loginWindow().show();
-    program.loginWindow().form().Form_Load();  // moves on to the tables window: both checks pass
+    program.start();  // moves on to the tables window: both checks pass
 
     QTimer::singleShot(300, [&] {
         auto& tables = program.tablesWindow();
@@ -49,7 +53,12 @@ int main(int argc, char* argv[]) {
             const QPixmap login = program.loginWindow().grab();
             login.save("docs/login-window.png");
             login.save("assets/local-connection-example.jpg", "JPG", 90);
-            app.quit();
+            program.loginWindow().findChild<QCheckBox*>("Check4")->setChecked(false);
+            program.loginWindow().findChild<QLineEdit*>("Text5")->setText("db.example.lan");
+            QTimer::singleShot(300, [&] {
+                program.loginWindow().grab().save("docs/login-window-port.png");
+                app.quit();
+            });
         });
     });
     return app.exec();
