@@ -247,6 +247,10 @@ TEST_F(WindowsTest, BrowseSampleAndHelp) {
     EXPECT_EQ(ui.openRequests[0].dialogTitle, "Select Firebird Database");
     EXPECT_EQ(ui.openRequests[0].filter, "FirebirdInterbase Database (*.fdb;*.gdb)|*.fdb;*.gdb|");
     EXPECT_EQ(ui.openRequests[0].flags, 2621441);
+    EXPECT_EQ(ui.openRequests[0].startFolder, "") << "no database yet: the toolkit's own folder";
+    EXPECT_EQ(ui.openRequests[1].startFolder, "") << "still none when the second dialog opened";
+    login<QPushButton>("PushButton5")->click();
+    EXPECT_EQ(ui.openRequests[2].startFolder, "/srv/db") << "the current database's folder";
 
     login<QPushButton>("PushButton7")->click();
     EXPECT_EQ(login<QLineEdit>("Text1")->text().toStdString(), ui.folder + "/Samples/sample.fdb");
