@@ -12,9 +12,16 @@
 namespace tess {
 
 // Base of every adapter's error; what() is the driver's own description, shown in the error report.
+// `connectionLost` marks a failure after which the connection or the database can take no more
+// (the link or the server gone, the disk full): every further statement would fail the same way.
 class DatabaseError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit DatabaseError(const std::string& description, bool connectionLost = false)
+        : std::runtime_error(description), connectionLost_(connectionLost) {}
+    bool connectionLost() const { return connectionLost_; }
+
+private:
+    bool connectionLost_;
 };
 
 enum AdoCursorLocation { kUseServer = 2, kUseClient = 3 };

@@ -6,6 +6,8 @@
 namespace tess {
 
 class SqlServerTableNames;
+class StopRequest;
+struct TableOutcome;
 class TableList;
 class ProgressBar;
 class Window;
@@ -20,6 +22,10 @@ struct TablesWindowControls {
     // Which schema each List1 entry names, as the listing recorded it. May be empty: then every
     // entry names a table of the default schema.
     SqlServerTableNames* sqlServerNames = nullptr;
+    // Asks a running transfer to commit what it wrote and end. May be empty.
+    const StopRequest* stop = nullptr;
+    // Told how far each table got. May be empty.
+    std::function<void(const TableOutcome&)> tableDone;
 };
 
 }  // namespace tess

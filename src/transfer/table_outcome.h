@@ -1,0 +1,26 @@
+#pragma once
+// How far the copy of one table got: what a scheduler or a person needs to tell a complete copy
+// from an interrupted one.
+#include <string>
+
+namespace tess {
+
+struct TableOutcome {
+    enum Ending {
+        kComplete,        // every row read was offered to the target
+        kStopped,         // a stop was requested: the rows written so far were committed
+        kConnectionLost,  // the target or the source could take no more
+        kSkipped,         // the overwrite question was answered No
+        kNotCopied,       // the source could not be read, or the target refused the table
+    };
+    std::string source, target;
+    long long rowsRead = 0;
+    long long rowsWritten = 0;  // committed to the target
+    long long rowsRefused = 0;  // refused one by one, each with its own report
+    double seconds = 0;
+    Ending ending = kComplete;
+};
+
+const char* EndingText(TableOutcome::Ending ending);
+
+}  // namespace tess
