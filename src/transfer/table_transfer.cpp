@@ -84,8 +84,9 @@ private:
             try {
                 road_.target->execute(create);
             } catch (const DatabaseError& e) {
-                lost = e.connectionLost();
-                throw;
+                if (!e.connectionLost()) throw;
+                lost = true;
+                EndTable(e, table, 0);
             }
         });
         if (lost) outcome.ending = TableOutcome::kConnectionLost;

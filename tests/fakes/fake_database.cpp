@@ -98,8 +98,8 @@ std::unique_ptr<Connection> FakeDatabase::createConnection() {
     return std::make_unique<FakeConnection>(*this);
 }
 
-void FakeDatabase::failOn(const std::string& prefix, const std::string& message, int times) {
-    failures_.push_back({prefix, message, times});
+void FakeDatabase::failOn(const std::string& prefix, const std::string& message, int times, bool connectionLost) {
+    failures_.push_back({prefix, message, times, connectionLost});
 }
 
 void FakeDatabase::call(const std::string& line) {
@@ -107,7 +107,7 @@ void FakeDatabase::call(const std::string& line) {
     for (auto& f : failures_) {
         if (f.times != 0 && line.rfind(f.prefix, 0) == 0) {
             if (f.times > 0) --f.times;
-            throw FakeDatabaseError(f.message);
+            throw FakeDatabaseError(f.message, f.connectionLost);
         }
     }
 }

@@ -36,8 +36,9 @@ public:
     FakeResult catalogue;                        // the tables schema rows
     std::map<std::string, FakeResult> results;   // by exact query text
 
-    // The next calls whose log line starts with `prefix` throw `message` (`times` of them; -1: all).
-    void failOn(const std::string& prefix, const std::string& message, int times = -1);
+    // The next calls whose log line starts with `prefix` throw `message` (`times` of them; -1: all),
+    // as a failure that ends the connection when `connectionLost`.
+    void failOn(const std::string& prefix, const std::string& message, int times = -1, bool connectionLost = false);
 
     // Catalogue rows with TABLE_NAME and TABLE_TYPE.
     static FakeResult Catalogue(const std::vector<std::pair<std::string, std::string>>& nameAndType);
@@ -52,6 +53,7 @@ private:
     struct Failure {
         std::string prefix, message;
         int times;
+        bool connectionLost;
     };
     std::vector<Failure> failures_;
 };
