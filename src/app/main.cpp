@@ -1,6 +1,7 @@
 // Starts the program on the login window. The program reads no command line.
 #include <QApplication>
 #include <QIcon>
+#include <atomic>
 #include <chrono>
 #include <random>
 
@@ -9,8 +10,15 @@
 #include "platform/odbc/odbc_locale.h"
 #include "platform/qt/qt_settings.h"
 #include "platform/qt/qt_toolkit.h"
+#include "platform/signal_watch.h"
 
 int main(int argc, char* argv[]) {
+    // Before anything else, so that no thread made later (the Firebird engine's) takes the signals.
+    std::atomic<tess::Program*> running{nullptr};
+    tess::SignalWatch signalWatch([&](int signal) {
+        if (tess::Program* program = running.load()) program->stopRequest().request(signal);
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    });
     int qtArgc = 1;  // Qt's own options are not read either
     QApplication app(qtArgc, argv);
     (void)argc;
@@ -25,6 +33,10 @@ int main(int argc, char* argv[]) {
     std::mt19937 generator(static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
     std::uniform_real_distribution<double> draw(0.0, 1.0);
     tess::Program program(database, toolkit, shell, settings, [&] { return draw(generator); });
+    running = &program;
+    if (settings.warning()) toolkit.messageBox(*settings.warning(), tess::kOkOnly, std::nullopt);
     program.start();
-    return app.exec();
+    const int status = app.exec();
+    running = nullptr;
+    return program.stopRequest().signal() ? tess::SignalExitStatus(program.stopRequest().signal()) : status;
 }

@@ -6,7 +6,7 @@ Program::Program(Database& database, Toolkit& toolkit, Shell& shell, SettingsSto
     : database_(database), toolkit_(toolkit) {
     login_ = std::make_unique<LoginWindowWidget>(
         database, toolkit, shell, settings, [this]() -> TablesWindowDoor& { return tablesWindow().form(); }, std::move(random),
-        guard_);
+        guard_, stop_);
 }
 
 // Loading first: the window appears centred, titled and filled, and after an automatic move to the
@@ -18,7 +18,7 @@ void Program::start() {
 
 TablesWindowWidget& Program::tablesWindow() {
     if (!tables_) {
-        tables_ = std::make_unique<TablesWindowWidget>(database_, toolkit_, login_->form(), login_->window(), guard_);
+        tables_ = std::make_unique<TablesWindowWidget>(database_, toolkit_, login_->form(), login_->window(), guard_, stop_);
         tables_->form().Form_Load();
     }
     return *tables_;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "common/operation_guard.h"
+#include "common/stop_request.h"
 #include "connect/login_window_widget.h"
 #include "tables/tables_window_widget.h"
 
@@ -20,11 +21,14 @@ public:
     // Made and loaded on first use.
     TablesWindowWidget& tablesWindow();
     bool tablesWindowExists() const { return tables_ != nullptr; }
+    // Asks a running transfer to commit what it wrote and end.
+    StopRequest& stopRequest() { return stop_; }
 
 private:
     Database& database_;
     Toolkit& toolkit_;
     OperationGuard guard_;
+    StopRequest stop_;
     std::unique_ptr<LoginWindowWidget> login_;
     std::unique_ptr<TablesWindowWidget> tables_;
 };

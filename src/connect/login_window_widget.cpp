@@ -15,8 +15,8 @@ namespace tess {
 
 LoginWindowWidget::LoginWindowWidget(Database& database, Toolkit& toolkit, Shell& shell, SettingsStore& settings,
                                      std::function<TablesWindowDoor&()> tablesWindow, Form1::Random random,
-                                     OperationGuard& guard)
-    : guard_(guard) {
+                                     OperationGuard& guard, StopRequest& stop)
+    : guard_(guard), stop_(stop) {
     setObjectName("Form1");
     setFixedSize(Px(8040), Px(6225));
     setMouseTracking(true);
@@ -117,7 +117,7 @@ bool LoginWindowWidget::eventFilter(QObject* watched, QEvent* event) {
 
 void LoginWindowWidget::closeEvent(QCloseEvent* event) {
     event->accept();
-    EndProgram(guard_);
+    EndProgram(guard_, stop_);
 }
 
 }  // namespace tess

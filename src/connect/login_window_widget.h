@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "common/stop_request.h"
 #include "connect/login_window.h"
 #include "platform/qt/pointer_zones.h"
 #include "platform/qt/qt_controls.h"
@@ -12,7 +13,8 @@ namespace tess {
 class LoginWindowWidget : public QWidget {
 public:
     LoginWindowWidget(Database& database, Toolkit& toolkit, Shell& shell, SettingsStore& settings,
-                      std::function<TablesWindowDoor&()> tablesWindow, Form1::Random random, OperationGuard& guard);
+                      std::function<TablesWindowDoor&()> tablesWindow, Form1::Random random, OperationGuard& guard,
+                      StopRequest& stop);
     ~LoginWindowWidget() override;
 
     Form1& form() { return *form_; }
@@ -28,6 +30,7 @@ private:
     std::unique_ptr<QtCheckBox> check4_;
     std::unique_ptr<Form1> form_;
     OperationGuard& guard_;
+    StopRequest& stop_;
     std::unique_ptr<PointerZones> pointer_;
     std::vector<QLineEdit*> selectOnFocus_, keepOnFocus_;
 };

@@ -11,8 +11,8 @@
 namespace tess {
 
 TablesWindowWidget::TablesWindowWidget(Database& database, Toolkit& toolkit, const LoginSource& logins,
-                                       Window& loginWindow, OperationGuard& guard)
-    : guard_(guard) {
+                                       Window& loginWindow, OperationGuard& guard, StopRequest& stop)
+    : guard_(guard), stop_(stop) {
     setObjectName("Form2");
     setFixedSize(Px(8040), Px(5520));
     setMouseTracking(true);
@@ -45,9 +45,9 @@ TablesWindowWidget::TablesWindowWidget(Database& database, Toolkit& toolkit, con
     list1_ = std::make_unique<QtTableList>(list1);
     list2_ = std::make_unique<QtTableList>(list2);
     progress_ = std::make_unique<QtProgressBar>(bar);
-    form_ = std::make_unique<Form2>(database, toolkit, logins,
-                                    TablesWindowControls{*list1_, *list2_, *progress_, window_, {}}, loginWindow,
-                                    guard);
+    TablesWindowControls controls{*list1_, *list2_, *progress_, window_, {}};
+    controls.stop = &stop;
+    form_ = std::make_unique<Form2>(database, toolkit, logins, controls, loginWindow, guard);
 
     const std::pair<QPushButton*, void (Form2::*)()> handlers[] = {
         {delete1, &Form2::PushButton1_Click},    {back, &Form2::PushButton2_Click},
@@ -79,7 +79,7 @@ TablesWindowWidget::~TablesWindowWidget() = default;
 
 void TablesWindowWidget::closeEvent(QCloseEvent* event) {
     event->accept();
-    EndProgram(guard_);
+    EndProgram(guard_, stop_);
 }
 
 }  // namespace tess

@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "common/stop_request.h"
 #include "platform/qt/pointer_zones.h"
 #include "platform/qt/qt_controls.h"
 #include "tables/tables_window.h"
@@ -12,7 +13,7 @@ namespace tess {
 class TablesWindowWidget : public QWidget {
 public:
     TablesWindowWidget(Database& database, Toolkit& toolkit, const LoginSource& logins, Window& loginWindow,
-                       OperationGuard& guard);
+                       OperationGuard& guard, StopRequest& stop);
     ~TablesWindowWidget() override;
 
     Form2& form() { return *form_; }
@@ -26,6 +27,7 @@ private:
     std::unique_ptr<QtProgressBar> progress_;
     std::unique_ptr<Form2> form_;
     OperationGuard& guard_;
+    StopRequest& stop_;
     std::unique_ptr<PointerZones> pointer_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "fakes/fake_database.h"
@@ -69,22 +70,57 @@ TEST_F(CopyCommandTest, ListsOneSide) {
     EXPECT_EQ(printed.str(), "A\nb\n");
 }
 
+// The exit status and the summary line per table, for each way a copy can go.
 TEST_F(CopyCommandTest, SendsTheNamedTablesAndSaysHowItWent) {
     db.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}});
     db.results["SELECT * FROM [Orders]"] = {{{"ID", 3}}, {{std::int64_t{1}}, {std::int64_t{2}}}};
-    // Both lists come from one fake, so Orders is on both sides and the question is asked; No is no failure.
-    EXPECT_EQ(run({"send-to-firebird", "Orders"}), 0);
+    db.results["SELECT COUNT(*) FROM \"Orders\""] = {{{"COUNT", 20}}, {{std::int64_t{2}}}};
+
+    // Both lists come from one fake, so Orders is on both sides and the question is asked.
+    EXPECT_EQ(run({"send-to-firebird", "Orders"}), kExitSkipped);
     EXPECT_NE(printed.str().find("Would you like to overwrite Orders? no"), std::string::npos);
+    EXPECT_NE(printed.str().find("table Orders: read 0, written 0, refused 0, 0.0 s, in target 2, skipped: it exists"),
+              std::string::npos)
+        << printed.str();
 
     printed.str("");
-    EXPECT_EQ(run({"send-to-firebird", "Orders"}, kAnswerYes), 0) << printed.str();
+    EXPECT_EQ(run({"send-to-firebird", "Orders"}, kAnswerYes), kExitCopied) << printed.str();
     EXPECT_NE(printed.str().find("Orders: 2 of 2 rows"), std::string::npos) << printed.str();
+    EXPECT_NE(printed.str().find("table Orders: read 2, written 2, refused 0, "), std::string::npos);
+    EXPECT_NE(printed.str().find(" s, in target 2, complete\n"), std::string::npos) << printed.str();
 
-    EXPECT_EQ(run({"send-to-firebird", "Missing"}), 2);
+    printed.str("");
+    EXPECT_EQ(run({"send-to-firebird", "Missing"}), kExitFailed);
+    EXPECT_NE(printed.str().find("no table named \"Missing\""), std::string::npos);
+
+    printed.str("");
     db.failOn("execute INSERT", "conversion error", 1);
-    EXPECT_EQ(run({"send-to-firebird", "Orders"}, kAnswerYes), 1);
+    EXPECT_EQ(run({"send-to-firebird", "Orders"}, kAnswerYes), kExitFailed);
     EXPECT_NE(printed.str().find("Application Error: conversion error\nin Orvenda5/20/2014.Form2.PushButton3_Click at line 318"),
               std::string::npos);
+    EXPECT_NE(printed.str().find("read 2, written 1, refused 1, "), std::string::npos) << printed.str();
+    EXPECT_NE(printed.str().find("in target 2 (differs from written), complete"), std::string::npos) << printed.str();
+}
+
+TEST(ParseCopyOptions, PasswordsFromFilesAndTheEnvironment) {
+    const std::string file = testing::TempDir() + "tessaline-password", missing = testing::TempDir() + "no-such-file";
+    std::ofstream(file) << "from file\nsecond line\n";
+    auto parse = [](std::vector<std::string> args) { return std::get<CopyOptions>(ParseCopyOptions(args)); };
+
+    CopyOptions o = parse({"--fb-password-file", file, "test"});
+    EXPECT_FALSE(ReadPasswords(o, std::string("env fb"), std::string("env ms")));
+    EXPECT_EQ(o.fbPassword, "from file");
+    EXPECT_EQ(o.msPassword, "env ms");
+
+    o = parse({"--ms-password", "given", "--ms-password-file", file, "test"});
+    EXPECT_FALSE(ReadPasswords(o, std::nullopt, std::string("env ms")));
+    EXPECT_EQ(o.msPassword, "given") << "the command line first";
+    EXPECT_EQ(o.fbPassword, std::nullopt) << "then the stored logins";
+
+    o = parse({"--fb-password-file", missing, "test"});
+    EXPECT_EQ(ReadPasswords(o, {}, {})->message, "cannot read the password file " + missing);
+    EXPECT_EQ(parse({"--help"}).command, "help");
+    EXPECT_EQ(parse({"test", "--version"}).command, "version");
 }
 
 }  // namespace

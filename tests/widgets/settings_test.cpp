@@ -6,6 +6,10 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <unistd.h>
 
 #include "connect/stored_logins.h"
 #include "platform/qt/qt_settings.h"
@@ -35,6 +39,54 @@ TEST(QtSettingsStore, KeepsTheLoginsInAnOwnerOnlyIniFile) {
     const StoredLogins logins = ReadStoredLogins(again);
     EXPECT_EQ(logins.sqlServer.port, "1433");
     EXPECT_EQ(logins.firebird.user, "");
+}
+
+// The folder is made owner-only; a file that cannot be used is left exactly as it was, and the
+// store says why, naming it.
+TEST(QtSettingsStore, AFileThatCannotBeUsedIsLeftAloneWithAWarning) {
+    TempFolder home;
+    // QSettings keeps the folder it found at its first use; this moves it for this process.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QString::fromStdString(home.path() + "/config"));
+    const std::string folder = home.path() + "/config/Kestrawin", file = folder + "/Kestrawin.conf";
+    {
+        QtSettingsStore fresh;
+        EXPECT_FALSE(fresh.warning());
+        struct stat info {};
+        ASSERT_EQ(stat(folder.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0700) << "the folder";
+        ASSERT_EQ(stat((home.path() + "/config").c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0700) << "a missing parent too";
+    }
+    const std::string target = home.path() + "/unrelated.txt";
+    std::ofstream(target) << "keep me";
+    chmod(target.c_str(), 0644);
+    struct Case {
+        const char* what;
+        std::function<void()> make;
+        const char* says;
+    } cases[] = {
+        {"a symbolic link", [&] { symlink(target.c_str(), file.c_str()); }, "is a symbolic link"},
+        {"a folder", [&] { mkdir(file.c_str(), 0700); }, "is not a file"},
+        {"garbage", [&] { std::ofstream(file, std::ios::binary) << "[General\n\x01\xff=\n[[[\n"; }, "not settings"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(file);
+        c.make();
+        const auto before = std::filesystem::symlink_status(file).type();
+        QtSettingsStore store;
+        ASSERT_TRUE(store.warning()) << c.what;
+        EXPECT_NE(store.warning()->find(file), std::string::npos) << *store.warning();
+        EXPECT_NE(store.warning()->find(c.says), std::string::npos) << *store.warning();
+        store.write(kSettingsSection, "MSSQL Password", "secret");
+        EXPECT_EQ(store.read(kSettingsSection, "MSSQL Password", ""), "secret") << "kept for this run";
+        EXPECT_EQ(std::filesystem::symlink_status(file).type(), before) << c.what;
+    }
+    struct stat info {};
+    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644) << "the file the link points at keeps its mode";
+    std::ifstream in(target);
+    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(content, "keep me");
 }
 
 }  // namespace

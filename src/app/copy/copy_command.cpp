@@ -9,7 +9,12 @@
 #include "platform/console_toolkit.h"
 #include "platform/database.h"
 #include "transfer/send_to_firebird.h"
+#include "transfer/identifiers.h"
 #include "transfer/send_to_sqlserver.h"
+#include "transfer/table_outcome.h"
+
+#include <cstdio>
+#include <optional>
 
 namespace tess {
 namespace {
@@ -36,24 +41,54 @@ bool TestSide(std::ostream& out, const char* side, Database& database, int curso
 
 // Selects the named entries as a user would; false when one is not in the list.
 bool SelectTables(MemoryTableList& list, const std::vector<std::string>& names, std::ostream& out) {
+    bool all = true;
     for (const auto& name : names) {
         int found = -1;
         for (int i = 0; i < list.listCount(); ++i)
             if (list.item(i) == name) found = i;
         if (found < 0) {
             out << "tessaline-copy: no table named \"" << name << "\" in the source list\n";
-            return false;
+            all = false;
+            continue;
         }
         list.setSelected(found, true);
         list.setListIndex(found);
     }
-    return true;
+    return all;
+}
+
+// The rows the target holds after the copy, read back through a connection of its own.
+std::optional<long long> TargetRows(Database& database, const std::string& connectionText, const std::string& query) {
+    try {
+        auto connection = database.createConnection();
+        connection->open(connectionText);
+        auto rows = connection->openRecordset(query);
+        std::optional<long long> count;
+        if (!rows->eof())
+            if (const auto* n = std::get_if<std::int64_t>(&rows->value(0))) count = *n;
+        rows->close();
+        connection->close();
+        return count;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+void PrintSummary(std::ostream& out, const TableOutcome& o, std::optional<long long> inTarget) {
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f", o.seconds);
+    out << "table " << o.source << ": read " << o.rowsRead << ", written " << o.rowsWritten << ", refused "
+        << o.rowsRefused << ", " << seconds << " s, in target ";
+    if (inTarget) out << *inTarget;
+    else out << "unknown";
+    if (inTarget && *inTarget != o.rowsWritten && o.ending != TableOutcome::kSkipped) out << " (differs from written)";
+    out << ", " << EndingText(o.ending) << "\n";
 }
 
 }  // namespace
 
 int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Database& database,
-                   ConsoleToolkit& toolkit, std::ostream& out) {
+                   ConsoleToolkit& toolkit, std::ostream& out, const StopRequest* stop) {
     Logins logins;
     logins.values = options.apply(stored);
     if (options.command == "test") {
@@ -61,7 +96,7 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
                                        FirebirdConnectionString(logins.values.firebird));
         const bool sqlServer =
             TestSide(out, "SQL Server", database, 0, SqlServerConnectionString(logins.values.sqlServer));
-        return firebird && sqlServer ? 0 : 1;
+        return firebird && sqlServer ? kExitCopied : kExitFailed;
     }
 
     // The lists are filled as "Next >" fills them.
@@ -78,27 +113,41 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
 
     if (options.command == "list") {
         for (const auto& name : (wantsSqlServer ? list1 : list2).items()) out << name << "\n";
-        return toolkit.errorReports() ? 1 : 0;
+        return toolkit.errorReports() ? kExitFailed : kExitCopied;
     }
-    if (toolkit.errorReports()) return 1;
+    if (toolkit.errorReports()) return kExitFailed;
 
     ConsoleProgressBar progress;
     ConsoleWindow window;
     OperationGuard guard;
+    std::vector<TableOutcome> outcomes;
     TablesWindowControls controls{list1, list2, progress, window,
                                   [&](const std::string& t, long long done, long long total) {
                                       toolkit.rowsSent(t, done, total);
                                   },
-                                  &sqlServerNames};
-    if (options.command == "send-to-firebird") {
-        if (!SelectTables(list1, options.arguments, out)) return 2;
+                                  &sqlServerNames, stop,
+                                  [&](const TableOutcome& o) { outcomes.push_back(o); }};
+    const bool toFirebird = options.command == "send-to-firebird";
+    const bool allFound = SelectTables(toFirebird ? list1 : list2, options.arguments, out);
+    if (toFirebird)
         SendToFirebird(database, toolkit, logins, controls, guard).PushButton3_Click();
-    } else {
-        if (!SelectTables(list2, options.arguments, out)) return 2;
+    else
         SendToSqlServer(database, toolkit, logins, controls, guard).PushButton4_Click();
-    }
     toolkit.endProgressLine();
-    return toolkit.errorReports() ? 1 : 0;
+
+    bool complete = allFound && !toolkit.errorReports(), skipped = false;
+    const std::string target = toFirebird ? FirebirdConnectionString(logins.values.firebird)
+                                          : SqlServerConnectionString(logins.values.sqlServer);
+    for (const auto& o : outcomes) {
+        const std::string name = toFirebird ? FirebirdName(o.target) : SqlServerName(o.target);
+        PrintSummary(out, o, TargetRows(database, target, "SELECT COUNT(*) FROM " + name));
+        skipped = skipped || o.ending == TableOutcome::kSkipped;
+        complete = complete && (o.ending == TableOutcome::kComplete || o.ending == TableOutcome::kSkipped) &&
+                   o.rowsRefused == 0;
+    }
+    if (outcomes.size() + (allFound ? 0 : 1) < options.arguments.size()) complete = false;  // some never started
+    if (!complete) return kExitFailed;
+    return skipped ? kExitSkipped : kExitCopied;
 }
 
 }  // namespace tess

@@ -9,9 +9,14 @@ namespace tess {
 
 class Database;
 class ConsoleToolkit;
+class StopRequest;
 
-// 0 when every step succeeded, 1 when any failed, 2 for a usage error.
+// Exit statuses: every requested table copied completely; something failed; nothing failed but
+// tables were skipped because they exist (the overwrite question answered no).
+inline constexpr int kExitCopied = 0, kExitFailed = 1, kExitUsage = 2, kExitSkipped = 3;
+
+// Runs the command and prints a summary line per table. `stop`, when given, ends a transfer early.
 int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Database& database,
-                   ConsoleToolkit& toolkit, std::ostream& out);
+                   ConsoleToolkit& toolkit, std::ostream& out, const StopRequest* stop = nullptr);
 
 }  // namespace tess

@@ -1,23 +1,51 @@
 // tessaline-copy: the transfers without windows, for scheduled copies and for benchmarks.
+#include <cstdlib>
 #include <iostream>
 
 #include "app/copy/copy_command.h"
+#include "common/stop_request.h"
 #include "platform/console_toolkit.h"
 #include "platform/drivers/drivers_database.h"
 #include "platform/odbc/odbc_locale.h"
 #include "platform/qt/qt_settings.h"
+#include "platform/signal_watch.h"
+
+namespace {
+
+std::optional<std::string> Environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? std::optional<std::string>(value) : std::nullopt;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-    const auto parsed = tess::ParseCopyOptions(std::vector<std::string>(argv + 1, argv + argc));
+    // Before anything else, so that no thread made later (the Firebird engine's) takes the signals.
+    tess::StopRequest stop;
+    tess::SignalWatch signalWatch([&](int signal) {
+        std::cerr << "\ntessaline-copy: stopping: the rows written so far are committed\n";
+        stop.request(signal);
+    });
+
+    auto parsed = tess::ParseCopyOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (auto* options = std::get_if<tess::CopyOptions>(&parsed))
+        if (auto error = tess::ReadPasswords(*options, Environment("TESSALINE_FB_PASSWORD"),
+                                             Environment("TESSALINE_MS_PASSWORD")))
+            parsed = *error;
     if (const auto* error = std::get_if<tess::UsageError>(&parsed)) {
         std::cerr << "tessaline-copy: " << error->message << "\n" << tess::kCopyUsage;
-        return 2;
+        return tess::kExitUsage;
     }
     const auto& options = std::get<tess::CopyOptions>(parsed);
+    if (options.command == "help") return std::cout << tess::kCopyUsage, tess::kExitCopied;
+    if (options.command == "version") return std::cout << tess::kCopyVersion, tess::kExitCopied;
+
     tess::UseUtf8CharacterSet();
     tess::QtSettingsStore settings;
+    if (settings.warning()) std::cerr << "tessaline-copy: " << *settings.warning() << "\n";
     tess::DriversDatabase database;
     tess::ConsoleToolkit toolkit(std::cerr, options.overwrite ? tess::kAnswerYes : tess::kAnswerNo);
     std::ostream& out = options.command == "list" ? std::cout : std::cerr;
-    return tess::RunCopyCommand(options, tess::ReadStoredLogins(settings), database, toolkit, out);
+    const int status = tess::RunCopyCommand(options, tess::ReadStoredLogins(settings), database, toolkit, out, &stop);
+    return stop.requested() ? tess::SignalExitStatus(stop.signal()) : status;
 }

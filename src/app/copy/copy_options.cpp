@@ -1,5 +1,6 @@
 #include "app/copy/copy_options.h"
 
+#include <fstream>
 #include <map>
 
 namespace tess {
@@ -11,6 +12,7 @@ std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::st
         {"--fb-password", &CopyOptions::fbPassword}, {"--ms-server", &CopyOptions::msServer},
         {"--ms-port", &CopyOptions::msPort},         {"--ms-database", &CopyOptions::msDatabase},
         {"--ms-user", &CopyOptions::msUser},         {"--ms-password", &CopyOptions::msPassword},
+        {"--fb-password-file", &CopyOptions::fbPasswordFile}, {"--ms-password-file", &CopyOptions::msPasswordFile},
     };
     std::vector<std::string> words;
     bool optionsEnded = false;
@@ -20,6 +22,9 @@ std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::st
             words.push_back(a);
         } else if (a == "--") {
             optionsEnded = true;
+        } else if (a == "--help" || a == "--version") {
+            o.command = a.substr(2);
+            return o;
         } else if (a == "--ms-local") {
             o.msLocal = true;
         } else if (a == "--overwrite") {
@@ -47,6 +52,26 @@ std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::st
         return UsageError{"unknown command " + o.command};
     }
     return o;
+}
+
+std::optional<UsageError> ReadPasswords(CopyOptions& o, const std::optional<std::string>& fbFromEnvironment,
+                                        const std::optional<std::string>& msFromEnvironment) {
+    auto read = [](std::optional<std::string>& password, const std::optional<std::string>& file,
+                   const std::optional<std::string>& environment) -> std::optional<UsageError> {
+        if (password) return std::nullopt;
+        if (file) {
+            std::ifstream in(*file);
+            std::string line;
+            if (!in || !std::getline(in, line)) return UsageError{"cannot read the password file " + *file};
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            password = line;
+        } else if (environment) {
+            password = environment;
+        }
+        return std::nullopt;
+    };
+    if (auto e = read(o.fbPassword, o.fbPasswordFile, fbFromEnvironment)) return e;
+    return read(o.msPassword, o.msPasswordFile, msFromEnvironment);
 }
 
 StoredLogins CopyOptions::apply(StoredLogins s) const {

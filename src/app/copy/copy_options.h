@@ -12,16 +12,25 @@ namespace tess {
 inline constexpr const char* kCopyUsage =
     "usage: tessaline-copy [login options] test | list sqlserver|firebird | send-to-firebird TABLE... | "
     "send-to-sqlserver TABLE...\n"
-    "  --fb-database PATH --fb-user NAME --fb-password TEXT\n"
-    "  --ms-server NAME --ms-port N --ms-database NAME --ms-user NAME --ms-password TEXT --ms-local\n"
-    "  --overwrite yes|no     answer to the overwrite question (default no)\n";
+    "  --fb-database PATH --fb-user NAME --fb-password TEXT --fb-password-file FILE\n"
+    "  --ms-server NAME --ms-port N --ms-database NAME --ms-user NAME --ms-password TEXT --ms-password-file FILE\n"
+    "  --ms-local\n"
+    "  --overwrite yes|no     answer to the overwrite question (default no)\n"
+    "  --help, --version\n"
+    "Passwords not given are read from TESSALINE_FB_PASSWORD and TESSALINE_MS_PASSWORD, then from the\n"
+    "login window's settings.\n"
+    "Exit status: 0 every table copied, 1 something failed, 2 usage error, 3 tables skipped because they\n"
+    "exist; 130 or 143 when stopped by SIGINT or SIGTERM.\n";
+
+inline constexpr const char* kCopyVersion = "tessaline-copy " TESSALINE_VERSION "\n";
 
 struct CopyOptions {
     std::optional<std::string> fbDatabase, fbUser, fbPassword;
     std::optional<std::string> msServer, msPort, msDatabase, msUser, msPassword;
+    std::optional<std::string> fbPasswordFile, msPasswordFile;
     bool msLocal = false;
     bool overwrite = false;
-    std::string command;  // test, list, send-to-firebird, send-to-sqlserver
+    std::string command;  // test, list, send-to-firebird, send-to-sqlserver; help, version
     std::vector<std::string> arguments;
 
     // The stored logins with the options given laid over them.
@@ -33,5 +42,10 @@ struct UsageError {
 };
 
 std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::string>& args);
+
+// Passwords that the command line does not give: from the password files, else from the
+// environment's values (empty when unset). A file's first line is the password.
+std::optional<UsageError> ReadPasswords(CopyOptions& options, const std::optional<std::string>& fbFromEnvironment,
+                                        const std::optional<std::string>& msFromEnvironment);
 
 }  // namespace tess

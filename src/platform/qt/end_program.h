@@ -1,15 +1,16 @@
 #pragma once
 #include <QApplication>
-#include <cstdlib>
 
 #include "common/operation_guard.h"
+#include "common/stop_request.h"
 
 namespace tess {
 
-// Closing either window ends the program at once. An operation that is processing pending events
-// would otherwise run on to its end after the window has gone; what it committed stays committed.
-inline void EndProgram(const OperationGuard& guard) {
-    if (guard.busy()) std::exit(0);
+// Closing either window ends the program. An operation that is processing pending events is asked
+// to stop: it commits the rows it wrote and returns, and the event loop then ends, so that nothing
+// written is lost to the closing.
+inline void EndProgram(const OperationGuard& guard, StopRequest& stop) {
+    if (guard.busy()) stop.request();
     QApplication::quit();
 }
 

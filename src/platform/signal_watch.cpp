@@ -1,0 +1,42 @@
+#include "platform/signal_watch.h"
+
+#include <pthread.h>
+#include <signal.h>
+#include <unistd.h>
+
+namespace tess {
+namespace {
+
+// SIGUSR1 only ends the watch when its owner goes.
+sigset_t Watched() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGUSR1);
+    return set;
+}
+
+}  // namespace
+
+SignalWatch::SignalWatch(std::function<void(int)> onSignal) : onSignal_(std::move(onSignal)) {
+    const sigset_t set = Watched();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    thread_ = std::thread([this, set] {
+        bool asked = false;
+        for (;;) {
+            int signal = 0;
+            if (sigwait(&set, &signal) != 0 || signal == SIGUSR1) return;
+            if (asked) _exit(SignalExitStatus(signal));  // the second: no more waiting
+            asked = true;
+            onSignal_(signal);
+        }
+    });
+}
+
+SignalWatch::~SignalWatch() {
+    pthread_kill(thread_.native_handle(), SIGUSR1);
+    thread_.join();
+}
+
+}  // namespace tess

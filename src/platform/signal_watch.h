@@ -1,0 +1,28 @@
+#pragma once
+// SIGINT and SIGTERM, taken away from every other thread. Made first thing in main, before the
+// Firebird engine or any other thread exists: every thread made later inherits the blocked mask, so
+// the engine's own handlers never see these signals (they would shut its connections down under a
+// running copy). One thread waits for them instead: the first asks the running work to stop, a
+// second ends the process at once.
+#include <functional>
+#include <thread>
+
+namespace tess {
+
+class SignalWatch {
+public:
+    // `onSignal` runs on the watching thread, with the signal's number.
+    explicit SignalWatch(std::function<void(int)> onSignal);
+    ~SignalWatch();
+    SignalWatch(const SignalWatch&) = delete;
+    SignalWatch& operator=(const SignalWatch&) = delete;
+
+private:
+    std::function<void(int)> onSignal_;
+    std::thread thread_;
+};
+
+// The exit status of a process ended by a signal, as shells report it: 130 for SIGINT, 143 for SIGTERM.
+inline int SignalExitStatus(int signal) { return 128 + signal; }
+
+}  // namespace tess
