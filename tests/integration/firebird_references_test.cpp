@@ -6,6 +6,7 @@
 
 #include "connect/connection_strings.h"
 #include "platform/drivers/drivers_database.h"
+#include "tds_listener.h"
 #include "temp_folder.h"
 
 namespace tess {
@@ -86,6 +87,32 @@ TEST_F(FirebirdReferences, ARecordsetOutlivingItsConnectionEndsTheAttachmentLast
     rows.reset();
     EXPECT_EQ(others("attachments"), 0);
     EXPECT_EQ(others("transactions"), 0);
+}
+
+}  // namespace
+}  // namespace tess
+
+namespace tess {
+namespace {
+
+// A Firebird server that accepts and then stays silent is given up within the connection time-out.
+TEST(FirebirdServer, ASilentServerIsGivenUpWithinTheTimeout) {
+    SilentListener silent;
+    DriversDatabase db;
+    for (int timeout : {2}) {
+        auto c = db.createConnection();
+        c->setConnectionTimeout(timeout);
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            c->open(FirebirdConnectionString({"127.0.0.1/" + std::to_string(silent.port()) + ":/data/shop.fdb", "SYSDBA", "pw"}));
+            FAIL() << "no error";
+        } catch (const DatabaseError& e) {
+            EXPECT_FALSE(std::string(e.what()).empty());
+        }
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_GE(silent.connections(), 1);
+        EXPECT_LT(seconds, timeout + 3.0);
+    }
 }
 
 }  // namespace

@@ -117,3 +117,28 @@ TEST(FreeTdsOnTheWire, AnInstanceWithAPortGoesToThatPort) {
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+// A server that accepts and then stays silent: the connection gives up within its time-out, with
+// the driver's own message.
+TEST(FreeTdsOnTheWire, ASilentServerIsGivenUpWithinTheTimeout) {
+    SilentListener silent;
+    DriversDatabase db;
+    auto c = db.createConnection();
+    c->setConnectionTimeout(3);
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        c->open(SqlServerConnectionString({"127.0.0.1", std::to_string(silent.port()), "master", "sa", "pw", false}));
+        FAIL() << "no error";
+    } catch (const DatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("[HYT00]"), std::string::npos) << e.what();
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(silent.connections(), 1);
+    EXPECT_LT(seconds, 3 + 3.0);
+}
+
+}  // namespace
+}  // namespace tess

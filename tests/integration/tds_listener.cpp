@@ -88,6 +88,45 @@ std::string UnscrambleTdsPassword(const std::string& scrambled) {
     return out;
 }
 
+int ListenOnLoopback(int port, int& boundPort) {
+    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int yes = 1;
+    setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(s, 8) != 0) {
+        close(s);
+        throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port));
+    }
+    socklen_t length = sizeof a;
+    getsockname(s, reinterpret_cast<sockaddr*>(&a), &length);
+    boundPort = ntohs(a.sin_port);
+    return s;
+}
+
+SilentListener::SilentListener(std::chrono::seconds lifetime) {
+    socket_ = ListenOnLoopback(0, port_);
+    thread_ = std::thread([this, until = std::chrono::steady_clock::now() + lifetime] {
+        while (!stop_ && std::chrono::steady_clock::now() < until) {
+            pollfd p{socket_, POLLIN, 0};
+            if (poll(&p, 1, 100) <= 0) continue;
+            const int client = accept(socket_, nullptr, nullptr);
+            if (client < 0) continue;
+            ++connections_;
+            clients_.push_back(client);  // held open, never answered
+        }
+    });
+}
+
+SilentListener::~SilentListener() {
+    stop_ = true;
+    thread_.join();
+    for (int c : clients_) close(c);
+    close(socket_);
+}
+
 TdsListener::TdsListener(int port, std::chrono::seconds lifetime) {
     socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
     const int yes = 1;

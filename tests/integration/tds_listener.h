@@ -42,6 +42,26 @@ private:
     std::thread thread_;
 };
 
+// A server that accepts connections and then never says a word, for a bounded time: what a hung
+// server or a black-holing firewall looks like to a client.
+class SilentListener {
+public:
+    explicit SilentListener(std::chrono::seconds lifetime = std::chrono::seconds(60));
+    ~SilentListener();
+    SilentListener(const SilentListener&) = delete;
+    SilentListener& operator=(const SilentListener&) = delete;
+    int port() const { return port_; }
+    int connections() const { return connections_; }
+
+private:
+    int socket_ = -1;
+    int port_ = 0;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> connections_{0};
+    std::vector<int> clients_;
+    std::thread thread_;
+};
+
 // The password as the LOGIN7 record carries it, made readable: each byte XOR 0xA5, halves swapped.
 std::string UnscrambleTdsPassword(const std::string& scrambled);
 

@@ -32,7 +32,7 @@ private:
     void inTransaction(Work&& work);
 
     Firebird::IMaster* master_;
-    int connectionTimeout_ = 0;
+    int connectionTimeout_ = 15;  // ADO's default, where the caller sets none
     // Declared in this order so that a connection that goes while open rolls its transaction back
     // before the attachment is detached.
     std::shared_ptr<FirebirdSession> session_;

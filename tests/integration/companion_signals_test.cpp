@@ -1,0 +1,113 @@
+// tessaline-copy as a scheduler runs it, in a child process: stopped by SIGTERM or SIGINT in the
+// middle of a copy of 200,000 rows from the SQL Server stand-in into a real Firebird database.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "connect/connection_strings.h"
+#include "platform/drivers/drivers_database.h"
+#include "temp_folder.h"
+
+namespace tess {
+namespace {
+
+struct Finished {
+    int status = -1;  // the exit status, or -1 when the child did not end in time
+    std::string errorOutput;
+    double secondsAfterSignal = 0;
+};
+
+// Starts the companion, sends `signal` once it has copied a while, and waits at most 20 s.
+Finished CopyAndSignal(const std::vector<std::string>& args, int signal, const std::string& folder) {
+    const std::string errorFile = folder + "/stderr.txt";
+    const pid_t child = fork();
+    if (child == 0) {
+        freopen(errorFile.c_str(), "w", stderr);
+        setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+        std::vector<char*> argv{const_cast<char*>(TESSALINE_COPY)};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(TESSALINE_COPY, argv.data());
+        _exit(127);
+    }
+    // Wait until rows are flowing: the progress line names the table.
+    for (int i = 0; i < 200; ++i) {
+        std::ifstream in(errorFile);
+        std::stringstream text;
+        text << in.rdbuf();
+        if (text.str().find(" rows") != std::string::npos) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    kill(child, signal);
+    const auto sent = std::chrono::steady_clock::now();
+    Finished f;
+    for (int i = 0; i < 400; ++i) {
+        int status = 0;
+        if (waitpid(child, &status, WNOHANG) == child) {
+            f.status = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    f.secondsAfterSignal = std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
+    if (f.status == -1) {
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+    }
+    std::ifstream in(errorFile);
+    std::stringstream text;
+    text << in.rdbuf();
+    f.errorOutput = text.str();
+    return f;
+}
+
+TEST(CompanionSignals, ASignalCommitsTheRowsWrittenAndSaysHowFar) {
+    TempFolder folder;
+    const std::string source = folder.file("source.db");
+    DriversDatabase db;
+    {
+        auto c = db.createConnection();
+        c->open(SqlServerConnectionString({"localhost", "1433", source, "sa", "", false}));
+        c->execute("CREATE TABLE Big (ID INTEGER, NAME VARCHAR(40))");
+        c->execute("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 200000) "
+                   "INSERT INTO Big SELECT x, 'row ' || x FROM n");
+        c->close();
+    }
+    for (int signal : {SIGTERM, SIGINT}) {
+        const std::string target = folder.file("target" + std::to_string(signal) + ".fdb");
+        CreateFirebirdDatabase(target);
+        const Finished f = CopyAndSignal({"--fb-database", target, "--fb-user", "SYSDBA", "--ms-server", "localhost",
+                                          "--ms-database", source, "--ms-user", "sa", "send-to-firebird", "Big"},
+                                         signal, folder.path());
+        EXPECT_EQ(f.status, 128 + signal) << f.errorOutput.substr(0, 2000);
+        EXPECT_LT(f.secondsAfterSignal, 5.0);
+        size_t reports = 0;
+        for (size_t at = f.errorOutput.find("Application Error"); at != std::string::npos;
+             at = f.errorOutput.find("Application Error", at + 1))
+            ++reports;
+        EXPECT_LE(reports, 2u) << f.errorOutput.substr(0, 2000);
+
+        std::smatch m;
+        ASSERT_TRUE(std::regex_search(f.errorOutput, m, std::regex(R"(table Big: read (\d+), written (\d+), .*, (\w+))")))
+            << f.errorOutput.substr(0, 2000);
+        const long long written = std::stoll(m[2]);
+        EXPECT_EQ(m[3], "stopped");
+        EXPECT_GT(written, 0);
+        EXPECT_LT(written, 200000);
+        auto c = db.createConnection();
+        c->open(FirebirdConnectionString({target, "SYSDBA", ""}));
+        auto rows = c->openRecordset("SELECT COUNT(*) FROM \"Big\"");
+        EXPECT_EQ(std::get<std::int64_t>(rows->value(0)), written) << "the summary's count is what the target holds";
+    }
+}
+
+}  // namespace
+}  // namespace tess
