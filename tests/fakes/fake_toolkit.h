@@ -44,6 +44,20 @@ public:
 
 using FakeTableList = MemoryTableList;
 
+class FakeTextField : public TextField {
+public:
+    std::string text() const override { return value; }
+    void setText(const std::string& text) override { value = text; }
+    std::string value;
+};
+
+class FakeCheckBox : public CheckBox {
+public:
+    int value() const override { return ticked; }
+    void setValue(int value) override { ticked = value; }
+    int ticked = 0;
+};
+
 class FakeProgressBar : public ProgressBar {
 public:
     void setValue(double percent) override { values.push_back(percent); }

@@ -1,0 +1,135 @@
+// Attaching to a Firebird server, as most users do: the test's own server on loopback, with
+// passwords that it checks.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "common/operation_guard.h"
+#include "connect/connection_strings.h"
+#include "connect/login_window.h"
+#include "fakes/fake_database.h"
+#include "fakes/fake_settings.h"
+#include "fakes/fake_toolkit.h"
+#include "fakes/fixed_logins.h"
+#include "firebird_server.h"
+#include "platform/drivers/drivers_database.h"
+#include "split_database.h"
+#include "transfer/send_to_firebird.h"
+#include "transfer/send_to_sqlserver.h"
+
+namespace tess {
+namespace {
+
+class FirebirdServerTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { server = new FirebirdServer(); }
+    static void TearDownTestSuite() { delete server, server = nullptr; }
+    void SetUp() override {
+        path = server->file("shop" + std::to_string(++made) + ".fdb");
+        server->createDatabase(path);
+    }
+    FirebirdLogin login(const std::string& database, const std::string& password = FirebirdServer::kPassword) {
+        return {database, "SYSDBA", password};
+    }
+    std::unique_ptr<Connection> open(const FirebirdLogin& l, int timeout = 0) {
+        auto c = drivers.createConnection();
+        if (timeout) c->setConnectionTimeout(timeout);
+        c->open(FirebirdConnectionString(l));
+        return c;
+    }
+
+    static inline FirebirdServer* server = nullptr;
+    static inline int made = 0;
+    std::string path;
+    DriversDatabase drivers;
+};
+
+TEST_F(FirebirdServerTest, BothAddressFormsAttach) {
+    for (const std::string& address :
+         {server->address(path), "inet://127.0.0.1:" + std::to_string(server->port()) + "/" + path}) {
+        auto c = open(login(address));
+        auto rows = c->openRecordset("SELECT CURRENT_USER FROM RDB$DATABASE");
+        EXPECT_EQ(std::get<std::string>(rows->value(0)), "SYSDBA") << address;
+        rows->close();
+        c->close();
+    }
+}
+
+TEST_F(FirebirdServerTest, AWrongPasswordIsRefusedWithTheServersOwnWords) {
+    try {
+        open(login(server->address(path), "wrong"));
+        FAIL() << "attached with a wrong password";
+    } catch (const DatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("Your user name and password are not defined"), std::string::npos)
+            << e.what();
+    }
+    EXPECT_FALSE(TestFirebirdConnection(drivers, login(server->address(path), "wrong")));
+    EXPECT_TRUE(TestFirebirdConnection(drivers, login(server->address(path))));
+
+    // The login window's "Test Connection" says only whether it connected.
+    FakeToolkit ui;
+    FakeShell shell;
+    FakeSettings settings;
+    FakeWindow window;
+    FakeCheckBox check4;
+    std::vector<FakeTextField> f(8);
+    OperationGuard guard;
+    Form1 form(drivers, ui, shell, settings,
+               {f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], check4, window},
+               [&]() -> TablesWindowDoor& { throw std::logic_error("not used"); }, [] { return 0.5; }, guard);
+    f[0].value = server->address(path);
+    f[6].value = "SYSDBA";
+    f[1].value = "wrong";
+    form.PushButton3_Click();
+    f[1].value = FirebirdServer::kPassword;
+    form.PushButton3_Click();
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[0].text, "Could not connect.");
+    EXPECT_EQ(ui.boxes[1].text, "Connection successful.");
+}
+
+TEST_F(FirebirdServerTest, AFrozenServerIsGivenUpWithinTheTimeout) {
+    server->freeze();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_THROW(open(login(server->address(path)), 2), DatabaseError);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    server->thaw();
+    EXPECT_LT(seconds, 5.0);
+    EXPECT_NO_THROW(open(login(server->address(path)))) << "the thawed server answers again";
+}
+
+// A copy in each direction between the server's database and the scripted SQL Server side.
+TEST_F(FirebirdServerTest, CopiesInBothDirections) {
+    FakeDatabase sqlServer;
+    SplitDatabase db(sqlServer, drivers);
+    FakeToolkit ui;
+    FixedLogins logins;
+    logins.firebird = login(server->address(path));
+    FakeTableList list1, list2;
+    FakeProgressBar progress;
+    FakeWindow window;
+    OperationGuard guard;
+
+    FakeResult source;
+    source.fields = {{"ID", 3, 4, 10, 0}, {"NAME", 202, 20, 255, 0}};
+    source.rows = {{std::int64_t{1}, std::string("Zoë")}, {std::int64_t{2}, std::string("日本")}};
+    sqlServer.results["SELECT * FROM [People]"] = source;
+    list1.addItem("People");
+    list1.setSelected(0, true);
+    list1.setListIndex(0);
+    SendToFirebird(db, ui, logins, {list1, list2, progress, window, {}}, guard).PushButton3_Click();
+    for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
+    EXPECT_EQ(list2.items(), std::vector<std::string>{"People"});
+
+    list1.clear();  // the SQL Server side as a fresh database
+    list2.setSelected(0, true);
+    list2.setListIndex(0);
+    SendToSqlServer(db, ui, logins, {list1, list2, progress, window, {}}, guard).PushButton4_Click();
+    for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
+    EXPECT_EQ(sqlServer.calls("execute INSERT"),
+              (std::vector<std::string>{"execute INSERT INTO [People] VALUES('1', N'Zoë')",
+                                        "execute INSERT INTO [People] VALUES('2', N'日本')"}));
+}
+
+}  // namespace
+}  // namespace tess
