@@ -91,7 +91,8 @@ FirebirdServer::FirebirdServer() {
     port_ = FreePort();
     std::ofstream(root_ + "/firebird.conf") << "RemoteBindAddress = 127.0.0.1\n"
                                             << "RemoteServicePort = " << port_ << "\n"
-                                            << "ServerMode = Super\nAuthServer = Srp\nUserManager = Srp\n";
+                                            << "ServerMode = Super\nAuthServer = Srp\nUserManager = Srp\n"
+                                            << "SecurityDatabase = " << root_ << "/security3.fdb\n";
     std::ofstream(root_ + "/databases.conf") << "security.db = " << root_ << "/security3.fdb\n";
     // SYSDBA's password, set through the embedded engine in the private root's security database.
     std::ofstream(root_ + "/password.sql") << "create or alter user SYSDBA password '" << kPassword << "'; commit;\n";
