@@ -111,3 +111,33 @@ TEST(CompanionSignals, ASignalCommitsTheRowsWrittenAndSaysHowFar) {
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+// The windowed program ends on SIGTERM too, with the status a shell expects.
+TEST(ProgramSignals, TheWindowedProgramEndsOnSigterm) {
+    TempFolder folder;
+    const pid_t child = fork();
+    if (child == 0) {
+        setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        freopen("/dev/null", "w", stderr);
+        execl(TESSALINE_PROGRAM, TESSALINE_PROGRAM, static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    kill(child, SIGTERM);
+    int status = -1;
+    for (int i = 0; i < 100 && waitpid(child, &status, WNOHANG) != child; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (!WIFEXITED(status)) {
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        FAIL() << "still running 5 s after SIGTERM";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGTERM);
+}
+
+}  // namespace
+}  // namespace tess

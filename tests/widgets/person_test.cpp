@@ -280,3 +280,29 @@ TEST(QtToolkitBoxes, TheBrowseDialogReadsAsWrittenAndOpensInTheDatabasesFolder) 
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+// Closing the tables window in the middle of a copy commits the rows written, then ends the program.
+TEST_F(PersonTest, ClosingDuringACopyCommitsFirst) {
+    storeWorkingLogins();
+    FakeResult rows;
+    rows.fields = {{"ID", 3, 4, 10, 0}};
+    for (int i = 0; i < 100; ++i) rows.rows.push_back({std::int64_t{i}});
+    sqlServer.results["SELECT * FROM [Orders]"] = rows;
+    start();
+    auto* list1 = tables<QListWidget>("List1");
+    list1->setCurrentRow(list1->row(list1->findItems("Orders", Qt::MatchExactly).front()));
+    ui.onEvents = [this] {
+        if (firebird.calls("execute INSERT").size() == 10) program->tablesWindow().close();
+    };
+    QTest::mouseClick(tables<QPushButton>("PushButton3"), Qt::LeftButton);
+    ui.onEvents = nullptr;
+    EXPECT_EQ(firebird.calls("execute INSERT").size(), 11u) << "the row in flight finishes; no row after it";
+    EXPECT_EQ(firebird.calls("commit").size(), 1u) << "the rows written were committed";
+    EXPECT_TRUE(program->stopRequest().requested());
+}
+
+}  // namespace
+}  // namespace tess
