@@ -20,7 +20,7 @@ struct FakeResult {
     std::vector<FieldInfo> fields;
     std::vector<std::vector<Value>> rows;
     long long recordCount = -2;  // -2: the number of rows
-    std::vector<size_t> unreadableRows;  // reading a value of these rows fails
+    std::vector<size_t> unreadableRows{};  // reading a value of these rows fails
 };
 
 class FakeDatabase : public Database {

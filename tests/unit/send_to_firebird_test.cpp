@@ -130,11 +130,12 @@ TEST_F(SendToFirebirdTest, OverwriteFindsTheSpellingTheUserMeant) {
         EXPECT_EQ(statements, c.statements) << c.listed.size();
         EXPECT_EQ(firebird.items(), c.listAfter) << c.listed.size();
         ASSERT_EQ(boxes.boxes.size(), c.reported ? 2u : 1u);  // the question, and the report
-        if (c.reported)
+        if (c.reported) {
             EXPECT_NE(boxes.boxes[1].text.find("More than one table matches Orders without regard to case (ORDERS, "
                                                "orders); none was replaced"),
                       std::string::npos)
                 << boxes.boxes[1].text;
+        }
     }
 }
 
