@@ -170,7 +170,9 @@ TEST_P(FirebirdCharacterSets, TextToSqlServerKeepsEveryCharacter) {
     // CHAR(6) of NONE counts bytes, of the others characters.
     const std::string padded = GetParam() == "NONE" ? "café " : "café  ";
     EXPECT_EQ(inserts[0], "execute INSERT INTO [Src] VALUES('1', N'café ßé', N'" + padded + "', N'straße ÿ')");
-    if (GetParam() == "NONE") EXPECT_EQ(inserts[1], "execute INSERT INTO [Src] VALUES('2', N'café', N'é     ', N'€')");
+    if (GetParam() == "NONE") {
+        EXPECT_EQ(inserts[1], "execute INSERT INTO [Src] VALUES('2', N'café', N'é     ', N'€')");
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(DefaultCharacterSet, FirebirdCharacterSets,

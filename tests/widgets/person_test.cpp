@@ -164,7 +164,9 @@ TEST_F(PersonTest, TabSelectsOnlyWhereTheRuleSays) {
         const std::string name = field->objectName().toStdString();
         seen.insert(name);
         EXPECT_EQ(field->hasSelectedText(), selects.at(name)) << name << " [" << field->text().toStdString() << "]";
-        if (selects.at(name)) EXPECT_EQ(field->selectedText(), field->text()) << name;
+        if (selects.at(name)) {
+            EXPECT_EQ(field->selectedText(), field->text()) << name;
+        }
     }
     EXPECT_EQ(seen.size(), selects.size()) << "Tab reached every field";
 }
