@@ -13,6 +13,7 @@ namespace {
 // Below this magnitude Firebird's literal reading was seen to refuse doubles it can store
 // (2.3e-308, DBL_MIN, subnormals); the margin keeps clear of where the refusals begin.
 constexpr double kSmallestSafeDoubleLiteral = 1e-300;
+constexpr size_t kExactLiteralDigits = 15;
 
 void AppendNumeric(std::string& s, const Value& value) {
     const std::string text = ValueText(value);
@@ -87,7 +88,21 @@ bool FirebirdLiteralLosesFloat(const Floating& f) {
         std::from_chars(text.data(), text.data() + text.size(), read);
         return std::fabs(read) > std::numeric_limits<float>::max() || magnitude < std::numeric_limits<float>::min();
     }
-    return magnitude < kSmallestSafeDoubleLiteral;
+    if (magnitude < kSmallestSafeDoubleLiteral) return true;
+    // Firebird reads a literal's digits as an integer and scales it by a power of ten: exact only
+    // while the digits fit a double's 53 bits (15 of them always do) and no exponent is involved.
+    // 1.6666666666666665 was seen to arrive as 1.6666666666666663.
+    const std::string text = ValueText(f);
+    if (text.find_first_of("eE") != std::string::npos) return true;
+    size_t digits = 0;
+    bool leading = true;
+    for (char c : text) {
+        if (c < '0' || c > '9') continue;
+        if (leading && c == '0') continue;
+        leading = false;
+        ++digits;
+    }
+    return digits > kExactLiteralDigits;
 }
 
 Statement RenderFirebirdInsert(const std::string& tableName, const std::vector<bool>& numeric,

@@ -5,11 +5,15 @@
 #include "catalogue/ado_type_name.h"
 #include "common/text_case.h"
 #include "transfer/identifiers.h"
+#include "transfer/value_text.h"
 
 namespace tess {
 namespace {
 
 constexpr long long kGuidTextLength = 38;  // {xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}
+// A time of day is written on the zero date, to 1/10000 s: "12/30/1899 23:59:59.9999". The
+// source's own size (16 for SQL Server's time(7)) would refuse every such row.
+constexpr long long kTimeTextLength = 24;
 constexpr long long kMaxVarcharCharacters = kFirebirdMaxVarcharBytes / kUtf8BytesPerCharacter;
 
 struct ColumnType {
@@ -45,6 +49,7 @@ public:
         if (Has(t, "timestamp")) return {"TIMESTAMP", {8, 4}};
         if (Has(t, "bool")) return {"SMALLINT", {2, 2}, true};
         if (Has(t, "guid")) return text(kGuidTextLength);
+        if (Has(t, "dbtime")) return text(std::max(c.definedSize, kTimeTextLength));
         return text(c.definedSize);
     }
 
@@ -110,6 +115,23 @@ long long FirebirdRecordBytes(const std::vector<FirebirdColumnStorage>& columns)
         offset += c.bytes;
     }
     return offset;
+}
+
+std::optional<std::string> ValueAfterCopyToFirebird(const Value& value, const SourceColumn& column) {
+    const std::string t = LowerCase(AdoTypeName(static_cast<std::int16_t>(column.type)).value_or(""));
+    // Booleans go into SMALLINT columns as 1 and 0.
+    if (const auto* b = std::get_if<bool>(&value)) return std::string(*b ? "1" : "0");
+    // A single goes into FLOAT and stays the single it was.
+    if (const auto* f = std::get_if<Floating>(&value); f && Has(t, "single"))
+        return ValueText(Floating{static_cast<float>(f->value), true});
+    // Date-times are written in the literal form, to 1/10000 s (what Firebird keeps); a DATE column
+    // takes the date alone, the zero date included.
+    if (const auto* d = std::get_if<DateTime>(&value))
+        return DateTimeText(*d, !(d->isMidnight() && (Has(t, "date") || !d->isZeroDate())));
+    // Empty texts and empty binaries are written as NULL.
+    const std::string text = ValueText(value);
+    if (text.empty()) return std::nullopt;
+    return text;
 }
 
 FirebirdTableDefinition MapColumnsToFirebird(const std::string& tableName, const std::vector<SourceColumn>& columns,

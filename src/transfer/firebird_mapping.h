@@ -1,5 +1,6 @@
 #pragma once
 // SQL Server result columns to a Firebird CREATE TABLE statement, and which columns are numeric.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,11 @@ FirebirdDefaultCharacterSet ClassifyFirebirdCharacterSet(const std::string& name
 FirebirdTableDefinition MapColumnsToFirebird(
     const std::string& tableName, const std::vector<SourceColumn>& columns,
     FirebirdDefaultCharacterSet target = FirebirdDefaultCharacterSet::HoldsAnyText);
+
+// A value as the copy to Firebird leaves it, for telling a copy from its source: every conversion
+// that this mapping and the Firebird row writer make by design, written down here once. Nothing
+// stands for NULL. Applied alike to a source value and to its copy, with the source's column.
+std::optional<std::string> ValueAfterCopyToFirebird(const Value& value, const SourceColumn& column);
 
 // The bytes of a record of these column types, as Firebird lays it out: a null bitmap of whole
 // 32-bit words, then each column at its type's alignment.

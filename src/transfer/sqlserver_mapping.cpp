@@ -5,6 +5,7 @@
 #include "common/text_case.h"
 #include "catalogue/ado_type_name.h"
 #include "transfer/identifiers.h"
+#include "transfer/value_text.h"
 
 namespace tess {
 namespace {
@@ -48,6 +49,19 @@ std::string SqlServerColumnType(const SourceColumn& c) {
     if (Has(t, "timestamp")) return kAnyText;
     if (Has(t, "double")) return "FLOAT";
     return kAnyText;
+}
+
+std::optional<std::string> ValueAfterCopyToSqlServer(const Value& value, const SourceColumn& column) {
+    const std::string t = LowerCase(AdoTypeName(static_cast<std::int16_t>(column.type)).value_or(""));
+    // Every value is written as its value text: booleans become the texts True and False, dates
+    // and times the value-text form (to 1/10000 s, what Firebird keeps), numbers plain decimals.
+    // A single goes into REAL and stays the single it was.
+    if (const auto* f = std::get_if<Floating>(&value); f && Has(t, "single"))
+        return ValueText(Floating{static_cast<float>(f->value), true});
+    // Empty texts and empty binaries are written as NULL.
+    const std::string text = ValueText(value);
+    if (text.empty()) return std::nullopt;
+    return text;
 }
 
 std::string MapColumnsToSqlServer(const std::string& tableName, const std::vector<SourceColumn>& columns) {

@@ -60,7 +60,8 @@ TEST(MapColumnsToFirebird, EveryAdoType) {
         {Column("c", 200, 8191), "VARCHAR(8191)", false},
         {Column("c", 200, 8192), "BLOB SUB_TYPE TEXT", false},
         {Column("c", 200, 0), "BLOB SUB_TYPE TEXT", false},
-        {Column("c", 134, 16), "VARCHAR(16)", false},
+        {Column("c", 134, 16), "VARCHAR(24)", false},  // room for the zero date the time is written on
+        {Column("c", 134, 40), "VARCHAR(40)", false},
         {Column("c", 0, 5), "VARCHAR(5)", false},
         {Column("c", 999, 5), "VARCHAR(5)", false},
     };
@@ -125,14 +126,16 @@ TEST(RenderFirebirdInsert, DateColumnsTakeTheZeroDateAsADate) {
 TEST(RenderFirebirdInsert, FloatsThatLiteralsWouldChangeAreParameters) {
     const Value values[] = {Floating{3.4028234663852886e38, true}, Floating{1e-45, true},
                             Floating{2.2250738585072014e-308, false}, Floating{5e-324, false},
-                            Floating{-0.0, false}, Floating{-0.0, true}};
+                            Floating{-0.0, false}, Floating{-0.0, true}, Floating{1.6666666666666665, false},
+                            Floating{1e300, false}, Floating{0.1 + 0.2, false}};
     for (const auto& v : values) {
         const Statement s = RenderFirebirdInsert("t", {true}, {v});
         EXPECT_EQ(s.text, "INSERT INTO \"t\" VALUES(?)");
         ASSERT_EQ(s.parameters.size(), 1u);
         EXPECT_EQ(s.parameters[0], v);
     }
-    for (const auto& v : {Floating{1e308, false}, Floating{0.0, false}, Floating{1e38, true}, Floating{0.1, false}})
+    for (const auto& v : {Floating{0.0, false}, Floating{1e38, true}, Floating{0.1, false}, Floating{123456.789, false},
+                          Floating{-2.5, false}, Floating{0.1f, true}})
         EXPECT_TRUE(RenderFirebirdInsert("t", {true}, {v}).parameters.empty()) << v.value;
 }
 

@@ -12,6 +12,9 @@
 #include "transfer/identifiers.h"
 #include "transfer/send_to_sqlserver.h"
 #include "transfer/table_outcome.h"
+#include "transfer/table_verification.h"
+
+#include <algorithm>
 
 #include <cstdio>
 #include <optional>
@@ -85,6 +88,62 @@ void PrintSummary(std::ostream& out, const TableOutcome& o, std::optional<long l
     out << ", " << EndingText(o.ending) << "\n";
 }
 
+// Each named table against its copy; 0 when every one matches.
+int Verify(const CopyOptions& options, const Logins& logins, Database& database, ConsoleToolkit& toolkit,
+           const MemoryTableList& sources, const SqlServerTableNames& names, std::ostream& out) {
+    const bool toFirebird = options.arguments[0] == "sqlserver-to-firebird";
+    const std::string sqlServerText = SqlServerConnectionString(logins.values.sqlServer);
+    const std::string firebirdText = FirebirdConnectionString(logins.values.firebird);
+    std::unique_ptr<Connection> sqlServer, firebird;
+    try {
+        sqlServer = database.createConnection();
+        sqlServer->open(sqlServerText);
+        firebird = database.createConnection();
+        firebird->open(firebirdText);
+    } catch (const std::exception& e) {
+        out << "tessaline-copy: " << e.what() << "\n";
+        return kExitFailed;
+    }
+    VerificationOptions verification;
+    verification.sample = options.sample;
+    bool identical = true;
+    for (size_t i = 1; i < options.arguments.size(); ++i) {
+        const std::string& entry = options.arguments[i];
+        const auto items = sources.items();
+        if (std::find(items.begin(), items.end(), entry) == items.end()) {
+            out << "tessaline-copy: no table named \"" << entry << "\" in the source list\n";
+            identical = false;
+            continue;
+        }
+        const SqlServerTable table = SqlServerTableOf(&names, entry);
+        const std::string sqlServerQuery = "SELECT * FROM " + (toFirebird ? SqlServerObjectName(&names, entry)
+                                                                          : SqlServerName(entry));
+        const std::string firebirdQuery = "SELECT * FROM " + FirebirdName(toFirebird ? table.name : entry);
+        verification.progress = [&](const char* side, long long done) {
+            toolkit.rowsSent(entry + " (" + side + ")", done, -1);
+        };
+        try {
+            const VerificationResult r =
+                toFirebird ? VerifyTable(*sqlServer, sqlServerQuery, *firebird, firebirdQuery, CopyDirection::kToFirebird,
+                                         verification)
+                           : VerifyTable(*firebird, firebirdQuery, *sqlServer, sqlServerQuery,
+                                         CopyDirection::kToSqlServer, verification);
+            toolkit.endProgressLine();
+            out << "table " << entry << ": source " << r.sourceRows << " rows, target " << r.targetRows
+                << " rows, matching " << r.matching << ", only in source " << r.onlyInSource << ", only in target "
+                << r.onlyInTarget << (options.sample ? " (a sample)" : "") << ", "
+                << (r.identical() ? "identical" : "DIFFERENT") << "\n";
+            for (const auto& line : r.differences) out << "  " << line << "\n";
+            identical = identical && r.identical();
+        } catch (const std::exception& e) {
+            toolkit.endProgressLine();
+            out << "table " << entry << ": cannot be compared: " << e.what() << "\n";
+            identical = false;
+        }
+    }
+    return identical ? kExitCopied : kExitFailed;
+}
+
 }  // namespace
 
 int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Database& database,
@@ -102,8 +161,11 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
     // The lists are filled as "Next >" fills them.
     MemoryTableList list1, list2;
     SqlServerTableNames sqlServerNames;
-    const bool wantsSqlServer = options.command != "list" || options.arguments[0] == "sqlserver";
-    const bool wantsFirebird = options.command != "list" || options.arguments[0] == "firebird";
+    const bool verifying = options.command == "verify";
+    const bool wantsSqlServer = verifying ? options.arguments[0] == "sqlserver-to-firebird"
+                                          : options.command != "list" || options.arguments[0] == "sqlserver";
+    const bool wantsFirebird = verifying ? options.arguments[0] == "firebird-to-sqlserver"
+                                         : options.command != "list" || options.arguments[0] == "firebird";
     ErrorTrap trap(toolkit, ErrorLocation("Form1", "PushButton2"));
     if (wantsSqlServer)
         trap.step(110, [&] {
@@ -116,6 +178,7 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
         return toolkit.errorReports() ? kExitFailed : kExitCopied;
     }
     if (toolkit.errorReports()) return kExitFailed;
+    if (verifying) return Verify(options, logins, database, toolkit, wantsSqlServer ? list1 : list2, sqlServerNames, out);
 
     ConsoleProgressBar progress;
     ConsoleWindow window;

@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
     if (settings.warning()) std::cerr << "tessaline-copy: " << *settings.warning() << "\n";
     tess::DriversDatabase database;
     tess::ConsoleToolkit toolkit(std::cerr, options.overwrite ? tess::kAnswerYes : tess::kAnswerNo);
-    std::ostream& out = options.command == "list" ? std::cout : std::cerr;
+    std::ostream& out = options.command == "list" || options.command == "verify" ? std::cout : std::cerr;
     const int status = tess::RunCopyCommand(options, tess::ReadStoredLogins(settings), database, toolkit, out, &stop);
     return stop.requested() ? tess::SignalExitStatus(stop.signal()) : status;
 }

@@ -25,6 +25,11 @@ std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::st
         } else if (a == "--help" || a == "--version") {
             o.command = a.substr(2);
             return o;
+        } else if (a == "--sample") {
+            if (i + 1 >= args.size() || args[i + 1].find_first_not_of("0123456789") != std::string::npos ||
+                args[i + 1].empty() || args[i + 1].size() > 15)
+                return UsageError{"--sample takes a number of rows"};
+            o.sample = std::stoll(args[++i]);
         } else if (a == "--ms-local") {
             o.msLocal = true;
         } else if (a == "--overwrite") {
@@ -46,6 +51,9 @@ std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::st
     } else if (o.command == "list") {
         if (o.arguments.size() != 1 || (o.arguments[0] != "sqlserver" && o.arguments[0] != "firebird"))
             return UsageError{"list takes sqlserver or firebird"};
+    } else if (o.command == "verify") {
+        if (o.arguments.size() < 2 || (o.arguments[0] != "sqlserver-to-firebird" && o.arguments[0] != "firebird-to-sqlserver"))
+            return UsageError{"verify takes sqlserver-to-firebird or firebird-to-sqlserver and at least one table"};
     } else if (o.command == "send-to-firebird" || o.command == "send-to-sqlserver") {
         if (o.arguments.empty()) return UsageError{o.command + " needs at least one table"};
     } else {

@@ -12,10 +12,12 @@ namespace tess {
 inline constexpr const char* kCopyUsage =
     "usage: tessaline-copy [login options] test | list sqlserver|firebird | send-to-firebird TABLE... | "
     "send-to-sqlserver TABLE...\n"
+    "       tessaline-copy [login options] [--sample N] verify sqlserver-to-firebird|firebird-to-sqlserver TABLE...\n"
     "  --fb-database PATH --fb-user NAME --fb-password TEXT --fb-password-file FILE\n"
     "  --ms-server NAME --ms-port N --ms-database NAME --ms-user NAME --ms-password TEXT --ms-password-file FILE\n"
     "  --ms-local\n"
     "  --overwrite yes|no     answer to the overwrite question (default no)\n"
+    "  --sample N             verify only about N rows of each table, spread across it\n"
     "  --help, --version\n"
     "Passwords not given are read from TESSALINE_FB_PASSWORD and TESSALINE_MS_PASSWORD, then from the\n"
     "login window's settings.\n"
@@ -30,7 +32,8 @@ struct CopyOptions {
     std::optional<std::string> fbPasswordFile, msPasswordFile;
     bool msLocal = false;
     bool overwrite = false;
-    std::string command;  // test, list, send-to-firebird, send-to-sqlserver; help, version
+    long long sample = 0;
+    std::string command;  // test, list, send-to-firebird, send-to-sqlserver, verify; help, version
     std::vector<std::string> arguments;
 
     // The stored logins with the options given laid over them.

@@ -1,0 +1,269 @@
+#include "transfer/table_verification.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+
+#include <unistd.h>
+
+#include "platform/database.h"
+#include "transfer/firebird_mapping.h"
+#include "transfer/sqlserver_mapping.h"
+
+namespace tess {
+namespace {
+
+namespace fs = std::filesystem;
+
+using Row = std::vector<std::optional<std::string>>;
+
+struct Hash {
+    std::uint64_t high = 0, low = 0;
+    auto operator<=>(const Hash&) const = default;
+};
+
+// Two independent 64-bit FNV-1a runs over the row, each value length-prefixed so that no two rows
+// share a byte stream: a collision among a billion rows is a chance of one in 10^19.
+Hash HashRow(const Row& row) {
+    std::uint64_t a = 0xcbf29ce484222325ull, b = 0x84222325cbf29ce4ull;
+    auto feed = [&](const char* data, size_t size) {
+        for (size_t i = 0; i < size; ++i) {
+            const auto c = static_cast<unsigned char>(data[i]);
+            a = (a ^ c) * 0x100000001b3ull;
+            b = (b ^ (c + 0x9e)) * 0x100000001b3ull ^ (b >> 29);
+        }
+    };
+    for (const auto& value : row) {
+        const std::uint64_t size = value ? value->size() : ~0ull;
+        feed(reinterpret_cast<const char*>(&size), sizeof size);
+        if (value) feed(value->data(), value->size());
+    }
+    return {a, b};
+}
+
+// The hashes of one side: in memory until there are too many, then in partition files on disk.
+class HashStore {
+public:
+    static constexpr int kPartitions = 64;
+    HashStore(size_t inMemory, fs::path folder) : limit_(inMemory), folder_(std::move(folder)) {}
+    ~HashStore() {
+        std::error_code ignored;
+        if (spilled_) fs::remove_all(folder_, ignored);
+    }
+
+    void add(const Hash& h) {
+        memory_.push_back(h);
+        if (memory_.size() >= limit_) spill();
+    }
+
+    // The sorted hashes of one partition (all of them when nothing went to disk).
+    std::vector<Hash> partition(int p) {
+        if (!spilled_) {
+            if (p != 0) return {};
+            std::sort(memory_.begin(), memory_.end());
+            return memory_;
+        }
+        spill();
+        std::vector<Hash> out;
+        std::ifstream in(file(p), std::ios::binary);
+        for (Hash h; in.read(reinterpret_cast<char*>(&h), sizeof h);) out.push_back(h);
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+    bool spilled() const { return spilled_; }
+
+private:
+    fs::path file(int p) const { return folder_ / ("part-" + std::to_string(p)); }
+    void spill() {
+        if (!spilled_) fs::create_directories(folder_);
+        spilled_ = true;
+        std::array<std::ofstream, kPartitions> out;
+        for (int p = 0; p < kPartitions; ++p) out[p].open(file(p), std::ios::binary | std::ios::app);
+        for (const Hash& h : memory_) out[h.high >> 58].write(reinterpret_cast<const char*>(&h), sizeof h);
+        memory_.clear();
+    }
+
+    size_t limit_;
+    fs::path folder_;
+    std::vector<Hash> memory_;
+    bool spilled_ = false;
+};
+
+class Side {
+public:
+    Side(Connection& connection, std::string query) : connection_(connection), query_(std::move(query)) {}
+
+    std::unique_ptr<Recordset> open() { return connection_.openRecordset(query_); }
+
+private:
+    Connection& connection_;
+    std::string query_;
+};
+
+struct Unmatched {
+    std::map<Hash, long long> sourceExtra, targetExtra;  // hash -> rows more than on the other side
+};
+
+class Verification {
+public:
+    Verification(CopyDirection direction, const VerificationOptions& options)
+        : direction_(direction), options_(options) {}
+
+    // The source's columns decide how every value of the row is taken, on both sides.
+    Row canonical(const Recordset& rows) const {
+        Row row(columns_.size());
+        for (size_t j = 0; j < columns_.size(); ++j) {
+            const Value& v = rows.value(static_cast<int>(j));
+            if (IsNull(v)) continue;
+            row[j] = direction_ == CopyDirection::kToFirebird ? ValueAfterCopyToFirebird(v, columns_[j])
+                                                              : ValueAfterCopyToSqlServer(v, columns_[j]);
+        }
+        return row;
+    }
+
+    void setColumns(const Recordset& source) {
+        columns_.clear();
+        for (int j = 0; j < source.fieldCount(); ++j) columns_.push_back(source.field(j));
+    }
+    const std::vector<SourceColumn>& columns() const { return columns_; }
+
+    // A sampled run keeps the rows whose hash falls below a threshold: the same rows on both sides.
+    void setSample(long long sourceCount) {
+        if (options_.sample <= 0 || sourceCount <= options_.sample) return;
+        threshold_ = static_cast<std::uint64_t>(static_cast<long double>(UINT64_MAX) * options_.sample / sourceCount);
+    }
+    bool taken(const Hash& h) const { return !threshold_ || h.low <= *threshold_; }
+
+    // Reads one side to its end into the store; returns the rows compared.
+    long long read(Recordset& rows, HashStore& store, const char* side) const {
+        long long count = 0;
+        for (; !rows.eof(); rows.moveNext()) {
+            const Hash h = HashRow(canonical(rows));
+            if (!taken(h)) continue;
+            store.add(h);
+            ++count;
+            if (options_.progress) options_.progress(side, count);
+        }
+        rows.close();
+        return count;
+    }
+
+private:
+    CopyDirection direction_;
+    const VerificationOptions& options_;
+    std::vector<SourceColumn> columns_;
+    std::optional<std::uint64_t> threshold_;
+};
+
+std::string Shown(const std::optional<std::string>& value) {
+    if (!value) return "NULL";
+    std::string text = *value;
+    if (text.size() > 80) text = text.substr(0, 77) + "...";
+    return "'" + text + "'";
+}
+
+// Side by side: each source row with a target row of the same first column (most tables' key),
+// the one that agrees with it in the most columns; the others on their own.
+std::vector<std::string> DescribeDifferences(const std::vector<SourceColumn>& columns, std::vector<Row> sourceRows,
+                                             std::vector<Row> targetRows) {
+    std::vector<std::string> lines;
+    for (const Row& s : sourceRows) {
+        auto best = targetRows.end();
+        size_t bestAgreeing = 0;
+        for (auto t = targetRows.begin(); t != targetRows.end(); ++t) {
+            if (s.empty() || s[0] != (*t)[0]) continue;
+            size_t agreeing = 0;
+            for (size_t j = 0; j < s.size(); ++j) agreeing += s[j] == (*t)[j];
+            if (agreeing > bestAgreeing) best = t, bestAgreeing = agreeing;
+        }
+        if (best == targetRows.end() || bestAgreeing == 0) {
+            lines.push_back("only in source: " + (s.empty() ? std::string() : columns[0].name + " " + Shown(s[0])));
+            continue;
+        }
+        std::string line = "row " + columns[0].name + " " + Shown(s[0]) + " differs:";
+        for (size_t j = 0; j < s.size(); ++j)
+            if (s[j] != (*best)[j])
+                line += " " + columns[j].name + " source " + Shown(s[j]) + ", target " + Shown((*best)[j]) + ";";
+        lines.push_back(line);
+        targetRows.erase(best);
+    }
+    for (const Row& t : targetRows)
+        lines.push_back("only in target: " + (t.empty() ? std::string() : columns[0].name + " " + Shown(t[0])));
+    return lines;
+}
+
+}  // namespace
+
+VerificationResult VerifyTable(Connection& source, const std::string& sourceQuery, Connection& target,
+                               const std::string& targetQuery, CopyDirection direction,
+                               const VerificationOptions& options) {
+    const fs::path spill = (options.spillFolder.empty() ? fs::temp_directory_path() : fs::path(options.spillFolder)) /
+                           ("tessaline-verify-" + std::to_string(::getpid()) + "-" +
+                            std::to_string(reinterpret_cast<std::uintptr_t>(&options)));
+    HashStore sourceHashes(options.hashesInMemory, spill / "source"), targetHashes(options.hashesInMemory, spill / "target");
+    Verification v(direction, options);
+    Side sourceSide(source, sourceQuery), targetSide(target, targetQuery);
+
+    VerificationResult result;
+    {
+        auto rows = sourceSide.open();
+        v.setColumns(*rows);
+        v.setSample(rows->recordCount());
+        result.sourceRows = v.read(*rows, sourceHashes, "source");
+    }
+    {
+        auto rows = targetSide.open();
+        if (rows->fieldCount() != static_cast<int>(v.columns().size()))
+            throw DatabaseError("The target table has " + std::to_string(rows->fieldCount()) + " columns, the source " +
+                                std::to_string(v.columns().size()) + ": it is not a copy of the source.");
+        result.targetRows = v.read(*rows, targetHashes, "target");
+    }
+
+    // Count each hash on both sides, partition by partition.
+    Unmatched unmatched;
+    const int partitions = sourceHashes.spilled() || targetHashes.spilled() ? HashStore::kPartitions : 1;
+    for (int p = 0; p < partitions; ++p) {
+        const std::vector<Hash> a = sourceHashes.partition(p), b = targetHashes.partition(p);
+        size_t i = 0, k = 0;
+        while (i < a.size() || k < b.size()) {
+            const Hash h = i < a.size() && (k >= b.size() || a[i] <= b[k]) ? a[i] : b[k];
+            long long inSource = 0, inTarget = 0;
+            for (; i < a.size() && a[i] == h; ++i) ++inSource;
+            for (; k < b.size() && b[k] == h; ++k) ++inTarget;
+            result.matching += std::min(inSource, inTarget);
+            if (inSource > inTarget) {
+                result.onlyInSource += inSource - inTarget;
+                if (unmatched.sourceExtra.size() < options.differencesShown) unmatched.sourceExtra[h] = inSource - inTarget;
+            } else if (inTarget > inSource) {
+                result.onlyInTarget += inTarget - inSource;
+                if (unmatched.targetExtra.size() < options.differencesShown) unmatched.targetExtra[h] = inTarget - inSource;
+            }
+        }
+    }
+    if (result.identical()) return result;
+
+    // A second reading finds the rows behind the first few unmatched hashes, to show them.
+    auto collect = [&](Side& side, std::map<Hash, long long> wanted) {
+        std::vector<Row> rows;
+        auto r = side.open();
+        for (; !r->eof() && !wanted.empty(); r->moveNext()) {
+            Row row = v.canonical(*r);
+            const auto it = wanted.find(HashRow(row));
+            if (it == wanted.end()) continue;
+            rows.push_back(std::move(row));
+            if (--it->second == 0) wanted.erase(it);
+        }
+        r->close();
+        return rows;
+    };
+    result.differences =
+        DescribeDifferences(v.columns(), collect(sourceSide, unmatched.sourceExtra), collect(targetSide, unmatched.targetExtra));
+    return result;
+}
+
+}  // namespace tess

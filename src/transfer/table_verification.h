@@ -1,0 +1,41 @@
+#pragma once
+// Evidence that a copy holds every row, digit and character of its source: both tables are read
+// through the same recordsets as the transfer, each value is taken as the copy leaves it (the
+// conversions the mappings make by design are no differences), and the rows are compared as
+// multisets: order does not matter and duplicates count. Memory stays flat in the row count: rows
+// become 128-bit hashes, which go to files on disk in partitions when they outgrow memory.
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "transfer/source_column.h"
+
+namespace tess {
+
+class Connection;
+
+enum class CopyDirection { kToFirebird, kToSqlServer };
+
+struct VerificationOptions {
+    long long sample = 0;           // compare only about this many rows, spread across the table; 0: all
+    size_t differencesShown = 5;    // rows shown on each side at most
+    size_t hashesInMemory = 1 << 18;  // per side, before they go to disk
+    std::string spillFolder;        // where they go; the system's temp folder when empty
+    // Told after each row read: side ("source" or "target"), rows read.
+    std::function<void(const char*, long long)> progress;
+};
+
+struct VerificationResult {
+    long long sourceRows = 0, targetRows = 0;  // rows compared on each side
+    long long matching = 0, onlyInSource = 0, onlyInTarget = 0;
+    std::vector<std::string> differences;      // the first few, column by column
+    bool identical() const { return onlyInSource == 0 && onlyInTarget == 0 && sourceRows == targetRows; }
+};
+
+// Reads `sourceQuery` on `source` and `targetQuery` on `target`. Throws the adapters' errors.
+VerificationResult VerifyTable(Connection& source, const std::string& sourceQuery, Connection& target,
+                               const std::string& targetQuery, CopyDirection direction,
+                               const VerificationOptions& options);
+
+}  // namespace tess

@@ -1,0 +1,116 @@
+// The verification against copies the program made itself: identical where nothing changed, and
+// exactly the changed, deleted or duplicated row where something did.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+
+#include "common/operation_guard.h"
+#include "connect/connection_strings.h"
+#include "fakes/fake_database.h"
+#include "fakes/fake_toolkit.h"
+#include "fakes/fixed_logins.h"
+#include "platform/drivers/drivers_database.h"
+#include "split_database.h"
+#include "temp_folder.h"
+#include "transfer/send_to_firebird.h"
+#include "transfer/table_verification.h"
+
+namespace tess {
+namespace {
+
+class Verification : public testing::Test {
+protected:
+    void SetUp() override {
+        logins.firebird = {folder.file("target.fdb"), "SYSDBA", ""};
+        CreateFirebirdDatabase(logins.firebird.database, "WIN1252");
+        source.fields = {{"Id", 20, 8, 19, 0},      {"Single", 4, 4, 7, 0},      {"Double", 5, 8, 15, 0},
+                         {"Money", 131, 8, 19, 4},  {"Flag", 11, 2, 255, 0},     {"Name", 202, 50, 255, 0},
+                         {"Code", 200, 10, 255, 0}, {"Stamp", 135, 16, 23, 3},   {"Day", 133, 10, 255, 0},
+                         {"Raw", 205, 2147483647, 255, 0}, {"Time", 134, 16, 255, 0}};
+        for (int i = 0; i < 40; ++i)
+            source.rows.push_back({std::int64_t{i}, Floating{i == 1 ? FLT_MAX : 0.1f * i, true},
+                                   Floating{i == 2 ? DBL_MIN : 1.0 / 3 * i, false}, Decimal{std::to_string(i) + ".5000"},
+                                   i % 2 == 0, std::string(i == 3 ? "" : "it's é 日本 😀 " + std::to_string(i)),
+                                   std::string(i == 4 ? "2014-05-20" : "c" + std::to_string(i)),
+                                   DateTime{2014, 5, 20, i % 24, 30, 0, 123456789},
+                                   DateTime{1899, 12, 30, 0, 0, 0, 0}, Bytes{0, static_cast<std::uint8_t>(i), 0xFF},
+                                   DateTime{1899, 12, 30, 10, i, 0, 0}});
+        source.rows.push_back(source.rows.back());  // a duplicate row in the source too
+        sqlServer.results["SELECT * FROM [Things]"] = source;
+        FakeTableList list1({"Things"}), list2;
+        list1.setSelected(0, true);
+        list1.setListIndex(0);
+        FakeProgressBar progress;
+        FakeWindow window;
+        OperationGuard guard;
+        SendToFirebird(db, ui, logins, {list1, list2, progress, window, {}}, guard).PushButton3_Click();
+        for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
+        fake = sqlServer.createConnection();
+        fake->open("Driver={SQL Server};");
+        firebird = drivers.createConnection();
+        firebird->open(FirebirdConnectionString(logins.firebird));
+    }
+    VerificationResult verify(VerificationOptions options = {}) {
+        return VerifyTable(*fake, "SELECT * FROM [Things]", *firebird, "SELECT * FROM \"Things\"",
+                           CopyDirection::kToFirebird, options);
+    }
+
+    TempFolder folder;
+    FakeDatabase sqlServer;
+    DriversDatabase drivers;
+    SplitDatabase db{sqlServer, drivers};
+    FakeToolkit ui;
+    FixedLogins logins;
+    FakeResult source;
+    std::unique_ptr<Connection> fake, firebird;
+};
+
+TEST_F(Verification, ACopyVerifiesAsIdentical) {
+    const VerificationResult r = verify();
+    EXPECT_TRUE(r.identical());
+    EXPECT_EQ(r.sourceRows, 41);
+    EXPECT_EQ(r.matching, 41);
+    EXPECT_TRUE(r.differences.empty()) << (r.differences.empty() ? "" : r.differences[0] + " / " + r.differences.back());
+    // The same when the hashes go through files on disk.
+    VerificationOptions spilled;
+    spilled.hashesInMemory = 3;
+    spilled.spillFolder = folder.path();
+    EXPECT_TRUE(verify(spilled).identical());
+}
+
+TEST_F(Verification, EachChangeIsFoundWithItsColumn) {
+    firebird->execute("UPDATE \"Things\" SET \"Name\" = 'changed' WHERE \"Id\" = 7");
+    VerificationResult r = verify();
+    EXPECT_EQ(r.onlyInSource, 1);
+    EXPECT_EQ(r.onlyInTarget, 1);
+    ASSERT_EQ(r.differences.size(), 1u);
+    EXPECT_EQ(r.differences[0], "row Id '7' differs: Name source 'it's é 日本 😀 7', target 'changed';");
+
+    firebird->execute("DELETE FROM \"Things\" WHERE \"Id\" = 8");
+    firebird->execute("INSERT INTO \"Things\" SELECT * FROM \"Things\" WHERE \"Id\" = 9");
+    r = verify();
+    EXPECT_EQ(r.targetRows, 41);
+    EXPECT_EQ(r.matching, 39);
+    EXPECT_EQ(r.onlyInSource, 2);
+    EXPECT_EQ(r.onlyInTarget, 2);
+    const std::string all = [&] {
+        std::string s;
+        for (const auto& line : r.differences) s += line + "\n";
+        return s;
+    }();
+    EXPECT_NE(all.find("row Id '7' differs: Name"), std::string::npos) << all;
+    EXPECT_NE(all.find("only in source: Id '8'"), std::string::npos) << all;
+    EXPECT_NE(all.find("only in target: Id '9'"), std::string::npos) << all;
+}
+
+TEST_F(Verification, ASampleComparesTheSameRowsOnBothSides) {
+    VerificationOptions sample;
+    sample.sample = 10;
+    const VerificationResult r = verify(sample);
+    EXPECT_TRUE(r.identical());
+    EXPECT_GT(r.sourceRows, 0);
+    EXPECT_LT(r.sourceRows, 41);
+}
+
+}  // namespace
+}  // namespace tess
