@@ -6,7 +6,11 @@
 // then refused, once, and its rows land in this table.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include "app/copy/copy_command.h"
 #include "common/operation_guard.h"
+#include "platform/console_toolkit.h"
 #include "connect/connection_strings.h"
 #include "fakes/fake_toolkit.h"
 #include "fakes/fixed_logins.h"
@@ -99,6 +103,34 @@ TEST(RoundTrip, FirebirdToTheStandInAndBack) {
     }
     EXPECT_TRUE(b->eof());
     EXPECT_EQ(rows, 3);
+
+    // The companion's verification: the stand-in's table against its Firebird source.
+    auto verify = [&](std::string& printed) {
+        std::ostringstream out;
+        ConsoleToolkit toolkit(out, kAnswerNo);
+        const auto options = std::get<CopyOptions>(ParseCopyOptions(
+            {"--fb-database", there.firebird.database, "--fb-user", "SYSDBA", "--ms-server", "localhost",
+             "--ms-database", there.sqlServer.database, "verify", "firebird-to-sqlserver", "PEOPLE"}));
+        const int status = RunCopyCommand(options, {}, db, toolkit, out);
+        printed = out.str();
+        return status;
+    };
+    std::string printed;
+    EXPECT_EQ(verify(printed), kExitCopied) << printed;
+    EXPECT_NE(printed.find("table PEOPLE: source 3 rows, target 3 rows, matching 3, only in source 0, only in target 0, "
+                           "identical"),
+              std::string::npos)
+        << printed;
+    {
+        auto c = db.createConnection();
+        c->open(SqlServerConnectionString(there.sqlServer));
+        c->execute("UPDATE PEOPLE SET NAME = 'O''Brian \"x\"' WHERE ID = 1");
+        c->close();
+    }
+    EXPECT_EQ(verify(printed), kExitFailed) << printed;
+    EXPECT_NE(printed.find("row ID '1' differs: NAME source 'O'Brien \"x\"', target 'O'Brian \"x\"';"),
+              std::string::npos)
+        << printed;
 }
 
 }  // namespace
