@@ -205,6 +205,13 @@ VerificationResult VerifyTable(Connection& source, const std::string& sourceQuer
     const fs::path spill = (options.spillFolder.empty() ? fs::temp_directory_path() : fs::path(options.spillFolder)) /
                            ("tessaline-verify-" + std::to_string(::getpid()) + "-" +
                             std::to_string(reinterpret_cast<std::uintptr_t>(&options)));
+    struct RemovedAtTheEnd {
+        fs::path path;
+        ~RemovedAtTheEnd() {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
+    } removed{spill};
     HashStore sourceHashes(options.hashesInMemory, spill / "source"), targetHashes(options.hashesInMemory, spill / "target");
     Verification v(direction, options);
     Side sourceSide(source, sourceQuery), targetSide(target, targetQuery);

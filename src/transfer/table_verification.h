@@ -20,7 +20,7 @@ enum class CopyDirection { kToFirebird, kToSqlServer };
 struct VerificationOptions {
     long long sample = 0;           // compare only about this many rows, spread across the table; 0: all
     size_t differencesShown = 5;    // rows shown on each side at most
-    size_t hashesInMemory = 1 << 18;  // per side, before they go to disk
+    size_t hashesInMemory = 1 << 16;  // per side (16 bytes each), before they go to disk
     std::string spillFolder;        // where they go; the system's temp folder when empty
     // Told after each row read: side ("source" or "target"), rows read.
     std::function<void(const char*, long long)> progress;
