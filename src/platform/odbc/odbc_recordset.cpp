@@ -20,22 +20,25 @@ std::string CatalogueName(const std::string& odbcName) {
     return odbcName;
 }
 
-// Reads a variable-length column in pieces: a value can be far larger than any buffer.
+// Reads a variable-length column in pieces, through the recordset's one scratch buffer: a value
+// can be far larger than any buffer, and a buffer made (and zeroed) per cell cost a fifth of a copy.
 template <class Unit>
-bool ReadLong(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, std::basic_string<Unit>& out) {
-    constexpr size_t kChunkUnits = 32768;
+bool ReadLong(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, std::vector<char>& scratch,
+              std::basic_string<Unit>& out) {
     const size_t terminator = cType == SQL_C_BINARY ? 0 : 1;
-    std::basic_string<Unit> buffer(kChunkUnits + terminator, Unit{});
+    const size_t capacity = scratch.size() / sizeof(Unit);
+    auto* buffer = reinterpret_cast<Unit*>(scratch.data());
+    out.clear();
     for (;;) {
         SQLLEN indicator = 0;
-        SQLRETURN rc = SQLGetData(stmt, column, cType, buffer.data(), buffer.size() * sizeof(Unit), &indicator);
+        SQLRETURN rc = SQLGetData(stmt, column, cType, buffer, static_cast<SQLLEN>(capacity * sizeof(Unit)), &indicator);
         if (rc == SQL_NO_DATA) return true;
         CheckOdbc(rc, SQL_HANDLE_STMT, stmt, "SQLGetData");
         if (indicator == SQL_NULL_DATA) return false;
-        size_t units = buffer.size() - terminator;
+        size_t units = capacity - terminator;
         if (indicator != SQL_NO_TOTAL && static_cast<size_t>(indicator) / sizeof(Unit) < units)
             units = static_cast<size_t>(indicator) / sizeof(Unit);
-        out.append(buffer.data(), units);
+        out.append(buffer, units);
         if (rc == SQL_SUCCESS) return true;
     }
 }
@@ -58,6 +61,7 @@ DateTime ParseTimeText(const std::string& text) {
 OdbcRecordset::OdbcRecordset(OdbcHandle statement, long long recordCount, Naming naming)
     : stmt_(std::move(statement)), recordCount_(recordCount) {
     describe(naming);
+    if (naming == kResultNames) block_ = OdbcBlock::Bind(stmt_.get(), sqlTypes_, sizes_, scales_);
     fetch();
 }
 
@@ -75,6 +79,8 @@ void OdbcRecordset::describe(Naming naming) {
         if (naming == kCatalogueNames) columnName = CatalogueName(columnName);
         fields_.push_back(AdoFieldFromOdbc(columnName, sqlType, size, digits));
         sqlTypes_.push_back(sqlType);
+        sizes_.push_back(size);
+        scales_.push_back(fields_.back().numericScale);
     }
 }
 
@@ -95,6 +101,13 @@ void OdbcRecordset::moveNext() {
 }
 
 void OdbcRecordset::fetch() {
+    if (block_) {
+        if (!block_->next(row_)) {
+            eof_ = true;
+            row_.clear();
+        }
+        return;
+    }
     SQLRETURN rc = SQLFetch(stmt_.get());
     if (rc == SQL_NO_DATA) {
         eof_ = true;
@@ -139,7 +152,7 @@ Value OdbcRecordset::readColumn(int index) {
         case SQL_DECIMAL:
         case SQL_NUMERIC: {
             std::string text;
-            if (!ReadLong(stmt, column, SQL_C_CHAR, text)) return Null{};
+            if (!ReadLong(stmt, column, SQL_C_CHAR, scratch_, text)) return Null{};
             return Decimal{NormaliseDecimal(text, f.numericScale)};
         }
         case SQL_TYPE_DATE:
@@ -153,7 +166,7 @@ Value OdbcRecordset::readColumn(int index) {
         case kSqlSsTime2: {
             // As text, so that a time(n)'s fractions of a second are kept.
             std::string text;
-            if (!ReadLong(stmt, column, SQL_C_CHAR, text)) return Null{};
+            if (!ReadLong(stmt, column, SQL_C_CHAR, scratch_, text)) return Null{};
             return ParseTimeText(text);
         }
         case SQL_TYPE_TIMESTAMP:
@@ -166,19 +179,19 @@ Value OdbcRecordset::readColumn(int index) {
         case SQL_VARBINARY:
         case SQL_LONGVARBINARY: {
             std::basic_string<std::uint8_t> bytes;
-            if (!ReadLong(stmt, column, SQL_C_BINARY, bytes)) return Null{};
+            if (!ReadLong(stmt, column, SQL_C_BINARY, scratch_, bytes)) return Null{};
             return Bytes(bytes.begin(), bytes.end());
         }
         default: {
-            std::u16string text;
-            if (!ReadLong(stmt, column, SQL_C_WCHAR, text)) return Null{};
-            return Utf16ToUtf8(text);
+            if (!ReadLong(stmt, column, SQL_C_WCHAR, scratch_, wide_)) return Null{};
+            return Utf16ToUtf8(wide_);
         }
     }
 }
 
 void OdbcRecordset::close() {
     requireOpen();
+    block_.reset();
     stmt_.reset();
     row_.clear();
 }

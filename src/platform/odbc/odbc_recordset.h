@@ -1,7 +1,10 @@
 #pragma once
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/database.h"
+#include "platform/odbc/odbc_block.h"
 #include "platform/odbc/odbc_handle.h"
 
 namespace tess {
@@ -30,7 +33,12 @@ private:
     OdbcHandle stmt_;
     std::vector<FieldInfo> fields_;
     std::vector<int> sqlTypes_;
+    std::vector<SQLULEN> sizes_;
+    std::vector<int> scales_;
+    std::unique_ptr<OdbcBlock> block_;  // where every column has a bounded width
     std::vector<Value> row_;
+    std::vector<char> scratch_ = std::vector<char>(65536);  // every SQLGetData's buffer
+    std::u16string wide_;
     long long recordCount_;
     bool eof_ = false;
 };

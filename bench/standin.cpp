@@ -1,0 +1,93 @@
+// The SQL Server side of the copy benchmarks: SQLite's ODBC driver registered as "SQL Server" (the
+// caller's odbcinst.ini), read through the program's own ODBC layer.
+//   standin fill DB ROWS          a table BIG of ten mixed columns, ROWS rows
+//   standin read DB               reads every row: the driver's own time and memory
+//   standin script DB FDB FILE    the windows' path's very INSERTs for BIG, as an isql script
+//   standin create-fdb FDB        an empty Firebird database
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "connect/connection_strings.h"
+#include "platform/drivers/drivers_database.h"
+#include "platform/odbc/odbc_locale.h"
+#include "temp_folder.h"
+#include "transfer/firebird_insert.h"
+#include "transfer/firebird_mapping.h"
+
+using namespace tess;
+
+namespace {
+
+std::unique_ptr<Connection> Open(Database& db, const std::string& file) {
+    auto c = db.createConnection();
+    c->open(SqlServerConnectionString({"localhost", "1433", file, "sa", "", false}));
+    return c;
+}
+
+long PeakResidentKb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    UseUtf8CharacterSet();
+    const std::string mode = argc > 2 ? argv[1] : "";
+    DriversDatabase db;
+    if (mode == "create-fdb") {
+        CreateFirebirdDatabase(argv[2]);
+        return 0;
+    }
+    if (mode == "fill" && argc > 3) {
+        auto c = Open(db, argv[2]);
+        c->execute("CREATE TABLE BIG (ID INTEGER, CODE BIGINT, NAME VARCHAR(40), PRICE NUMERIC(18,4), RATIO DOUBLE, "
+                   "QTY SMALLINT, PLACED TIMESTAMP, DAY DATE, FLAG BIT, SCORE REAL)");
+        c->execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::string(argv[3]) +
+                   ") INSERT INTO BIG SELECT i, i * 1000003, 'name ' || i || ' O''Brien', i / 7.0, i / 3.0, i % 30000, "
+                   "datetime(1400000000 + i, 'unixepoch'), date(946684800 + (i % 7000) * 86400, 'unixepoch'), i % 2, "
+                   "i / 8.0 FROM n");
+        c->close();
+        return 0;
+    }
+    if (mode == "read") {
+        auto c = Open(db, argv[2]);
+        const auto start = std::chrono::steady_clock::now();
+        auto rs = c->openRecordset("SELECT * FROM [BIG]");
+        long long rows = 0;
+        for (; !rs->eof(); rs->moveNext()) ++rows;
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("rows=%lld seconds=%.2f peak_kb=%ld\n", rows, seconds, PeakResidentKb());
+        return 0;
+    }
+    if (mode == "script" && argc > 4) {
+        CreateFirebirdDatabase(argv[3]);
+        auto c = Open(db, argv[2]);
+        auto rs = c->openRecordset("SELECT * FROM [BIG]");
+        std::vector<SourceColumn> columns;
+        for (int j = 0; j < rs->fieldCount(); ++j) columns.push_back(rs->field(j));
+        // The very table and connection the program makes: UTF-8 text columns on a NONE database,
+        // an attachment in UTF8, so that isql converts as much text as the program does.
+        const auto definition = MapColumnsToFirebird("BIG", columns, FirebirdDefaultCharacterSet::Limited);
+        std::ofstream out(argv[4]);
+        out << "SET NAMES UTF8;\nCONNECT '" << argv[3] << "' USER 'SYSDBA';\n" << definition.createStatement
+            << ";\nCOMMIT;\n";
+        out << "SET AUTODDL OFF;\n";
+        std::vector<Value> row;
+        for (; !rs->eof(); rs->moveNext()) {
+            row.clear();
+            for (int j = 0; j < rs->fieldCount(); ++j) row.push_back(rs->value(j));
+            out << RenderFirebirdInsert("BIG", definition.numeric, row, definition.dateOnly).text << ";\n";
+        }
+        out << "COMMIT;\n";
+        return out ? 0 : 1;
+    }
+    std::fprintf(stderr, "usage: standin fill DB ROWS | read DB | script DB FDB FILE | create-fdb FDB\n");
+    return 2;
+}
