@@ -8,4 +8,10 @@ const Value& Recordset::value(const std::string& fieldName) const {
     throw DatabaseError("Item cannot be found in the collection corresponding to the requested name: " + fieldName);
 }
 
+void Connection::rollbackTransaction() { throw DatabaseError("This connection cannot roll a transaction back."); }
+
+std::unique_ptr<PreparedStatement> Connection::prepare(const std::string&) {
+    throw DatabaseError("This connection cannot prepare statements.");
+}
+
 }  // namespace tess

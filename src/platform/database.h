@@ -54,6 +54,14 @@ public:
     const Value& value(const std::string& fieldName) const;
 };
 
+// A statement with "?" markers, prepared once and run with one row of values after another.
+class PreparedStatement {
+public:
+    virtual ~PreparedStatement() = default;
+    // The values of the markers, in order: null, text, binary or floating point.
+    virtual void execute(const std::vector<Value>& parameters) = 0;
+};
+
 class Connection {
 public:
     virtual ~Connection() = default;
@@ -69,6 +77,10 @@ public:
     // statement commits by itself. A failing statement undoes only itself.
     virtual void beginTransaction() = 0;
     virtual void commitTransaction() = 0;
+    // Undoes what the open transaction did, and ends it.
+    virtual void rollbackTransaction();
+    // For the companion's bulk mode; an adapter that cannot prepare says so.
+    virtual std::unique_ptr<PreparedStatement> prepare(const std::string& sql);
     // Rows with at least TABLE_NAME and TABLE_TYPE, as the driver's tables catalogue reports them.
     virtual std::unique_ptr<Recordset> openSchema(int schema) = 0;
     virtual std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType = kOpenForwardOnly,

@@ -77,6 +77,34 @@ Statement Render(const std::string& tableName, const std::vector<bool>& numeric,
 
 }  // namespace
 
+std::string FirebirdBulkInsert(const std::string& tableName, size_t columns) {
+    std::string s = "INSERT INTO " + FirebirdName(tableName) + " VALUES(";
+    for (size_t j = 0; j < columns; ++j) s += j ? ", ?" : "?";
+    return s + ")";
+}
+
+std::vector<Value> FirebirdBulkValues(const std::vector<bool>& numeric, const std::vector<Value>& row,
+                                      const std::vector<bool>& dateOnly) {
+    std::vector<Value> values;
+    values.reserve(row.size());
+    for (size_t j = 0; j < row.size(); ++j) {
+        const Value& v = row[j];
+        if (std::holds_alternative<Floating>(v)) {
+            values.push_back(v);
+        } else if (const auto* bytes = std::get_if<Bytes>(&v)) {
+            values.push_back(bytes->empty() ? Value{} : v);
+        } else if (const auto* t = std::get_if<DateTime>(&v); t && !(j < numeric.size() && numeric[j])) {
+            const bool alone = j < dateOnly.size() && dateOnly[j];
+            values.push_back(DateTimeText(*t, !(t->isMidnight() && (alone || !t->isZeroDate()))));
+        } else {
+            std::string text = ValueText(v);
+            if (j < numeric.size() && numeric[j] && (text == "True" || text == "False")) text = text == "True" ? "1" : "0";
+            values.push_back(text.empty() ? Value{} : Value{std::move(text)});
+        }
+    }
+    return values;
+}
+
 bool FirebirdLiteralLosesFloat(const Floating& f) {
     if (!std::isfinite(f.value)) return true;
     if (f.value == 0) return std::signbit(f.value);

@@ -16,6 +16,13 @@ inline constexpr size_t kFirebirdMaxLiteralBytes = 16000;
 Statement RenderFirebirdInsert(const std::string& tableName, const std::vector<bool>& numeric,
                                const std::vector<Value>& row, const std::vector<bool>& dateOnly = {});
 
+// The companion's bulk mode: one INSERT with a marker a column, prepared once, and each row's
+// values as the literals of RenderFirebirdInsert give them (as text, which Firebird converts as it
+// converts those literals; floating point as itself), so that every value arrives the same.
+std::string FirebirdBulkInsert(const std::string& tableName, size_t columns);
+std::vector<Value> FirebirdBulkValues(const std::vector<bool>& numeric, const std::vector<Value>& row,
+                                      const std::vector<bool>& dateOnly);
+
 // Firebird refuses some float and double literals that its columns hold (a single whose shortest
 // text rounds past the single range, doubles near and below the smallest normal one), reads doubles
 // of more than 15 digits or with an exponent inexactly, and loses the sign of negative zero. Those

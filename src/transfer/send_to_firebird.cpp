@@ -39,6 +39,12 @@ public:
         return RenderFirebirdInsert(table, definition_.numeric, row, definition_.dateOnly);
     }
     long long rowsPerCommit() const override { return SendToFirebird::kRowsPerCommit; }
+    std::string bulkStatement(const std::string& table, size_t columns) const override {
+        return FirebirdBulkInsert(table, columns);
+    }
+    std::vector<Value> bulkValues(const std::vector<Value>& row) const override {
+        return FirebirdBulkValues(definition_.numeric, row, definition_.dateOnly);
+    }
 
 private:
     // Read once a run. A database that cannot say is taken to hold any text, and its CREATE texts

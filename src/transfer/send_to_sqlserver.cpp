@@ -15,6 +15,8 @@
 namespace tess {
 namespace {
 
+constexpr size_t kSqlServerBulkBatch = 500;
+
 class ToSqlServer : public TransferDirection {
 public:
     explicit ToSqlServer(SqlServerTableNames* names) : names_(names) {}
@@ -33,6 +35,13 @@ public:
     }
     // SQL Server keeps autocommit: a conversion error there can roll back a whole open transaction.
     long long rowsPerCommit() const override { return 0; }
+    std::string bulkStatement(const std::string& table, size_t columns) const override {
+        return SqlServerBulkInsert(table, columns);
+    }
+    std::vector<Value> bulkValues(const std::vector<Value>& row) const override { return SqlServerBulkValues(row); }
+    // A transaction of several hundred rows; SQL Server may abort the whole of it for one refused
+    // row, so a failed batch is rolled back and written again row by row.
+    size_t bulkBatch() const override { return kSqlServerBulkBatch; }
 
     // A table we create is of the default schema, whatever an earlier entry of its text was.
     void targetListChanged(const std::string& entry) override {

@@ -58,6 +58,26 @@ Statement Render(const std::string& tableName, const std::vector<Value>& row, si
 
 }  // namespace
 
+std::string SqlServerBulkInsert(const std::string& tableName, size_t columns) {
+    std::string s = "INSERT INTO " + SqlServerName(tableName) + " VALUES(";
+    for (size_t j = 0; j < columns; ++j) s += j ? ", ?" : "?";
+    return s + ")";
+}
+
+std::vector<Value> SqlServerBulkValues(const std::vector<Value>& row) {
+    std::vector<Value> values;
+    values.reserve(row.size());
+    for (const Value& v : row) {
+        if (const auto* bytes = std::get_if<Bytes>(&v)) {
+            values.push_back(bytes->empty() ? Value{} : v);
+            continue;
+        }
+        std::string text = ValueText(v);
+        values.push_back(text.empty() ? Value{} : Value{std::move(text)});
+    }
+    return values;
+}
+
 Statement RenderSqlServerInsert(const std::string& tableName, const std::vector<Value>& row) {
     constexpr size_t kMaxUtf8Bytes = kSqlServerMaxStatementUtf16Bytes / 2;
     Statement statement = Render(tableName, row, kMaxUtf8Bytes);

@@ -19,4 +19,9 @@ inline constexpr size_t kSqlServerMaxStatementUtf16Bytes = 16u << 20;
 // too long for the statement.
 Statement RenderSqlServerInsert(const std::string& tableName, const std::vector<Value>& row);
 
+// The companion's bulk mode: one INSERT with a marker a column, prepared once, and each row's
+// values as the literals of RenderSqlServerInsert give them, so that every value arrives the same.
+std::string SqlServerBulkInsert(const std::string& tableName, size_t columns);
+std::vector<Value> SqlServerBulkValues(const std::vector<Value>& row);
+
 }  // namespace tess

@@ -150,6 +150,40 @@ private:
             return done;
         };
         trap_.step(steps_.count, [&] { count = source.recordCount(); });
+        const bool bulk = road_.controls.bulk;
+        const size_t batch = bulk ? direction_.bulkBatch() : 0;
+        std::unique_ptr<PreparedStatement> prepared;
+        if (bulk && !step(steps_.insert, [&] { prepared = road_.target->prepare(direction_.bulkStatement(table, columnCount)); })) {
+            outcome.ending = TableOutcome::kNotCopied;
+            return;
+        }
+        // Bulk batches: one transaction each, and row by row again when one of its rows fails.
+        std::vector<std::vector<Value>> pending;
+        auto flush = [&] {
+            if (pending.empty()) return;
+            bool whole = false;
+            try {
+                road_.target->beginTransaction();
+                for (const auto& values : pending) prepared->execute(values);
+                road_.target->commitTransaction();
+                whole = true;
+            } catch (const DatabaseError& e) {
+                try {
+                    road_.target->rollbackTransaction();
+                } catch (const DatabaseError&) {
+                }
+                if (e.connectionLost()) step(steps_.insert, [&] { throw e; });
+            }
+            if (whole) written += static_cast<long long>(pending.size());
+            for (size_t r = 0; !whole && r < pending.size() && outcome.ending == TableOutcome::kComplete; ++r) {
+                if (step(steps_.insert, [&] { prepared->execute(pending[r]); }))
+                    ++written;
+                else if (outcome.ending == TableOutcome::kComplete)
+                    ++outcome.rowsRefused;
+            }
+            committed();
+            pending.clear();
+        };
         if (perCommit) step(steps_.begin, [&] { road_.target->beginTransaction(); });
         if (!perCommit) committed();
         // Rows are read to the source's end, whatever the count said.
@@ -157,7 +191,8 @@ private:
         row.reserve(columnCount);
         for (long long k = 0; outcome.ending == TableOutcome::kComplete; ++k) {
             if (stopRequested()) {
-                outcome.ending = TableOutcome::kStopped;
+                flush();
+                if (outcome.ending == TableOutcome::kComplete) outcome.ending = TableOutcome::kStopped;
                 break;
             }
             bool more = false;
@@ -183,21 +218,28 @@ private:
                         row.push_back(source.value(j));
                     }
                 })) {
-                const Statement insert = direction_.insertStatement(table, row);
-                const bool inserted = step(steps_.insert, [&] {
-                    if (insert.parameters.empty())
-                        road_.target->execute(insert.text);
-                    else
-                        road_.target->executeWith(insert.text, insert.parameters);
-                });
-                if (inserted) ++written;
-                if (!perCommit) committed();
-                if (!inserted && outcome.ending == TableOutcome::kComplete) ++outcome.rowsRefused;
+                if (batch) {
+                    pending.push_back(direction_.bulkValues(row));
+                    if (pending.size() >= batch) flush();
+                } else {
+                    const bool inserted = step(steps_.insert, [&] {
+                        if (prepared) return prepared->execute(direction_.bulkValues(row));
+                        const Statement insert = direction_.insertStatement(table, row);
+                        if (insert.parameters.empty())
+                            road_.target->execute(insert.text);
+                        else
+                            road_.target->executeWith(insert.text, insert.parameters);
+                    });
+                    if (inserted) ++written;
+                    if (!perCommit) committed();
+                    if (!inserted && outcome.ending == TableOutcome::kComplete) ++outcome.rowsRefused;
+                }
             }
             if (road_.controls.rowsSent) road_.controls.rowsSent(table, k + 1, count);
             if (outcome.ending != TableOutcome::kComplete) break;
             if (!trap_.step(steps_.moveNext, [&] { source.moveNext(); })) break;
         }
+        if (outcome.ending == TableOutcome::kComplete) flush();
         if (perCommit && outcome.ending != TableOutcome::kConnectionLost)
             step(steps_.commit, [&] {
                 road_.target->commitTransaction();

@@ -41,6 +41,12 @@ public:
     virtual Statement insertStatement(const std::string& table, const std::vector<Value>& row) const = 0;
     // Rows run in one transaction committed this often and at the table's end; 0 keeps autocommit.
     virtual long long rowsPerCommit() const = 0;
+    // The companion's bulk mode: one INSERT prepared per table and each row's values for it.
+    virtual std::string bulkStatement(const std::string& table, size_t columns) const = 0;
+    virtual std::vector<Value> bulkValues(const std::vector<Value>& row) const = 0;
+    // Rows that bulk mode writes in a transaction of their own, rolled back and written again one
+    // by one when one of them fails; 0: the rows follow rowsPerCommit.
+    virtual size_t bulkBatch() const { return 0; }
 };
 
 struct TransferRoad {

@@ -26,6 +26,9 @@ struct TablesWindowControls {
     const StopRequest* stop = nullptr;
     // Told how far each table got. May be empty.
     std::function<void(const TableOutcome&)> tableDone{};
+    // The companion's --bulk: rows go through one prepared INSERT per table instead of a literal
+    // statement each. Off for the windows.
+    bool bulk = false;
 };
 
 }  // namespace tess

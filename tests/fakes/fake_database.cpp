@@ -1,5 +1,7 @@
 #include "fakes/fake_database.h"
 
+#include "transfer/value_text.h"
+
 namespace tess {
 namespace {
 
@@ -63,6 +65,28 @@ public:
     void commitTransaction() override {
         requireOpen();
         db_.call("commit");
+    }
+    void rollbackTransaction() override {
+        requireOpen();
+        db_.call("rollback");
+    }
+    // Each run is logged as "run " + the statement + " with " + the values' texts joined by "|".
+    std::unique_ptr<PreparedStatement> prepare(const std::string& sql) override {
+        requireOpen();
+        db_.call("prepare " + sql);
+        struct Prepared : PreparedStatement {
+            FakeDatabase& db;
+            std::string sql;
+            Prepared(FakeDatabase& d, std::string s) : db(d), sql(std::move(s)) {}
+            void execute(const std::vector<Value>& parameters) override {
+                std::string line = "run " + sql + " with ";
+                for (size_t i = 0; i < parameters.size(); ++i)
+                    line += (i ? "|" : "") + (IsNull(parameters[i]) ? std::string("NULL") : ValueText(parameters[i]));
+                db.parameters.push_back(parameters);
+                db.call(line);
+            }
+        };
+        return std::make_unique<Prepared>(db_, sql);
     }
     std::unique_ptr<Recordset> openSchema(int schema) override {
         requireOpen();

@@ -189,7 +189,7 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
                                       toolkit.rowsSent(t, done, total);
                                   },
                                   &sqlServerNames, stop,
-                                  [&](const TableOutcome& o) { outcomes.push_back(o); }};
+                                  [&](const TableOutcome& o) { outcomes.push_back(o); }, options.bulk};
     const bool toFirebird = options.command == "send-to-firebird";
     const bool allFound = SelectTables(toFirebird ? list1 : list2, options.arguments, out);
     if (toFirebird)

@@ -30,6 +30,8 @@ std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::st
                 args[i + 1].empty() || args[i + 1].size() > 15)
                 return UsageError{"--sample takes a number of rows"};
             o.sample = std::stoll(args[++i]);
+        } else if (a == "--bulk") {
+            o.bulk = true;
         } else if (a == "--ms-local") {
             o.msLocal = true;
         } else if (a == "--overwrite") {

@@ -17,6 +17,7 @@ inline constexpr const char* kCopyUsage =
     "  --ms-server NAME --ms-port N --ms-database NAME --ms-user NAME --ms-password TEXT --ms-password-file FILE\n"
     "  --ms-local\n"
     "  --overwrite yes|no     answer to the overwrite question (default no)\n"
+    "  --bulk                 one prepared INSERT per table instead of a literal statement per row\n"
     "  --sample N             verify only about N rows of each table, spread across it\n"
     "  --help, --version\n"
     "Passwords not given are read from TESSALINE_FB_PASSWORD and TESSALINE_MS_PASSWORD, then from the\n"
@@ -32,6 +33,7 @@ struct CopyOptions {
     std::optional<std::string> fbPasswordFile, msPasswordFile;
     bool msLocal = false;
     bool overwrite = false;
+    bool bulk = false;
     long long sample = 0;
     std::string command;  // test, list, send-to-firebird, send-to-sqlserver, verify; help, version
     std::vector<std::string> arguments;

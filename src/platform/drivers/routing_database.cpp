@@ -38,6 +38,8 @@ public:
     }
     void beginTransaction() override { opened().beginTransaction(); }
     void commitTransaction() override { opened().commitTransaction(); }
+    void rollbackTransaction() override { opened().rollbackTransaction(); }
+    std::unique_ptr<PreparedStatement> prepare(const std::string& sql) override { return opened().prepare(sql); }
     std::unique_ptr<Recordset> openSchema(int schema) override { return opened().openSchema(schema); }
     std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override {
         return opened().openRecordset(query, cursorType, lockType);

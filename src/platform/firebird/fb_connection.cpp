@@ -16,6 +16,8 @@ using namespace Firebird;
 namespace {
 
 constexpr const char* kConnectionCharacterSet = "UTF8";
+constexpr unsigned kUtf8CharacterSetId = 4;
+constexpr unsigned kFirebirdLongestParameterText = 32765;
 
 // Relations in the shape of the ADO tables schema. The engine's own tables are reported as
 // SYSTEM TABLE; it is the table lists that leave them out.
@@ -115,6 +117,66 @@ void FirebirdConnection::commitTransaction() {
         transaction_->commit(&status);
         transaction_.forget();
     });
+}
+
+void FirebirdConnection::rollbackTransaction() {
+    requireOpen();
+    if (!transaction_) throw FirebirdError("No transaction is open.");
+    CallFirebird(session_->util, [&] {
+        FbStatus status(master_);
+        transaction_->rollback(&status);
+        transaction_.forget();
+    });
+}
+
+class FirebirdPrepared : public PreparedStatement {
+public:
+    FirebirdPrepared(FirebirdConnection& connection, FbHandle<IStatement> statement, FbHandle<IMessageMetadata> input)
+        : connection_(connection), statement_(std::move(statement)), input_(std::move(input)) {
+        FbStatus status(connection_.master_);
+        message_.resize(input_->getMessageLength(&status));
+        count_ = input_->getCount(&status);
+    }
+
+    void execute(const std::vector<Value>& parameters) override {
+        if (parameters.size() != count_) throw FirebirdError("The statement's markers do not match its values.");
+        connection_.inTransaction([&](ThrowStatusWrapper* status, ITransaction* transaction) {
+            for (unsigned i = 0; i < count_; ++i)
+                WriteFirebirdParameter(*connection_.session_, status, transaction, input_.get(), i, parameters[i],
+                                       message_.data());
+            statement_->execute(status, transaction, input_.get(), message_.data(), nullptr, nullptr);
+        });
+    }
+
+private:
+    FirebirdConnection& connection_;
+    FbHandle<IStatement> statement_;
+    FbHandle<IMessageMetadata> input_;
+    std::vector<unsigned char> message_;
+    unsigned count_ = 0;
+};
+
+std::unique_ptr<PreparedStatement> FirebirdConnection::prepare(const std::string& sql) {
+    std::unique_ptr<PreparedStatement> prepared;
+    inTransaction([&](ThrowStatusWrapper* status, ITransaction* transaction) {
+        FbHandle<IStatement> statement(master_, session_->attachment->prepare(status, transaction,
+                                                                             static_cast<unsigned>(sql.size()),
+                                                                             sql.c_str(), SQL_DIALECT_V6, 0));
+        FbHandle<IMessageMetadata> native(master_, statement->getInputMetadata(status));
+        FbHandle<IMetadataBuilder> builder(master_, native->getBuilder(status));
+        for (unsigned i = 0, n = native->getCount(status); i < n; ++i) {
+            const unsigned type = native->getType(status, i) & ~1u;
+            if (type == SQL_BLOB || type == SQL_DOUBLE || type == SQL_FLOAT) continue;
+            builder->setType(status, i, SQL_VARYING + 1);
+            builder->setLength(status, i, kFirebirdLongestParameterText);
+            builder->setCharSet(status, i, kUtf8CharacterSetId);
+            builder->setScale(status, i, 0);
+            builder->setSubType(status, i, 0);
+        }
+        FbHandle<IMessageMetadata> input(master_, builder->getMetadata(status));
+        prepared = std::make_unique<FirebirdPrepared>(*this, std::move(statement), std::move(input));
+    });
+    return prepared;
 }
 
 std::unique_ptr<Recordset> FirebirdConnection::openSchema(int schema) {

@@ -21,11 +21,16 @@ public:
     void executeWith(const std::string& sql, const std::vector<Value>& parameters) override;
     void beginTransaction() override;
     void commitTransaction() override;
+    void rollbackTransaction() override;
+    // Every marker is given as text, which Firebird converts as it converts a literal, except where
+    // the column is a BLOB or floating point, which take their own kinds.
+    std::unique_ptr<PreparedStatement> prepare(const std::string& sql) override;
     std::unique_ptr<Recordset> openSchema(int schema) override;
     std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override;
     void close() override;
 
 private:
+    friend class FirebirdPrepared;
     void requireOpen() const;
     // Runs `work` in the open transaction, or in one of its own that commits at once.
     template <class Work>

@@ -2,7 +2,7 @@
 // Owns one reference to a Firebird interface. Ending it never throws: objects with a server-side
 // life (attachment, transaction, statement, cursor, blob) are ended first (detach, rollback, free,
 // close, cancel), and their reference is released instead when ending fails; plain reference-counted
-// objects (metadata, provider) are released; builders are disposed.
+// objects (metadata, metadata builders, provider) are released; parameter-block builders are disposed.
 #include <firebird/Interface.h>
 
 #include <utility>
@@ -17,6 +17,7 @@ inline void EndQuietly(Firebird::CheckStatusWrapper* s, Firebird::IResultSet* p)
 inline void EndQuietly(Firebird::CheckStatusWrapper* s, Firebird::IBlob* p) { p->cancel(s); }
 inline void EndQuietly(Firebird::CheckStatusWrapper*, Firebird::IMessageMetadata* p) { p->release(); }
 inline void EndQuietly(Firebird::CheckStatusWrapper*, Firebird::IProvider* p) { p->release(); }
+inline void EndQuietly(Firebird::CheckStatusWrapper*, Firebird::IMetadataBuilder* p) { p->release(); }
 inline void EndQuietly(Firebird::CheckStatusWrapper*, Firebird::IXpbBuilder* p) { p->dispose(); }
 
 template <class T>

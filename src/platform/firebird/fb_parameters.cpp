@@ -3,6 +3,7 @@
 #include <ibase.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 #include "platform/firebird/fb_error.h"
@@ -36,21 +37,37 @@ void WriteFirebirdParameter(FirebirdSession& session, ThrowStatusWrapper* status
     unsigned char* target = message + input->getOffset(status, index);
     const unsigned type = input->getType(status, index) & ~1u;
     const unsigned length = input->getLength(status, index);
-    if (const auto* floating = std::get_if<Floating>(&value)) {
-        // Floats that a literal would refuse or change travel as their exact binary value.
+    const auto* floating = std::get_if<Floating>(&value);
+    if ((type == SQL_DOUBLE || type == SQL_FLOAT) && !IsNull(value)) {
+        // Floats travel as their exact binary value; a number given as text is read as a literal is.
+        double x = 0;
+        if (floating) {
+            x = floating->value;
+        } else if (const auto* text = std::get_if<std::string>(&value)) {
+            const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), x);
+            if (error != std::errc() || end != text->data() + text->size())
+                throw FirebirdError("conversion error from string \"" + *text + "\"");
+        } else {
+            throw FirebirdError("A value of this kind cannot be passed to a floating-point column.");
+        }
         *nullFlag = 0;
         if (type == SQL_DOUBLE) {
-            std::memcpy(target, &floating->value, sizeof floating->value);
-        } else if (type == SQL_FLOAT) {
-            const float single = static_cast<float>(floating->value);
-            std::memcpy(target, &single, sizeof single);
+            std::memcpy(target, &x, sizeof x);
         } else {
-            throw FirebirdError("A floating-point value cannot be passed to a column of this type.");
+            const float single = static_cast<float>(x);
+            std::memcpy(target, &single, sizeof single);
         }
         return;
     }
     std::string bytes;
-    if (const auto* text = std::get_if<std::string>(&value)) bytes = *text;
+    if (floating) {
+        // Into a column of another kind, the shortest text that reads back as the same value.
+        char buffer[64];
+        const auto end = floating->single
+                             ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(floating->value)).ptr
+                             : std::to_chars(buffer, buffer + sizeof buffer, floating->value).ptr;
+        bytes.assign(buffer, end);
+    } else if (const auto* text = std::get_if<std::string>(&value)) bytes = *text;
     else if (const auto* binary = std::get_if<Bytes>(&value)) bytes.assign(binary->begin(), binary->end());
     else if (IsNull(value)) return void(*nullFlag = -1);
     else throw FirebirdError("Only text, binary and floating-point values can be passed as parameters.");

@@ -1,5 +1,7 @@
 #include "platform/odbc/odbc_connection.h"
 
+#include <charconv>
+
 #include "platform/object_state.h"
 
 #include <sqlext.h>
@@ -92,39 +94,82 @@ void OdbcConnection::execute(const std::string& sql) {
     CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLExecDirect");
 }
 
+// Binds one row of marker values. The bound buffers must live until the statement has run.
+void OdbcConnection::bindParameters(SQLHSTMT stmt, const std::vector<Value>& parameters, ParameterBuffers& buffers) {
+    buffers.texts.assign(parameters.size(), {});
+    buffers.lengths.assign(parameters.size(), 0);
+    auto& texts = buffers.texts;
+    auto& lengths = buffers.lengths;
+    for (size_t i = 0; i < parameters.size(); ++i) {
+        const auto number = static_cast<SQLUSMALLINT>(i + 1);
+        SQLRETURN rc;
+        const Value& value = parameters[i];
+        if (const auto* f = std::get_if<Floating>(&value)) {
+            char buffer[64];
+            const auto end = f->single ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(f->value)).ptr
+                                       : std::to_chars(buffer, buffer + sizeof buffer, f->value).ptr;
+            texts[i] = Utf8ToUtf16(std::string_view(buffer, static_cast<size_t>(end - buffer)));
+        } else if (const auto* s = std::get_if<std::string>(&value)) {
+            texts[i] = Utf8ToUtf16(*s);
+        }
+        if (std::holds_alternative<Floating>(value) || std::holds_alternative<std::string>(value)) {
+            lengths[i] = static_cast<SQLLEN>(texts[i].size() * sizeof(char16_t));
+            rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WLONGVARCHAR,
+                                  std::max<SQLULEN>(texts[i].size(), 1), 0, texts[i].data(), lengths[i], &lengths[i]);
+        } else if (const auto* b = std::get_if<Bytes>(&value)) {
+            lengths[i] = static_cast<SQLLEN>(b->size());
+            rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY,
+                                  std::max<SQLULEN>(b->size(), 1), 0, const_cast<std::uint8_t*>(b->data()), lengths[i],
+                                  &lengths[i]);
+        } else if (IsNull(value)) {
+            lengths[i] = SQL_NULL_DATA;
+            rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, 1, 0, nullptr, 0,
+                                  &lengths[i]);
+        } else {
+            throw OdbcError("Only text, binary and floating-point values can be passed as parameters.");
+        }
+        CheckOdbc(rc, SQL_HANDLE_STMT, stmt, "SQLBindParameter");
+    }
+}
+
 void OdbcConnection::executeWith(const std::string& sql, const std::vector<Value>& parameters) {
     OdbcHandle stmt = newStatement();
     std::u16string text = Utf8ToUtf16(sql);
     CheckOdbc(SQLPrepareW(stmt.get(), Wide(text), static_cast<SQLINTEGER>(text.size())), SQL_HANDLE_STMT, stmt.get(),
               "SQLPrepare");
-    // The bound buffers must live until the statement has run.
-    std::vector<std::u16string> texts(parameters.size());
-    std::vector<SQLLEN> lengths(parameters.size());
-    for (size_t i = 0; i < parameters.size(); ++i) {
-        const auto number = static_cast<SQLUSMALLINT>(i + 1);
-        SQLRETURN rc;
-        if (const auto* s = std::get_if<std::string>(&parameters[i])) {
-            texts[i] = Utf8ToUtf16(*s);
-            lengths[i] = static_cast<SQLLEN>(texts[i].size() * sizeof(char16_t));
-            rc = SQLBindParameter(stmt.get(), number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WLONGVARCHAR,
-                                  std::max<SQLULEN>(texts[i].size(), 1), 0, texts[i].data(), lengths[i], &lengths[i]);
-        } else if (const auto* b = std::get_if<Bytes>(&parameters[i])) {
-            lengths[i] = static_cast<SQLLEN>(b->size());
-            rc = SQLBindParameter(stmt.get(), number, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY,
-                                  std::max<SQLULEN>(b->size(), 1), 0, const_cast<std::uint8_t*>(b->data()),
-                                  lengths[i], &lengths[i]);
-        } else if (IsNull(parameters[i])) {
-            lengths[i] = SQL_NULL_DATA;
-            rc = SQLBindParameter(stmt.get(), number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, 1, 0, nullptr, 0,
-                                  &lengths[i]);
-        } else {
-            throw OdbcError("Only text and binary values can be passed as parameters.");
-        }
-        CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLBindParameter");
-    }
+    ParameterBuffers buffers;
+    bindParameters(stmt.get(), parameters, buffers);
     SQLRETURN rc = SQLExecute(stmt.get());
     if (rc == SQL_NO_DATA) return;
     CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLExecute");
+}
+
+std::unique_ptr<PreparedStatement> OdbcConnection::prepare(const std::string& sql) {
+    struct Prepared : PreparedStatement {
+        OdbcHandle stmt;
+        ParameterBuffers buffers;
+        void execute(const std::vector<Value>& parameters) override {
+            SQLFreeStmt(stmt.get(), SQL_RESET_PARAMS);
+            bindParameters(stmt.get(), parameters, buffers);
+            const SQLRETURN rc = SQLExecute(stmt.get());
+            SQLFreeStmt(stmt.get(), SQL_CLOSE);
+            if (rc == SQL_NO_DATA) return;
+            CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLExecute");
+        }
+    };
+    auto prepared = std::make_unique<Prepared>();
+    prepared->stmt = newStatement();
+    std::u16string text = Utf8ToUtf16(sql);
+    CheckOdbc(SQLPrepareW(prepared->stmt.get(), Wide(text), static_cast<SQLINTEGER>(text.size())), SQL_HANDLE_STMT,
+              prepared->stmt.get(), "SQLPrepare");
+    return prepared;
+}
+
+void OdbcConnection::rollbackTransaction() {
+    requireOpen();
+    CheckOdbc(SQLEndTran(SQL_HANDLE_DBC, dbc_.get(), SQL_ROLLBACK), SQL_HANDLE_DBC, dbc_.get(), "SQLEndTran");
+    CheckOdbc(SQLSetConnectAttrW(dbc_.get(), SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0),
+              SQL_HANDLE_DBC, dbc_.get(), "SQLSetConnectAttr");
 }
 
 void OdbcConnection::beginTransaction() {

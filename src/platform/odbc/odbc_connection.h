@@ -23,6 +23,8 @@ public:
     void executeWith(const std::string& sql, const std::vector<Value>& parameters) override;
     void beginTransaction() override;
     void commitTransaction() override;
+    void rollbackTransaction() override;
+    std::unique_ptr<PreparedStatement> prepare(const std::string& sql) override;
     std::unique_ptr<Recordset> openSchema(int schema) override;
     std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override;
     void close() override;
@@ -31,6 +33,12 @@ public:
     std::vector<std::string> installedDrivers();
 
 private:
+    struct ParameterBuffers {
+        std::vector<std::u16string> texts;
+        std::vector<SQLLEN> lengths;
+    };
+    static void bindParameters(SQLHSTMT stmt, const std::vector<Value>& parameters, ParameterBuffers& buffers);
+
     OdbcHandle newStatement();
     void requireOpen() const;
 
