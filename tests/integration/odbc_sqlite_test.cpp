@@ -145,3 +145,32 @@ TEST_F(OdbcParameters, ParametersAndTransactionsReachTheDriver) {
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+// The bulk mode's statement: prepared once, run with row after row, inside a transaction that can
+// also be rolled back.
+TEST_F(OdbcParameters, APreparedStatementRunsRowAfterRow) {
+    const std::string file = folder_.file("prepared.db");
+    auto c = open(file);
+    c->execute("CREATE TABLE T (n INTEGER, note TEXT, raw BLOB)");
+    auto insert = c->prepare("INSERT INTO T VALUES (?, ?, ?)");
+    c->beginTransaction();
+    insert->execute({std::string("1"), std::string("é日本"), Bytes{0, 1}});
+    insert->execute({std::string("2"), Null{}, Null{}});
+    c->rollbackTransaction();
+    c->beginTransaction();
+    insert->execute({std::string("3"), std::string("kept"), Null{}});
+    insert->execute({Floating{2.5, false}, std::string("x"), Null{}});
+    c->commitTransaction();
+    auto rs = c->openRecordset("SELECT n, note FROM T ORDER BY n");
+    std::vector<std::vector<Value>> rows;
+    for (; !rs->eof(); rs->moveNext()) rows.push_back({rs->value(0), rs->value(1)});
+    ASSERT_EQ(rows.size(), 2u) << "the rolled-back rows are gone";
+    EXPECT_EQ(rows[0][1], Value(std::string("x")));
+    EXPECT_EQ(rows[1][1], Value(std::string("kept")));
+}
+
+}  // namespace
+}  // namespace tess

@@ -103,6 +103,33 @@ TEST_F(Verification, EachChangeIsFoundWithItsColumn) {
     EXPECT_NE(all.find("only in target: Id '9'"), std::string::npos) << all;
 }
 
+// --bulk writes every value as the literal statements do: its copy verifies as identical too.
+TEST_F(Verification, ABulkCopyVerifiesAsIdentical) {
+    FixedLogins bulkLogins = logins;
+    bulkLogins.firebird.database = folder.file("bulk.fdb");
+    CreateFirebirdDatabase(bulkLogins.firebird.database, "WIN1252");
+    FakeTableList list1({"Things"}), list2;
+    list1.setSelected(0, true);
+    list1.setListIndex(0);
+    FakeProgressBar progress;
+    FakeWindow window;
+    OperationGuard guard;
+    TablesWindowControls controls{list1, list2, progress, window, {}};
+    controls.bulk = true;
+    SendToFirebird(db, ui, bulkLogins, controls, guard).PushButton3_Click();
+    for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
+    auto bulk = drivers.createConnection();
+    bulk->open(FirebirdConnectionString(bulkLogins.firebird));
+    const VerificationResult r = VerifyTable(*fake, "SELECT * FROM [Things]", *bulk, "SELECT * FROM \"Things\"",
+                                             CopyDirection::kToFirebird, {});
+    EXPECT_TRUE(r.identical()) << (r.differences.empty() ? "" : r.differences[0]);
+    EXPECT_EQ(r.matching, 41);
+    // And value for value the same as the copy made with a literal statement a row.
+    const VerificationResult both = VerifyTable(*firebird, "SELECT * FROM \"Things\"", *bulk,
+                                                "SELECT * FROM \"Things\"", CopyDirection::kToSqlServer, {});
+    EXPECT_TRUE(both.identical()) << (both.differences.empty() ? "" : both.differences[0]);
+}
+
 TEST_F(Verification, ASampleComparesTheSameRowsOnBothSides) {
     VerificationOptions sample;
     sample.sample = 10;

@@ -128,3 +128,31 @@ TEST_F(TransferEndings, RefusedRowsAndSkippedTablesAreCounted) {
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+// --bulk into SQL Server: batches in transactions; a batch with a refused row is rolled back and
+// written again row by row, so that only the refused row is lost, and reported alone.
+TEST_F(TransferEndings, BulkBatchesFallBackToRowByRow) {
+    list2 = FakeTableList({"A"});
+    db.results["SELECT * FROM \"A\""] = Rows(1200);
+    db.failOn("run INSERT INTO [A] VALUES(?) with 700", "[22018] Conversion failed", 2);
+    selectAll(list2);
+    TablesWindowControls c = controls();
+    c.bulk = true;
+    SendToSqlServer(db, ui, logins, c, guard).PushButton4_Click();
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_NE(ui.boxes[0].text.find("[22018] Conversion failed"), std::string::npos);
+    EXPECT_EQ(db.calls("prepare"), std::vector<std::string>{"prepare INSERT INTO [A] VALUES(?)"});
+    EXPECT_EQ(db.calls("rollback").size(), 1u) << "only the batch holding row 700";
+    EXPECT_EQ(db.calls("commit").size(), 2u) << "the two batches without a refused row";
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].rowsRead, 1200);
+    EXPECT_EQ(outcomes[0].rowsWritten, 1199);
+    EXPECT_EQ(outcomes[0].rowsRefused, 1);
+    EXPECT_EQ(outcomes[0].ending, TableOutcome::kComplete);
+}
+
+}  // namespace
+}  // namespace tess
