@@ -16,12 +16,17 @@ using namespace tess;
 namespace {
 
 constexpr const char* kTable =
-    "CREATE TABLE MIXED (ID INTEGER, CODE BIGINT, NAME VARCHAR(60), PRICE NUMERIC(18,4), RATIO DOUBLE PRECISION, "
+    "CREATE TABLE %s (ID INTEGER, CODE BIGINT, NAME VARCHAR(60), PRICE NUMERIC(18,4), RATIO DOUBLE PRECISION, "
     "QTY SMALLINT, PLACED TIMESTAMP, DAY_ DATE, FLAG BOOLEAN, NOTE VARCHAR(20))";
 
-std::string FillBlock(long rows) {
+std::string Named(const char* text, const std::string& table) {
+    std::string s = text;
+    return s.replace(s.find("%s"), 2, table);
+}
+
+std::string FillBlock(long rows, const std::string& table) {
     return "EXECUTE BLOCK AS DECLARE I INTEGER = 0; BEGIN WHILE (I < " + std::to_string(rows) +
-           ") DO BEGIN INSERT INTO MIXED VALUES (:I, :I * 1000003, 'name ' || :I || ' é', :I / 7.0, :I / 3.0, "
+           ") DO BEGIN INSERT INTO " + table + " VALUES (:I, :I * 1000003, 'name ' || :I || ' é', :I / 7.0, :I / 3.0, "
            "MOD(:I, 30000), DATEADD(:I SECOND TO TIMESTAMP '2014-05-20 10:30:00.1234'), DATE '2014-05-20', "
            "MOD(:I, 2) = 0, NULL); I = I + 1; END END";
 }
@@ -38,7 +43,7 @@ long PeakResidentKb() {
 int main(int argc, char** argv) {
     const std::string mode = argc > 2 ? argv[1] : "";
     if (mode != "fill" && mode != "read") {
-        std::fprintf(stderr, "usage: read_firebird fill PATH ROWS | read_firebird read PATH\n");
+        std::fprintf(stderr, "usage: read_firebird fill PATH ROWS [TABLE] | read_firebird read PATH\n");
         return 2;
     }
     const std::string path = argv[2];
@@ -48,8 +53,9 @@ int main(int argc, char** argv) {
     if (mode == "fill") {
         CreateFirebirdDatabase(path);
         c->open(FirebirdConnectionString(login));
-        c->execute(kTable);
-        c->execute(FillBlock(argc > 3 ? std::atol(argv[3]) : 1000000));
+        const std::string table = argc > 4 ? argv[4] : "MIXED";
+        c->execute(Named(kTable, table));
+        c->execute(FillBlock(argc > 3 ? std::atol(argv[3]) : 1000000, table));
         c->close();
         return 0;
     }
