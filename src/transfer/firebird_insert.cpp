@@ -89,8 +89,11 @@ std::vector<Value> FirebirdBulkValues(const std::vector<bool>& numeric, const st
     values.reserve(row.size());
     for (size_t j = 0; j < row.size(); ++j) {
         const Value& v = row[j];
-        if (std::holds_alternative<Floating>(v)) {
-            values.push_back(v);
+        const bool isNumeric = j < numeric.size() && numeric[j];
+        if (std::holds_alternative<Floating>(v) || (isNumeric && std::holds_alternative<std::int64_t>(v))) {
+            values.push_back(v);  // as themselves: the adapter gives each its exact binary form
+        } else if (const auto* b = std::get_if<bool>(&v); b && isNumeric) {
+            values.push_back(std::int64_t{*b ? 1 : 0});
         } else if (const auto* bytes = std::get_if<Bytes>(&v)) {
             values.push_back(bytes->empty() ? Value{} : v);
         } else if (const auto* t = std::get_if<DateTime>(&v); t && !(j < numeric.size() && numeric[j])) {

@@ -22,7 +22,8 @@ constexpr const char* kDefaultCharacterSetQuery = "SELECT TRIM(RDB$CHARACTER_SET
 
 class ToFirebird : public TransferDirection {
 public:
-    ToFirebird(Connection* firebird, const SqlServerTableNames* names) : firebird_(firebird), names_(names) {}
+    ToFirebird(Connection* firebird, const SqlServerTableNames* names, bool bulk)
+        : firebird_(firebird), names_(names), bulk_(bulk) {}
 
     std::unique_ptr<Recordset> openSource(Connection& sqlServer, const std::string& entry) const override {
         return sqlServer.openRecordset("SELECT * FROM " + SqlServerObjectName(names_, entry), kOpenStatic,
@@ -38,7 +39,7 @@ public:
     Statement insertStatement(const std::string& table, const std::vector<Value>& row) const override {
         return RenderFirebirdInsert(table, definition_.numeric, row, definition_.dateOnly);
     }
-    long long rowsPerCommit() const override { return SendToFirebird::kRowsPerCommit; }
+    long long rowsPerCommit() const override { return bulk_ ? 100000 : SendToFirebird::kRowsPerCommit; }
     std::string bulkStatement(const std::string& table, size_t columns) const override {
         return FirebirdBulkInsert(table, columns);
     }
@@ -65,6 +66,7 @@ private:
 
     Connection* firebird_;
     const SqlServerTableNames* names_;
+    bool bulk_;
     std::optional<FirebirdDefaultCharacterSet> characterSet_;
     FirebirdTableDefinition definition_;
 };
@@ -104,7 +106,7 @@ void SendToFirebird::PushButton3_Click() {
                                 logins_.sqlServerLogin());
 
     // 130 to 330: every selected SQL Server table, the last entry first.
-    ToFirebird direction(firebird.get(), controls_.sqlServerNames);
+    ToFirebird direction(firebird.get(), controls_.sqlServerNames, controls_.bulk);
     TransferSelectedTables({trap, toolkit_, controls_, controls_.sqlServerList, controls_.firebirdList,
                             sqlServer.get(), firebird.get(), firebirdOpen},
                            kTableSteps, direction);

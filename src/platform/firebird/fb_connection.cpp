@@ -135,14 +135,15 @@ public:
         : connection_(connection), statement_(std::move(statement)), input_(std::move(input)) {
         FbStatus status(connection_.master_);
         message_.resize(input_->getMessageLength(&status));
-        count_ = input_->getCount(&status);
+        for (unsigned i = 0, n = input_->getCount(&status); i < n; ++i)
+            slots_.push_back(FirebirdParameterSlot::Of(&status, input_.get(), i));
     }
 
     void execute(const std::vector<Value>& parameters) override {
-        if (parameters.size() != count_) throw FirebirdError("The statement's markers do not match its values.");
+        if (parameters.size() != slots_.size()) throw FirebirdError("The statement's markers do not match its values.");
         connection_.inTransaction([&](ThrowStatusWrapper* status, ITransaction* transaction) {
-            for (unsigned i = 0; i < count_; ++i)
-                WriteFirebirdParameter(*connection_.session_, status, transaction, input_.get(), i, parameters[i],
+            for (size_t i = 0; i < slots_.size(); ++i)
+                WriteFirebirdParameter(*connection_.session_, status, transaction, slots_[i], parameters[i],
                                        message_.data());
             statement_->execute(status, transaction, input_.get(), message_.data(), nullptr, nullptr);
         });
@@ -153,7 +154,7 @@ private:
     FbHandle<IStatement> statement_;
     FbHandle<IMessageMetadata> input_;
     std::vector<unsigned char> message_;
-    unsigned count_ = 0;
+    std::vector<FirebirdParameterSlot> slots_;
 };
 
 std::unique_ptr<PreparedStatement> FirebirdConnection::prepare(const std::string& sql) {
@@ -167,6 +168,8 @@ std::unique_ptr<PreparedStatement> FirebirdConnection::prepare(const std::string
         for (unsigned i = 0, n = native->getCount(status); i < n; ++i) {
             const unsigned type = native->getType(status, i) & ~1u;
             if (type == SQL_BLOB || type == SQL_DOUBLE || type == SQL_FLOAT) continue;
+            const bool integer = type == SQL_SHORT || type == SQL_LONG || type == SQL_INT64;
+            if (integer && native->getScale(status, i) == 0) continue;
             builder->setType(status, i, SQL_VARYING + 1);
             builder->setLength(status, i, kFirebirdLongestParameterText);
             builder->setCharSet(status, i, kUtf8CharacterSetId);

@@ -23,7 +23,7 @@ public:
     void commitTransaction() override;
     void rollbackTransaction() override;
     // Every marker is given as text, which Firebird converts as it converts a literal, except where
-    // the column is a BLOB or floating point, which take their own kinds.
+    // the column is a BLOB, floating point or an integer, which take their own kinds.
     std::unique_ptr<PreparedStatement> prepare(const std::string& sql) override;
     std::unique_ptr<Recordset> openSchema(int schema) override;
     std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override;

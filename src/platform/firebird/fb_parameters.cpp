@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
+#include <cmath>
 #include <cstring>
 
 #include "platform/firebird/fb_error.h"
@@ -15,6 +17,41 @@ using namespace Firebird;
 namespace {
 
 constexpr size_t kSegmentBytes = 32768;
+
+// An integer column's marker: integers as themselves, in the column's range, as Firebird checks a
+// literal; anything else as the plain integer text that a literal would be.
+void WriteInteger(unsigned type, const Value& value, unsigned char* target) {
+    long long n = 0;
+    if (const auto* i = std::get_if<std::int64_t>(&value)) {
+        n = *i;
+    } else if (const auto* b = std::get_if<bool>(&value)) {
+        n = *b ? 1 : 0;
+    } else if (const auto* f = std::get_if<Floating>(&value);
+               f && std::trunc(f->value) == f->value && std::fabs(f->value) < 9.2e18) {
+        n = static_cast<long long>(f->value);
+    } else if (const auto* text = std::get_if<std::string>(&value)) {
+        const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), n);
+        if (error != std::errc() || end != text->data() + text->size())
+            throw FirebirdError("conversion error from string \"" + *text + "\"");
+    } else {
+        throw FirebirdError("A value of this kind cannot be passed to an integer column.");
+    }
+    const long long low = type == SQL_SHORT ? -32768 : type == SQL_LONG ? -2147483648LL : LLONG_MIN;
+    const long long high = type == SQL_SHORT ? 32767 : type == SQL_LONG ? 2147483647LL : LLONG_MAX;
+    if (n < low || n > high)
+        throw FirebirdError("arithmetic exception, numeric overflow, or string truncation\n"
+                            "-numeric value is out of range");
+    if (type == SQL_SHORT) {
+        const auto v = static_cast<ISC_SHORT>(n);
+        std::memcpy(target, &v, sizeof v);
+    } else if (type == SQL_LONG) {
+        const auto v = static_cast<ISC_LONG>(n);
+        std::memcpy(target, &v, sizeof v);
+    } else {
+        const auto v = static_cast<ISC_INT64>(n);
+        std::memcpy(target, &v, sizeof v);
+    }
+}
 
 ISC_QUAD WriteBlob(FirebirdSession& session, ThrowStatusWrapper* status, ITransaction* transaction,
                    const unsigned char* data, size_t size) {
@@ -31,14 +68,30 @@ ISC_QUAD WriteBlob(FirebirdSession& session, ThrowStatusWrapper* status, ITransa
 
 }  // namespace
 
+FirebirdParameterSlot FirebirdParameterSlot::Of(ThrowStatusWrapper* status, IMessageMetadata* input, unsigned index) {
+    return {input->getType(status, index) & ~1u, input->getLength(status, index), input->getOffset(status, index),
+            input->getNullOffset(status, index)};
+}
+
 void WriteFirebirdParameter(FirebirdSession& session, ThrowStatusWrapper* status, ITransaction* transaction,
                             IMessageMetadata* input, unsigned index, const Value& value, unsigned char* message) {
-    auto* nullFlag = reinterpret_cast<short*>(message + input->getNullOffset(status, index));
-    unsigned char* target = message + input->getOffset(status, index);
-    const unsigned type = input->getType(status, index) & ~1u;
-    const unsigned length = input->getLength(status, index);
+    WriteFirebirdParameter(session, status, transaction, FirebirdParameterSlot::Of(status, input, index), value, message);
+}
+
+void WriteFirebirdParameter(FirebirdSession& session, ThrowStatusWrapper* status, ITransaction* transaction,
+                            const FirebirdParameterSlot& slot, const Value& value, unsigned char* message) {
+    auto* nullFlag = reinterpret_cast<short*>(message + slot.nullOffset);
+    unsigned char* target = message + slot.offset;
+    const unsigned type = slot.type;
+    const unsigned length = slot.length;
+    if (IsNull(value)) return void(*nullFlag = -1);
     const auto* floating = std::get_if<Floating>(&value);
-    if ((type == SQL_DOUBLE || type == SQL_FLOAT) && !IsNull(value)) {
+    if (type == SQL_SHORT || type == SQL_LONG || type == SQL_INT64) {
+        WriteInteger(type, value, target);
+        *nullFlag = 0;
+        return;
+    }
+    if (type == SQL_DOUBLE || type == SQL_FLOAT) {
         // Floats travel as their exact binary value; a number given as text is read as a literal is.
         double x = 0;
         if (floating) {
@@ -47,6 +100,8 @@ void WriteFirebirdParameter(FirebirdSession& session, ThrowStatusWrapper* status
             const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), x);
             if (error != std::errc() || end != text->data() + text->size())
                 throw FirebirdError("conversion error from string \"" + *text + "\"");
+        } else if (const auto* n = std::get_if<std::int64_t>(&value)) {
+            x = static_cast<double>(*n);
         } else {
             throw FirebirdError("A value of this kind cannot be passed to a floating-point column.");
         }
@@ -60,7 +115,9 @@ void WriteFirebirdParameter(FirebirdSession& session, ThrowStatusWrapper* status
         return;
     }
     std::string bytes;
-    if (floating) {
+    if (const auto* n = std::get_if<std::int64_t>(&value)) {
+        bytes = std::to_string(*n);
+    } else if (floating) {
         // Into a column of another kind, the shortest text that reads back as the same value.
         char buffer[64];
         const auto end = floating->single
@@ -69,8 +126,7 @@ void WriteFirebirdParameter(FirebirdSession& session, ThrowStatusWrapper* status
         bytes.assign(buffer, end);
     } else if (const auto* text = std::get_if<std::string>(&value)) bytes = *text;
     else if (const auto* binary = std::get_if<Bytes>(&value)) bytes.assign(binary->begin(), binary->end());
-    else if (IsNull(value)) return void(*nullFlag = -1);
-    else throw FirebirdError("Only text, binary and floating-point values can be passed as parameters.");
+    else throw FirebirdError("A value of this kind cannot be passed as a parameter.");
     *nullFlag = 0;
     switch (type) {
         case SQL_BLOB: {
