@@ -1,6 +1,7 @@
 #include "platform/odbc/odbc_connection.h"
 
 #include <charconv>
+#include <optional>
 
 #include "platform/object_state.h"
 
@@ -86,12 +87,20 @@ OdbcHandle OdbcConnection::newStatement() {
     return stmt;
 }
 
+// One statement handle serves every statement of the connection: a copy executes one a row.
 void OdbcConnection::execute(const std::string& sql) {
-    OdbcHandle stmt = newStatement();
+    if (!executor_) executor_ = newStatement();
     std::u16string text = Utf8ToUtf16(sql);
-    SQLRETURN rc = SQLExecDirectW(stmt.get(), Wide(text), static_cast<SQLINTEGER>(text.size()));
+    const SQLRETURN rc = SQLExecDirectW(executor_.get(), Wide(text), static_cast<SQLINTEGER>(text.size()));
     if (rc == SQL_NO_DATA) return;  // a statement that touched no rows
-    CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLExecDirect");
+    std::optional<OdbcError> failure;
+    try {
+        CheckOdbc(rc, SQL_HANDLE_STMT, executor_.get(), "SQLExecDirect");
+    } catch (const OdbcError& e) {
+        failure = e;
+    }
+    SQLFreeStmt(executor_.get(), SQL_CLOSE);  // whatever the statement left open
+    if (failure) throw *failure;
 }
 
 // Binds one row of marker values. The bound buffers must live until the statement has run.
@@ -222,6 +231,7 @@ std::unique_ptr<Recordset> OdbcConnection::openRecordset(const std::string& quer
 
 void OdbcConnection::close() {
     requireOpen();
+    executor_.reset();
     SQLRETURN rc = SQLDisconnect(dbc_.get());
     connected_ = false;
     CheckOdbc(rc, SQL_HANDLE_DBC, dbc_.get(), "SQLDisconnect");

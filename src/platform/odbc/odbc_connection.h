@@ -44,6 +44,7 @@ private:
 
     OdbcHandle env_;
     OdbcHandle dbc_;
+    OdbcHandle executor_;  // the statement handle of execute(), made at its first use
     bool connected_ = false;
     int commandTimeout_ = 30;     // ADO's defaults
     int connectionTimeout_ = 15;
