@@ -1,4 +1,5 @@
 #include "firebird_server.h"
+#include "tds_listener.h"
 
 #include <arpa/inet.h>
 #include <firebird/Interface.h>
@@ -23,18 +24,6 @@ namespace fs = std::filesystem;
 constexpr const char* kSystemRoot = "/usr/lib/x86_64-linux-gnu/firebird/3.0";
 constexpr const char* kServer = "/usr/sbin/firebird";
 constexpr const char* kSecurityTemplate = "/var/lib/firebird/3.0/system/security3.fdb";
-
-int FreePort() {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t length = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &length);
-    close(s);
-    return ntohs(a.sin_port);
-}
 
 bool Accepts(int port) {
     const int s = socket(AF_INET, SOCK_STREAM, 0);
@@ -88,7 +77,7 @@ FirebirdServer::FirebirdServer() {
         fs::create_symlink(std::string(kSystemRoot) + "/" + part, root_ + "/" + part);
     fs::copy_file("/etc/firebird/3.0/plugins.conf", root_ + "/plugins.conf");
     fs::copy_file(kSecurityTemplate, root_ + "/security3.fdb");
-    port_ = FreePort();
+    port_ = FreeLoopbackPort();
     std::ofstream(root_ + "/firebird.conf") << "RemoteBindAddress = 127.0.0.1\n"
                                             << "RemoteServicePort = " << port_ << "\n"
                                             << "ServerMode = Super\nAuthServer = Srp\nUserManager = Srp\n"

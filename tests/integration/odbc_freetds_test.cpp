@@ -21,22 +21,9 @@ extern const char* const kOdbcDriversIni =
 
 namespace {
 
-// A loopback port with nothing listening on it.
-int ClosedPort() {
-    int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t length = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &length);
-    close(s);
-    return ntohs(a.sin_port);
-}
-
 TEST(OdbcFreeTds, AClosedPortFailsQuicklyAndSilently) {
     DriversDatabase db;
-    const SqlServerLogin login{"127.0.0.1", std::to_string(ClosedPort()), "master", "sa", "x", false};
+    const SqlServerLogin login{"127.0.0.1", std::to_string(FreeLoopbackPort()), "master", "sa", "x", false};
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(TestSqlServerConnection(db, login));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(20));

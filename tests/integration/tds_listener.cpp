@@ -128,21 +128,14 @@ SilentListener::~SilentListener() {
 }
 
 TdsListener::TdsListener(int port, std::chrono::seconds lifetime) {
-    socket_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    const int yes = 1;
-    setsockopt(socket_, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<std::uint16_t>(port));
-    if (bind(socket_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(socket_, 8) != 0) {
-        close(socket_);
-        throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port));
-    }
-    socklen_t length = sizeof a;
-    getsockname(socket_, reinterpret_cast<sockaddr*>(&a), &length);
-    port_ = ntohs(a.sin_port);
+    socket_ = ListenOnLoopback(port, port_);
     thread_ = std::thread([this, until = std::chrono::steady_clock::now() + lifetime] { serve(until); });
+}
+
+int FreeLoopbackPort() {
+    int port = 0;
+    close(ListenOnLoopback(0, port));
+    return port;
 }
 
 TdsListener::~TdsListener() {

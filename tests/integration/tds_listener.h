@@ -62,6 +62,9 @@ private:
     std::thread thread_;
 };
 
+// A loopback port that nothing listens on just now.
+int FreeLoopbackPort();
+
 // The password as the LOGIN7 record carries it, made readable: each byte XOR 0xA5, halves swapped.
 std::string UnscrambleTdsPassword(const std::string& scrambled);
 
