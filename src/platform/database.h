@@ -52,6 +52,9 @@ public:
 
     // Catalogue rows are read by column name; throws when there is no such column.
     const Value& value(const std::string& fieldName) const;
+    // The current row's values where the recordset holds them together, so that a copy reads them
+    // in place; nothing where it does not.
+    virtual const std::vector<Value>* currentRow() const { return nullptr; }
 };
 
 // A statement with "?" markers, prepared once and run with one row of values after another.

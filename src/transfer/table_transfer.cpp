@@ -209,15 +209,21 @@ private:
             if (count > 0)
                 trap_.step(steps_.progress,
                            [&] { road_.controls.progressBar.setValue(std::min(100.0, (k + 1) * 100.0 / count)); });
-            row.clear();
             ++outcome.rowsRead;
-            // A row that cannot be read is reported once and not written in part.
+            // A row that cannot be read is reported once and not written in part. Where the
+            // recordset holds the row together, it is read in place, not copied.
+            const std::vector<Value>* values = nullptr;
             if (step(steps_.readRow, [&] {
+                    values = source.currentRow();
+                    if (values) return road_.toolkit.doEvents();
+                    row.clear();
                     for (int j = 0; j < source.fieldCount(); ++j) {
                         road_.toolkit.doEvents();
                         row.push_back(source.value(j));
                     }
+                    values = &row;
                 })) {
+                const std::vector<Value>& row = *values;
                 if (batch) {
                     pending.push_back(direction_.bulkValues(row));
                     if (pending.size() >= batch) flush();

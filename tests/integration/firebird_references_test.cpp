@@ -69,8 +69,9 @@ TEST_F(FirebirdReferences, AFailingStepLeavesNoTransactionOrAttachment) {
     for (const auto& [what, fail] : failures) {
         auto connection = open();
         EXPECT_THROW(fail(*connection), DatabaseError) << what;
-        if (std::string(what) != "a failure inside an open transaction")
+        if (std::string(what) != "a failure inside an open transaction") {
             EXPECT_EQ(others("transactions"), 0) << what;
+        }
         connection.reset();  // gone without a close, as when a handler is left by a failure
         EXPECT_EQ(others("attachments"), 0) << what;
         EXPECT_EQ(others("transactions"), 0) << what;

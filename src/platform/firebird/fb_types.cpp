@@ -41,7 +41,7 @@ std::string ScaledIntegerText(long long value, int scale) {
     if (scale < 0) {
         const size_t places = static_cast<size_t>(-scale);
         if (digits.size() <= places) digits.insert(0, places - digits.size() + 1, '0');
-        digits.insert(digits.size() - places, ".");
+        digits.insert(digits.size() - places, 1, '.');
     } else if (scale > 0) {
         digits.append(static_cast<size_t>(scale), '0');
     }

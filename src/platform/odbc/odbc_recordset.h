@@ -22,6 +22,7 @@ public:
     long long recordCount() const override { return recordCount_; }
     bool eof() const override { return eof_; }
     void moveNext() override;
+    const std::vector<Value>* currentRow() const override { return eof_ ? nullptr : &row_; }
     void close() override;
 
 private:
