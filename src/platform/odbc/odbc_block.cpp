@@ -5,14 +5,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "common/text_codec.h"
 #include "platform/odbc/odbc_error.h"
 #include "platform/odbc/odbc_types.h"
 
 namespace tess {
 namespace {
 
-constexpr SQLULEN kLongestBoundText = 4000;  // characters; longer columns are read cell by cell
 constexpr size_t kBlockBytes = 1 << 20;
 constexpr SQLULEN kMostRows = 256;
 
@@ -21,7 +19,7 @@ struct Binding {
     SQLLEN width;
 };
 
-std::optional<Binding> BindingFor(int sqlType, SQLULEN size) {
+std::optional<Binding> BindingFor(int sqlType) {
     switch (sqlType) {
         case SQL_BIT: return Binding{SQL_C_BIT, 1};
         case SQL_TINYINT:
@@ -36,26 +34,22 @@ std::optional<Binding> BindingFor(int sqlType, SQLULEN size) {
         case SQL_TYPE_TIMESTAMP:
         case SQL_TIMESTAMP: return Binding{SQL_C_TYPE_TIMESTAMP, sizeof(SQL_TIMESTAMP_STRUCT)};
         case SQL_DECIMAL:
-        case SQL_NUMERIC:  // as text, so that no digit passes through a double
-            return Binding{SQL_C_CHAR, 80};
-        case SQL_CHAR:
-        case SQL_VARCHAR:
-        case SQL_WCHAR:
-        case SQL_WVARCHAR:
-            if (size == 0 || size > kLongestBoundText) return std::nullopt;
-            return Binding{SQL_C_WCHAR, static_cast<SQLLEN>((size + 1) * sizeof(char16_t))};
-        default: return std::nullopt;  // long text, binaries, times and the rest: cell by cell
+        case SQL_NUMERIC:  // as text, so that no digit passes through a double: 38 digits, sign, point
+            return Binding{SQL_C_CHAR, 64};
+        // Text is read cell by cell: a driver may hold values longer than the column declares
+        // (SQLite does), and a value cut in a block cannot be read again.
+        default: return std::nullopt;
     }
 }
 
 }  // namespace
 
 std::unique_ptr<OdbcBlock> OdbcBlock::Bind(SQLHSTMT stmt, const std::vector<int>& sqlTypes,
-                                           const std::vector<SQLULEN>& columnSizes, const std::vector<int>& scales) {
+                                           const std::vector<int>& scales) {
     std::vector<Column> columns;
     size_t rowBytes = 0;
     for (size_t i = 0; i < sqlTypes.size(); ++i) {
-        const auto binding = BindingFor(sqlTypes[i], columnSizes[i]);
+        const auto binding = BindingFor(sqlTypes[i]);
         if (!binding) return nullptr;
         columns.push_back({binding->cType, sqlTypes[i], scales[i], binding->width, {}, {}});
         rowBytes += static_cast<size_t>(binding->width) + sizeof(SQLLEN);
@@ -134,47 +128,13 @@ Value OdbcBlock::decode(size_t j, size_t r) {
             std::memcpy(&t, at, sizeof t);
             return DateTime{t.year, t.month, t.day, t.hour, t.minute, t.second, t.fraction};
         }
-        case SQL_C_CHAR: {
-            if (indicator == SQL_NO_TOTAL || indicator >= c.width) return readTruncated(j, r);
+        default: {  // SQL_C_CHAR: a decimal's digits
+            if (indicator == SQL_NO_TOTAL || indicator >= c.width)
+                throw OdbcError("A decimal value of " + std::to_string(indicator) + " characters is longer than any "
+                                "decimal: the driver holds something else in the column.");
             return Decimal{NormaliseDecimal(std::string(at, static_cast<size_t>(indicator)), c.scale)};
         }
-        default: {  // SQL_C_WCHAR
-            if (indicator == SQL_NO_TOTAL || indicator > c.width - static_cast<SQLLEN>(sizeof(char16_t)))
-                return readTruncated(j, r);
-            return Utf16ToUtf8(reinterpret_cast<const char16_t*>(at), static_cast<size_t>(indicator) / sizeof(char16_t));
-        }
     }
-}
-
-// A driver may hold a longer value than the column's declared size (SQLite does): that one cell is
-// read again, whole, on its own.
-Value OdbcBlock::readTruncated(size_t j, size_t r) {
-    CheckOdbc(SQLSetPos(stmt_, static_cast<SQLSETPOSIROW>(r + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE), SQL_HANDLE_STMT,
-              stmt_, "SQLSetPos");
-    const auto column = static_cast<SQLUSMALLINT>(j + 1);
-    const SQLSMALLINT cType = columns_[j].cType == SQL_C_CHAR ? SQL_C_CHAR : SQL_C_WCHAR;
-    std::vector<char16_t> buffer(8192);
-    std::u16string wide;
-    std::string narrow;
-    for (;;) {
-        SQLLEN indicator = 0;
-        const SQLRETURN rc = SQLGetData(stmt_, column, cType, buffer.data(), static_cast<SQLLEN>(buffer.size() * 2), &indicator);
-        if (rc == SQL_NO_DATA) break;
-        CheckOdbc(rc, SQL_HANDLE_STMT, stmt_, "SQLGetData");
-        if (indicator == SQL_NULL_DATA) return Null{};
-        const size_t capacity = cType == SQL_C_CHAR ? buffer.size() * 2 - 1 : buffer.size() - 1;
-        size_t units = capacity;
-        const size_t unitBytes = cType == SQL_C_CHAR ? 1 : 2;
-        if (indicator != SQL_NO_TOTAL && static_cast<size_t>(indicator) / unitBytes < units)
-            units = static_cast<size_t>(indicator) / unitBytes;
-        if (cType == SQL_C_CHAR)
-            narrow.append(reinterpret_cast<const char*>(buffer.data()), units);
-        else
-            wide.append(buffer.data(), units);
-        if (rc == SQL_SUCCESS) break;
-    }
-    if (cType == SQL_C_CHAR) return Decimal{NormaliseDecimal(narrow, columns_[j].scale)};
-    return Utf16ToUtf8(wide);
 }
 
 }  // namespace tess

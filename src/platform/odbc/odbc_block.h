@@ -1,13 +1,12 @@
 #pragma once
-// Rows fetched a block at a time into bound column buffers, where every column of a result has a
-// bounded width: one SQLFetch for many rows instead of one SQLGetData for every cell. Long columns
-// (text past a few thousand characters, binaries) keep the cell-by-cell path.
+// Rows fetched a block at a time into bound column buffers, where every column of a result is a
+// number, a decimal or a date: one SQLFetch for many rows instead of one SQLGetData for every cell.
+// Results with text or binary columns keep the cell-by-cell path.
 #include <sql.h>
 #include <sqlext.h>
 
 #include <memory>
 #include <optional>
-#include <string>
 #include <vector>
 
 #include "platform/value.h"
@@ -16,10 +15,10 @@ namespace tess {
 
 class OdbcBlock {
 public:
-    // Binds the columns and sets the block size; nothing when a column is unbounded or the driver
-    // takes no block.
+    // Binds the columns and sets the block size; nothing when a column is not of those kinds or the
+    // driver takes no block.
     static std::unique_ptr<OdbcBlock> Bind(SQLHSTMT stmt, const std::vector<int>& sqlTypes,
-                                           const std::vector<SQLULEN>& columnSizes, const std::vector<int>& scales);
+                                           const std::vector<int>& scales);
 
     // The next row into `row`; false at the end.
     bool next(std::vector<Value>& row);
@@ -35,7 +34,6 @@ private:
     };
     OdbcBlock(SQLHSTMT stmt, std::vector<Column> columns, SQLULEN rows);
     Value decode(size_t column, size_t row);
-    Value readTruncated(size_t column, size_t row);
 
     SQLHSTMT stmt_;
     std::vector<Column> columns_;
@@ -43,7 +41,6 @@ private:
     SQLULEN fetched_ = 0;
     SQLULEN at_ = 0;
     std::vector<SQLUSMALLINT> status_;
-    std::u16string wide_;
 };
 
 }  // namespace tess

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/odbc/odbc_error.h"
+#include "platform/odbc/odbc_read_long.h"
 #include "platform/odbc/odbc_types.h"
 #include "common/text_codec.h"
 
@@ -18,29 +19,6 @@ std::string CatalogueName(const std::string& odbcName) {
     if (odbcName == "TABLE_CAT") return "TABLE_CATALOG";
     if (odbcName == "TABLE_SCHEM") return "TABLE_SCHEMA";
     return odbcName;
-}
-
-// Reads a variable-length column in pieces, through the recordset's one scratch buffer: a value
-// can be far larger than any buffer, and a buffer made (and zeroed) per cell cost a fifth of a copy.
-template <class Unit>
-bool ReadLong(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, std::vector<char>& scratch,
-              std::basic_string<Unit>& out) {
-    const size_t terminator = cType == SQL_C_BINARY ? 0 : 1;
-    const size_t capacity = scratch.size() / sizeof(Unit);
-    auto* buffer = reinterpret_cast<Unit*>(scratch.data());
-    out.clear();
-    for (;;) {
-        SQLLEN indicator = 0;
-        SQLRETURN rc = SQLGetData(stmt, column, cType, buffer, static_cast<SQLLEN>(capacity * sizeof(Unit)), &indicator);
-        if (rc == SQL_NO_DATA) return true;
-        CheckOdbc(rc, SQL_HANDLE_STMT, stmt, "SQLGetData");
-        if (indicator == SQL_NULL_DATA) return false;
-        size_t units = capacity - terminator;
-        if (indicator != SQL_NO_TOTAL && static_cast<size_t>(indicator) / sizeof(Unit) < units)
-            units = static_cast<size_t>(indicator) / sizeof(Unit);
-        out.append(buffer, units);
-        if (rc == SQL_SUCCESS) return true;
-    }
 }
 
 DateTime ParseTimeText(const std::string& text) {
@@ -61,7 +39,7 @@ DateTime ParseTimeText(const std::string& text) {
 OdbcRecordset::OdbcRecordset(OdbcHandle statement, long long recordCount, Naming naming)
     : stmt_(std::move(statement)), recordCount_(recordCount) {
     describe(naming);
-    if (naming == kResultNames) block_ = OdbcBlock::Bind(stmt_.get(), sqlTypes_, sizes_, scales_);
+    if (naming == kResultNames) block_ = OdbcBlock::Bind(stmt_.get(), sqlTypes_, scales_);
     fetch();
 }
 
@@ -79,7 +57,6 @@ void OdbcRecordset::describe(Naming naming) {
         if (naming == kCatalogueNames) columnName = CatalogueName(columnName);
         fields_.push_back(AdoFieldFromOdbc(columnName, sqlType, size, digits));
         sqlTypes_.push_back(sqlType);
-        sizes_.push_back(size);
         scales_.push_back(fields_.back().numericScale);
     }
 }

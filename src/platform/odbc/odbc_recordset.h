@@ -34,9 +34,8 @@ private:
     OdbcHandle stmt_;
     std::vector<FieldInfo> fields_;
     std::vector<int> sqlTypes_;
-    std::vector<SQLULEN> sizes_;
     std::vector<int> scales_;
-    std::unique_ptr<OdbcBlock> block_;  // where every column has a bounded width
+    std::unique_ptr<OdbcBlock> block_;  // where every column is a number, a decimal or a date
     std::vector<Value> row_;
     std::vector<char> scratch_ = std::vector<char>(65536);  // every SQLGetData's buffer
     std::u16string wide_;
