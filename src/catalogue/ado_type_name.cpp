@@ -1,5 +1,7 @@
 #include "catalogue/ado_type_name.h"
 
+#include "common/text_case.h"
+
 #include <array>
 #include <utility>
 
@@ -21,6 +23,10 @@ std::optional<std::string> AdoTypeName(std::int16_t type) {
     for (const auto& [number, name] : kNames)
         if (number == type) return std::string(name);
     return std::nullopt;
+}
+
+std::string LowerAdoTypeName(int type) {
+    return LowerCase(AdoTypeName(static_cast<std::int16_t>(type)).value_or(""));
 }
 
 }  // namespace tess

@@ -49,6 +49,37 @@ bool AppendLiteral(std::string& s, const Value& value, size_t limit, bool dateOn
     return true;
 }
 
+// Firebird refuses some float and double literals that its columns hold (a single whose shortest
+// text rounds past the single range, doubles near and below the smallest normal one), reads doubles
+// of more than 15 digits or with an exponent inexactly, and loses the sign of negative zero. Those
+// values travel as parameters, which carry their exact bits. `text` is the value's shortest text.
+bool LiteralLosesFloat(const Floating& f, const std::string& text) {
+    if (!std::isfinite(f.value)) return true;
+    if (f.value == 0) return std::signbit(f.value);
+    const double magnitude = std::fabs(f.value);
+    if (f.single) {
+        // Read back as a double, the shortest text of the largest singles lies past FLT_MAX.
+        double read = 0;
+        std::from_chars(text.data(), text.data() + text.size(), read);
+        return std::fabs(read) > std::numeric_limits<float>::max() || magnitude < std::numeric_limits<float>::min();
+    }
+    if (magnitude < kSmallestSafeDoubleLiteral) return true;
+    // Firebird reads a literal's digits as an integer and scales it by a power of ten: exact only
+    // while the digits fit a double's 53 bits (15 of them always do) and no exponent is involved.
+    // 1.6666666666666665 was seen to arrive as 1.6666666666666663.
+    if (text.find_first_of("eE") != std::string::npos) return true;
+    size_t digits = 0;
+    bool leading = true;
+    for (char c : text) {
+        if (c < '0' || c > '9') continue;
+        if (leading && c == '0') continue;
+        leading = false;
+        ++digits;
+    }
+    return digits > kExactLiteralDigits;
+}
+
+
 Statement Render(const std::string& tableName, const std::vector<bool>& numeric, const std::vector<Value>& row,
                  const std::vector<bool>& dateOnly, size_t literalLimit) {
     Statement statement;
@@ -58,11 +89,19 @@ Statement Render(const std::string& tableName, const std::vector<bool>& numeric,
     s += FirebirdName(tableName);
     s += " VALUES(";
     for (size_t j = 0; j < row.size(); ++j) {
-        const auto* floating = std::get_if<Floating>(&row[j]);
-        if (floating && FirebirdLiteralLosesFloat(*floating)) {
-            s += '?';
-            statement.parameters.push_back(row[j]);
-        } else if (j < numeric.size() && numeric[j]) {
+        const bool isNumeric = j < numeric.size() && numeric[j];
+        if (const auto* floating = std::get_if<Floating>(&row[j])) {
+            // The shortest text, made once: it decides whether a literal carries the value exactly.
+            const std::string text = ValueText(*floating);
+            if (LiteralLosesFloat(*floating, text)) {
+                s += '?';
+                statement.parameters.push_back(row[j]);
+            } else if (isNumeric) {
+                s += text;
+            } else {
+                s += '\'' + text + '\'';
+            }
+        } else if (isNumeric) {
             AppendNumeric(s, row[j]);
         } else if (!AppendLiteral(s, row[j], literalLimit, j < dateOnly.size() && dateOnly[j])) {
             s += '?';
@@ -102,39 +141,15 @@ std::vector<Value> FirebirdBulkValues(const std::vector<bool>& numeric, const st
         } else {
             std::string text = ValueText(v);
             if (j < numeric.size() && numeric[j] && (text == "True" || text == "False")) text = text == "True" ? "1" : "0";
-            values.push_back(text.empty() ? Value{} : Value{std::move(text)});
+            if (text.empty())
+                values.emplace_back(Null{});
+            else
+                values.emplace_back(std::move(text));
         }
     }
     return values;
 }
 
-bool FirebirdLiteralLosesFloat(const Floating& f) {
-    if (!std::isfinite(f.value)) return true;
-    if (f.value == 0) return std::signbit(f.value);
-    const double magnitude = std::fabs(f.value);
-    if (f.single) {
-        // Read back as a double, the shortest text of the largest singles lies past FLT_MAX.
-        const std::string text = ValueText(f);
-        double read = 0;
-        std::from_chars(text.data(), text.data() + text.size(), read);
-        return std::fabs(read) > std::numeric_limits<float>::max() || magnitude < std::numeric_limits<float>::min();
-    }
-    if (magnitude < kSmallestSafeDoubleLiteral) return true;
-    // Firebird reads a literal's digits as an integer and scales it by a power of ten: exact only
-    // while the digits fit a double's 53 bits (15 of them always do) and no exponent is involved.
-    // 1.6666666666666665 was seen to arrive as 1.6666666666666663.
-    const std::string text = ValueText(f);
-    if (text.find_first_of("eE") != std::string::npos) return true;
-    size_t digits = 0;
-    bool leading = true;
-    for (char c : text) {
-        if (c < '0' || c > '9') continue;
-        if (leading && c == '0') continue;
-        leading = false;
-        ++digits;
-    }
-    return digits > kExactLiteralDigits;
-}
 
 Statement RenderFirebirdInsert(const std::string& tableName, const std::vector<bool>& numeric,
                                const std::vector<Value>& row, const std::vector<bool>& dateOnly) {

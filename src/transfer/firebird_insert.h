@@ -23,10 +23,4 @@ std::string FirebirdBulkInsert(const std::string& tableName, size_t columns);
 std::vector<Value> FirebirdBulkValues(const std::vector<bool>& numeric, const std::vector<Value>& row,
                                       const std::vector<bool>& dateOnly);
 
-// Firebird refuses some float and double literals that its columns hold (a single whose shortest
-// text rounds past the single range, doubles near and below the smallest normal one), reads doubles
-// of more than 15 digits or with an exponent inexactly, and loses the sign of negative zero. Those
-// values travel as parameters, which carry their exact bits.
-bool FirebirdLiteralLosesFloat(const Floating& value);
-
 }  // namespace tess

@@ -34,7 +34,7 @@ public:
         : clause_(target == FirebirdDefaultCharacterSet::Limited ? " CHARACTER SET UTF8" : "") {}
 
     ColumnType of(const SourceColumn& c) const {
-        const std::string t = LowerCase(AdoTypeName(static_cast<std::int16_t>(c.type)).value_or(""));
+        const std::string t = LowerAdoTypeName(c.type);
         if (Has(t, "varwchar")) return textBlob();
         if (Has(t, "binary")) return {"BLOB SUB_TYPE BINARY", kBlobId};
         if (Has(t, "longvar")) return text(c.definedSize);
@@ -118,16 +118,15 @@ long long FirebirdRecordBytes(const std::vector<FirebirdColumnStorage>& columns)
 }
 
 std::optional<std::string> ValueAfterCopyToFirebird(const Value& value, const SourceColumn& column) {
-    const std::string t = LowerCase(AdoTypeName(static_cast<std::int16_t>(column.type)).value_or(""));
     // Booleans go into SMALLINT columns as 1 and 0.
     if (const auto* b = std::get_if<bool>(&value)) return std::string(*b ? "1" : "0");
     // A single goes into FLOAT and stays the single it was.
-    if (const auto* f = std::get_if<Floating>(&value); f && Has(t, "single"))
+    if (const auto* f = std::get_if<Floating>(&value); f && Has(LowerAdoTypeName(column.type), "single"))
         return ValueText(Floating{static_cast<float>(f->value), true});
     // Date-times are written in the literal form, to 1/10000 s (what Firebird keeps); a DATE column
     // takes the date alone, the zero date included.
     if (const auto* d = std::get_if<DateTime>(&value))
-        return DateTimeText(*d, !(d->isMidnight() && (Has(t, "date") || !d->isZeroDate())));
+        return DateTimeText(*d, !(d->isMidnight() && (Has(LowerAdoTypeName(column.type), "date") || !d->isZeroDate())));
     // Empty texts and empty binaries are written as NULL.
     const std::string text = ValueText(value);
     if (text.empty()) return std::nullopt;

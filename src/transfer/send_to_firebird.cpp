@@ -39,7 +39,7 @@ public:
     Statement insertStatement(const std::string& table, const std::vector<Value>& row) const override {
         return RenderFirebirdInsert(table, definition_.numeric, row, definition_.dateOnly);
     }
-    long long rowsPerCommit() const override { return bulk_ ? 100000 : SendToFirebird::kRowsPerCommit; }
+    long long rowsPerCommit() const override { return bulk_ ? SendToFirebird::kBulkRowsPerCommit : SendToFirebird::kRowsPerCommit; }
     std::string bulkStatement(const std::string& table, size_t columns) const override {
         return FirebirdBulkInsert(table, columns);
     }

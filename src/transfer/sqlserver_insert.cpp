@@ -73,7 +73,10 @@ std::vector<Value> SqlServerBulkValues(const std::vector<Value>& row) {
             continue;
         }
         std::string text = ValueText(v);
-        values.push_back(text.empty() ? Value{} : Value{std::move(text)});
+        if (text.empty())
+            values.emplace_back(Null{});
+        else
+            values.emplace_back(std::move(text));
     }
     return values;
 }

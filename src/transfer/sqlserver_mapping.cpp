@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "common/text_case.h"
 #include "catalogue/ado_type_name.h"
 #include "transfer/identifiers.h"
 #include "transfer/value_text.h"
@@ -37,7 +36,7 @@ std::string DecimalType(const SourceColumn& c) {
 }  // namespace
 
 std::string SqlServerColumnType(const SourceColumn& c) {
-    const std::string t = LowerCase(AdoTypeName(static_cast<std::int16_t>(c.type)).value_or(""));
+    const std::string t = LowerAdoTypeName(c.type);
     if (Has(t, "char")) return kAnyText;
     if (Has(t, "decimal")) return DecimalType(c);
     if (Has(t, "single")) return "REAL";
@@ -52,11 +51,10 @@ std::string SqlServerColumnType(const SourceColumn& c) {
 }
 
 std::optional<std::string> ValueAfterCopyToSqlServer(const Value& value, const SourceColumn& column) {
-    const std::string t = LowerCase(AdoTypeName(static_cast<std::int16_t>(column.type)).value_or(""));
     // Every value is written as its value text: booleans become the texts True and False, dates
     // and times the value-text form (to 1/10000 s, what Firebird keeps), numbers plain decimals.
     // A single goes into REAL and stays the single it was.
-    if (const auto* f = std::get_if<Floating>(&value); f && Has(t, "single"))
+    if (const auto* f = std::get_if<Floating>(&value); f && Has(LowerAdoTypeName(column.type), "single"))
         return ValueText(Floating{static_cast<float>(f->value), true});
     // Empty texts and empty binaries are written as NULL.
     const std::string text = ValueText(value);
