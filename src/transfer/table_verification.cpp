@@ -94,17 +94,6 @@ private:
     bool spilled_ = false;
 };
 
-class Side {
-public:
-    Side(Connection& connection, std::string query) : connection_(connection), query_(std::move(query)) {}
-
-    std::unique_ptr<Recordset> open() { return connection_.openRecordset(query_); }
-
-private:
-    Connection& connection_;
-    std::string query_;
-};
-
 struct Unmatched {
     std::map<Hash, long long> sourceExtra, targetExtra;  // hash -> rows more than on the other side
 };
@@ -214,17 +203,16 @@ VerificationResult VerifyTable(Connection& source, const std::string& sourceQuer
     } removed{spill};
     HashStore sourceHashes(options.hashesInMemory, spill / "source"), targetHashes(options.hashesInMemory, spill / "target");
     Verification v(direction, options);
-    Side sourceSide(source, sourceQuery), targetSide(target, targetQuery);
 
     VerificationResult result;
     {
-        auto rows = sourceSide.open();
+        auto rows = source.openRecordset(sourceQuery);
         v.setColumns(*rows);
         v.setSample(rows->recordCount());
         result.sourceRows = v.read(*rows, sourceHashes, "source");
     }
     {
-        auto rows = targetSide.open();
+        auto rows = target.openRecordset(targetQuery);
         if (rows->fieldCount() != static_cast<int>(v.columns().size()))
             throw DatabaseError("The target table has " + std::to_string(rows->fieldCount()) + " columns, the source " +
                                 std::to_string(v.columns().size()) + ": it is not a copy of the source.");
@@ -255,9 +243,9 @@ VerificationResult VerifyTable(Connection& source, const std::string& sourceQuer
     if (result.identical()) return result;
 
     // A second reading finds the rows behind the first few unmatched hashes, to show them.
-    auto collect = [&](Side& side, std::map<Hash, long long> wanted) {
+    auto collect = [&](Connection& side, const std::string& query, std::map<Hash, long long> wanted) {
         std::vector<Row> rows;
-        auto r = side.open();
+        auto r = side.openRecordset(query);
         for (; !r->eof() && !wanted.empty(); r->moveNext()) {
             Row row = v.canonical(*r);
             const auto it = wanted.find(HashRow(row));
@@ -269,7 +257,8 @@ VerificationResult VerifyTable(Connection& source, const std::string& sourceQuer
         return rows;
     };
     result.differences =
-        DescribeDifferences(v.columns(), collect(sourceSide, unmatched.sourceExtra), collect(targetSide, unmatched.targetExtra));
+        DescribeDifferences(v.columns(), collect(source, sourceQuery, unmatched.sourceExtra),
+                            collect(target, targetQuery, unmatched.targetExtra));
     return result;
 }
 

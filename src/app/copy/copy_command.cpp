@@ -60,17 +60,15 @@ bool SelectTables(MemoryTableList& list, const std::vector<std::string>& names, 
     return all;
 }
 
-// The rows the target holds after the copy, read back through a connection of its own.
-std::optional<long long> TargetRows(Database& database, const std::string& connectionText, const std::string& query) {
+// The rows a target table holds after the copy; nothing when it cannot be counted.
+std::optional<long long> TargetRows(Connection* target, const std::string& query) {
+    if (!target) return std::nullopt;
     try {
-        auto connection = database.createConnection();
-        connection->open(connectionText);
-        auto rows = connection->openRecordset(query);
+        auto rows = target->openRecordset(query);
         std::optional<long long> count;
         if (!rows->eof())
             if (const auto* n = std::get_if<std::int64_t>(&rows->value(0))) count = *n;
         rows->close();
-        connection->close();
         return count;
     } catch (const std::exception&) {
         return std::nullopt;
@@ -201,9 +199,17 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
     bool complete = allFound && !toolkit.errorReports(), skipped = false;
     const std::string target = toFirebird ? FirebirdConnectionString(logins.values.firebird)
                                           : SqlServerConnectionString(logins.values.sqlServer);
+    // Counted through a connection of its own, opened once for every table.
+    std::unique_ptr<Connection> counter;
+    try {
+        counter = database.createConnection();
+        counter->open(target);
+    } catch (const std::exception&) {
+        counter.reset();
+    }
     for (const auto& o : outcomes) {
         const std::string name = toFirebird ? FirebirdName(o.target) : SqlServerName(o.target);
-        PrintSummary(out, o, TargetRows(database, target, "SELECT COUNT(*) FROM " + name));
+        PrintSummary(out, o, TargetRows(counter.get(), "SELECT COUNT(*) FROM " + name));
         skipped = skipped || o.ending == TableOutcome::kSkipped;
         complete = complete && (o.ending == TableOutcome::kComplete || o.ending == TableOutcome::kSkipped) &&
                    o.rowsRefused == 0;
