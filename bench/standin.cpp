@@ -3,6 +3,9 @@
 //   standin fill DB ROWS          a table BIG of ten mixed columns, ROWS rows
 //   standin read DB               reads every row: the driver's own time and memory
 //   standin script DB FDB FILE    the windows' path's very INSERTs for BIG, as an isql script
+//   standin replay FDB FILE       runs that script's statements from memory through the program's
+//                                 own Firebird connection, committing as the program does: the
+//                                 floor of any copier that sends a literal INSERT a row
 //   standin create-fdb FDB        an empty Firebird database
 //   standin target DB             the table that read_firebird fills, in types SQLite reads, named
 //                                 MIXEDSYS: the listing leaves out names with "SYS", so the copy asks
@@ -21,6 +24,7 @@
 #include "temp_folder.h"
 #include "transfer/firebird_insert.h"
 #include "transfer/firebird_mapping.h"
+#include "transfer/send_to_firebird.h"
 
 using namespace tess;
 
@@ -98,6 +102,28 @@ int main(int argc, char** argv) {
         out << "COMMIT;\n";
         return out ? 0 : 1;
     }
-    std::fprintf(stderr, "usage: standin fill DB ROWS | read DB | script DB FDB FILE | create-fdb FDB\n");
+    if (mode == "replay" && argc > 3) {
+        std::ifstream in(argv[3]);
+        std::vector<std::string> statements;
+        for (std::string line; std::getline(in, line);)
+            if (line.starts_with("CREATE TABLE") || line.starts_with("INSERT INTO"))
+                statements.push_back(line.substr(0, line.size() - 1));  // without the isql terminator
+        CreateFirebirdDatabase(argv[2]);
+        auto c = db.createConnection();
+        c->open(FirebirdConnectionString({argv[2], "SYSDBA", ""}));
+        c->execute(statements.front());
+        c->beginTransaction();
+        for (size_t i = 1; i < statements.size(); ++i) {
+            if (i % SendToFirebird::kRowsPerCommit == 0) {
+                c->commitTransaction();
+                c->beginTransaction();
+            }
+            c->execute(statements[i]);
+        }
+        c->commitTransaction();
+        c->close();
+        return 0;
+    }
+    std::fprintf(stderr, "usage: standin fill DB ROWS | read DB | script DB FDB FILE | replay FDB FILE | create-fdb FDB\n");
     return 2;
 }

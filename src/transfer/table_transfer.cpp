@@ -6,6 +6,7 @@
 #include "common/stop_request.h"
 #include "common/text_case.h"
 #include "platform/database.h"
+#include "platform/read_ahead.h"
 #include "platform/toolkit.h"
 #include "routines/error_trap.h"
 #include "routines/helpers.h"
@@ -129,7 +130,7 @@ private:
 
     bool stopRequested() const { return road_.controls.stop && road_.controls.stop->requested(); }
 
-    void copyRows(const std::string& table, Recordset& source, size_t columnCount, TableOutcome& outcome) {
+    void copyRows(const std::string& table, Recordset& unread, size_t columnCount, TableOutcome& outcome) {
         const long long perCommit = direction_.rowsPerCommit();
         long long count = -1, written = 0;  // written: accepted by the target, committed or not
         outcome.ending = TableOutcome::kComplete;
@@ -149,7 +150,7 @@ private:
             if (lost) outcome.ending = TableOutcome::kConnectionLost;
             return done;
         };
-        trap_.step(steps_.count, [&] { count = source.recordCount(); });
+        trap_.step(steps_.count, [&] { count = unread.recordCount(); });
         const bool bulk = road_.controls.bulk;
         const size_t batch = bulk ? direction_.bulkBatch() : 0;
         std::unique_ptr<PreparedStatement> prepared;
@@ -186,7 +187,9 @@ private:
         };
         if (perCommit) step(steps_.begin, [&] { road_.target->beginTransaction(); });
         if (!perCommit) committed();
-        // Rows are read to the source's end, whatever the count said.
+        // Rows are read to the source's end, whatever the count said, on a thread of their own
+        // while the rows before them are written.
+        ReadAhead source(unread);
         std::vector<Value> row;
         row.reserve(columnCount);
         for (long long k = 0; outcome.ending == TableOutcome::kComplete; ++k) {

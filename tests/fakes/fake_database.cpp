@@ -123,10 +123,12 @@ std::unique_ptr<Connection> FakeDatabase::createConnection() {
 }
 
 void FakeDatabase::failOn(const std::string& prefix, const std::string& message, int times, bool connectionLost) {
+    std::lock_guard lock(mutex_);
     failures_.push_back({prefix, message, times, connectionLost});
 }
 
 void FakeDatabase::call(const std::string& line) {
+    std::lock_guard lock(mutex_);
     log.push_back(line);
     for (auto& f : failures_) {
         if (f.times != 0 && line.rfind(f.prefix, 0) == 0) {
@@ -137,6 +139,7 @@ void FakeDatabase::call(const std::string& line) {
 }
 
 std::vector<std::string> FakeDatabase::calls(const std::string& prefix) const {
+    std::lock_guard lock(mutex_);
     std::vector<std::string> out;
     for (const auto& line : log)
         if (line.rfind(prefix, 0) == 0) out.push_back(line);

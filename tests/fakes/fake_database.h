@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -43,7 +44,8 @@ public:
     // Catalogue rows with TABLE_NAME and TABLE_TYPE.
     static FakeResult Catalogue(const std::vector<std::pair<std::string, std::string>>& nameAndType);
 
-    // Records the call; throws when a failure rule matches. Used by the fake connection and recordset.
+    // Records the call; throws when a failure rule matches. Used by the fake connection and recordset,
+    // from whichever thread reads the rows.
     void call(const std::string& line);
 
     // The log lines that start with prefix.
@@ -56,6 +58,7 @@ private:
         bool connectionLost;
     };
     std::vector<Failure> failures_;
+    mutable std::mutex mutex_;
 };
 
 }  // namespace tess

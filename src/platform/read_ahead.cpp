@@ -1,0 +1,160 @@
+#include "platform/read_ahead.h"
+
+#include "platform/object_state.h"
+
+namespace tess {
+namespace {
+
+// A batch is handed over whole, so that the two threads meet once a batch rather than once a row;
+// it ends at whichever limit comes first. At most kWaiting batches wait for the caller, which
+// bounds the memory whatever the table's size.
+constexpr size_t kRowsPerBatch = 256;
+constexpr size_t kBytesPerBatch = 1 << 20;
+constexpr size_t kWaiting = 2;
+
+size_t Footprint(const std::vector<Value>& values) {
+    size_t bytes = values.size() * sizeof(Value);
+    for (const Value& v : values) {
+        if (const auto* text = std::get_if<std::string>(&v)) bytes += text->size();
+        if (const auto* bytesValue = std::get_if<Bytes>(&v)) bytes += bytesValue->size();
+        if (const auto* decimal = std::get_if<Decimal>(&v)) bytes += decimal->text.size();
+    }
+    return bytes;
+}
+
+}  // namespace
+
+// What the caller may ask of the rows' shape is copied now: later the source belongs to the reader.
+// A source that cannot tell it is left to fail where the rows are read.
+ReadAhead::ReadAhead(Recordset& source) : source_(source) {
+    try {
+        count_ = source.recordCount();
+        for (int i = 0; i < source.fieldCount(); ++i) fields_.push_back(source.field(i));
+    } catch (const std::exception&) {
+    }
+    reader_ = std::thread([this] { read(); });
+}
+
+ReadAhead::~ReadAhead() { close(); }
+
+void ReadAhead::close() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    if (reader_.joinable()) reader_.join();
+}
+
+void ReadAhead::read() {
+    for (bool last = false; !last;) {
+        Batch batch;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [&] { return stop_ || ready_.size() < kWaiting; });
+            if (stop_) return;
+            if (!spare_.empty()) {
+                batch = std::move(spare_.back());
+                spare_.pop_back();
+            }
+        }
+        batch.used = 0;
+        batch.eofFailure = batch.moveFailure = nullptr;
+        try {
+            last = batch.last = fill(batch);
+        } catch (...) {  // nothing the source throws may end the program: the caller is told at eof()
+            last = batch.last = true;
+            batch.eofFailure = std::current_exception();
+        }
+        {
+            std::lock_guard lock(mutex_);
+            ready_.push_back(std::move(batch));
+        }
+        changed_.notify_all();
+    }
+}
+
+// Reads rows into the batch until one of its limits; true once the reading has ended.
+bool ReadAhead::fill(Batch& batch) {
+    size_t bytes = 0;
+    while (batch.used < kRowsPerBatch && bytes < kBytesPerBatch) {
+        try {
+            if (source_.eof()) return true;
+        } catch (...) {
+            batch.eofFailure = std::current_exception();
+            return true;
+        }
+        if (batch.used == batch.rows.size()) batch.rows.emplace_back();
+        Row& row = batch.rows[batch.used++];
+        row.failure = nullptr;
+        try {
+            if (const auto* values = source_.currentRow()) {
+                row.values = *values;  // assignment keeps the texts' buffers of an earlier batch
+            } else {
+                row.values.resize(static_cast<size_t>(source_.fieldCount()));
+                for (size_t j = 0; j < row.values.size(); ++j) row.values[j] = source_.value(static_cast<int>(j));
+            }
+            bytes += Footprint(row.values);
+        } catch (...) {
+            row.failure = std::current_exception();
+        }
+        try {
+            source_.moveNext();
+        } catch (...) {
+            batch.moveFailure = std::current_exception();
+            return true;
+        }
+    }
+    return false;
+}
+
+void ReadAhead::arrive() const {
+    while (position_ == current_.used && !current_.last) {
+        Batch next;
+        {
+            std::unique_lock lock(mutex_);
+            changed_.wait(lock, [&] { return !ready_.empty() || stop_; });
+            if (ready_.empty()) throw DatabaseError(kObjectClosed);
+            next = std::move(ready_.front());
+            ready_.pop_front();
+            spare_.push_back(std::move(current_));
+        }
+        changed_.notify_all();
+        current_ = std::move(next);
+        position_ = 0;
+    }
+}
+
+bool ReadAhead::eof() const {
+    arrive();
+    if (position_ < current_.used) return false;
+    if (current_.eofFailure) std::rethrow_exception(current_.eofFailure);
+    if (current_.moveFailure) std::rethrow_exception(current_.moveFailure);
+    return true;
+}
+
+const ReadAhead::Row& ReadAhead::row() const {
+    if (eof()) throw DatabaseError(kNoCurrentRecord);
+    const Row& row = current_.rows[position_];
+    if (row.failure) std::rethrow_exception(row.failure);
+    return row;
+}
+
+// Every row is held together here; a row whose reading failed fails here, as its values would.
+const std::vector<Value>* ReadAhead::currentRow() const {
+    arrive();
+    return position_ < current_.used ? &row().values : nullptr;
+}
+
+const Value& ReadAhead::value(int index) const { return row().values.at(static_cast<size_t>(index)); }
+
+const FieldInfo& ReadAhead::field(int index) const { return fields_.at(static_cast<size_t>(index)); }
+
+void ReadAhead::moveNext() {
+    if (eof()) throw DatabaseError(kNoCurrentRecord);
+    ++position_;
+    // The source's own MoveNext failed after this row: the caller learns it here, as it would have.
+    if (position_ == current_.used && current_.moveFailure) std::rethrow_exception(current_.moveFailure);
+}
+
+}  // namespace tess

@@ -1,0 +1,69 @@
+#pragma once
+// Reads a recordset's rows on a thread of its own while the caller writes the rows before them, so
+// that a copy costs the slower of reading and writing rather than their sum. Every failure of the
+// recordset reaches the caller at the very call where it would have come without the read-ahead:
+// eof(), the row's values, or moveNext().
+#include <condition_variable>
+#include <deque>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/database.h"
+
+namespace tess {
+
+class ReadAhead final : public Recordset {
+public:
+    // Reads from the source's current row on. Nobody else may touch the source until close() or
+    // the destructor has stopped the reading; the source stays open for its owner to close.
+    explicit ReadAhead(Recordset& source);
+    ~ReadAhead() override;
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
+
+    int fieldCount() const override { return static_cast<int>(fields_.size()); }
+    const FieldInfo& field(int index) const override;
+    const Value& value(int index) const override;
+    long long recordCount() const override { return count_; }
+    bool eof() const override;
+    void moveNext() override;
+    void close() override;
+    const std::vector<Value>* currentRow() const override;
+
+private:
+    struct Row {
+        std::vector<Value> values;
+        std::exception_ptr failure;  // reading this row's values failed
+    };
+    // Rows in reading order; the last batch of all says how the reading ended.
+    struct Batch {
+        std::vector<Row> rows;  // rows[0, used) hold this batch's rows; the rest are kept for reuse
+        size_t used = 0;
+        bool last = false;
+        std::exception_ptr eofFailure, moveFailure;
+    };
+
+    void read();
+    bool fill(Batch& batch);
+    const Row& row() const;
+    // Makes the current batch one with a row at the position, or the last one; waits for it.
+    void arrive() const;
+
+    Recordset& source_;
+    std::vector<FieldInfo> fields_;
+    long long count_ = -1;
+
+    mutable std::mutex mutex_;
+    mutable std::condition_variable changed_;
+    mutable std::deque<Batch> ready_;  // filled, waiting for the caller
+    mutable std::vector<Batch> spare_;  // handed back by the caller, their buffers kept
+    bool stop_ = false;
+
+    mutable Batch current_;
+    mutable size_t position_ = 0;
+    std::thread reader_;
+};
+
+}  // namespace tess

@@ -1,0 +1,125 @@
+// Reading ahead on a thread of its own must change nothing the caller sees: the same rows, and each
+// failure of the source at the same call, however the rows fall into the reader's batches.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "platform/read_ahead.h"
+
+namespace tess {
+namespace {
+
+enum class Fails { kNowhere, kEof, kValue, kMoveNext };
+
+// Rows {n, "row n"} whose source fails at one call of one row.
+class ScriptedRecordset : public Recordset {
+public:
+    ScriptedRecordset(long long rows, Fails fails, long long at, bool holdsRows, size_t textBytes = 0)
+        : rows_(rows), fails_(fails), at_(at), holdsRows_(holdsRows), textBytes_(textBytes) {
+        load();
+    }
+    int fieldCount() const override { return 2; }
+    const FieldInfo& field(int index) const override { return fields_.at(index); }
+    const Value& value(int index) const override {
+        if (fails_ == Fails::kValue && position_ == at_) throw DatabaseError("row " + std::to_string(at_) + " unreadable");
+        return row_.at(index);
+    }
+    long long recordCount() const override { return rows_; }
+    bool eof() const override {
+        if (fails_ == Fails::kEof && position_ == at_) throw DatabaseError("link lost before row " + std::to_string(at_), true);
+        return position_ >= rows_;
+    }
+    void moveNext() override {
+        if (fails_ == Fails::kMoveNext && position_ == at_) throw DatabaseError("fetch after row " + std::to_string(at_) + " failed");
+        ++position_;
+        load();
+    }
+    void close() override {}
+    const std::vector<Value>* currentRow() const override {
+        if (!holdsRows_ || position_ >= rows_) return nullptr;
+        value(0);  // fails as the values would
+        return &row_;
+    }
+    long long position() const { return position_; }
+
+private:
+    void load() { row_ = {std::int64_t{position_}, std::string(textBytes_, 'x') + "row " + std::to_string(position_)}; }
+
+    std::vector<FieldInfo> fields_{{"N", 20, 8, 19, 0}, {"T", 202, 50, 0, 0}};
+    long long rows_;
+    Fails fails_;
+    long long at_;
+    bool holdsRows_;
+    size_t textBytes_;
+    std::atomic<long long> position_ = 0;
+    std::vector<Value> row_;
+};
+
+// What a copy's loop sees: each row's values or its failure, and how the reading ended.
+std::string Trace(Recordset& rs) {
+    std::string seen;
+    for (;;) {
+        try {
+            if (rs.eof()) return seen + "end";
+        } catch (const DatabaseError& e) {
+            return seen + "eof failed: " + e.what() + (e.connectionLost() ? " (lost)" : "");
+        }
+        try {
+            seen += std::to_string(std::get<std::int64_t>(rs.value(0))) + "=" + std::get<std::string>(rs.value(1)) + ";";
+        } catch (const DatabaseError& e) {
+            seen += std::string("read failed: ") + e.what() + ";";
+        }
+        try {
+            rs.moveNext();
+        } catch (const DatabaseError& e) {
+            return seen + "moveNext failed: " + e.what();
+        }
+    }
+}
+
+TEST(ReadAhead, TheCallerSeesWhatTheSourceWouldHaveShown) {
+    // Rows and failure places around the reader's batches of 256 rows.
+    for (long long rows : {0LL, 1LL, 255LL, 256LL, 257LL, 1000LL})
+        for (Fails fails : {Fails::kNowhere, Fails::kEof, Fails::kValue, Fails::kMoveNext})
+            for (long long at : {0LL, 1LL, 255LL, 256LL, 511LL, 999LL})
+                for (bool holdsRows : {true, false}) {
+                    if (fails == Fails::kNowhere && at > 0) continue;
+                    SCOPED_TRACE(testing::Message() << rows << " rows, failure kind " << static_cast<int>(fails)
+                                                    << " at row " << at << (holdsRows ? ", rows held" : ""));
+                    ScriptedRecordset direct(rows, fails, at, holdsRows);
+                    ScriptedRecordset source(rows, fails, at, holdsRows);
+                    ReadAhead ahead(source);
+                    EXPECT_EQ(Trace(ahead), Trace(direct));
+                }
+}
+
+TEST(ReadAhead, KeepsTheShapeOfTheRows) {
+    ScriptedRecordset source(3, Fails::kNowhere, 0, true);
+    ReadAhead ahead(source);
+    EXPECT_EQ(ahead.fieldCount(), 2);
+    EXPECT_EQ(ahead.field(1).name, "T");
+    EXPECT_EQ(ahead.recordCount(), 3);
+    ASSERT_NE(ahead.currentRow(), nullptr);
+    EXPECT_EQ(std::get<std::string>((*ahead.currentRow())[1]), "row 0");
+}
+
+TEST(ReadAhead, ReadsOnlySoFarAheadWhateverTheTableSize) {
+    // Rows of 300 KB: the reader may hold a few batches of about 1 MB, never the table.
+    ScriptedRecordset source(200, Fails::kNowhere, 0, true, 300'000);
+    {
+        ReadAhead ahead(source);
+        ASSERT_FALSE(ahead.eof());
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        EXPECT_LE(source.position(), 20);
+    }  // leaving while the reader waits for room must not hang
+    ScriptedRecordset many(100'000, Fails::kNowhere, 0, false);
+    ReadAhead ahead(many);
+    ahead.moveNext();
+    ahead.close();
+    EXPECT_LT(many.position(), 2'000);
+}
+
+}  // namespace
+}  // namespace tess
