@@ -63,6 +63,11 @@ public:
     virtual ~PreparedStatement() = default;
     // The values of the markers, in order: null, text, binary or floating point.
     virtual void execute(const std::vector<Value>& parameters) = 0;
+    // Several rows, at once where the driver takes arrays of values. When it throws, which of the
+    // rows were written is unknown: the caller runs them in a transaction it can roll back.
+    virtual void executeMany(const std::vector<std::vector<Value>>& rows) {
+        for (const auto& row : rows) execute(row);
+    }
 };
 
 class Connection {

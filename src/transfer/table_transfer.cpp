@@ -165,7 +165,7 @@ private:
             bool whole = false;
             try {
                 road_.target->beginTransaction();
-                for (const auto& values : pending) prepared->execute(values);
+                prepared->executeMany(pending);
                 road_.target->commitTransaction();
                 whole = true;
             } catch (const DatabaseError& e) {

@@ -218,3 +218,83 @@ TEST_F(OdbcSqliteTest, ValuesLongerThanDeclaredAndBlocksOfRows) {
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+// Rows in arrays of values: every value arrives as one row at a time would have sent it, and a
+// refused row fails the whole call, even where the driver reports the call itself as a success.
+TEST_F(OdbcParameters, ArraysOfRowsArriveWholeAndARefusalIsNotLost) {
+    const std::string file = folder_.file("arrays.db");
+    auto c = open(file);
+    for (const char* table : {"T", "U"})
+        c->execute(std::string("CREATE TABLE ") + table + " (n TEXT CHECK (n <> 'refused'), note TEXT, x)");
+    std::vector<std::vector<Value>> rows;
+    for (int i = 0; i < 600; ++i) {
+        Value note = i % 3 == 0 ? Value(Null{}) : Value(std::string(static_cast<size_t>(i), 'a') + "é日本😀");
+        if (i == 5) note = Floating{0.1, false};
+        Value number = i % 2 ? Value(Floating{i / 7.0, i % 4 == 1}) : Value(Null{});
+        rows.push_back({std::to_string(1000 + i), note, number});
+    }
+    auto arrays = c->prepare("INSERT INTO T VALUES (?, ?, ?)");
+    auto single = c->prepare("INSERT INTO U VALUES (?, ?, ?)");
+    arrays->executeMany(rows);
+    for (const auto& row : rows) single->execute(row);
+    const std::vector<std::vector<Value>> wide = {{std::string("wide"), std::string(100'000, 'z'), Null{}},
+                                                  {std::string("wide 2"), std::string("short"), Null{}}};
+    arrays->executeMany(wide);
+    for (const auto& row : wide) single->execute(row);
+
+    auto refused = rows;
+    refused[300][0] = std::string("refused");
+    c->beginTransaction();
+    try {
+        arrays->executeMany(refused);
+        ADD_FAILURE() << "a refused row went unnoticed";
+    } catch (const DatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("constraint"), std::string::npos) << e.what();
+    }
+    c->rollbackTransaction();
+    // Binary values still arrive, one row at a time.
+    const std::vector<std::vector<Value>> mixed = {{std::string("mixed 1"), std::string("text"), Bytes{1, 2, 3}},
+                                                   {std::string("mixed 2"), Bytes{1, 2}, Bytes{4}}};
+    arrays->executeMany(mixed);
+    single->executeMany(mixed);
+    arrays->execute({std::string("single"), std::string("after the arrays"), Null{}});
+    single->execute({std::string("single"), std::string("after the arrays"), Null{}});
+
+    auto read = [&](const std::string& table) {
+        auto rs = c->openRecordset("SELECT n, note, x FROM " + table + " ORDER BY n");
+        std::vector<std::vector<Value>> back;
+        for (; !rs->eof(); rs->moveNext()) back.push_back({rs->value(0), rs->value(1), rs->value(2)});
+        return back;
+    };
+    const auto viaArrays = read("T"), viaRows = read("U");
+    ASSERT_EQ(viaArrays.size(), 605u);
+    ASSERT_EQ(viaRows.size(), 605u);
+    for (size_t i = 0, shown = 0; i < viaArrays.size() && shown < 5; ++i)
+        for (size_t j = 0; j < 3; ++j)
+            if (viaArrays[i][j] != viaRows[i][j] && ++shown) ADD_FAILURE() << "row " << i << ", column " << j << ": " << ValueText(viaArrays[i][j]) << " | " << ValueText(viaRows[i][j]);
+    EXPECT_EQ(viaArrays[603][1], Value(std::string(100'000, 'z')));
+}
+
+}  // namespace
+}  // namespace tess
+
+namespace tess {
+namespace {
+
+// A connection left without close(), as an error leaves it, ends without touching freed handles.
+TEST_F(OdbcSqliteTest, AConnectionDroppedOpenEndsCleanly) {
+    for (int i = 0; i < 3; ++i) {
+        auto c = open(folder_.file("dropped.db"));
+        c->execute("CREATE TABLE IF NOT EXISTS T (n INTEGER)");
+        c->execute("INSERT INTO T VALUES (1)");
+    }
+    auto c = open(folder_.file("dropped.db"));
+    auto rs = c->openRecordset("SELECT COUNT(*) FROM T");
+    EXPECT_EQ(ValueText(rs->value(0)), "3");
+}
+
+}  // namespace
+}  // namespace tess

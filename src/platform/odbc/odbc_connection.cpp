@@ -1,6 +1,5 @@
 #include "platform/odbc/odbc_connection.h"
 
-#include <charconv>
 #include <optional>
 
 #include "platform/object_state.h"
@@ -12,6 +11,7 @@
 
 #include "platform/odbc/driver_resolution.h"
 #include "platform/odbc/odbc_error.h"
+#include "platform/odbc/odbc_parameters.h"
 #include "platform/odbc/odbc_recordset.h"
 #include "common/text_codec.h"
 
@@ -35,7 +35,10 @@ OdbcConnection::OdbcConnection() : env_(SQL_HANDLE_ENV, SQL_NULL_HANDLE) {
               SQL_HANDLE_ENV, env_.get(), "SQLSetEnvAttr");
 }
 
+// The statement handle goes first: the driver manager frees a connection's statements when it
+// disconnects, and freeing this one afterwards would touch freed memory.
 OdbcConnection::~OdbcConnection() {
+    executor_.reset();
     if (connected_) SQLDisconnect(dbc_.get());
 }
 
@@ -103,69 +106,60 @@ void OdbcConnection::execute(const std::string& sql) {
     if (failure) throw *failure;
 }
 
-// Binds one row of marker values. The bound buffers must live until the statement has run.
-void OdbcConnection::bindParameters(SQLHSTMT stmt, const std::vector<Value>& parameters, ParameterBuffers& buffers) {
-    buffers.texts.assign(parameters.size(), {});
-    buffers.lengths.assign(parameters.size(), 0);
-    auto& texts = buffers.texts;
-    auto& lengths = buffers.lengths;
-    for (size_t i = 0; i < parameters.size(); ++i) {
-        const auto number = static_cast<SQLUSMALLINT>(i + 1);
-        SQLRETURN rc;
-        const Value& value = parameters[i];
-        if (const auto* f = std::get_if<Floating>(&value)) {
-            char buffer[64];
-            const auto end = f->single ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(f->value)).ptr
-                                       : std::to_chars(buffer, buffer + sizeof buffer, f->value).ptr;
-            texts[i] = Utf8ToUtf16(std::string_view(buffer, static_cast<size_t>(end - buffer)));
-        } else if (const auto* s = std::get_if<std::string>(&value)) {
-            texts[i] = Utf8ToUtf16(*s);
-        }
-        if (std::holds_alternative<Floating>(value) || std::holds_alternative<std::string>(value)) {
-            lengths[i] = static_cast<SQLLEN>(texts[i].size() * sizeof(char16_t));
-            rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WLONGVARCHAR,
-                                  std::max<SQLULEN>(texts[i].size(), 1), 0, texts[i].data(), lengths[i], &lengths[i]);
-        } else if (const auto* b = std::get_if<Bytes>(&value)) {
-            lengths[i] = static_cast<SQLLEN>(b->size());
-            rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY,
-                                  std::max<SQLULEN>(b->size(), 1), 0, const_cast<std::uint8_t*>(b->data()), lengths[i],
-                                  &lengths[i]);
-        } else if (IsNull(value)) {
-            lengths[i] = SQL_NULL_DATA;
-            rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, 1, 0, nullptr, 0,
-                                  &lengths[i]);
-        } else {
-            throw OdbcError("Only text, binary and floating-point values can be passed as parameters.");
-        }
-        CheckOdbc(rc, SQL_HANDLE_STMT, stmt, "SQLBindParameter");
-    }
-}
-
 void OdbcConnection::executeWith(const std::string& sql, const std::vector<Value>& parameters) {
     OdbcHandle stmt = newStatement();
     std::u16string text = Utf8ToUtf16(sql);
     CheckOdbc(SQLPrepareW(stmt.get(), Wide(text), static_cast<SQLINTEGER>(text.size())), SQL_HANDLE_STMT, stmt.get(),
               "SQLPrepare");
-    ParameterBuffers buffers;
-    bindParameters(stmt.get(), parameters, buffers);
+    ParameterRow row;
+    row.bind(stmt.get(), parameters);
     SQLRETURN rc = SQLExecute(stmt.get());
     if (rc == SQL_NO_DATA) return;
     CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLExecute");
 }
 
-std::unique_ptr<PreparedStatement> OdbcConnection::prepare(const std::string& sql) {
-    struct Prepared : PreparedStatement {
-        OdbcHandle stmt;
-        ParameterBuffers buffers;
-        void execute(const std::vector<Value>& parameters) override {
-            SQLFreeStmt(stmt.get(), SQL_RESET_PARAMS);
-            bindParameters(stmt.get(), parameters, buffers);
-            const SQLRETURN rc = SQLExecute(stmt.get());
-            SQLFreeStmt(stmt.get(), SQL_CLOSE);
-            if (rc == SQL_NO_DATA) return;
-            CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLExecute");
+namespace {
+
+// A prepared statement keeps its handle and its bound buffers from one execution to the next.
+struct Prepared : PreparedStatement {
+    OdbcHandle stmt;
+    ParameterRow row;
+    ParameterArray array;
+    void execute(const std::vector<Value>& parameters) override {
+        SQLFreeStmt(stmt.get(), SQL_RESET_PARAMS);
+        row.bind(stmt.get(), parameters);
+        const SQLRETURN rc = SQLExecute(stmt.get());
+        afterwards([&] {
+            if (rc != SQL_NO_DATA) CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLExecute");
+        });
+    }
+    // One round trip for all the rows where they fit in arrays; row by row where they do not.
+    void executeMany(const std::vector<std::vector<Value>>& rows) override {
+        if (rows.size() < 2 || !array.bind(stmt.get(), rows)) return PreparedStatement::executeMany(rows);
+        const SQLRETURN rc = SQLExecute(stmt.get());
+        afterwards([&] { array.check(stmt.get(), rc); });
+        ParameterArray::unbind(stmt.get());
+    }
+    // The diagnostics are read before the statement is closed, which clears them.
+    template <class Check>
+    void afterwards(Check&& check) {
+        std::optional<OdbcError> failure;
+        try {
+            check();
+        } catch (const OdbcError& e) {
+            failure = e;
         }
-    };
+        SQLFreeStmt(stmt.get(), SQL_CLOSE);
+        if (failure) {
+            ParameterArray::unbind(stmt.get());
+            throw *failure;
+        }
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<PreparedStatement> OdbcConnection::prepare(const std::string& sql) {
     auto prepared = std::make_unique<Prepared>();
     prepared->stmt = newStatement();
     std::u16string text = Utf8ToUtf16(sql);

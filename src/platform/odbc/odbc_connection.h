@@ -33,12 +33,6 @@ public:
     std::vector<std::string> installedDrivers();
 
 private:
-    struct ParameterBuffers {
-        std::vector<std::u16string> texts;
-        std::vector<SQLLEN> lengths;
-    };
-    static void bindParameters(SQLHSTMT stmt, const std::vector<Value>& parameters, ParameterBuffers& buffers);
-
     OdbcHandle newStatement();
     void requireOpen() const;
 

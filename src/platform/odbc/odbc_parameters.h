@@ -1,0 +1,47 @@
+#pragma once
+// Marker values bound for SQLExecute: one row at a time, or many rows as arrays
+// (SQL_ATTR_PARAMSET_SIZE), column by column.
+#include <sql.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/value.h"
+
+namespace tess {
+
+// One row of values; the buffers must live until the statement has run.
+class ParameterRow {
+public:
+    void bind(SQLHSTMT stmt, const std::vector<Value>& parameters);
+
+private:
+    std::vector<std::u16string> texts_;
+    std::vector<SQLLEN> lengths_;
+};
+
+// Many rows of text values (null, text, floating point) as one array a marker. The driver runs every row, and says per row whether it
+// was taken: SQLExecute succeeds "with information" even when every row was refused.
+class ParameterArray {
+public:
+    // False when the rows cannot travel as arrays: a binary value among them, or more than the
+    // memory limit in one array. The statement is left as it was.
+    bool bind(SQLHSTMT stmt, const std::vector<std::vector<Value>>& rows);
+    // Throws OdbcError with the driver's diagnostics unless the call succeeded for every row.
+    void check(SQLHSTMT stmt, SQLRETURN rc) const;
+    // Back to one row a call.
+    static void unbind(SQLHSTMT stmt);
+
+private:
+    struct Column {
+        size_t width = 1;  // UTF-16 code units of the longest value
+        std::vector<char16_t> texts;
+        std::vector<SQLLEN> lengths;
+    };
+    std::vector<Column> columns_;
+    std::vector<SQLUSMALLINT> statuses_;
+    SQLULEN processed_ = 0;
+};
+
+}  // namespace tess
