@@ -104,6 +104,7 @@ bool ReadAhead::fill(Batch& batch) {
             batch.moveFailure = std::current_exception();
             return true;
         }
+        if (hungry_.load(std::memory_order_relaxed)) break;
     }
     return false;
 }
@@ -113,7 +114,9 @@ void ReadAhead::arrive() const {
         Batch next;
         {
             std::unique_lock lock(mutex_);
+            hungry_ = ready_.empty();
             changed_.wait(lock, [&] { return !ready_.empty() || stop_; });
+            hungry_ = false;
             if (ready_.empty()) throw DatabaseError(kObjectClosed);
             next = std::move(ready_.front());
             ready_.pop_front();

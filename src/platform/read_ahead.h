@@ -3,6 +3,7 @@
 // that a copy costs the slower of reading and writing rather than their sum. Every failure of the
 // recordset reaches the caller at the very call where it would have come without the read-ahead:
 // eof(), the row's values, or moveNext().
+#include <atomic>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -60,6 +61,9 @@ private:
     mutable std::deque<Batch> ready_;  // filled, waiting for the caller
     mutable std::vector<Batch> spare_;  // handed back by the caller, their buffers kept
     bool stop_ = false;
+    // The caller waits for rows: the reader hands over what it has rather than fill the batch, so
+    // that a slow source never holds back rows already read (nor the window waiting for them).
+    mutable std::atomic<bool> hungry_ = false;
 
     mutable Batch current_;
     mutable size_t position_ = 0;

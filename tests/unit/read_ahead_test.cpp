@@ -16,8 +16,9 @@ enum class Fails { kNowhere, kEof, kValue, kMoveNext };
 // Rows {n, "row n"} whose source fails at one call of one row.
 class ScriptedRecordset : public Recordset {
 public:
-    ScriptedRecordset(long long rows, Fails fails, long long at, bool holdsRows, size_t textBytes = 0)
-        : rows_(rows), fails_(fails), at_(at), holdsRows_(holdsRows), textBytes_(textBytes) {
+    ScriptedRecordset(long long rows, Fails fails, long long at, bool holdsRows, size_t textBytes = 0,
+                      std::chrono::milliseconds perRow = {})
+        : rows_(rows), fails_(fails), at_(at), holdsRows_(holdsRows), textBytes_(textBytes), perRow_(perRow) {
         load();
     }
     int fieldCount() const override { return 2; }
@@ -33,6 +34,7 @@ public:
     }
     void moveNext() override {
         if (fails_ == Fails::kMoveNext && position_ == at_) throw DatabaseError("fetch after row " + std::to_string(at_) + " failed");
+        std::this_thread::sleep_for(perRow_);
         ++position_;
         load();
     }
@@ -53,6 +55,7 @@ private:
     long long at_;
     bool holdsRows_;
     size_t textBytes_;
+    std::chrono::milliseconds perRow_;
     std::atomic<long long> position_ = 0;
     std::vector<Value> row_;
 };
@@ -119,6 +122,15 @@ TEST(ReadAhead, ReadsOnlySoFarAheadWhateverTheTableSize) {
     ahead.moveNext();
     ahead.close();
     EXPECT_LT(many.position(), 2'000);
+}
+
+// A source that takes its time: the first rows reach the caller as they come, not a batch later.
+TEST(ReadAhead, ASlowSourceHandsOverRowsAsTheyCome) {
+    ScriptedRecordset source(100, Fails::kNowhere, 0, true, 0, std::chrono::milliseconds(10));
+    ReadAhead ahead(source);
+    ASSERT_FALSE(ahead.eof());
+    EXPECT_LT(source.position(), 100) << "the caller waited for the whole table";
+    EXPECT_EQ(Trace(ahead).substr(0, 10), "0=row 0;1=");
 }
 
 }  // namespace
