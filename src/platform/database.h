@@ -57,7 +57,8 @@ public:
     virtual const std::vector<Value>* currentRow() const { return nullptr; }
 };
 
-// A statement with "?" markers, prepared once and run with one row of values after another.
+// A statement with "?" markers, prepared once and run with one row of values after another. It
+// holds a handle of its connection's, so it goes before the connection closes.
 class PreparedStatement {
 public:
     virtual ~PreparedStatement() = default;
