@@ -1,5 +1,7 @@
 #include "platform/read_ahead.h"
 
+#include <chrono>
+
 #include "platform/object_state.h"
 
 namespace tess {
@@ -11,6 +13,10 @@ namespace {
 constexpr size_t kRowsPerBatch = 256;
 constexpr size_t kBytesPerBatch = 1 << 20;
 constexpr size_t kWaiting = 2;
+// While the caller waits, a batch goes as soon as it has a few rows or its first row has waited a
+// moment: few handovers from a fast source, no long wait on a slow one.
+constexpr size_t kRowsForWaitingCaller = 32;
+constexpr auto kWaitingCallerLatency = std::chrono::milliseconds(20);
 
 size_t Footprint(const std::vector<Value>& values) {
     size_t bytes = values.size() * sizeof(Value);
@@ -76,6 +82,7 @@ void ReadAhead::read() {
 
 // Reads rows into the batch until one of its limits; true once the reading has ended.
 bool ReadAhead::fill(Batch& batch) {
+    const auto started = std::chrono::steady_clock::now();
     size_t bytes = 0;
     while (batch.used < kRowsPerBatch && bytes < kBytesPerBatch) {
         try {
@@ -104,7 +111,9 @@ bool ReadAhead::fill(Batch& batch) {
             batch.moveFailure = std::current_exception();
             return true;
         }
-        if (hungry_.load(std::memory_order_relaxed)) break;
+        if (hungry_.load(std::memory_order_relaxed) &&
+            (batch.used >= kRowsForWaitingCaller || std::chrono::steady_clock::now() - started >= kWaitingCallerLatency))
+            break;
     }
     return false;
 }

@@ -61,8 +61,8 @@ private:
     mutable std::deque<Batch> ready_;  // filled, waiting for the caller
     mutable std::vector<Batch> spare_;  // handed back by the caller, their buffers kept
     bool stop_ = false;
-    // The caller waits for rows: the reader hands over what it has rather than fill the batch, so
-    // that a slow source never holds back rows already read (nor the window waiting for them).
+    // The caller waits for rows: the reader hands over what it has soon rather than fill the batch,
+    // so that a slow source never holds back rows already read (nor the window waiting for them).
     mutable std::atomic<bool> hungry_ = false;
 
     mutable Batch current_;
