@@ -255,6 +255,13 @@ TEST_F(OdbcParameters, ArraysOfRowsArriveWholeAndARefusalIsNotLost) {
         EXPECT_NE(std::string(e.what()).find("constraint"), std::string::npos) << e.what();
     }
     c->rollbackTransaction();
+    // A refusal one row at a time carries the driver's words too.
+    try {
+        single->execute(refused[300]);
+        ADD_FAILURE() << "a refused row went unnoticed";
+    } catch (const DatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("constraint"), std::string::npos) << e.what();
+    }
     // Binary values still arrive, one row at a time.
     const std::vector<std::vector<Value>> mixed = {{std::string("mixed 1"), std::string("text"), Bytes{1, 2, 3}},
                                                    {std::string("mixed 2"), Bytes{1, 2}, Bytes{4}}};
