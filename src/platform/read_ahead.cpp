@@ -158,6 +158,8 @@ const std::vector<Value>* ReadAhead::currentRow() const {
     return position_ < current_.used ? &row().values : nullptr;
 }
 
+const std::vector<Value>& ReadAhead::currentValues() const { return row().values; }
+
 const Value& ReadAhead::value(int index) const { return row().values.at(static_cast<size_t>(index)); }
 
 const FieldInfo& ReadAhead::field(int index) const { return fields_.at(static_cast<size_t>(index)); }

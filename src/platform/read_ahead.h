@@ -32,6 +32,8 @@ public:
     void moveNext() override;
     void close() override;
     const std::vector<Value>* currentRow() const override;
+    // The current row's values; throws as its reading failed, or where there is no current row.
+    const std::vector<Value>& currentValues() const;
 
 private:
     struct Row {

@@ -190,8 +190,6 @@ private:
         // Rows are read to the source's end, whatever the count said, on a thread of their own
         // while the rows before them are written.
         ReadAhead source(unread);
-        std::vector<Value> row;
-        row.reserve(columnCount);
         for (long long k = 0; outcome.ending == TableOutcome::kComplete; ++k) {
             if (stopRequested()) {
                 flush();
@@ -213,18 +211,12 @@ private:
                 trap_.step(steps_.progress,
                            [&] { road_.controls.progressBar.setValue(std::min(100.0, (k + 1) * 100.0 / count)); });
             ++outcome.rowsRead;
-            // A row that cannot be read is reported once and not written in part. Where the
-            // recordset holds the row together, it is read in place, not copied.
+            // A row that cannot be read is reported once and not written in part; the read-ahead
+            // holds every row together, so it is read in place.
             const std::vector<Value>* values = nullptr;
             if (step(steps_.readRow, [&] {
-                    values = source.currentRow();
-                    if (values) return road_.toolkit.doEvents();
-                    row.clear();
-                    for (int j = 0; j < source.fieldCount(); ++j) {
-                        road_.toolkit.doEvents();
-                        row.push_back(source.value(j));
-                    }
-                    values = &row;
+                    values = &source.currentValues();
+                    road_.toolkit.doEvents();
                 })) {
                 const std::vector<Value>& row = *values;
                 if (batch) {
