@@ -1,13 +1,12 @@
 // Reads every row of a Firebird table through the database layer and reports the rows per second
 // and the peak resident memory. Run by bench/run at two sizes: memory must not grow with the rows.
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "connect/connection_strings.h"
+#include "peak_memory.h"
 #include "platform/drivers/drivers_database.h"
 #include "temp_folder.h"  // CreateFirebirdDatabase
 
@@ -29,12 +28,6 @@ std::string FillBlock(long rows, const std::string& table) {
            ") DO BEGIN INSERT INTO " + table + " VALUES (:I, :I * 1000003, 'name ' || :I || ' é', :I / 7.0, :I / 3.0, "
            "MOD(:I, 30000), DATEADD(:I SECOND TO TIMESTAMP '2014-05-20 10:30:00.1234'), DATE '2014-05-20', "
            "MOD(:I, 2) = 0, NULL); I = I + 1; END END";
-}
-
-long PeakResidentKb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 }  // namespace

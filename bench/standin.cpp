@@ -10,8 +10,6 @@
 //   standin target DB             the table that read_firebird fills, in types SQLite reads, named
 //                                 MIXEDSYS: the listing leaves out names with "SYS", so the copy asks
 //                                 no question, its CREATE is refused and its rows land in this table
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +17,7 @@
 #include <string>
 
 #include "connect/connection_strings.h"
+#include "peak_memory.h"
 #include "platform/drivers/drivers_database.h"
 #include "platform/odbc/odbc_locale.h"
 #include "temp_folder.h"
@@ -34,12 +33,6 @@ std::unique_ptr<Connection> Open(Database& db, const std::string& file) {
     auto c = db.createConnection();
     c->open(SqlServerConnectionString({"localhost", "1433", file, "sa", "", false}));
     return c;
-}
-
-long PeakResidentKb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
 }
 
 }  // namespace

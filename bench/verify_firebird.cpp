@@ -1,13 +1,12 @@
 // Verifies a Firebird table against itself through two connections, as `tessaline-copy verify`
 // compares a table with its copy, and reports rows per second and the peak resident memory. Run by
 // bench/run at two sizes on tables that read_firebird fills: memory must not grow with the rows.
-#include <sys/resource.h>
-
 #include <chrono>
 #include <cstdio>
 #include <string>
 
 #include "connect/connection_strings.h"
+#include "peak_memory.h"
 #include "platform/drivers/drivers_database.h"
 #include "transfer/table_verification.h"
 
@@ -29,9 +28,7 @@ int main(int argc, char** argv) {
     const VerificationResult r = VerifyTable(*source, "SELECT * FROM MIXED", *target, "SELECT * FROM MIXED",
                                              CopyDirection::kToSqlServer, options);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
     std::printf("rows=%lld identical=%d seconds=%.2f rows_per_s=%.0f peak_kb=%ld\n", r.sourceRows, r.identical(),
-                seconds, 2 * r.sourceRows / seconds, usage.ru_maxrss);
+                seconds, 2 * r.sourceRows / seconds, PeakResidentKb());
     return r.identical() ? 0 : 1;
 }

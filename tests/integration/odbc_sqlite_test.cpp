@@ -25,6 +25,17 @@ protected:
         return c;
     }
 
+    // Every row of a query, every column.
+    static std::vector<std::vector<Value>> ReadAll(Connection& c, const std::string& query) {
+        auto rs = c.openRecordset(query);
+        std::vector<std::vector<Value>> rows;
+        for (; !rs->eof(); rs->moveNext()) {
+            rows.emplace_back();
+            for (int j = 0; j < rs->fieldCount(); ++j) rows.back().push_back(rs->value(j));
+        }
+        return rows;
+    }
+
     TempFolder folder_;
     DriversDatabase db_;
 };
@@ -110,12 +121,6 @@ TEST_F(OdbcSqliteTest, ABracedPasswordLeavesTheTextUsable) {
     EXPECT_TRUE(TestSqlServerConnection(db_, awkward));
 }
 
-}  // namespace
-}  // namespace tess
-
-namespace tess {
-namespace {
-
 class OdbcParameters : public OdbcSqliteTest {};
 
 // Long values travel as parameters, and a table's rows can run in one transaction.
@@ -134,21 +139,13 @@ TEST_F(OdbcParameters, ParametersAndTransactionsReachTheDriver) {
     c->close();
 
     auto reader = open(file);
-    auto rs = reader->openRecordset("SELECT n, note, raw FROM T ORDER BY n");
-    std::vector<std::vector<Value>> rows;
-    for (; !rs->eof(); rs->moveNext()) rows.push_back({rs->value(0), rs->value(1), rs->value(2)});
+    const auto rows = ReadAll(*reader, "SELECT n, note, raw FROM T ORDER BY n");
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0][1], Value(longText));
     EXPECT_EQ(rows[0][2], Value(raw));
     EXPECT_TRUE(IsNull(rows[1][1]) && IsNull(rows[1][2]));
     EXPECT_EQ(rows[2][1], Value(std::string("after")));
 }
-
-}  // namespace
-}  // namespace tess
-
-namespace tess {
-namespace {
 
 // The bulk mode's statement: prepared once, run with row after row, inside a transaction that can
 // also be rolled back.
@@ -165,19 +162,11 @@ TEST_F(OdbcParameters, APreparedStatementRunsRowAfterRow) {
     insert->execute({std::string("3"), std::string("kept"), Null{}});
     insert->execute({Floating{2.5, false}, std::string("x"), Null{}});
     c->commitTransaction();
-    auto rs = c->openRecordset("SELECT n, note FROM T ORDER BY n");
-    std::vector<std::vector<Value>> rows;
-    for (; !rs->eof(); rs->moveNext()) rows.push_back({rs->value(0), rs->value(1)});
+    const auto rows = ReadAll(*c, "SELECT n, note FROM T ORDER BY n");
     ASSERT_EQ(rows.size(), 2u) << "the rolled-back rows are gone";
     EXPECT_EQ(rows[0][1], Value(std::string("x")));
     EXPECT_EQ(rows[1][1], Value(std::string("kept")));
 }
-
-}  // namespace
-}  // namespace tess
-
-namespace tess {
-namespace {
 
 // A value longer than its column declares (SQLite keeps such values) arrives whole; results of
 // numbers, decimals and dates come a block of rows at a time.
@@ -215,12 +204,6 @@ TEST_F(OdbcSqliteTest, ValuesLongerThanDeclaredAndBlocksOfRows) {
     }
     EXPECT_EQ(rows, 600);
 }
-
-}  // namespace
-}  // namespace tess
-
-namespace tess {
-namespace {
 
 // Rows in arrays of values: every value arrives as one row at a time would have sent it, and a
 // refused row fails the whole call, even where the driver reports the call itself as a success.
@@ -270,13 +253,8 @@ TEST_F(OdbcParameters, ArraysOfRowsArriveWholeAndARefusalIsNotLost) {
     arrays->execute({std::string("single"), std::string("after the arrays"), Null{}});
     single->execute({std::string("single"), std::string("after the arrays"), Null{}});
 
-    auto read = [&](const std::string& table) {
-        auto rs = c->openRecordset("SELECT n, note, x FROM " + table + " ORDER BY n");
-        std::vector<std::vector<Value>> back;
-        for (; !rs->eof(); rs->moveNext()) back.push_back({rs->value(0), rs->value(1), rs->value(2)});
-        return back;
-    };
-    const auto viaArrays = read("T"), viaRows = read("U");
+    const auto viaArrays = ReadAll(*c, "SELECT n, note, x FROM T ORDER BY n");
+    const auto viaRows = ReadAll(*c, "SELECT n, note, x FROM U ORDER BY n");
     ASSERT_EQ(viaArrays.size(), 605u);
     ASSERT_EQ(viaRows.size(), 605u);
     for (size_t i = 0, shown = 0; i < viaArrays.size() && shown < 5; ++i)
@@ -284,12 +262,6 @@ TEST_F(OdbcParameters, ArraysOfRowsArriveWholeAndARefusalIsNotLost) {
             if (viaArrays[i][j] != viaRows[i][j] && ++shown) ADD_FAILURE() << "row " << i << ", column " << j << ": " << ValueText(viaArrays[i][j]) << " | " << ValueText(viaRows[i][j]);
     EXPECT_EQ(viaArrays[603][1], Value(std::string(100'000, 'z')));
 }
-
-}  // namespace
-}  // namespace tess
-
-namespace tess {
-namespace {
 
 // A connection left without close(), as an error leaves it, ends without touching freed handles.
 TEST_F(OdbcSqliteTest, AConnectionDroppedOpenEndsCleanly) {
