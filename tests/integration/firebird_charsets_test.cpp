@@ -5,73 +5,13 @@
 #include <cfloat>
 #include <cmath>
 
-#include "common/operation_guard.h"
-#include "connect/connection_strings.h"
-#include "fakes/fake_database.h"
-#include "fakes/fake_toolkit.h"
-#include "fakes/fixed_logins.h"
-#include "platform/drivers/drivers_database.h"
-#include "split_database.h"
-#include "temp_folder.h"
+#include "firebird_target.h"
 #include "transfer/firebird_mapping.h"
-#include "transfer/send_to_firebird.h"
-#include "transfer/send_to_sqlserver.h"
 
 namespace tess {
 namespace {
 
 const std::vector<std::string> kTexts = {"plain ASCII", "é ß € –", "日本語", "emoji 😀", "it's"};
-
-class FirebirdTarget : public testing::Test {
-protected:
-    virtual std::string defaultCharacterSet() const { return ""; }
-    void SetUp() override {
-        logins.firebird = {folder.file("target.fdb"), "SYSDBA", ""};
-        CreateFirebirdDatabase(logins.firebird.database, defaultCharacterSet());
-    }
-    std::unique_ptr<Connection> firebird() {
-        auto c = drivers.createConnection();
-        c->open(FirebirdConnectionString(logins.firebird));
-        return c;
-    }
-    void select(FakeTableList& list, const std::string& name) {
-        list.addItem(name);
-        for (int i = 0; i < list.listCount(); ++i)
-            if (list.item(i) == name) list.setSelected(i, true), list.setListIndex(i);
-    }
-    void sendToFirebird(const std::string& table, const FakeResult& source) {
-        sqlServer.results["SELECT * FROM [" + table + "]"] = source;
-        select(list1, table);
-        SendToFirebird(db, ui, logins, {list1, list2, progress, window, {}}, guard).PushButton3_Click();
-        list1.clear();
-    }
-    std::vector<std::vector<Value>> rows(const std::string& query) {
-        auto c = firebird();
-        auto rs = c->openRecordset(query);
-        std::vector<std::vector<Value>> out;
-        for (; !rs->eof(); rs->moveNext()) {
-            out.emplace_back();
-            for (int j = 0; j < rs->fieldCount(); ++j) out.back().push_back(rs->value(j));
-        }
-        return out;
-    }
-    std::string reports() const {
-        std::string all;
-        for (const auto& box : ui.boxes) all += box.text + "\n";
-        return all;
-    }
-
-    TempFolder folder;
-    FakeDatabase sqlServer;
-    DriversDatabase drivers;
-    SplitDatabase db{sqlServer, drivers};
-    FakeToolkit ui;
-    FixedLogins logins;
-    FakeTableList list1, list2;
-    FakeProgressBar progress;
-    FakeWindow window;
-    OperationGuard guard;
-};
 
 class FirebirdCharacterSets : public FirebirdTarget, public testing::WithParamInterface<std::string> {
 protected:
@@ -152,7 +92,7 @@ TEST_P(FirebirdCharacterSets, TextToSqlServerKeepsEveryCharacter) {
     if (GetParam() == "NONE") c->execute("INSERT INTO \"Src\" VALUES (2, x'636166E9', x'E9', x'80')");
     c->close();
     select(list2, "Src");
-    SendToSqlServer(db, ui, logins, {list1, list2, progress, window, {}}, guard).PushButton4_Click();
+    SendToSqlServer(db, ui, logins, controls(), guard).PushButton4_Click();
     EXPECT_EQ(reports(), "");
     auto inserts = sqlServer.calls("execute INSERT");
     ASSERT_EQ(inserts.size(), GetParam() == "NONE" ? 2u : 1u);

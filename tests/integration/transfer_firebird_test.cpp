@@ -1,48 +1,12 @@
 // Both transfers against a real Firebird database, with the SQL Server side scripted by the fake.
 #include <gtest/gtest.h>
 
-#include "common/operation_guard.h"
-#include "connect/connection_strings.h"
-#include "fakes/fake_toolkit.h"
-#include "fakes/fixed_logins.h"
-#include "fakes/fake_database.h"
-#include "platform/drivers/drivers_database.h"
-#include "split_database.h"
-#include "temp_folder.h"
-#include "transfer/send_to_firebird.h"
-#include "transfer/send_to_sqlserver.h"
+#include "firebird_target.h"
 
 namespace tess {
 namespace {
 
-class TransferFirebirdTest : public testing::Test {
-protected:
-    void SetUp() override {
-        logins.firebird = {folder.file("target.fdb"), "SYSDBA", ""};
-        CreateFirebirdDatabase(logins.firebird.database);
-    }
-    std::unique_ptr<Connection> firebird() {
-        auto c = db.firebird.createConnection();
-        c->open(FirebirdConnectionString(logins.firebird));
-        return c;
-    }
-    void select(FakeTableList& list, const std::string& name) {
-        list.addItem(name);
-        for (int i = 0; i < list.listCount(); ++i)
-            if (list.item(i) == name) list.setSelected(i, true), list.setListIndex(i);
-    }
-
-    TempFolder folder;
-    FakeDatabase sqlServer;
-    DriversDatabase drivers;
-    SplitDatabase db{sqlServer, drivers};
-    FakeToolkit ui;
-    FixedLogins logins;
-    FakeTableList list1, list2;
-    FakeProgressBar progress;
-    FakeWindow window;
-    OperationGuard guard;
-};
+class TransferFirebirdTest : public FirebirdTarget {};
 
 // Every kind of value, with the awkward cases, read back from Firebird exactly.
 TEST_F(TransferFirebirdTest, HostileValuesArriveExactly) {
@@ -70,7 +34,7 @@ TEST_F(TransferFirebirdTest, HostileValuesArriveExactly) {
     };
     sqlServer.results["SELECT * FROM [Everything]"] = source;
     select(list1, "Everything");
-    SendToFirebird(db, ui, logins, {list1, list2, progress, window, {}}, guard).PushButton3_Click();
+    SendToFirebird(db, ui, logins, controls(), guard).PushButton3_Click();
     for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
     EXPECT_EQ(list2.items(), (std::vector<std::string>{"Everything"}));
 
@@ -105,7 +69,7 @@ TEST_F(TransferFirebirdTest, ARefusedRowCostsOnlyItself) {
         source.rows.push_back({std::int64_t{i}, Decimal{i == 3 ? "123456789012345678901.00" : std::to_string(i) + ".50"}});
     sqlServer.results["SELECT * FROM [Amounts]"] = source;
     select(list1, "Amounts");
-    SendToFirebird(db, ui, logins, {list1, list2, progress, window, {}}, guard).PushButton3_Click();
+    SendToFirebird(db, ui, logins, controls(), guard).PushButton3_Click();
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_NE(ui.boxes[0].text.find("at line 318"), std::string::npos) << ui.boxes[0].text;
 
@@ -127,7 +91,7 @@ TEST_F(TransferFirebirdTest, FirebirdValuesBecomeSqlServerStatements) {
         c->close();
     }
     select(list2, "a\"b");
-    SendToSqlServer(db, ui, logins, {list1, list2, progress, window, {}}, guard).PushButton4_Click();
+    SendToSqlServer(db, ui, logins, controls(), guard).PushButton4_Click();
     for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
     EXPECT_EQ(sqlServer.calls("execute"),
               (std::vector<std::string>{

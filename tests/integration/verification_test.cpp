@@ -4,25 +4,17 @@
 
 #include <cfloat>
 
-#include "common/operation_guard.h"
-#include "connect/connection_strings.h"
-#include "fakes/fake_database.h"
-#include "fakes/fake_toolkit.h"
-#include "fakes/fixed_logins.h"
-#include "platform/drivers/drivers_database.h"
-#include "split_database.h"
-#include "temp_folder.h"
-#include "transfer/send_to_firebird.h"
+#include "firebird_target.h"
 #include "transfer/table_verification.h"
 
 namespace tess {
 namespace {
 
-class Verification : public testing::Test {
+class Verification : public FirebirdTarget {
 protected:
+    std::string defaultCharacterSet() const override { return "WIN1252"; }
     void SetUp() override {
-        logins.firebird = {folder.file("target.fdb"), "SYSDBA", ""};
-        CreateFirebirdDatabase(logins.firebird.database, "WIN1252");
+        FirebirdTarget::SetUp();
         source.fields = {{"Id", 20, 8, 19, 0},      {"Single", 4, 4, 7, 0},      {"Double", 5, 8, 15, 0},
                          {"Money", 131, 8, 19, 4},  {"Flag", 11, 2, 255, 0},     {"Name", 202, 50, 255, 0},
                          {"Code", 200, 10, 255, 0}, {"Stamp", 135, 16, 23, 3},   {"Day", 133, 10, 255, 0},
@@ -36,33 +28,19 @@ protected:
                                    DateTime{1899, 12, 30, 0, 0, 0, 0}, Bytes{0, static_cast<std::uint8_t>(i), 0xFF},
                                    DateTime{1899, 12, 30, 10, i, 0, 0}});
         source.rows.push_back(source.rows.back());  // a duplicate row in the source too
-        sqlServer.results["SELECT * FROM [Things]"] = source;
-        FakeTableList list1({"Things"}), list2;
-        list1.setSelected(0, true);
-        list1.setListIndex(0);
-        FakeProgressBar progress;
-        FakeWindow window;
-        OperationGuard guard;
-        SendToFirebird(db, ui, logins, {list1, list2, progress, window, {}}, guard).PushButton3_Click();
+        sendToFirebird("Things", source);
         for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
         fake = sqlServer.createConnection();
         fake->open("Driver={SQL Server};");
-        firebird = drivers.createConnection();
-        firebird->open(FirebirdConnectionString(logins.firebird));
+        target = firebird();
     }
     VerificationResult verify(VerificationOptions options = {}) {
-        return VerifyTable(*fake, "SELECT * FROM [Things]", *firebird, "SELECT * FROM \"Things\"",
+        return VerifyTable(*fake, "SELECT * FROM [Things]", *target, "SELECT * FROM \"Things\"",
                            CopyDirection::kToFirebird, options);
     }
 
-    TempFolder folder;
-    FakeDatabase sqlServer;
-    DriversDatabase drivers;
-    SplitDatabase db{sqlServer, drivers};
-    FakeToolkit ui;
-    FixedLogins logins;
     FakeResult source;
-    std::unique_ptr<Connection> fake, firebird;
+    std::unique_ptr<Connection> fake, target;
 };
 
 TEST_F(Verification, ACopyVerifiesAsIdentical) {
@@ -79,15 +57,15 @@ TEST_F(Verification, ACopyVerifiesAsIdentical) {
 }
 
 TEST_F(Verification, EachChangeIsFoundWithItsColumn) {
-    firebird->execute("UPDATE \"Things\" SET \"Name\" = 'changed' WHERE \"Id\" = 7");
+    target->execute("UPDATE \"Things\" SET \"Name\" = 'changed' WHERE \"Id\" = 7");
     VerificationResult r = verify();
     EXPECT_EQ(r.onlyInSource, 1);
     EXPECT_EQ(r.onlyInTarget, 1);
     ASSERT_EQ(r.differences.size(), 1u);
     EXPECT_EQ(r.differences[0], "row Id '7' differs: Name source 'it's é 日本 😀 7', target 'changed';");
 
-    firebird->execute("DELETE FROM \"Things\" WHERE \"Id\" = 8");
-    firebird->execute("INSERT INTO \"Things\" SELECT * FROM \"Things\" WHERE \"Id\" = 9");
+    target->execute("DELETE FROM \"Things\" WHERE \"Id\" = 8");
+    target->execute("INSERT INTO \"Things\" SELECT * FROM \"Things\" WHERE \"Id\" = 9");
     r = verify();
     EXPECT_EQ(r.targetRows, 41);
     EXPECT_EQ(r.matching, 39);
@@ -105,27 +83,17 @@ TEST_F(Verification, EachChangeIsFoundWithItsColumn) {
 
 // --bulk writes every value as the literal statements do: its copy verifies as identical too.
 TEST_F(Verification, ABulkCopyVerifiesAsIdentical) {
-    FixedLogins bulkLogins = logins;
-    bulkLogins.firebird.database = folder.file("bulk.fdb");
-    CreateFirebirdDatabase(bulkLogins.firebird.database, "WIN1252");
-    FakeTableList list1({"Things"}), list2;
-    list1.setSelected(0, true);
-    list1.setListIndex(0);
-    FakeProgressBar progress;
-    FakeWindow window;
-    OperationGuard guard;
-    TablesWindowControls controls{list1, list2, progress, window, {}};
-    controls.bulk = true;
-    SendToFirebird(db, ui, bulkLogins, controls, guard).PushButton3_Click();
+    useDatabase("bulk.fdb");
+    list2.clear();
+    sendToFirebird("Things", source, true);
     for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
-    auto bulk = drivers.createConnection();
-    bulk->open(FirebirdConnectionString(bulkLogins.firebird));
+    auto bulk = firebird();
     const VerificationResult r = VerifyTable(*fake, "SELECT * FROM [Things]", *bulk, "SELECT * FROM \"Things\"",
                                              CopyDirection::kToFirebird, {});
     EXPECT_TRUE(r.identical()) << (r.differences.empty() ? "" : r.differences[0]);
     EXPECT_EQ(r.matching, 41);
     // And value for value the same as the copy made with a literal statement a row.
-    const VerificationResult both = VerifyTable(*firebird, "SELECT * FROM \"Things\"", *bulk,
+    const VerificationResult both = VerifyTable(*target, "SELECT * FROM \"Things\"", *bulk,
                                                 "SELECT * FROM \"Things\"", CopyDirection::kToSqlServer, {});
     EXPECT_TRUE(both.identical()) << (both.differences.empty() ? "" : both.differences[0]);
 }

@@ -1,0 +1,79 @@
+#pragma once
+// A new Firebird database in a temp folder, the SQL Server side scripted by the fake, and the tables
+// window's controls as the send handlers take them: the ground of the transfer tests.
+#include <gtest/gtest.h>
+
+#include "common/operation_guard.h"
+#include "connect/connection_strings.h"
+#include "fakes/fake_database.h"
+#include "fakes/fake_toolkit.h"
+#include "fakes/fixed_logins.h"
+#include "platform/drivers/drivers_database.h"
+#include "split_database.h"
+#include "temp_folder.h"
+#include "transfer/send_to_firebird.h"
+#include "transfer/send_to_sqlserver.h"
+
+namespace tess {
+
+class FirebirdTarget : public testing::Test {
+protected:
+    // The new database's default character set; empty: Firebird's own default.
+    virtual std::string defaultCharacterSet() const { return ""; }
+    void SetUp() override { useDatabase("target.fdb"); }
+    // Makes a new database in the folder and points the Firebird login at it.
+    void useDatabase(const std::string& name) {
+        logins.firebird = {folder.file(name), "SYSDBA", ""};
+        CreateFirebirdDatabase(logins.firebird.database, defaultCharacterSet());
+    }
+    std::unique_ptr<Connection> firebird() {
+        auto c = drivers.createConnection();
+        c->open(FirebirdConnectionString(logins.firebird));
+        return c;
+    }
+    void select(FakeTableList& list, const std::string& name) {
+        list.addItem(name);
+        for (int i = 0; i < list.listCount(); ++i)
+            if (list.item(i) == name) list.setSelected(i, true), list.setListIndex(i);
+    }
+    TablesWindowControls controls(bool bulk = false) {
+        TablesWindowControls c{list1, list2, progress, window, {}};
+        c.bulk = bulk;
+        return c;
+    }
+    // Sends one table of the scripted SQL Server side through the tables window's button.
+    void sendToFirebird(const std::string& table, const FakeResult& source, bool bulk = false) {
+        sqlServer.results["SELECT * FROM [" + table + "]"] = source;
+        select(list1, table);
+        SendToFirebird(db, ui, logins, controls(bulk), guard).PushButton3_Click();
+        list1.clear();
+    }
+    std::vector<std::vector<Value>> rows(const std::string& query) {
+        auto c = firebird();
+        auto rs = c->openRecordset(query);
+        std::vector<std::vector<Value>> out;
+        for (; !rs->eof(); rs->moveNext()) {
+            out.emplace_back();
+            for (int j = 0; j < rs->fieldCount(); ++j) out.back().push_back(rs->value(j));
+        }
+        return out;
+    }
+    std::string reports() const {
+        std::string all;
+        for (const auto& box : ui.boxes) all += box.text + "\n";
+        return all;
+    }
+
+    TempFolder folder;
+    FakeDatabase sqlServer;
+    DriversDatabase drivers;
+    SplitDatabase db{sqlServer, drivers};
+    FakeToolkit ui;
+    FixedLogins logins;
+    FakeTableList list1, list2;
+    FakeProgressBar progress;
+    FakeWindow window;
+    OperationGuard guard;
+};
+
+}  // namespace tess
