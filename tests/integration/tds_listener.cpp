@@ -106,17 +106,27 @@ int ListenOnLoopback(int port, int& boundPort) {
     return s;
 }
 
+// Hands each connection to `onClient` until the listener's lifetime ends or it is stopped; the
+// bound on its life keeps a test that forgets it from hanging.
+template <class OnClient>
+static void AcceptUntil(int socket, std::chrono::steady_clock::time_point until, const std::atomic<bool>& stop,
+                 std::atomic<int>& connections, OnClient&& onClient) {
+    while (!stop && std::chrono::steady_clock::now() < until) {
+        pollfd p{socket, POLLIN, 0};
+        if (poll(&p, 1, 100) <= 0) continue;
+        const int client = accept(socket, nullptr, nullptr);
+        if (client < 0) continue;
+        ++connections;
+        onClient(client);
+    }
+}
+
 SilentListener::SilentListener(std::chrono::seconds lifetime) {
     socket_ = ListenOnLoopback(0, port_);
     thread_ = std::thread([this, until = std::chrono::steady_clock::now() + lifetime] {
-        while (!stop_ && std::chrono::steady_clock::now() < until) {
-            pollfd p{socket_, POLLIN, 0};
-            if (poll(&p, 1, 100) <= 0) continue;
-            const int client = accept(socket_, nullptr, nullptr);
-            if (client < 0) continue;
-            ++connections_;
+        AcceptUntil(socket_, until, stop_, connections_, [this](int client) {
             clients_.push_back(client);  // held open, never answered
-        }
+        });
     });
 }
 
@@ -150,15 +160,10 @@ std::vector<Login7> TdsListener::logins() const {
 }
 
 void TdsListener::serve(std::chrono::steady_clock::time_point until) {
-    while (!stop_ && std::chrono::steady_clock::now() < until) {
-        pollfd p{socket_, POLLIN, 0};
-        if (poll(&p, 1, 100) <= 0) continue;
-        const int client = accept(socket_, nullptr, nullptr);
-        if (client < 0) continue;
-        ++connections_;
+    AcceptUntil(socket_, until, stop_, connections_, [this](int client) {
         answer(client);
         close(client);  // the login never completes: the driver reports a failure
-    }
+    });
 }
 
 void TdsListener::answer(int client) {
