@@ -20,30 +20,19 @@
 #include <map>
 #include <set>
 
-#include "app/program.h"
-#include "fakes/fake_database.h"
-#include "fakes/fake_settings.h"
-#include "fakes/fake_toolkit.h"
 #include "platform/qt/qt_toolkit.h"
-#include "split_database.h"
+#include "program_fixture.h"
 
 namespace tess {
 namespace {
 
-class PersonTest : public testing::Test {
+class PersonTest : public ProgramFixture {
 protected:
     void SetUp() override { ui.folder = TESSALINE_PROGRAM_FOLDER; }
-    void store(const std::string& key, const std::string& value) { settings.values["Tessaline/" + key] = value; }
     void storeWorkingLogins() {
-        store("FireBirdDatabase", "/data/shop.fdb");
-        store("MSSQL Server", "SRV");
+        ProgramFixture::storeWorkingLogins();
         sqlServer.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}, {"Lines", "TABLE"}});
         firebird.catalogue = FakeDatabase::Catalogue({{"CUSTOMERS", "TABLE"}});
-    }
-    Program& start() {
-        program = std::make_unique<Program>(db, ui, shell, settings, [] { return 0.5; });
-        program->start();
-        return *program;
     }
     // A mouse move as the window system delivers it: Qt finds the widget under the point itself.
     static void moveOver(QWidget* widget, QPoint at = {-1, -1}) {
@@ -52,22 +41,7 @@ protected:
         QTest::mouseMove(window->windowHandle(), widget->mapTo(window, at));
         QApplication::processEvents();
     }
-    template <class W>
-    W* login(const char* name) {
-        return program->loginWindow().findChild<W*>(name);
-    }
-    template <class W>
-    W* tables(const char* name) {
-        return program->tablesWindow().findChild<W*>(name);
-    }
     int loginPointer() { return program->loginWindow().window().mousePointer(); }
-
-    FakeDatabase sqlServer, firebird;
-    SplitDatabase db{sqlServer, firebird};
-    FakeToolkit ui;
-    FakeShell shell;
-    FakeSettings settings;
-    std::unique_ptr<Program> program;
 };
 
 TEST_F(PersonTest, TheHandShowsOverButtonsAndOnlyThere) {
@@ -211,7 +185,7 @@ TEST_F(PersonTest, LoginsThatWorkNeverShowTheLoginWindow) {
             return false;
         }
     } watch;
-    program = std::make_unique<Program>(db, ui, shell, settings, [] { return 0.5; });
+    program = std::make_unique<Program>(db, ui, shell, settings, [this] { return draw; });
     program->loginWindow().installEventFilter(&watch);
     program->start();
     EXPECT_EQ(watch.shows, 0);
@@ -220,7 +194,7 @@ TEST_F(PersonTest, LoginsThatWorkNeverShowTheLoginWindow) {
     // Without working logins the window is shown once, already loaded.
     settings.values.clear();
     ShowWatch second;
-    program = std::make_unique<Program>(db, ui, shell, settings, [] { return 0.5; });
+    program = std::make_unique<Program>(db, ui, shell, settings, [this] { return draw; });
     program->loginWindow().installEventFilter(&second);
     program->start();
     EXPECT_EQ(second.shows, 1);

@@ -7,36 +7,14 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "app/program.h"
 #include "connect/connection_strings.h"
-#include "fakes/fake_database.h"
-#include "fakes/fake_settings.h"
-#include "fakes/fake_toolkit.h"
-#include "split_database.h"
+#include "program_fixture.h"
 
 namespace tess {
 namespace {
 
-class WindowsTest : public testing::Test {
+class WindowsTest : public ProgramFixture {
 protected:
-    void store(const std::string& key, const std::string& value) { settings.values["Tessaline/" + key] = value; }
-    void storeWorkingLogins() {
-        store("FireBirdDatabase", "/data/shop.fdb");
-        store("MSSQL Server", "SRV");
-    }
-    Program& start() {
-        program = std::make_unique<Program>(db, ui, shell, settings, [this] { return draw; });
-        program->start();
-        return *program;
-    }
-    template <class W>
-    W* login(const char* name) {
-        return program->loginWindow().findChild<W*>(name);
-    }
-    template <class W>
-    W* tables(const char* name) {
-        return program->tablesWindow().findChild<W*>(name);
-    }
     QStringList items(const char* list) {
         QStringList out;
         auto* w = tables<QListWidget>(list);
@@ -54,14 +32,6 @@ protected:
         for (const auto& b : ui.boxes) out.push_back(b.text);
         return out;
     }
-
-    FakeDatabase sqlServer, firebird;
-    SplitDatabase db{sqlServer, firebird};
-    FakeToolkit ui;
-    FakeShell shell;
-    FakeSettings settings;
-    double draw = 0.5;
-    std::unique_ptr<Program> program;
 };
 
 TEST_F(WindowsTest, FirstStartOnAnEmptyStore) {
