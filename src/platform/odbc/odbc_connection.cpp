@@ -90,20 +90,34 @@ OdbcHandle OdbcConnection::newStatement() {
     return stmt;
 }
 
+namespace {
+
+// Reads a statement's outcome, then closes whatever it left open, then runs `after` (which may
+// call the driver too): the diagnostics are read first, since any later call on the handle clears
+// them.
+template <class Check, class After>
+void CheckThenClose(SQLHSTMT stmt, Check&& check, After&& after) {
+    std::optional<OdbcError> failure;
+    try {
+        check();
+    } catch (const OdbcError& e) {
+        failure = e;
+    }
+    SQLFreeStmt(stmt, SQL_CLOSE);
+    after();
+    if (failure) throw *failure;
+}
+
+}  // namespace
+
 // One statement handle serves every statement of the connection: a copy executes one a row.
 void OdbcConnection::execute(const std::string& sql) {
     if (!executor_) executor_ = newStatement();
     std::u16string text = Utf8ToUtf16(sql);
     const SQLRETURN rc = SQLExecDirectW(executor_.get(), Wide(text), static_cast<SQLINTEGER>(text.size()));
     if (rc == SQL_NO_DATA) return;  // a statement that touched no rows
-    std::optional<OdbcError> failure;
-    try {
-        CheckOdbc(rc, SQL_HANDLE_STMT, executor_.get(), "SQLExecDirect");
-    } catch (const OdbcError& e) {
-        failure = e;
-    }
-    SQLFreeStmt(executor_.get(), SQL_CLOSE);  // whatever the statement left open
-    if (failure) throw *failure;
+    CheckThenClose(
+        executor_.get(), [&] { CheckOdbc(rc, SQL_HANDLE_STMT, executor_.get(), "SQLExecDirect"); }, [] {});
 }
 
 void OdbcConnection::executeWith(const std::string& sql, const std::vector<Value>& parameters) {
@@ -129,31 +143,16 @@ struct Prepared : PreparedStatement {
         SQLFreeStmt(stmt.get(), SQL_RESET_PARAMS);
         row.bind(stmt.get(), parameters);
         const SQLRETURN rc = SQLExecute(stmt.get());
-        afterwards([&] {
-            if (rc != SQL_NO_DATA) CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLExecute");
-        });
+        CheckThenClose(
+            stmt.get(), [&] { if (rc != SQL_NO_DATA) CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLExecute"); },
+            [] {});
     }
     // One round trip for all the rows where they fit in arrays; row by row where they do not.
     void executeMany(const std::vector<std::vector<Value>>& rows) override {
         if (rows.size() < 2 || !array.bind(stmt.get(), rows)) return PreparedStatement::executeMany(rows);
         const SQLRETURN rc = SQLExecute(stmt.get());
-        afterwards([&] { array.check(stmt.get(), rc); });
-        ParameterArray::unbind(stmt.get());
-    }
-    // The diagnostics are read before the statement is closed, which clears them.
-    template <class Check>
-    void afterwards(Check&& check) {
-        std::optional<OdbcError> failure;
-        try {
-            check();
-        } catch (const OdbcError& e) {
-            failure = e;
-        }
-        SQLFreeStmt(stmt.get(), SQL_CLOSE);
-        if (failure) {
-            ParameterArray::unbind(stmt.get());
-            throw *failure;
-        }
+        CheckThenClose(
+            stmt.get(), [&] { array.check(stmt.get(), rc); }, [&] { ParameterArray::unbind(stmt.get()); });
     }
 };
 
