@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPixmap>
+#include <QScrollBar>
 #include <stdexcept>
 
 #include "common/text_case.h"
@@ -27,7 +28,21 @@ QListWidgetItem* QtTableList::at(int index) const {
 
 std::string QtTableList::item(int index) const { return at(index)->text().toStdString(); }
 bool QtTableList::selected(int index) const { return at(index)->isSelected(); }
-void QtTableList::setSelected(int index, bool selected) { at(index)->setSelected(selected); }
+// Selecting an entry of a list that has no current entry makes that entry current, so that Select
+// All leaves the list with a current entry and the buttons act on what it selected.
+void QtTableList::setSelected(int index, bool selected) {
+    at(index)->setSelected(selected);
+    if (selected && list_->currentRow() == -1)
+        list_->selectionModel()->setCurrentIndex(list_->model()->index(index, 0), QItemSelectionModel::NoUpdate);
+}
+
+// A list refilled while its window is hidden would keep the old scroll offset and hide its first
+// entries: a refill starts at the top.
+void QtTableList::clear() {
+    list_->clear();
+    list_->verticalScrollBar()->setValue(0);
+    list_->horizontalScrollBar()->setValue(0);
+}
 
 void QtTableList::addItem(const std::string& text) {
     std::vector<std::string> entries;

@@ -22,7 +22,7 @@ public:
     // Sorted without regard to case: Qt's own sorting goes by case.
     void addItem(const std::string& text) override;
     void removeItem(int index) override;
-    void clear() override { list_->clear(); }
+    void clear() override;
 
 private:
     QListWidgetItem* at(int index) const;

@@ -1,5 +1,10 @@
 #include "platform/qt/widget_builder.h"
 
+#include <QHelpEvent>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QToolTip>
+
 #include "platform/qt/twips.h"
 
 namespace tess {
@@ -22,6 +27,36 @@ W* Place(W* w, const char* name, int l, int t, int width, int height, const QFon
     w->setMouseTracking(true);
     return w;
 }
+
+// Each entry as the style draws it, plus two things a person needs: a focus mark that stands out
+// under any style (the style's own is faint or absent), and the whole name as a tooltip where
+// the list is too narrow to show it.
+class TableEntryDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QStyledItemDelegate::paint(painter, option, index);
+        if (!(option.state & QStyle::State_HasFocus)) return;
+        painter->save();
+        const bool selected = option.state & QStyle::State_Selected;
+        QPen pen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text), 1, Qt::DashLine);
+        painter->setPen(pen);
+        painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+        painter->restore();
+    }
+
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event->type() != QEvent::ToolTip || !index.isValid())
+            return QStyledItemDelegate::helpEvent(event, view, option, index);
+        if (view->sizeHintForIndex(index).width() > view->viewport()->width())
+            QToolTip::showText(event->globalPos(), index.data().toString(), view->viewport(), option.rect);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+};
 
 // A list whose current entry is one the user chose. Qt makes the first row current when a list
 // without one gets the focus from the keyboard or the window; the lists' operations read "no
@@ -85,7 +120,10 @@ QLineEdit* WidgetBuilder::field(QWidget* parent, const char* name, int l, int t,
 
 QPushButton* WidgetBuilder::button(QWidget* parent, const char* name, const char* caption, int l, int t, int w,
                                    int h) {
-    return Place(new QPushButton(caption, parent), name, l, t, w, h, ButtonBold());
+    auto* button = Place(new QPushButton(caption, parent), name, l, t, w, h, ButtonBold());
+    // Enter presses the focused button, as on the original platform; Qt does so only in dialogs.
+    button->setAutoDefault(true);
+    return button;
 }
 
 QCheckBox* WidgetBuilder::checkBox(QWidget* parent, const char* name, const char* caption, int l, int t, int w, int h) {
@@ -95,6 +133,7 @@ QCheckBox* WidgetBuilder::checkBox(QWidget* parent, const char* name, const char
 QListWidget* WidgetBuilder::list(QWidget* parent, const char* name, int l, int t, int w, int h) {
     auto* list = Place(new TableListWidget(parent), name, l, t, w, h, SmallBold());
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    list->setItemDelegate(new TableEntryDelegate(list));
     return list;
 }
 
