@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QHelpEvent>
+#include <QImage>
 #include <QListWidget>
 #include <QPushButton>
 #include <QScrollBar>
@@ -125,6 +126,61 @@ TEST_F(EverydayUseTest, LongNamesShowWholeInATooltip) {
     };
     EXPECT_EQ(tipOver(0), "");  // first: a hidden tooltip fades out on a timer
     EXPECT_EQ(tipOver(1), longName);
+}
+
+}  // namespace
+}  // namespace tess
+
+namespace tess {
+namespace {
+
+// The share of a band along a widget's edge, `width` pixels deep, whose pixels differ clearly
+// between two pictures of it.
+double EdgeChange(const QImage& a, const QImage& b, QRect r, int width) {
+    int changed = 0, band = 0;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const bool inside = x >= r.left() + width && x <= r.right() - width && y >= r.top() + width &&
+                                y <= r.bottom() - width;
+            if (inside) continue;
+            ++band;
+            changed += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))) > 48;
+        }
+    return band ? double(changed) / band : 0;
+}
+
+// A keyboard user sees where the focus is: on the buttons of both windows, skinned or not, and on
+// the entry that holds a list's focus cursor.
+TEST_F(EverydayUseTest, TheFocusMarkStandsOut) {
+    storeWorkingLogins();
+    start();
+    auto focusChange = [](QWidget* w, QWidget* elsewhere) {
+        QApplication::setActiveWindow(w->window());
+        elsewhere->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        const QImage without = w->grab().toImage();
+        w->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        const QImage with = w->grab().toImage();
+        return EdgeChange(without, with, w->rect(), 3);
+    };
+    program->loginWindow().show();
+    EXPECT_GE(focusChange(login<QPushButton>("PushButton6"), login<QPushButton>("PushButton2")), 0.4)
+        << "a skinned button";
+    program->tablesWindow().show();
+    EXPECT_GE(focusChange(tables<QPushButton>("PushButton4"), tables<QPushButton>("PushButton3")), 0.4)
+        << "a button of the tables window";
+
+    auto* list2 = tables<QListWidget>("List2");
+    list2->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(list2, Qt::Key_Down);
+    QApplication::processEvents();
+    const QImage picture = list2->viewport()->grab().toImage();
+    const QRect entry = list2->visualItemRect(list2->item(0)).intersected(list2->viewport()->rect());
+    const QColor fill = picture.pixel(entry.right() - 4, entry.center().y());
+    QImage plain(picture.size(), picture.format());
+    plain.fill(fill);
+    EXPECT_GE(EdgeChange(plain, picture, entry, 1), 0.3) << "the current entry's outline stands out of its fill";
 }
 
 }  // namespace

@@ -282,3 +282,32 @@ TEST_F(PersonTest, ClosingDuringACopyCommitsFirst) {
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+// A web address in a message stays on one line: Qt's own wrapping broke it after "https://".
+TEST(QtToolkitBoxes, AnAddressStaysOnOneLine) {
+    QtToolkit toolkit;
+    const std::string address = "https://www.kestrawin.example/contact/";
+    for (const std::string& before : {std::string("Questions? Please contact Team Kestrawin at "),
+                                      std::string(40, 'w') + " " + std::string(30, 'v') + " see "}) {
+        WhenOpen<QMessageBox>([&](QMessageBox& box) {
+            auto* label = box.findChild<QLabel*>("qt_msgbox_label");
+            ASSERT_NE(label, nullptr);
+            const QStringList lines = label->text().split('\n');
+            const QString* holder = nullptr;
+            for (const QString& line : lines)
+                if (line.contains(QString::fromStdString(address))) holder = &line;
+            ASSERT_NE(holder, nullptr) << label->text().toStdString();
+            EXPECT_TRUE(!label->wordWrap() ||
+                        label->fontMetrics().horizontalAdvance(*holder) <= label->contentsRect().width())
+                << "the line with the address is not wrapped again";
+            EXPECT_EQ(label->text().simplified().toStdString(), (before + address));
+        });
+        toolkit.messageBox(before + address, kOkOnly, std::nullopt);
+    }
+}
+
+}  // namespace
+}  // namespace tess

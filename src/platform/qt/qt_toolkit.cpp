@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QFontMetrics>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QLabel>
@@ -51,12 +52,48 @@ std::vector<FileFilter> ParseFileFilter(const std::string& filter) {
     return out;
 }
 
+namespace {
+
+// Breaks lines at blanks only, so that none is wider than `limit`: Qt's own wrapping of a long
+// text breaks inside web addresses and paths too (after "https://", say). A word wider than the
+// limit keeps a line of its own.
+QString WrapAtBlanks(const QString& text, const QFontMetrics& metrics, int limit) {
+    QStringList lines;
+    for (const QString& line : text.split('\n')) {
+        QString current;
+        for (const QString& word : line.split(' ')) {
+            const QString candidate = current.isEmpty() ? word : current + ' ' + word;
+            if (!current.isEmpty() && metrics.horizontalAdvance(candidate) > limit) {
+                lines << current;
+                current = word;
+            } else {
+                current = candidate;
+            }
+        }
+        lines << current;
+    }
+    return lines.join('\n');
+}
+
+// The width beyond which a message box wraps its text (Qt's own rule: half the screen, at most 500
+// pixels), less room for the icon and the margins.
+int MessageLineLimit(const QWidget& box) {
+    const QScreen* screen = box.screen();
+    const int half = screen ? screen->availableGeometry().width() / 2 : 500;
+    return std::min(half, 500) * 4 / 5;
+}
+
+}  // namespace
+
 int QtToolkit::messageBox(const std::string& text, int style, const std::optional<std::string>& title) {
     QMessageBox box((style & kExclamation) ? QMessageBox::Warning : QMessageBox::NoIcon,
                     QString::fromStdString(title.value_or(kProgramTitle)), QString::fromStdString(QtMessageText(text)),
                     (style & 7) == kYesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok);
     // A driver's message or a table name may hold "<b>" or "<br>": shown as they are, never as markup.
     box.setTextFormat(Qt::PlainText);
+    box.ensurePolished();
+    if (const auto* label = box.findChild<QLabel*>("qt_msgbox_label"))
+        box.setText(WrapAtBlanks(box.text(), label->fontMetrics(), MessageLineLimit(box)));
     const int answer = box.exec();
     if (answer == QMessageBox::Yes) return kAnswerYes;
     if (answer == QMessageBox::No) return kAnswerNo;

@@ -58,6 +58,22 @@ public:
     }
 };
 
+// A button whose focus shows as a ring in the highlight colour, under the skin too: the skin draws
+// no focus at all and the plain style a faint one, so a keyboard user lost track of the focus.
+class FocusMarkedButton : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPushButton::paintEvent(event);
+        if (!hasFocus()) return;
+        QPainter painter(this);
+        painter.setPen(QPen(palette().color(QPalette::Highlight).darker(150), 2));
+        painter.drawRoundedRect(QRectF(rect()).adjusted(2, 2, -2, -2), 3, 3);
+    }
+};
+
 // A list whose current entry is one the user chose. Qt makes the first row current when a list
 // without one gets the focus from the keyboard or the window; the lists' operations read "no
 // current entry" as "nothing chosen", so the entry stays unset until a click or an arrow key.
@@ -120,7 +136,7 @@ QLineEdit* WidgetBuilder::field(QWidget* parent, const char* name, int l, int t,
 
 QPushButton* WidgetBuilder::button(QWidget* parent, const char* name, const char* caption, int l, int t, int w,
                                    int h) {
-    auto* button = Place(new QPushButton(caption, parent), name, l, t, w, h, ButtonBold());
+    auto* button = Place(new FocusMarkedButton(caption, parent), name, l, t, w, h, ButtonBold());
     // Enter presses the focused button, as on the original platform; Qt does so only in dialogs.
     button->setAutoDefault(true);
     return button;
