@@ -63,7 +63,12 @@ void Form1::ApplySkin() {
 
 void Form1::OpenHomePageAtRandom() {
     const int n = static_cast<int>(random_() * 100) + 1;
-    if (n == 7) shell_.run(std::string("explorer \"") + kHomePage + "\"", kMinimizedKeepFocus);
+    if (n != 7) return;
+    // Loading has no trap, and a home page that no browser opens is no reason not to start.
+    try {
+        shell_.run(std::string("explorer \"") + kHomePage + "\"", kMinimizedKeepFocus);
+    } catch (const std::exception&) {
+    }
 }
 
 void Form1::Form_Load() {

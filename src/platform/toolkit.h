@@ -98,6 +98,7 @@ public:
 class Shell {
 public:
     virtual ~Shell() = default;
+    // Opens an address or a file as "explorer" did; throws when nothing could open it.
     virtual void run(const std::string& commandLine, int windowStyle) = 0;
 };
 

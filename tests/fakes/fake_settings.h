@@ -1,5 +1,6 @@
 #pragma once
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,9 @@ public:
     void run(const std::string& commandLine, int windowStyle) override {
         commands.push_back(commandLine);
         styles.push_back(windowStyle);
+        if (!failure.empty()) throw std::runtime_error(failure);
     }
+    std::string failure;  // when set, every command fails with it
     std::vector<std::string> commands;
     std::vector<int> styles;
 };

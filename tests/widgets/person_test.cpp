@@ -16,6 +16,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <map>
 #include <set>
@@ -306,6 +307,40 @@ TEST(QtToolkitBoxes, AnAddressStaysOnOneLine) {
             EXPECT_EQ(label->text().simplified().toStdString(), (before + address));
         });
         toolkit.messageBox(before + address, kOkOnly, std::nullopt);
+    }
+}
+
+}  // namespace
+}  // namespace tess
+
+namespace tess {
+namespace {
+
+// The picture of the login help opens in a window of the program's own, without taking the focus
+// from the login window; one that cannot be read is a failure in words that name it.
+TEST(QtShellPictures, OpenInAWindowOfTheProgramsOwn) {
+    QtShell shell;
+    const std::string picture = std::string(TESSALINE_PROGRAM_FOLDER) + "/local-connection-example.jpg";
+    shell.run("explorer \"" + picture + "\"", kMinimizedKeepFocus);
+    QLabel* shown = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "Picture" && w->isVisible()) shown = qobject_cast<QLabel*>(w);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_FALSE(shown->pixmap().isNull());
+    EXPECT_TRUE(shown->testAttribute(Qt::WA_ShowWithoutActivating));
+
+    QTemporaryDir folder;
+    const std::string broken = folder.filePath("example.jpg").toStdString();
+    QFile::copy(QString::fromStdString(std::string(TESSALINE_PROGRAM_FOLDER) + "/CMakeCache.txt"),
+                QString::fromStdString(broken));
+    for (const std::string& path : {broken, folder.filePath("missing.jpg").toStdString()}) {
+        try {
+            shell.run("explorer \"" + path + "\"", kMinimizedKeepFocus);
+            ADD_FAILURE() << path << " opened";
+        } catch (const ShellError& e) {
+            EXPECT_NE(std::string(e.what()).find("The picture " + path + " cannot be shown: "), std::string::npos)
+                << e.what();
+        }
     }
 }
 

@@ -234,6 +234,25 @@ TEST_F(WindowsTest, BrowseSampleAndHelp) {
     EXPECT_EQ(ui.boxes[0].text.substr(0, 30), "If you cannot establish connec");
 }
 
+// A picture that nothing opens is reported at its step, not passed over in silence; a home page
+// that nothing opens does not stop the start.
+TEST_F(WindowsTest, WhatTheShellCannotOpenIsReported) {
+    shell.failure = "No program on this machine opens the picture";
+    draw = 0.065;  // the home page too
+    start();
+    ASSERT_EQ(shell.commands.size(), 1u);
+    EXPECT_TRUE(program->loginWindow().isVisible());
+    EXPECT_TRUE(ui.boxes.empty());
+    ui.answers = {kAnswerYes};
+    login<QPushButton>("PushButton1")->click();
+    ASSERT_EQ(ui.boxes.size(), 3u);
+    EXPECT_EQ(ui.boxes[2].title, "Application Error");
+    EXPECT_NE(ui.boxes[2].text.find("No program on this machine opens the picture\r\n"
+                                    "in Orvenda5/20/2014.Form1.PushButton1_Click at line 118"),
+              std::string::npos)
+        << ui.boxes[2].text;
+}
+
 TEST_F(WindowsTest, OneStartInAHundredOpensTheHomePage) {
     draw = 0.065;  // n = 7
     start();

@@ -4,9 +4,12 @@
 #include <QDesktopServices>
 #include <QFontMetrics>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <QGuiApplication>
+#include <QImageReader>
+#include <QPixmap>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -152,12 +155,41 @@ double QtToolkit::screenHeight() const {
 
 std::string QtToolkit::programFolder() const { return QCoreApplication::applicationDirPath().toStdString(); }
 
+QtShell::QtShell() = default;
+QtShell::~QtShell() = default;
+
 void QtShell::run(const std::string& commandLine, int) {
     std::string target = commandLine;
     if (target.rfind("explorer ", 0) == 0) target.erase(0, 9);
     if (target.size() >= 2 && target.front() == '"' && target.back() == '"') target = target.substr(1, target.size() - 2);
     const QString t = QString::fromStdString(target);
-    QDesktopServices::openUrl(t.contains("://") ? QUrl(t) : QUrl::fromLocalFile(t));
+    const QByteArray suffix = QFileInfo(t).suffix().toLower().toUtf8();
+    if (!t.contains("://") && QImageReader::supportedImageFormats().contains(suffix)) return showPicture(t);
+    if (!QDesktopServices::openUrl(t.contains("://") ? QUrl(t) : QUrl::fromLocalFile(t)))
+        throw ShellError("No program on this machine opens " + target);
+}
+
+// Shown without taking the focus, as the original opened its viewer minimized keeping the focus.
+void QtShell::showPicture(const QString& path) {
+    QImageReader reader(path);
+    const QImage image = reader.read();
+    if (image.isNull())
+        throw ShellError("The picture " + path.toStdString() + " cannot be shown: " + reader.errorString().toStdString());
+    if (!picture_) {
+        picture_ = std::make_unique<QLabel>();
+        picture_->setObjectName("Picture");
+        picture_->setAttribute(Qt::WA_ShowWithoutActivating);
+        picture_->setWindowTitle(kProgramTitle);
+    }
+    QPixmap pixmap = QPixmap::fromImage(image);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize room = screen->availableGeometry().size() * 4 / 5;
+        if (pixmap.width() > room.width() || pixmap.height() > room.height())
+            pixmap = pixmap.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+    picture_->setPixmap(pixmap);
+    picture_->setFixedSize(pixmap.size());
+    picture_->show();
 }
 
 }  // namespace tess

@@ -1,5 +1,8 @@
 #pragma once
 // The toolkit services over Qt Widgets.
+#include <QLabel>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -23,10 +26,24 @@ private:
     EventThrottle throttle_;
 };
 
+// What the desktop could not open, in words that name it.
+class ShellError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 class QtShell : public Shell {
 public:
-    // "explorer " followed by an address or a path in double quotes: opened with the desktop's viewer.
+    QtShell();
+    ~QtShell() override;
+    // "explorer " followed by an address or a path in double quotes. A picture opens in a window
+    // of the program's own, since many machines have no viewer for it; anything else goes to the
+    // desktop. Throws ShellError when nothing could open it.
     void run(const std::string& commandLine, int windowStyle) override;
+
+private:
+    void showPicture(const QString& path);
+    std::unique_ptr<QLabel> picture_;
 };
 
 // "Description|*.a;*.b|": each choice's description as the dialog shows it, and its patterns.
