@@ -12,11 +12,6 @@
 namespace tess {
 namespace {
 
-std::string TextOf(const Value& value) {
-    if (auto* text = std::get_if<std::string>(&value)) return *text;
-    return "";
-}
-
 std::string UpperAscii(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
     return s;
@@ -27,7 +22,7 @@ std::string UpperAscii(std::string s) {
 std::string DefaultSchema(Connection& connection) {
     try {
         auto rows = connection.openRecordset("SELECT SCHEMA_NAME()");
-        const std::string schema = rows->eof() ? "" : TextOf(rows->value(0));
+        const std::string schema = rows->eof() ? "" : TextOrEmpty(rows->value(0));
         rows->close();
         return schema.empty() ? "dbo" : schema;
     } catch (const DatabaseError&) {
@@ -55,7 +50,7 @@ void ListFirebirdTables(Database& database, const FirebirdLogin& login, TableLis
     list.clear();
     auto rows = connection->openSchema(kSchemaTables);
     for (; !rows->eof(); rows->moveNext()) {
-        std::string name = TextOf(rows->value("TABLE_NAME"));
+        std::string name = TextOrEmpty(rows->value("TABLE_NAME"));
         if (IsListedFirebirdTable(name)) list.addItem(name);
     }
     rows->close();
@@ -71,11 +66,11 @@ void ListSqlServerTables(Database& database, const SqlServerLogin& login, TableL
     list.clear();
     if (names) names->clear();
     for (; !rows->eof(); rows->moveNext()) {
-        if (TextOf(rows->value("TABLE_TYPE")) != "TABLE") continue;
+        if (TextOrEmpty(rows->value("TABLE_TYPE")) != "TABLE") continue;
         toolkit.doEvents();
-        std::string name = TextOf(rows->value("TABLE_NAME"));
+        std::string name = TextOrEmpty(rows->value("TABLE_NAME"));
         if (!IsListedSqlServerTable(name, "TABLE")) continue;
-        list.addItem(names ? names->listed(TextOf(rows->value("TABLE_SCHEMA")), name, defaultSchema) : name);
+        list.addItem(names ? names->listed(TextOrEmpty(rows->value("TABLE_SCHEMA")), name, defaultSchema) : name);
     }
     rows->close();
     connection->close();

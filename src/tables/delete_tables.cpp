@@ -6,13 +6,14 @@
 #include "connect/open_sqlserver.h"
 #include "platform/database.h"
 #include "platform/toolkit.h"
+#include "tables/drop_listed_table.h"
 #include "tables/tables_window.h"
 #include "transfer/identifiers.h"
 
 namespace tess {
 
 // One connection per table, closed before the entry leaves the list. A table that the database
-// would not drop keeps its entry: the list shows the tables that exist.
+// would not drop keeps its entry while it exists: the list shows the tables that exist.
 void Form2::PushButton1_Click() {
     const auto busy = guard_.tryEnter();
     if (!busy) return;
@@ -32,11 +33,15 @@ void Form2::PushButton1_Click() {
         if (!trap.test(110, [&] { return list1.selected(i); })) continue;
         const bool opened = OpenSqlServerConnection(trap, {.test = 112, .local = 114, .withPort = 116},
                                                     connection.get(), logins_.sqlServerLogin());
-        const bool dropped = trap.step(118, [&] {
-            connection->execute("DROP TABLE " + SqlServerObjectName(c_.sqlServerNames, list1.item(i)) + ";");
+        bool gone = false;
+        trap.step(118, [&] {
+            const std::string entry = list1.item(i);
+            const SqlServerTable table = SqlServerTableOf(c_.sqlServerNames, entry);
+            DropListedTable(*connection, "DROP TABLE " + SqlServerObjectName(c_.sqlServerNames, entry) + ";", entry,
+                            [&] { return FindInCatalogue(*connection, table.name, table.schema); }, gone);
         });
         if (opened) trap.step(120, [&] { connection->close(); });
-        if (dropped)
+        if (gone)
             trap.step(122, [&] {
                 if (c_.sqlServerNames) c_.sqlServerNames->removed(list1.item(i));
                 list1.removeItem(i);
@@ -59,8 +64,13 @@ void Form2::PushButton5_Click() {
         trap.step(108, [&] { count = list2.listCount(); });
         for (int i = count - 1; i >= 0; --i) {
             if (!trap.test(110, [&] { return list2.selected(i); })) continue;
-            if (trap.step(112, [&] { connection->execute("DROP TABLE " + FirebirdName(list2.item(i))); }))
-                trap.step(114, [&] { list2.removeItem(i); });
+            bool gone = false;
+            trap.step(112, [&] {
+                const std::string entry = list2.item(i);
+                DropListedTable(*connection, "DROP TABLE " + FirebirdName(entry), entry,
+                                [&] { return FindInCatalogue(*connection, entry); }, gone);
+            });
+            if (gone) trap.step(114, [&] { list2.removeItem(i); });
         }
     } else {
         trap.step(118, [&] { toolkit_.messageBox("Please select a table", kOkOnly); });

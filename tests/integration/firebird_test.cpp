@@ -3,6 +3,8 @@
 
 #include "catalogue/table_listing.h"
 #include "connect/connection_strings.h"
+#include "tables/drop_listed_table.h"
+#include "transfer/identifiers.h"
 #include "fakes/fake_toolkit.h"
 #include "platform/drivers/drivers_database.h"
 #include "temp_folder.h"
@@ -47,6 +49,33 @@ TEST_F(FirebirdTest, ListsTablesAndViewsButNotTheEnginesOwn) {
     for (; !rows->eof(); rows->moveNext())
         if (std::get<std::string>(rows->value("TABLE_TYPE")) == "SYSTEM TABLE") ++systemTables;
     EXPECT_GT(systemTables, 20) << "the catalogue reports the engine's tables; the list leaves them out";
+}
+
+// What Delete Table/s learns of a refused DROP: a view is named as one, a table dropped by
+// someone else since the listing is missing, a table still there is one.
+TEST_F(FirebirdTest, ARefusedDropIsExplainedByTheCatalogue) {
+    run({"CREATE TABLE ORDERS (ID INTEGER)", "CREATE TABLE \"Gone\" (X INTEGER)",
+         "CREATE VIEW V_ORDERS AS SELECT ID FROM ORDERS", "DROP TABLE \"Gone\""});
+    auto c = open();
+    struct Case {
+        const char* entry;
+        CatalogueEntry found;
+    } cases[] = {{"V_ORDERS", CatalogueEntry::kView}, {"Gone", CatalogueEntry::kMissing}};
+    for (const Case& k : cases) {
+        bool gone = true;
+        try {
+            DropListedTable(*c, "DROP TABLE " + FirebirdName(k.entry), k.entry,
+                            [&] { return FindInCatalogue(*c, k.entry); }, gone);
+            ADD_FAILURE() << k.entry << " was dropped";
+        } catch (const DatabaseError& e) {
+            const bool namesTheView = std::string(e.what()).find("V_ORDERS is a view") != std::string::npos;
+            EXPECT_EQ(namesTheView, k.found == CatalogueEntry::kView) << e.what();
+        }
+        EXPECT_EQ(gone, k.found == CatalogueEntry::kMissing) << k.entry;
+    }
+    EXPECT_EQ(FindInCatalogue(*c, "ORDERS"), CatalogueEntry::kTable);
+    EXPECT_EQ(FindInCatalogue(*c, "orders"), CatalogueEntry::kMissing) << "names are matched exactly";
+    c->close();
 }
 
 TEST_F(FirebirdTest, ReportsAdoTypesAndExactValues) {

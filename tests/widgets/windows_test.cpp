@@ -152,6 +152,31 @@ TEST_F(WindowsTest, DeletingOnTheFirebirdSide) {
     EXPECT_TRUE(items("List2").isEmpty());
 }
 
+// A refused DROP keeps the entry of a table that is still there, removes the entry of one that is
+// gone (dropped by someone else since the listing), and names a view as the cause.
+TEST_F(WindowsTest, ARefusedDropLeavesTheListTrue) {
+    storeWorkingLogins();
+    sqlServer.catalogue = FakeDatabase::Catalogue({{"Kept", "TABLE"}, {"Gone", "TABLE"}});
+    firebird.catalogue = FakeDatabase::Catalogue({{"KEPT", "TABLE"}, {"GONE", "TABLE"}, {"V", "VIEW"}});
+    start();
+    sqlServer.catalogue = FakeDatabase::Catalogue({{"Kept", "TABLE"}});
+    firebird.catalogue = FakeDatabase::Catalogue({{"KEPT", "TABLE"}, {"V", "VIEW"}});
+    sqlServer.failOn("execute DROP", "Cannot drop the table, because it does not exist or you do not have permission.");
+    firebird.failOn("execute DROP", "unsuccessful metadata update");
+    select("List1", {0, 1});
+    tables<QPushButton>("PushButton1")->click();
+    EXPECT_EQ(items("List1"), QStringList{"Kept"});
+    select("List2", {0, 1, 2});
+    tables<QPushButton>("PushButton5")->click();
+    EXPECT_EQ(items("List2"), (QStringList{"KEPT", "V"}));
+    ASSERT_EQ(ui.boxes.size(), 5u) << "one report for each refused DROP";
+    EXPECT_NE(ui.boxes[2].text.find("unsuccessful metadata update\r\nV is a view: Delete Table/s drops tables, "
+                                    "not views.\r\nin Orvenda5/20/2014.Form2.PushButton5_Click at line 112"),
+              std::string::npos)
+        << ui.boxes[2].text;
+    EXPECT_EQ(ui.boxes[3].text.find("view"), std::string::npos);
+}
+
 TEST_F(WindowsTest, RenamingASqlServerTable) {
     storeWorkingLogins();
     sqlServer.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}, {"Apples", "TABLE"}, {"Zebras", "TABLE"}});

@@ -20,12 +20,13 @@ constexpr unsigned kUtf8CharacterSetId = 4;
 constexpr unsigned kFirebirdLongestParameterText = 32765;
 
 // Relations in the shape of the ADO tables schema. The engine's own tables are reported as
-// SYSTEM TABLE; it is the table lists that leave them out.
+// SYSTEM TABLE; it is the table lists that leave them out. The CASE is of the longest literal's
+// length, so its shorter words come padded unless trimmed.
 constexpr const char* kTablesCatalogue =
     "SELECT CAST(NULL AS VARCHAR(1)) AS TABLE_CATALOG, CAST(NULL AS VARCHAR(1)) AS TABLE_SCHEMA, "
     "TRIM(TRAILING FROM RDB$RELATION_NAME) AS TABLE_NAME, "
-    "CAST(CASE WHEN COALESCE(RDB$SYSTEM_FLAG, 0) <> 0 THEN 'SYSTEM TABLE' "
-    "WHEN RDB$VIEW_BLR IS NOT NULL THEN 'VIEW' ELSE 'TABLE' END AS VARCHAR(12)) AS TABLE_TYPE, "
+    "CAST(TRIM(CASE WHEN COALESCE(RDB$SYSTEM_FLAG, 0) <> 0 THEN 'SYSTEM TABLE' "
+    "WHEN RDB$VIEW_BLR IS NOT NULL THEN 'VIEW' ELSE 'TABLE' END) AS VARCHAR(12)) AS TABLE_TYPE, "
     "CAST(NULL AS VARCHAR(1)) AS DESCRIPTION "
     "FROM RDB$RELATIONS ORDER BY 4, 3";
 
