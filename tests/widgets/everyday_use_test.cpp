@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
+#include <QWindow>
 #include <QToolTip>
 
 #include "program_fixture.h"
@@ -181,6 +182,48 @@ TEST_F(EverydayUseTest, TheFocusMarkStandsOut) {
     QImage plain(picture.size(), picture.format());
     plain.fill(fill);
     EXPECT_GE(EdgeChange(plain, picture, entry, 1), 0.3) << "the current entry's outline stands out of its fill";
+}
+
+}  // namespace
+}  // namespace tess
+
+namespace tess {
+namespace {
+
+// While a copy runs, the pointer is the hourglass wherever it goes in the window, buttons included:
+// what the window system shows is read back from the window's handle.
+TEST_F(EverydayUseTest, TheBusyPointerShowsOverTheButtonsDuringACopy) {
+    storeWorkingLogins();
+    FakeResult rows;
+    rows.fields = {{"ID", 3, 4, 10, 0}};
+    for (int i = 0; i < 20; ++i) rows.rows.push_back({std::int64_t{i}});
+    sqlServer.results["SELECT * FROM [Orders]"] = rows;
+    start();
+    QWidget& window = program->tablesWindow();
+    auto shown = [&] { return window.windowHandle()->cursor().shape(); };
+    auto moveOver = [&](QWidget* w) {
+        QTest::mouseMove(window.windowHandle(), w->mapTo(&window, w->rect().center()));
+        QApplication::processEvents();
+    };
+    auto* send = tables<QPushButton>("PushButton3");
+    moveOver(send);
+    ASSERT_EQ(shown(), Qt::BitmapCursor) << "the hand over a button";
+    std::vector<std::pair<std::string, Qt::CursorShape>> seen;
+    ui.onEvents = [&] {
+        if (firebird.calls("execute INSERT").size() != 5 || !seen.empty()) return;
+        for (const char* over : {"PushButton3", "PushButton5", "PushButton12", "List2", "PushButton1"}) {
+            moveOver(tables<QWidget>(over));
+            seen.push_back({over, shown()});
+        }
+    };
+    auto* list1 = tables<QListWidget>("List1");
+    list1->setCurrentRow(list1->row(list1->findItems("Orders", Qt::MatchExactly).front()));
+    QTest::mouseClick(send, Qt::LeftButton);
+    ui.onEvents = nullptr;
+    ASSERT_EQ(seen.size(), 5u);
+    for (const auto& [over, shape] : seen) EXPECT_EQ(shape, Qt::WaitCursor) << over;
+    moveOver(tables<QWidget>("PushButton5"));
+    EXPECT_EQ(shown(), Qt::BitmapCursor) << "the hand again after the copy";
 }
 
 }  // namespace
