@@ -5,8 +5,8 @@
 
 #include "common/operation_guard.h"
 #include "common/stop_request.h"
-#include "connect/login_window_widget.h"
-#include "tables/tables_window_widget.h"
+#include "windows/login_window_widget.h"
+#include "windows/tables_window_widget.h"
 
 namespace tess {
 

@@ -1,4 +1,4 @@
-#include "tables/tables_window_widget.h"
+#include "windows/tables_window_widget.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,4 +1,4 @@
-#include "connect/login_window_widget.h"
+#include "windows/login_window_widget.h"
 
 #include <QApplication>
 #include <QCloseEvent>
