@@ -23,7 +23,7 @@
 #include "temp_folder.h"
 #include "transfer/firebird_insert.h"
 #include "transfer/firebird_mapping.h"
-#include "transfer/send_to_firebird.h"
+#include "transfer/to_firebird.h"
 
 using namespace tess;
 
@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
         c->execute(statements.front());
         c->beginTransaction();
         for (size_t i = 1; i < statements.size(); ++i) {
-            if (i % SendToFirebird::kRowsPerCommit == 0) {
+            if (i % kFirebirdRowsPerCommit == 0) {
                 c->commitTransaction();
                 c->beginTransaction();
             }

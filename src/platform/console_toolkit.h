@@ -35,31 +35,4 @@ private:
     std::chrono::steady_clock::time_point tableStart_, lastLine_;
 };
 
-class ConsoleWindow : public Window {
-public:
-    void show() override {}
-    void hide() override {}
-    void setCaption(const std::string&) override {}
-    int mousePointer() const override { return pointer_; }
-    void setMousePointer(int pointer) override { pointer_ = pointer; }
-    double left() const override { return 0; }
-    double top() const override { return 0; }
-    double width() const override { return 0; }
-    double height() const override { return 0; }
-    void move(double, double) override {}
-    void setHeight(double) override {}
-    void setProgramIcon() override {}
-    void setCustomPointerPicture(const std::string&) override {}
-    void setButtonFaceColors() override {}
-    void applySkin(const std::string&) override {}
-
-private:
-    int pointer_ = kPointerDefault;
-};
-
-class ConsoleProgressBar : public ProgressBar {
-public:
-    void setValue(double) override {}
-};
-
 }  // namespace tess

@@ -13,12 +13,19 @@ std::string ErrorReportText(const std::string& description, const std::string& l
            "Please email screenshot of this message to " + kSupportAddress;
 }
 
-ErrorTrap::ErrorTrap(Toolkit& toolkit, std::string location) : toolkit_(toolkit), location_(std::move(location)) {}
+void ShowErrorReport(Toolkit& toolkit, const std::string& description, const std::string& location, int step) {
+    toolkit.messageBox(ErrorReportText(description, location, step), kOkOnly + kExclamation,
+                       std::string("Application Error"));
+}
+
+ErrorTrap::ErrorTrap(Toolkit& toolkit, std::string location)
+    : sink_([&toolkit, location = std::move(location)](int step, const std::string& description) {
+          ShowErrorReport(toolkit, description, location, step);
+      }) {}
 
 void ErrorTrap::report(const std::string& description) {
     ++failures_;
-    toolkit_.messageBox(ErrorReportText(description, location_, lastStep_), kOkOnly + kExclamation,
-                        std::string("Application Error"));
+    sink_(lastStep_, description);
 }
 
 }  // namespace tess

@@ -2,8 +2,8 @@
 // The tables window's behaviour: the two lists side by side and every operation on them.
 #include "catalogue/sqlserver_table_names.h"
 #include "connect/login_window.h"
-#include "transfer/send_to_firebird.h"
-#include "transfer/send_to_sqlserver.h"
+#include "tables/send_to_firebird.h"
+#include "tables/send_to_sqlserver.h"
 
 namespace tess {
 

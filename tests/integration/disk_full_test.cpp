@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 
-#include "common/operation_guard.h"
+#include "fakes/engine_copy.h"
 #include "connect/connection_strings.h"
 #include "fakes/fake_database.h"
 #include "fakes/fake_toolkit.h"
@@ -11,7 +11,7 @@
 #include "platform/drivers/drivers_database.h"
 #include "split_database.h"
 #include "temp_folder.h"
-#include "transfer/send_to_firebird.h"
+#include "tables/send_to_firebird.h"
 #include "transfer/table_outcome.h"
 
 namespace tess {
@@ -53,15 +53,10 @@ TEST_F(SmallDisk, AFullDiskIsOneReportForTheTable) {
     DriversDatabase drivers;
     SplitDatabase db(sqlServer, drivers);
     FakeToolkit ui;
-    FakeTableList list1({"After", "Big"}), list2;
-    list1.setSelected(0, true), list1.setSelected(1, true), list1.setListIndex(0);
-    FakeProgressBar progress;
-    FakeWindow window;
-    OperationGuard guard;
-    std::vector<TableOutcome> outcomes;
-    TablesWindowControls controls{list1, list2, progress, window, {}};
-    controls.tableDone = [&](const TableOutcome& o) { outcomes.push_back(o); };
-    SendToFirebird(db, ui, logins, controls, guard).PushButton3_Click();
+    FakeTableList firebirdTables;
+    RecordingObserver observer(ui, "in Orvenda5/20/2014.Form2.PushButton3_Click ");
+    CopyThroughEngine(db, logins, {.toFirebird = true}, firebirdTables, {"Big", "After"}, observer);
+    const std::vector<TableOutcome>& outcomes = observer.outcomes;
 
     ASSERT_EQ(outcomes.size(), 2u);
     EXPECT_EQ(outcomes[0].target, "Big");

@@ -14,8 +14,8 @@
 #include "firebird_server.h"
 #include "platform/drivers/drivers_database.h"
 #include "split_database.h"
-#include "transfer/send_to_firebird.h"
-#include "transfer/send_to_sqlserver.h"
+#include "tables/send_to_firebird.h"
+#include "tables/send_to_sqlserver.h"
 
 namespace tess {
 namespace {

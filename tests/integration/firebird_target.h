@@ -5,14 +5,15 @@
 
 #include "common/operation_guard.h"
 #include "connect/connection_strings.h"
+#include "fakes/engine_copy.h"
 #include "fakes/fake_database.h"
 #include "fakes/fake_toolkit.h"
 #include "fakes/fixed_logins.h"
 #include "platform/drivers/drivers_database.h"
 #include "split_database.h"
 #include "temp_folder.h"
-#include "transfer/send_to_firebird.h"
-#include "transfer/send_to_sqlserver.h"
+#include "tables/send_to_firebird.h"
+#include "tables/send_to_sqlserver.h"
 
 namespace tess {
 
@@ -36,16 +37,18 @@ protected:
         for (int i = 0; i < list.listCount(); ++i)
             if (list.item(i) == name) list.setSelected(i, true), list.setListIndex(i);
     }
-    TablesWindowControls controls(bool bulk = false) {
-        TablesWindowControls c{list1, list2, progress, window, {}};
-        c.bulk = bulk;
-        return c;
-    }
-    // Sends one table of the scripted SQL Server side through the tables window's button.
+    TablesWindowControls controls() { return {list1, list2, progress, window}; }
+    // Sends one table of the scripted SQL Server side through the tables window's button, or with
+    // --bulk as the companion sends it.
     void sendToFirebird(const std::string& table, const FakeResult& source, bool bulk = false) {
         sqlServer.results["SELECT * FROM [" + table + "]"] = source;
+        if (bulk) {
+            RecordingObserver observer(ui, "in Orvenda5/20/2014.Form2.PushButton3_Click ");
+            CopyThroughEngine(db, logins, {.toFirebird = true, .bulk = true}, list2, {table}, observer);
+            return;
+        }
         select(list1, table);
-        SendToFirebird(db, ui, logins, controls(bulk), guard).PushButton3_Click();
+        SendToFirebird(db, ui, logins, controls(), guard).PushButton3_Click();
         list1.clear();
     }
     std::vector<std::vector<Value>> rows(const std::string& query) {

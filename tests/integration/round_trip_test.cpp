@@ -16,8 +16,8 @@
 #include "fakes/fixed_logins.h"
 #include "platform/drivers/drivers_database.h"
 #include "temp_folder.h"
-#include "transfer/send_to_firebird.h"
-#include "transfer/send_to_sqlserver.h"
+#include "tables/send_to_firebird.h"
+#include "tables/send_to_sqlserver.h"
 #include "transfer/value_text.h"
 
 namespace tess {

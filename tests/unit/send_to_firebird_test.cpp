@@ -1,4 +1,4 @@
-#include "transfer/send_to_firebird.h"
+#include "tables/send_to_firebird.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "transfer/send_to_sqlserver.h"
+#include "tables/send_to_sqlserver.h"
 
 #include <gtest/gtest.h>
 

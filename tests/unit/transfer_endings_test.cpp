@@ -2,13 +2,10 @@
 // what each table's outcome says about it.
 #include <gtest/gtest.h>
 
-#include "common/operation_guard.h"
-#include "common/stop_request.h"
+#include "fakes/engine_copy.h"
 #include "fakes/fake_database.h"
 #include "fakes/fake_toolkit.h"
 #include "fakes/fixed_logins.h"
-#include "transfer/send_to_firebird.h"
-#include "transfer/send_to_sqlserver.h"
 #include "transfer/table_outcome.h"
 
 namespace tess {
@@ -23,41 +20,31 @@ FakeResult Rows(int count) {
 
 class TransferEndings : public testing::Test {
 protected:
-    void selectAll(FakeTableList& list) {
-        for (int i = 0; i < list.listCount(); ++i) list.setSelected(i, true);
-        list.setListIndex(0);
-    }
-    TablesWindowControls controls() {
-        TablesWindowControls c{list1, list2, progress, window, {}};
-        c.stop = &stop;
-        c.tableDone = [this](const TableOutcome& o) { outcomes.push_back(o); };
-        c.rowsSent = [this](const std::string&, long long done, long long) {
-            if (done == stopAfter) stop.request(15);
+    void send(EngineCopy how, const std::vector<std::string>& tables) {
+        observer.onRow = [this](long long done) {
+            if (done == stopAfter) observer.stop.request(15);
         };
-        return c;
+        CopyThroughEngine(db, logins, how, how.toFirebird ? list2 : list1, tables, observer);
     }
+    void toFirebird(const std::vector<std::string>& tables) { send({.toFirebird = true}, tables); }
+    void toSqlServer(const std::vector<std::string>& tables) { send({.toFirebird = false}, tables); }
 
     FakeDatabase db;
     FakeToolkit ui;
     FixedLogins logins;
-    FakeTableList list1, list2;
-    FakeProgressBar progress;
-    FakeWindow window;
-    OperationGuard guard;
-    StopRequest stop;
+    FakeTableList list1, list2;  // the SQL Server and Firebird tables as listed
+    RecordingObserver observer{ui, "in Orvenda5/20/2014.Form2.PushButton3_Click "};
     long long stopAfter = -1;
-    std::vector<TableOutcome> outcomes;
+    const std::vector<TableOutcome>& outcomes = observer.outcomes;
 };
 
 // SQL Server link lost at a row: one report for the table, saying how far it got; the next table
 // is still attempted.
 TEST_F(TransferEndings, ALostConnectionEndsTheTableWithOneReport) {
-    list2 = FakeTableList({"A", "B"});
     db.results["SELECT * FROM \"B\""] = Rows(5);
     db.results["SELECT * FROM \"A\""] = Rows(2);
     db.failOn("execute INSERT INTO [B] VALUES('3')", "[08S01] Communication link failure", -1, true);
-    selectAll(list2);
-    SendToSqlServer(db, ui, logins, controls(), guard).PushButton4_Click();
+    toSqlServer({"B", "A"});
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_NE(ui.boxes[0].text.find("[08S01] Communication link failure\nThe copy of B ended here; 2 rows of it "
                                     "stand in the target."),
@@ -76,16 +63,14 @@ TEST_F(TransferEndings, ALostConnectionEndsTheTableWithOneReport) {
 
 // A full disk under Firebird's open transaction: the rows since the last commit do not stand.
 TEST_F(TransferEndings, AFullDiskCountsOnlyCommittedRows) {
-    list1 = FakeTableList({"B", "C"});
     db.results["SELECT * FROM [B]"] = Rows(5);
     db.results["SELECT * FROM [C]"] = Rows(1);
     db.failOn("execute INSERT INTO \"B\" VALUES(4)", "I/O error during \"write\" operation\n-No space left on device",
               -1, true);
     db.failOn("execute CREATE TABLE \"C\"", "I/O error during \"write\" operation", -1, true);
-    selectAll(list1);
-    SendToFirebird(db, ui, logins, controls(), guard).PushButton3_Click();
+    toFirebird({"C", "B"});
     ASSERT_EQ(ui.boxes.size(), 2u) << "one for each table";
-    EXPECT_NE(ui.boxes[0].text.find("The copy of C"), std::string::npos) << "C is last in the list, sent first";
+    EXPECT_NE(ui.boxes[0].text.find("The copy of C"), std::string::npos);
     EXPECT_NE(ui.boxes[1].text.find("0 rows of it stand in the target"), std::string::npos) << ui.boxes[1].text;
     EXPECT_EQ(db.calls("execute INSERT INTO \"C\"").size(), 0u) << "no row is tried once the CREATE found no room";
     ASSERT_EQ(outcomes.size(), 2u);
@@ -95,12 +80,10 @@ TEST_F(TransferEndings, AFullDiskCountsOnlyCommittedRows) {
 
 // A stop request (a signal, a closed window) commits the rows written and ends the run.
 TEST_F(TransferEndings, AStopCommitsWhatWasWrittenAndEnds) {
-    list1 = FakeTableList({"A", "B"});
     db.results["SELECT * FROM [B]"] = Rows(10);
     db.results["SELECT * FROM [A]"] = Rows(10);
-    selectAll(list1);
     stopAfter = 4;
-    SendToFirebird(db, ui, logins, controls(), guard).PushButton3_Click();
+    toFirebird({"B", "A"});
     EXPECT_TRUE(ui.boxes.empty());
     EXPECT_EQ(db.calls("execute INSERT").size(), 4u);
     EXPECT_EQ(db.calls("commit").size(), 1u);
@@ -111,13 +94,11 @@ TEST_F(TransferEndings, AStopCommitsWhatWasWrittenAndEnds) {
 }
 
 TEST_F(TransferEndings, RefusedRowsAndSkippedTablesAreCounted) {
-    list1 = FakeTableList({"A", "B"});
     list2 = FakeTableList({"A"});
     db.results["SELECT * FROM [B]"] = Rows(3);
     db.failOn("execute INSERT INTO \"B\" VALUES(2)", "numeric value is out of range");
     ui.answers = {kAnswerNo};
-    selectAll(list1);
-    SendToFirebird(db, ui, logins, controls(), guard).PushButton3_Click();
+    toFirebird({"B", "A"});
     ASSERT_EQ(outcomes.size(), 2u);
     EXPECT_EQ(outcomes[0].ending, TableOutcome::kComplete);
     EXPECT_EQ(outcomes[0].rowsRead, 3);
@@ -135,13 +116,9 @@ namespace {
 // --bulk into SQL Server: batches in transactions; a batch with a refused row is rolled back and
 // written again row by row, so that only the refused row is lost, and reported alone.
 TEST_F(TransferEndings, BulkBatchesFallBackToRowByRow) {
-    list2 = FakeTableList({"A"});
     db.results["SELECT * FROM \"A\""] = Rows(1200);
     db.failOn("run INSERT INTO [A] VALUES(?) with 700", "[22018] Conversion failed", 2);
-    selectAll(list2);
-    TablesWindowControls c = controls();
-    c.bulk = true;
-    SendToSqlServer(db, ui, logins, c, guard).PushButton4_Click();
+    send({.toFirebird = false, .bulk = true}, {"A"});
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_NE(ui.boxes[0].text.find("[22018] Conversion failed"), std::string::npos);
     EXPECT_EQ(db.calls("prepare"), std::vector<std::string>{"prepare INSERT INTO [A] VALUES(?)"});

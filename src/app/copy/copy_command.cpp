@@ -1,23 +1,24 @@
 #include "app/copy/copy_command.h"
 
-#include "routines/error_trap.h"
-#include "platform/memory_table_list.h"
-#include "common/operation_guard.h"
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
 #include "catalogue/sqlserver_table_names.h"
 #include "catalogue/table_listing.h"
+#include "common/stop_request.h"
 #include "connect/connection_strings.h"
 #include "platform/console_toolkit.h"
 #include "platform/database.h"
-#include "transfer/send_to_firebird.h"
+#include "platform/memory_table_list.h"
+#include "routines/error_trap.h"
+#include "transfer/copy_observer.h"
 #include "transfer/identifiers.h"
-#include "transfer/send_to_sqlserver.h"
+#include "transfer/table_copier.h"
 #include "transfer/table_outcome.h"
 #include "transfer/table_verification.h"
-
-#include <algorithm>
-
-#include <cstdio>
-#include <optional>
+#include "transfer/to_firebird.h"
+#include "transfer/to_sqlserver.h"
 
 namespace tess {
 namespace {
@@ -42,22 +43,70 @@ bool TestSide(std::ostream& out, const char* side, Database& database, int curso
     }
 }
 
-// Selects the named entries as a user would; false when one is not in the list.
-bool SelectTables(MemoryTableList& list, const std::vector<std::string>& names, std::ostream& out) {
-    bool all = true;
-    for (const auto& name : names) {
-        int found = -1;
-        for (int i = 0; i < list.listCount(); ++i)
-            if (list.item(i) == name) found = i;
-        if (found < 0) {
-            out << "tessaline-copy: no table named \"" << name << "\" in the source list\n";
-            all = false;
-            continue;
-        }
-        list.setSelected(found, true);
-        list.setListIndex(found);
+// The companion as the copy's observer: the overwrite question has the answer of --overwrite,
+// reports and progress are lines, and each table's outcome is kept for the summary.
+class CompanionObserver : public CopyObserver {
+public:
+    CompanionObserver(ConsoleToolkit& toolkit, std::string location, const StopRequest* stop)
+        : toolkit_(toolkit), location_(std::move(location)), stop_(stop) {}
+    int askOverwrite(const std::string& table) override {
+        return toolkit_.messageBox("Would you like to overwrite " + table + "?", kYesNo, "Overwrite?");
     }
-    return all;
+    void report(int step, const std::string& description) override {
+        ShowErrorReport(toolkit_, description, location_, step);
+    }
+    void rowSent(const std::string& table, long long done, long long total) override {
+        toolkit_.rowsSent(table, done, total);
+    }
+    bool stopRequested() const override { return stop_ && stop_->requested(); }
+    void tableDone(const TableOutcome& outcome) override { outcomes.push_back(outcome); }
+
+    std::vector<TableOutcome> outcomes;
+
+private:
+    ConsoleToolkit& toolkit_;
+    std::string location_;
+    const StopRequest* stop_;
+};
+
+// The two ends of a copy, opened as the send handlers open them.
+struct OpenEnds {
+    std::unique_ptr<Connection> source, target;
+};
+OpenEnds OpenCopyEnds(Database& database, const StoredLogins& logins, bool toFirebird) {
+    auto firebird = database.createConnection();
+    firebird->setCursorLocation(toFirebird ? kUseServer : kUseClient);
+    if (toFirebird) {
+        firebird->setCommandTimeout(5000);
+        firebird->setConnectionTimeout(5000);
+    }
+    firebird->open(FirebirdConnectionString(logins.firebird));
+    auto sqlServer = database.createConnection();
+    sqlServer->setCursorLocation(kUseServer);
+    sqlServer->setCommandTimeout(5000);
+    sqlServer->setConnectionTimeout(5000);
+    sqlServer->open(SqlServerConnectionString(logins.sqlServer));
+    if (toFirebird) return {std::move(sqlServer), std::move(firebird)};
+    return {std::move(firebird), std::move(sqlServer)};
+}
+
+// The named tables that the source lists, each once and in the order named; the others are said.
+std::vector<std::string> TablesToCopy(const MemoryTableList& sources, const std::vector<std::string>& names,
+                                      std::ostream& out, bool& allFound) {
+    const auto listed = sources.items();
+    std::vector<std::string> tables;
+    allFound = true;
+    for (const auto& name : names) {
+        if (std::find(listed.begin(), listed.end(), name) == listed.end()) {
+            out << "tessaline-copy: no table named \"" << name << "\" in the source list\n";
+            allFound = false;
+        } else if (std::find(tables.begin(), tables.end(), name) != tables.end()) {
+            out << "tessaline-copy: " << name << " is named more than once; it is copied once\n";
+        } else {
+            tables.push_back(name);
+        }
+    }
+    return tables;
 }
 
 // The rows a target table holds after the copy; nothing when it cannot be counted.
@@ -178,23 +227,26 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
     if (toolkit.errorReports()) return kExitFailed;
     if (verifying) return Verify(options, logins, database, toolkit, wantsSqlServer ? list1 : list2, sqlServerNames, out);
 
-    ConsoleProgressBar progress;
-    ConsoleWindow window;
-    OperationGuard guard;
-    std::vector<TableOutcome> outcomes;
-    TablesWindowControls controls{list1, list2, progress, window,
-                                  [&](const std::string& t, long long done, long long total) {
-                                      toolkit.rowsSent(t, done, total);
-                                  },
-                                  &sqlServerNames, stop,
-                                  [&](const TableOutcome& o) { outcomes.push_back(o); }, options.bulk};
     const bool toFirebird = options.command == "send-to-firebird";
-    const bool allFound = SelectTables(toFirebird ? list1 : list2, options.arguments, out);
-    if (toFirebird)
-        SendToFirebird(database, toolkit, logins, controls, guard).PushButton3_Click();
-    else
-        SendToSqlServer(database, toolkit, logins, controls, guard).PushButton4_Click();
+    bool allFound = true;
+    const auto tables = TablesToCopy(toFirebird ? list1 : list2, options.arguments, out, allFound);
+    OpenEnds ends;
+    try {
+        ends = OpenCopyEnds(database, logins.values, toFirebird);
+    } catch (const std::exception& e) {
+        out << "tessaline-copy: " << e.what() << "\n";
+        return kExitFailed;
+    }
+    const auto direction = toFirebird ? ToFirebird(ends.target.get(), &sqlServerNames) : ToSqlServer(&sqlServerNames);
+    CompanionObserver observer(toolkit, ErrorLocation("Form2", toFirebird ? "PushButton3" : "PushButton4"), stop);
+    TableCopier copier({ends.source.get(), ends.target.get(), true}, toFirebird ? list2 : list1, *direction,
+                       toFirebird ? kToFirebirdSteps : kToSqlServerSteps, observer, options.bulk);
+    for (const auto& table : tables) {
+        if (observer.stopRequested()) break;
+        copier.copy(table);
+    }
     toolkit.endProgressLine();
+    const std::vector<TableOutcome>& outcomes = observer.outcomes;
 
     bool complete = allFound && !toolkit.errorReports(), skipped = false;
     const std::string target = toFirebird ? FirebirdConnectionString(logins.values.firebird)
@@ -214,7 +266,7 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
         complete = complete && (o.ending == TableOutcome::kComplete || o.ending == TableOutcome::kSkipped) &&
                    o.rowsRefused == 0;
     }
-    if (outcomes.size() + (allFound ? 0 : 1) < options.arguments.size()) complete = false;  // some never started
+    if (outcomes.size() < tables.size()) complete = false;  // some never started
     if (!complete) return kExitFailed;
     return skipped ? kExitSkipped : kExitCopied;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// What the headless companion does with its command: the same handlers as the windows, over the
-// console toolkit.
+// What the headless companion does with its command: the tables listed as "Next >" lists them, and
+// each named table through the same copy engine as the windows' send buttons.
 #include <ostream>
 
 #include "app/copy/copy_options.h"

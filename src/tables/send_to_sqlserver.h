@@ -1,6 +1,6 @@
 #pragma once
 // "Send Table/s To SQL Server": copies the selected Firebird tables, bottom of the list first.
-#include "transfer/transfer_handler.h"
+#include "tables/transfer_handler.h"
 
 namespace tess {
 

@@ -1,7 +1,9 @@
 #pragma once
 // What both send handlers work with: the databases, the toolkit, the login values, the tables
 // window's controls and the guard that keeps a second operation from starting.
-#include "transfer/tables_window_controls.h"
+#include <utility>
+
+#include "tables/tables_window_controls.h"
 
 namespace tess {
 

@@ -1,0 +1,40 @@
+#pragma once
+// The tables window as the copy's observer: the overwrite question and the error reports are its
+// boxes, the progress is its bar, and pending events run between rows so that it stays alive.
+#include <string>
+
+#include "tables/tables_window_controls.h"
+#include "transfer/copy_observer.h"
+
+namespace tess {
+
+class Toolkit;
+class ErrorTrap;
+class TableCopier;
+class TableList;
+struct TableSteps;
+
+class WindowCopyObserver : public CopyObserver {
+public:
+    WindowCopyObserver(Toolkit& toolkit, const TablesWindowControls& controls, std::string location)
+        : toolkit_(toolkit), controls_(controls), location_(std::move(location)) {}
+
+    int askOverwrite(const std::string& table) override;
+    void report(int step, const std::string& description) override;
+    void showProgress(double percent) override;
+    void resetProgress() override;
+    void betweenRows() override;
+    bool stopRequested() const override;
+
+private:
+    Toolkit& toolkit_;
+    const TablesWindowControls& controls_;
+    std::string location_;
+};
+
+// Every selected entry of the source list, the last entry first, each through the copier; the
+// handler's trap reports the steps that read the list.
+void SendSelectedTables(ErrorTrap& trap, Toolkit& toolkit, const TablesWindowControls& controls,
+                        TableList& sourceList, const TableSteps& steps, TableCopier& copier);
+
+}  // namespace tess

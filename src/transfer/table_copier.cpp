@@ -1,0 +1,233 @@
+#include "transfer/table_copier.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "common/text_case.h"
+#include "platform/database.h"
+#include "platform/read_ahead.h"
+#include "platform/toolkit.h"
+#include "routines/helpers.h"
+#include "transfer/row_writers.h"
+
+namespace tess {
+namespace {
+
+bool Listed(const TableList& list, const std::string& name) {
+    for (int i = 0; i < list.listCount(); ++i)
+        if (list.item(i) == name) return true;
+    return false;
+}
+
+// A failure after which the connection can take nothing more ends the table with one report, which
+// says how far the copy got; every other failure is the row's own.
+[[noreturn]] void EndTable(const DatabaseError& e, const std::string& table, long long written) {
+    throw DatabaseError(std::string(e.what()) + "\n" + "The copy of " + table + " ended here; " +
+                            std::to_string(written) + " rows of it stand in the target.",
+                        true);
+}
+
+}  // namespace
+
+TableCopier::TableCopier(CopyEnds ends, TableList& targetTables, TransferDirection& direction, const TableSteps& steps,
+                         CopyObserver& observer, bool bulk)
+    : ends_(ends),
+      targetTables_(targetTables),
+      direction_(direction),
+      steps_(steps),
+      observer_(observer),
+      bulk_(bulk),
+      trap_([&observer](int step, const std::string& description) { observer.report(step, description); }) {}
+
+TableOutcome TableCopier::copy(const std::string& entry) {
+    const auto started = std::chrono::steady_clock::now();
+    TableOutcome outcome{entry, direction_.targetName(entry)};
+    copyTable(entry, outcome);
+    outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    observer_.tableDone(outcome);
+    return outcome;
+}
+
+void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
+    const std::string& table = outcome.target;
+    outcome.ending = TableOutcome::kNotCopied;
+    int answer = 0;
+    if (trap_.test(steps_.listed, [&] { return ListContains(targetTables_, table); }))
+        trap_.step(steps_.ask, [&] { answer = observer_.askOverwrite(table); });
+    if (answer == kAnswerNo) {
+        outcome.ending = TableOutcome::kSkipped;
+        return;
+    }
+    // The source is opened before anything is dropped: a table that cannot be read must not cost
+    // the existing target table. Without it there is nothing more to do for this table.
+    std::unique_ptr<Recordset> source;
+    if (!trap_.step(steps_.openSource, [&] { source = direction_.openSource(*ends_.source, entry); })) return;
+    if (answer == kAnswerYes && !dropListedTarget(table)) {
+        trap_.step(steps_.closeSource, [&] { source->close(); });
+        return;
+    }
+    std::vector<SourceColumn> columns;
+    trap_.step(steps_.columns, [&] {
+        for (int j = 0; j < source->fieldCount(); ++j) {
+            observer_.betweenRows();
+            columns.push_back(source->field(j));
+        }
+    });
+    const Creation made = createTarget(table, columns, outcome);
+    if (ends_.targetOpen && made.rowsGo) copyRows(table, *source, columns.size(), outcome);
+    trap_.step(steps_.resetProgress, [&] { observer_.resetProgress(); });
+    trap_.step(steps_.closeSource, [&] { source->close(); });
+    // The list names the table as it was created, and only tables that exist.
+    if (made.created && !Listed(targetTables_, table))
+        trap_.step(steps_.addToList, [&] {
+            direction_.targetListChanged(table);
+            targetTables_.addItem(table);
+        });
+}
+
+// The CREATE. The rows have nowhere to go when the table could not be expressed for the target, or
+// the target can take no more.
+TableCopier::Creation TableCopier::createTarget(const std::string& table, const std::vector<SourceColumn>& columns,
+                               TableOutcome& outcome) {
+    bool refused = false, lost = false;
+    const bool created = trap_.step(steps_.create, [&] {
+        std::string create;
+        try {
+            create = direction_.createStatement(table, columns);
+        } catch (const TableRefused&) {
+            refused = true;
+            throw;
+        }
+        try {
+            ends_.target->execute(create);
+        } catch (const DatabaseError& e) {
+            if (!e.connectionLost()) throw;
+            lost = true;
+            EndTable(e, table, 0);
+        }
+    });
+    if (lost) outcome.ending = TableOutcome::kConnectionLost;
+    return {created, !refused && !lost};
+}
+
+// The DROP names the table as the target list spells it: the source's own spelling when listed,
+// else the one entry equal to it without regard to case. Where several entries are equal to it
+// that way, which one the user meant is unknown: nothing is dropped and the table is skipped.
+bool TableCopier::dropListedTarget(const std::string& table) {
+    std::vector<std::string> alike;
+    for (int i = 0; i < targetTables_.listCount(); ++i)
+        if (LowerCase(targetTables_.item(i)) == LowerCase(table)) alike.push_back(targetTables_.item(i));
+    std::string dropped = table;
+    if (!Listed(targetTables_, table) && alike.size() == 1) dropped = alike.front();
+    if (!Listed(targetTables_, table) && alike.size() > 1) {
+        trap_.step(steps_.drop, [&] {
+            std::string names;
+            for (const auto& name : alike) names += (names.empty() ? "" : ", ") + name;
+            throw TableRefused("More than one table matches " + table + " without regard to case (" + names +
+                               "); none was replaced, and " + table + " was not copied.");
+        });
+        return false;
+    }
+    if (trap_.step(steps_.drop, [&] { ends_.target->execute(direction_.dropStatement(dropped)); }))
+        trap_.step(steps_.unlist, [&] {
+            ListRemoveItem(targetTables_, dropped);
+            direction_.targetListChanged(dropped);
+        });
+    return true;
+}
+
+}  // namespace tess
+
+namespace tess {
+
+bool TableCopier::stepOrEnd(int number, const std::function<void()>& body, TableOutcome& outcome) {
+    bool lost = false;
+    const bool done = trap_.step(number, [&] {
+        try {
+            body();
+        } catch (const DatabaseError& e) {
+            if (!e.connectionLost()) throw;
+            lost = true;
+            EndTable(e, outcome.target, outcome.rowsWritten);
+        }
+    });
+    if (lost) outcome.ending = TableOutcome::kConnectionLost;
+    return done;
+}
+
+void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t columnCount, TableOutcome& outcome) {
+    const long long perCommit = direction_.rowsPerCommit(bulk_);
+    outcome.ending = TableOutcome::kComplete;
+    RowTally tally;
+    tally.insertStep = [&](const std::function<void()>& body) { return stepOrEnd(steps_.insert, body, outcome); };
+    tally.tableEnded = [&] { return outcome.ending != TableOutcome::kComplete; };
+    auto committed = [&] { outcome.rowsWritten = tally.written; };
+    long long count = -1;
+    trap_.step(steps_.count, [&] { count = unread.recordCount(); });
+
+    std::unique_ptr<PreparedStatement> prepared;
+    if (bulk_ && !stepOrEnd(steps_.insert, [&] {
+            prepared = ends_.target->prepare(direction_.bulkStatement(table, columnCount));
+        }, outcome)) {
+        outcome.ending = TableOutcome::kNotCopied;
+        return;
+    }
+    const size_t perArray = bulk_ ? direction_.bulkBatch() : 0;
+    const std::unique_ptr<RowWriter> writer =
+        !prepared  ? LiteralRowWriter(tally, *ends_.target, direction_, table)
+        : perArray ? ArrayRowWriter(tally, *ends_.target, *prepared, direction_, perArray, committed)
+                   : PreparedRowWriter(tally, *prepared, direction_);
+
+    if (perCommit) stepOrEnd(steps_.begin, [&] { ends_.target->beginTransaction(); }, outcome);
+    readRows(table, unread, *writer, tally, count, outcome);
+    if (outcome.ending == TableOutcome::kComplete) writer->finish();
+    if (perCommit && outcome.ending != TableOutcome::kConnectionLost)
+        stepOrEnd(steps_.commit, [&] {
+            ends_.target->commitTransaction();
+            committed();
+        }, outcome);
+    outcome.rowsRefused = tally.refused;
+}
+
+// Rows are read to the source's end, whatever the count said, on a thread of their own while the
+// rows before them are written.
+void TableCopier::readRows(const std::string& table, Recordset& unread, RowWriter& writer, const RowTally& tally,
+                           long long count, TableOutcome& outcome) {
+    const long long perCommit = direction_.rowsPerCommit(bulk_);
+    ReadAhead source(unread);
+    for (long long k = 0; outcome.ending == TableOutcome::kComplete; ++k) {
+        if (observer_.stopRequested()) {
+            writer.finish();
+            if (outcome.ending == TableOutcome::kComplete) outcome.ending = TableOutcome::kStopped;
+            break;
+        }
+        bool more = false;
+        if (!trap_.step(steps_.eof, [&] { more = !source.eof(); }) || !more) break;
+        if (perCommit && k > 0 && k % perCommit == 0) {
+            stepOrEnd(steps_.commitBatch, [&] {
+                ends_.target->commitTransaction();
+                outcome.rowsWritten = tally.written;
+                ends_.target->beginTransaction();
+            }, outcome);
+            if (outcome.ending != TableOutcome::kComplete) break;
+        }
+        observer_.betweenRows();
+        if (count > 0)
+            trap_.step(steps_.progress, [&] { observer_.showProgress(std::min(100.0, (k + 1) * 100.0 / count)); });
+        ++outcome.rowsRead;
+        // A row that cannot be read is reported once and not written in part; the read-ahead
+        // holds every row together, so it is read in place.
+        const std::vector<Value>* values = nullptr;
+        if (stepOrEnd(steps_.readRow, [&] {
+                values = &source.currentValues();
+                observer_.betweenRows();
+            }, outcome))
+            writer.write(*values);
+        if (!perCommit) outcome.rowsWritten = tally.written;
+        observer_.rowSent(table, k + 1, count);
+        if (outcome.ending != TableOutcome::kComplete) break;
+        if (!trap_.step(steps_.moveNext, [&] { source.moveNext(); })) break;
+    }
+}
+
+}  // namespace tess

@@ -1,0 +1,92 @@
+#pragma once
+// The copy of one table between two open connections, the same for both directions and both
+// programs: the overwrite question, the source opened before anything is dropped, the drop, the
+// CREATE, the rows and the target's listing. What differs between the directions is a small
+// description; who asked for the copy hears of it as an observer.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "routines/error_trap.h"
+#include "transfer/copy_observer.h"
+#include "transfer/source_column.h"
+#include "transfer/statement.h"
+
+namespace tess {
+
+class Connection;
+class Recordset;
+class RowWriter;
+class TableList;
+struct RowTally;
+
+// The step numbers of one table, as the handler numbers them; 0 for a step the direction lacks.
+struct TableSteps {
+    int selected, name, listed, ask, openSource, drop, unlist, columns, create;
+    int count, begin, eof, commitBatch, progress, readRow, insert, moveNext, commit;
+    int resetProgress, closeSource, addToList;
+};
+
+// How one direction reads, names and writes its tables.
+class TransferDirection {
+public:
+    virtual ~TransferDirection() = default;
+    virtual std::unique_ptr<Recordset> openSource(Connection& source, const std::string& entry) const = 0;
+    // The name the copy gets in the target: the source entry's own table name.
+    virtual std::string targetName(const std::string& entry) const { return entry; }
+    // Told when a target entry leaves the list or a new one joins it.
+    virtual void targetListChanged(const std::string& /*entry*/) {}
+    virtual std::string dropStatement(const std::string& listedName) const = 0;
+    // Called once a table, before its rows: the CREATE text; it may keep what the rows need.
+    virtual std::string createStatement(const std::string& table, const std::vector<SourceColumn>& columns) = 0;
+    virtual Statement insertStatement(const std::string& table, const std::vector<Value>& row) const = 0;
+    // Rows run in one transaction committed this often and at the table's end; 0 keeps autocommit.
+    virtual long long rowsPerCommit(bool bulk) const = 0;
+    // The companion's bulk mode: one INSERT prepared per table and each row's values for it.
+    virtual std::string bulkStatement(const std::string& table, size_t columns) const = 0;
+    virtual std::vector<Value> bulkValues(const std::vector<Value>& row) const = 0;
+    // Rows that bulk mode writes as one array in a transaction of its own, written again one by
+    // one when one of them fails; 0: the rows go one at a time and follow rowsPerCommit.
+    virtual size_t bulkBatch() const { return 0; }
+};
+
+struct CopyEnds {
+    Connection* source;
+    Connection* target;
+    bool targetOpen;  // false: the rows have nowhere to go, and are not read
+};
+
+class TableCopier {
+public:
+    // `targetTables` is the target's tables as listed: it decides the overwrite question, names
+    // what is dropped and learns of every table dropped and made. `bulk`: the companion's --bulk.
+    TableCopier(CopyEnds ends, TableList& targetTables, TransferDirection& direction, const TableSteps& steps,
+                CopyObserver& observer, bool bulk = false);
+
+    // Copies one source entry; the observer hears of every failed step and of the outcome.
+    TableOutcome copy(const std::string& entry);
+
+private:
+    void copyTable(const std::string& entry, TableOutcome& outcome);
+    bool dropListedTarget(const std::string& table);
+    struct Creation {
+        bool created, rowsGo;
+    };
+    Creation createTarget(const std::string& table, const std::vector<SourceColumn>& columns, TableOutcome& outcome);
+    void copyRows(const std::string& table, Recordset& source, size_t columnCount, TableOutcome& outcome);
+    void readRows(const std::string& table, Recordset& unread, RowWriter& writer, const RowTally& tally,
+                  long long count, TableOutcome& outcome);
+    // A step after which the table ends for good when the target or the source can take no more.
+    bool stepOrEnd(int number, const std::function<void()>& body, TableOutcome& outcome);
+
+    CopyEnds ends_;
+    TableList& targetTables_;
+    TransferDirection& direction_;
+    const TableSteps& steps_;
+    CopyObserver& observer_;
+    bool bulk_;
+    ErrorTrap trap_;
+};
+
+}  // namespace tess

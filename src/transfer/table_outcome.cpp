@@ -1,0 +1,16 @@
+#include "transfer/table_outcome.h"
+
+namespace tess {
+
+const char* EndingText(TableOutcome::Ending ending) {
+    switch (ending) {
+        case TableOutcome::kComplete: return "complete";
+        case TableOutcome::kStopped: return "stopped";
+        case TableOutcome::kConnectionLost: return "ended by a lost connection";
+        case TableOutcome::kSkipped: return "skipped: it exists";
+        case TableOutcome::kNotCopied: return "not copied";
+    }
+    return "";
+}
+
+}  // namespace tess
