@@ -39,6 +39,9 @@ using Bytes = std::vector<std::uint8_t>;
 using Value = std::variant<Null, std::string, bool, std::int64_t, Floating, Decimal, DateTime, Bytes>;
 
 inline bool IsNull(const Value& v) { return std::holds_alternative<Null>(v); }
+// The shortest text that reads back as the same value, judged at float precision for a single.
+std::string ShortestText(const Floating& f);
+
 // A catalogue column's text; a null or a value of another kind reads as the empty text.
 inline std::string TextOrEmpty(const Value& v) {
     const auto* text = std::get_if<std::string>(&v);

@@ -1,15 +1,18 @@
 #include "transfer/table_verification.h"
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
 #include <set>
-
-#include <unistd.h>
+#include <stdexcept>
 
 #include "platform/database.h"
 #include "transfer/firebird_mapping.h"
@@ -27,8 +30,9 @@ struct Hash {
     auto operator<=>(const Hash&) const = default;
 };
 
-// Two independent 64-bit FNV-1a runs over the row, each value length-prefixed so that no two rows
-// share a byte stream: a collision among a billion rows is a chance of one in 10^19.
+// 128 bits over the row, each value length-prefixed so that no two rows share a byte stream: a
+// 64-bit FNV-1a run, and beside it a second run with another seed, another byte offset and a shift
+// folded in, so that the halves do not collide together.
 Hash HashRow(const Row& row) {
     std::uint64_t a = 0xcbf29ce484222325ull, b = 0x84222325cbf29ce4ull;
     auto feed = [&](const char* data, size_t size) {
@@ -97,6 +101,53 @@ private:
 struct Unmatched {
     std::map<Hash, long long> sourceExtra, targetExtra;  // hash -> rows more than on the other side
 };
+
+// A private folder for the spilled hashes: made by mkdtemp, so 0700 under a name no one can guess
+// or plant a link at beforehand, and removed with what it holds when the verification ends.
+class SpillFolder {
+public:
+    explicit SpillFolder(const fs::path& parent) {
+        std::string pattern = (parent / "tessaline-verify-XXXXXX").string();
+        if (!::mkdtemp(pattern.data()))
+            throw std::runtime_error("Cannot make a folder for the verification in " + parent.string() + ": " +
+                                     std::strerror(errno));
+        path_ = pattern;
+    }
+    ~SpillFolder() {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);  // removes links, never what they point at
+    }
+    SpillFolder(const SpillFolder&) = delete;
+    SpillFolder& operator=(const SpillFolder&) = delete;
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+// Counts each hash on both sides, partition by partition, and keeps the first few unmatched.
+void CountMatches(HashStore& sourceHashes, HashStore& targetHashes, size_t kept, VerificationResult& result,
+                  Unmatched& unmatched) {
+    const int partitions = sourceHashes.spilled() || targetHashes.spilled() ? HashStore::kPartitions : 1;
+    for (int p = 0; p < partitions; ++p) {
+        const std::vector<Hash> a = sourceHashes.partition(p), b = targetHashes.partition(p);
+        size_t i = 0, k = 0;
+        while (i < a.size() || k < b.size()) {
+            const Hash h = i < a.size() && (k >= b.size() || a[i] <= b[k]) ? a[i] : b[k];
+            long long inSource = 0, inTarget = 0;
+            for (; i < a.size() && a[i] == h; ++i) ++inSource;
+            for (; k < b.size() && b[k] == h; ++k) ++inTarget;
+            result.matching += std::min(inSource, inTarget);
+            if (inSource > inTarget) {
+                result.onlyInSource += inSource - inTarget;
+                if (unmatched.sourceExtra.size() < kept) unmatched.sourceExtra[h] = inSource - inTarget;
+            } else if (inTarget > inSource) {
+                result.onlyInTarget += inTarget - inSource;
+                if (unmatched.targetExtra.size() < kept) unmatched.targetExtra[h] = inTarget - inSource;
+            }
+        }
+    }
+}
 
 class Verification {
 public:
@@ -191,17 +242,9 @@ std::vector<std::string> DescribeDifferences(const std::vector<SourceColumn>& co
 VerificationResult VerifyTable(Connection& source, const std::string& sourceQuery, Connection& target,
                                const std::string& targetQuery, CopyDirection direction,
                                const VerificationOptions& options) {
-    const fs::path spill = (options.spillFolder.empty() ? fs::temp_directory_path() : fs::path(options.spillFolder)) /
-                           ("tessaline-verify-" + std::to_string(::getpid()) + "-" +
-                            std::to_string(reinterpret_cast<std::uintptr_t>(&options)));
-    struct RemovedAtTheEnd {
-        fs::path path;
-        ~RemovedAtTheEnd() {
-            std::error_code ignored;
-            fs::remove_all(path, ignored);
-        }
-    } removed{spill};
-    HashStore sourceHashes(options.hashesInMemory, spill / "source"), targetHashes(options.hashesInMemory, spill / "target");
+    const SpillFolder spill(options.spillFolder.empty() ? fs::temp_directory_path() : fs::path(options.spillFolder));
+    HashStore sourceHashes(options.hashesInMemory, spill.path() / "source"),
+        targetHashes(options.hashesInMemory, spill.path() / "target");
     Verification v(direction, options);
 
     VerificationResult result;
@@ -219,27 +262,8 @@ VerificationResult VerifyTable(Connection& source, const std::string& sourceQuer
         result.targetRows = v.read(*rows, targetHashes, "target");
     }
 
-    // Count each hash on both sides, partition by partition.
     Unmatched unmatched;
-    const int partitions = sourceHashes.spilled() || targetHashes.spilled() ? HashStore::kPartitions : 1;
-    for (int p = 0; p < partitions; ++p) {
-        const std::vector<Hash> a = sourceHashes.partition(p), b = targetHashes.partition(p);
-        size_t i = 0, k = 0;
-        while (i < a.size() || k < b.size()) {
-            const Hash h = i < a.size() && (k >= b.size() || a[i] <= b[k]) ? a[i] : b[k];
-            long long inSource = 0, inTarget = 0;
-            for (; i < a.size() && a[i] == h; ++i) ++inSource;
-            for (; k < b.size() && b[k] == h; ++k) ++inTarget;
-            result.matching += std::min(inSource, inTarget);
-            if (inSource > inTarget) {
-                result.onlyInSource += inSource - inTarget;
-                if (unmatched.sourceExtra.size() < options.differencesShown) unmatched.sourceExtra[h] = inSource - inTarget;
-            } else if (inTarget > inSource) {
-                result.onlyInTarget += inTarget - inSource;
-                if (unmatched.targetExtra.size() < options.differencesShown) unmatched.targetExtra[h] = inTarget - inSource;
-            }
-        }
-    }
+    CountMatches(sourceHashes, targetHashes, options.differencesShown, result, unmatched);
     if (result.identical()) return result;
 
     // A second reading finds the rows behind the first few unmatched hashes, to show them.

@@ -2,8 +2,9 @@
 // Evidence that a copy holds every row, digit and character of its source: both tables are read
 // through the same recordsets as the transfer, each value is taken as the copy leaves it (the
 // conversions the mappings make by design are no differences), and the rows are compared as
-// multisets: order does not matter and duplicates count. Memory stays flat in the row count: rows
-// become 128-bit hashes, which go to files on disk in partitions when they outgrow memory.
+// multisets: order does not matter and duplicates count. Rows become 128-bit hashes, which go to
+// files on disk in 64 partitions when they outgrow memory; the comparison then holds one partition
+// of each side at a time, so memory grows with a 64th of the table (16 bytes a row), not with it.
 #include <functional>
 #include <optional>
 #include <string>
@@ -21,7 +22,8 @@ struct VerificationOptions {
     long long sample = 0;           // compare only about this many rows, spread across the table; 0: all
     size_t differencesShown = 5;    // rows shown on each side at most
     size_t hashesInMemory = 1 << 16;  // per side (16 bytes each), before they go to disk
-    std::string spillFolder;        // where they go; the system's temp folder when empty
+    // Where they go, in a private folder of their own made there; $TMPDIR (or /tmp) when empty.
+    std::string spillFolder;
     // Told after each row read: side ("source" or "target"), rows read.
     std::function<void(const char*, long long)> progress;
 };

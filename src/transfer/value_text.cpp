@@ -6,13 +6,6 @@
 namespace tess {
 namespace {
 
-std::string ShortestFloating(const Floating& f) {
-    char buffer[64];
-    auto result = f.single ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(f.value))
-                           : std::to_chars(buffer, buffer + sizeof buffer, f.value);
-    return std::string(buffer, result.ptr);
-}
-
 // Trailing zeros of the fraction carry no value: 12.5000 is written 12.5, 3.000 as 3.
 std::string PlainDecimal(const std::string& text) {
     if (text.find('.') == std::string::npos || text.find_first_of("eE") != std::string::npos) return text;
@@ -27,7 +20,7 @@ struct TextOf {
     std::string operator()(const std::string& s) const { return s; }
     std::string operator()(bool b) const { return b ? "True" : "False"; }
     std::string operator()(std::int64_t n) const { return std::to_string(n); }
-    std::string operator()(const Floating& f) const { return ShortestFloating(f); }
+    std::string operator()(const Floating& f) const { return ShortestText(f); }
     std::string operator()(const Decimal& d) const { return PlainDecimal(d.text); }
     std::string operator()(const DateTime& t) const {
         if (t.isZeroDate()) return TimeOfDayText(t);

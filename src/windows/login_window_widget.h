@@ -1,5 +1,9 @@
 #pragma once
 // The login window on screen: its controls at their design places, wired to Form1.
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QWidget>
 #include <memory>
 
@@ -25,6 +29,17 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The controls at their design places.
+    struct Controls {
+        QGroupBox *frame1, *frame2;
+        QLineEdit *text1, *text2, *text3, *text4, *text5, *text6, *text7, *text8;
+        QCheckBox* check4;
+        QPushButton *help, *next, *testFirebird, *browse, *testSqlServer, *sample;
+    };
+    Controls placeControls();
+    void connectHandlers(const Controls& c);
+    void addPointerRules(const Controls& c);
+
     QtWindow window_{this};
     std::vector<std::unique_ptr<QtTextField>> fields_;
     std::unique_ptr<QtCheckBox> check4_;

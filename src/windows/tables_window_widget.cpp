@@ -49,30 +49,34 @@ TablesWindowWidget::TablesWindowWidget(Database& database, Toolkit& toolkit, con
     controls.stop = &stop;
     form_ = std::make_unique<Form2>(database, toolkit, logins, controls, loginWindow, guard);
 
-    const std::pair<QPushButton*, void (Form2::*)()> handlers[] = {
-        {delete1, &Form2::PushButton1_Click},    {back, &Form2::PushButton2_Click},
-        {send1, &Form2::PushButton3_Click},      {send2, &Form2::PushButton4_Click},
-        {delete2, &Form2::PushButton5_Click},    {rename1, &Form2::PushButton6_Click},
-        {rename2, &Form2::PushButton7_Click},    {selectAll2, &Form2::PushButton8_Click},
-        {deselectAll2, &Form2::PushButton9_Click}, {selectAll1, &Form2::PushButton10_Click},
-        {deselectAll1, &Form2::PushButton11_Click}, {help, &Form2::PushButton12_Click},
-    };
-    // The pointer rules: the hand over the twelve buttons, the default pointer over the background,
-    // the frames and the lists; the progress bar has no rule.
-    pointer_ = std::make_unique<PointerZones>(this, [this](PointerZones::Zone zone) {
-        if (zone == PointerZones::kButton) form_->ButtonMouseMove();
-        if (zone == PointerZones::kBackground) form_->BackgroundMouseMove();
-    });
-    for (const auto& [button, handler] : handlers) {
-        connect(button, &QPushButton::clicked, this, [this, h = handler] { (form_.get()->*h)(); });
-        pointer_->add(button, PointerZones::kButton);
-    }
+    connectHandlers({delete1, back, send1, send2, delete2, rename1, rename2, selectAll2, deselectAll2, selectAll1,
+                     deselectAll1, help});
+    // The pointer rules: the default pointer over the background, the frames and the lists; the
+    // progress bar has no rule.
     for (QWidget* w : std::initializer_list<QWidget*>{frame1, frame2, list1, list2})
         pointer_->add(w, PointerZones::kBackground);
     pointer_->add(list1->viewport(), PointerZones::kBackground);
     pointer_->add(list2->viewport(), PointerZones::kBackground);
     pointer_->add(bar, PointerZones::kNone);
     installEventFilter(pointer_.get());
+}
+
+// Each of the twelve buttons, in the order of their handlers' numbers, clicks its handler and
+// shows the hand.
+void TablesWindowWidget::connectHandlers(const std::array<QPushButton*, 12>& buttons) {
+    void (Form2::*const handlers[])() = {
+        &Form2::PushButton1_Click, &Form2::PushButton2_Click,  &Form2::PushButton3_Click,  &Form2::PushButton4_Click,
+        &Form2::PushButton5_Click, &Form2::PushButton6_Click,  &Form2::PushButton7_Click,  &Form2::PushButton8_Click,
+        &Form2::PushButton9_Click, &Form2::PushButton10_Click, &Form2::PushButton11_Click, &Form2::PushButton12_Click,
+    };
+    pointer_ = std::make_unique<PointerZones>(this, [this](PointerZones::Zone zone) {
+        if (zone == PointerZones::kButton) form_->ButtonMouseMove();
+        if (zone == PointerZones::kBackground) form_->BackgroundMouseMove();
+    });
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        connect(buttons[i], &QPushButton::clicked, this, [this, h = handlers[i]] { (form_.get()->*h)(); });
+        pointer_->add(buttons[i], PointerZones::kButton);
+    }
 }
 
 TablesWindowWidget::~TablesWindowWidget() = default;

@@ -1,6 +1,8 @@
 #pragma once
 // The tables window on screen: two framed lists side by side, wired to Form2.
+#include <QPushButton>
 #include <QWidget>
+#include <array>
 #include <memory>
 
 #include "common/stop_request.h"
@@ -22,6 +24,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void connectHandlers(const std::array<QPushButton*, 12>& buttons);
+
     QtWindow window_{this};
     std::unique_ptr<QtTableList> list1_, list2_;
     std::unique_ptr<QtProgressBar> progress_;

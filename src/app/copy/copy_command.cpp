@@ -191,6 +191,65 @@ int Verify(const CopyOptions& options, const Logins& logins, Database& database,
     return identical ? kExitCopied : kExitFailed;
 }
 
+// The summary line of each table, and the exit status the outcomes make.
+int Summarize(const std::vector<TableOutcome>& outcomes, size_t requested, bool allFound, bool failures,
+              Database& database, const std::string& targetText, bool toFirebird, std::ostream& out) {
+    // Counted through a connection of its own, opened once for every table.
+    std::unique_ptr<Connection> counter;
+    try {
+        counter = database.createConnection();
+        counter->open(targetText);
+    } catch (const std::exception&) {
+        counter.reset();
+    }
+    bool complete = allFound && !failures, skipped = false;
+    for (const auto& o : outcomes) {
+        const std::string name = toFirebird ? FirebirdName(o.target) : SqlServerName(o.target);
+        PrintSummary(out, o, TargetRows(counter.get(), "SELECT COUNT(*) FROM " + name));
+        skipped = skipped || o.ending == TableOutcome::kSkipped;
+        complete = complete && (o.ending == TableOutcome::kComplete || o.ending == TableOutcome::kSkipped) &&
+                   o.rowsRefused == 0;
+    }
+    if (outcomes.size() < requested) complete = false;  // some never started
+    if (!complete) return kExitFailed;
+    return skipped ? kExitSkipped : kExitCopied;
+}
+
+struct ListedTables {
+    MemoryTableList& sqlServer;
+    MemoryTableList& firebird;
+    SqlServerTableNames& sqlServerNames;
+};
+
+// send-to-firebird and send-to-sqlserver: each named table through the copy engine.
+int Send(const CopyOptions& options, const StoredLogins& logins, Database& database, ConsoleToolkit& toolkit,
+         ListedTables listed, std::ostream& out, const StopRequest* stop) {
+    const bool toFirebird = options.command == "send-to-firebird";
+    bool allFound = true;
+    const auto tables = TablesToCopy(toFirebird ? listed.sqlServer : listed.firebird, options.arguments, out, allFound);
+    OpenEnds ends;
+    try {
+        ends = OpenCopyEnds(database, logins, toFirebird);
+    } catch (const std::exception& e) {
+        out << "tessaline-copy: " << e.what() << "\n";
+        return kExitFailed;
+    }
+    const auto direction = toFirebird ? ToFirebird(ends.target.get(), &listed.sqlServerNames)
+                                      : ToSqlServer(&listed.sqlServerNames);
+    CompanionObserver observer(toolkit, ErrorLocation("Form2", toFirebird ? "PushButton3" : "PushButton4"), stop);
+    TableCopier copier({ends.source.get(), ends.target.get(), true}, toFirebird ? listed.firebird : listed.sqlServer,
+                       *direction, toFirebird ? kToFirebirdSteps : kToSqlServerSteps, observer, options.bulk);
+    for (const auto& table : tables) {
+        if (observer.stopRequested()) break;
+        copier.copy(table);
+    }
+    toolkit.endProgressLine();
+    const std::string targetText =
+        toFirebird ? FirebirdConnectionString(logins.firebird) : SqlServerConnectionString(logins.sqlServer);
+    return Summarize(observer.outcomes, tables.size(), allFound, toolkit.errorReports() > 0, database, targetText,
+                     toFirebird, out);
+}
+
 }  // namespace
 
 int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Database& database,
@@ -227,48 +286,7 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
     if (toolkit.errorReports()) return kExitFailed;
     if (verifying) return Verify(options, logins, database, toolkit, wantsSqlServer ? list1 : list2, sqlServerNames, out);
 
-    const bool toFirebird = options.command == "send-to-firebird";
-    bool allFound = true;
-    const auto tables = TablesToCopy(toFirebird ? list1 : list2, options.arguments, out, allFound);
-    OpenEnds ends;
-    try {
-        ends = OpenCopyEnds(database, logins.values, toFirebird);
-    } catch (const std::exception& e) {
-        out << "tessaline-copy: " << e.what() << "\n";
-        return kExitFailed;
-    }
-    const auto direction = toFirebird ? ToFirebird(ends.target.get(), &sqlServerNames) : ToSqlServer(&sqlServerNames);
-    CompanionObserver observer(toolkit, ErrorLocation("Form2", toFirebird ? "PushButton3" : "PushButton4"), stop);
-    TableCopier copier({ends.source.get(), ends.target.get(), true}, toFirebird ? list2 : list1, *direction,
-                       toFirebird ? kToFirebirdSteps : kToSqlServerSteps, observer, options.bulk);
-    for (const auto& table : tables) {
-        if (observer.stopRequested()) break;
-        copier.copy(table);
-    }
-    toolkit.endProgressLine();
-    const std::vector<TableOutcome>& outcomes = observer.outcomes;
-
-    bool complete = allFound && !toolkit.errorReports(), skipped = false;
-    const std::string target = toFirebird ? FirebirdConnectionString(logins.values.firebird)
-                                          : SqlServerConnectionString(logins.values.sqlServer);
-    // Counted through a connection of its own, opened once for every table.
-    std::unique_ptr<Connection> counter;
-    try {
-        counter = database.createConnection();
-        counter->open(target);
-    } catch (const std::exception&) {
-        counter.reset();
-    }
-    for (const auto& o : outcomes) {
-        const std::string name = toFirebird ? FirebirdName(o.target) : SqlServerName(o.target);
-        PrintSummary(out, o, TargetRows(counter.get(), "SELECT COUNT(*) FROM " + name));
-        skipped = skipped || o.ending == TableOutcome::kSkipped;
-        complete = complete && (o.ending == TableOutcome::kComplete || o.ending == TableOutcome::kSkipped) &&
-                   o.rowsRefused == 0;
-    }
-    if (outcomes.size() < tables.size()) complete = false;  // some never started
-    if (!complete) return kExitFailed;
-    return skipped ? kExitSkipped : kExitCopied;
+    return Send(options, logins.values, database, toolkit, {list1, list2, sqlServerNames}, out, stop);
 }
 
 }  // namespace tess

@@ -53,6 +53,38 @@ void WriteInteger(unsigned type, const Value& value, unsigned char* target) {
     }
 }
 
+// Floats travel as their exact binary value; a number given as text is read as a literal is.
+void WriteFloating(unsigned type, const Value& value, unsigned char* target) {
+    double x = 0;
+    if (const auto* floating = std::get_if<Floating>(&value)) {
+        x = floating->value;
+    } else if (const auto* text = std::get_if<std::string>(&value)) {
+        const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), x);
+        if (error != std::errc() || end != text->data() + text->size())
+            throw FirebirdError("conversion error from string \"" + *text + "\"");
+    } else if (const auto* n = std::get_if<std::int64_t>(&value)) {
+        x = static_cast<double>(*n);
+    } else {
+        throw FirebirdError("A value of this kind cannot be passed to a floating-point column.");
+    }
+    if (type == SQL_DOUBLE) {
+        std::memcpy(target, &x, sizeof x);
+    } else {
+        const float single = static_cast<float>(x);
+        std::memcpy(target, &single, sizeof single);
+    }
+}
+
+// The bytes of a value for a text or blob column: into a column of another kind, a float is the
+// shortest text that reads back as the same value.
+std::string ParameterBytes(const Value& value) {
+    if (const auto* n = std::get_if<std::int64_t>(&value)) return std::to_string(*n);
+    if (const auto* floating = std::get_if<Floating>(&value)) return ShortestText(*floating);
+    if (const auto* text = std::get_if<std::string>(&value)) return *text;
+    if (const auto* binary = std::get_if<Bytes>(&value)) return std::string(binary->begin(), binary->end());
+    throw FirebirdError("A value of this kind cannot be passed as a parameter.");
+}
+
 ISC_QUAD WriteBlob(FirebirdSession& session, ThrowStatusWrapper* status, ITransaction* transaction,
                    const unsigned char* data, size_t size) {
     ISC_QUAD id{};
@@ -85,48 +117,17 @@ void WriteFirebirdParameter(FirebirdSession& session, ThrowStatusWrapper* status
     const unsigned type = slot.type;
     const unsigned length = slot.length;
     if (IsNull(value)) return void(*nullFlag = -1);
-    const auto* floating = std::get_if<Floating>(&value);
     if (type == SQL_SHORT || type == SQL_LONG || type == SQL_INT64) {
         WriteInteger(type, value, target);
         *nullFlag = 0;
         return;
     }
     if (type == SQL_DOUBLE || type == SQL_FLOAT) {
-        // Floats travel as their exact binary value; a number given as text is read as a literal is.
-        double x = 0;
-        if (floating) {
-            x = floating->value;
-        } else if (const auto* text = std::get_if<std::string>(&value)) {
-            const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), x);
-            if (error != std::errc() || end != text->data() + text->size())
-                throw FirebirdError("conversion error from string \"" + *text + "\"");
-        } else if (const auto* n = std::get_if<std::int64_t>(&value)) {
-            x = static_cast<double>(*n);
-        } else {
-            throw FirebirdError("A value of this kind cannot be passed to a floating-point column.");
-        }
+        WriteFloating(type, value, target);
         *nullFlag = 0;
-        if (type == SQL_DOUBLE) {
-            std::memcpy(target, &x, sizeof x);
-        } else {
-            const float single = static_cast<float>(x);
-            std::memcpy(target, &single, sizeof single);
-        }
         return;
     }
-    std::string bytes;
-    if (const auto* n = std::get_if<std::int64_t>(&value)) {
-        bytes = std::to_string(*n);
-    } else if (floating) {
-        // Into a column of another kind, the shortest text that reads back as the same value.
-        char buffer[64];
-        const auto end = floating->single
-                             ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(floating->value)).ptr
-                             : std::to_chars(buffer, buffer + sizeof buffer, floating->value).ptr;
-        bytes.assign(buffer, end);
-    } else if (const auto* text = std::get_if<std::string>(&value)) bytes = *text;
-    else if (const auto* binary = std::get_if<Bytes>(&value)) bytes.assign(binary->begin(), binary->end());
-    else throw FirebirdError("A value of this kind cannot be passed as a parameter.");
+    const std::string bytes = ParameterBytes(value);
     *nullFlag = 0;
     switch (type) {
         case SQL_BLOB: {

@@ -27,12 +27,7 @@ Kind KindOf(const Value& value) {
 
 // Floating-point values travel as their shortest exact text, judged at their own precision.
 std::u16string MarkerText(const Value& value) {
-    if (const auto* f = std::get_if<Floating>(&value)) {
-        char buffer[64];
-        const auto end = f->single ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(f->value)).ptr
-                                   : std::to_chars(buffer, buffer + sizeof buffer, f->value).ptr;
-        return Utf8ToUtf16(std::string_view(buffer, static_cast<size_t>(end - buffer)));
-    }
+    if (const auto* f = std::get_if<Floating>(&value)) return Utf8ToUtf16(ShortestText(*f));
     return Utf8ToUtf16(std::get<std::string>(value));
 }
 

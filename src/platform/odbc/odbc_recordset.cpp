@@ -1,5 +1,7 @@
 #include "platform/odbc/odbc_recordset.h"
 
+#include <optional>
+
 #include "platform/object_state.h"
 
 #include <sqlext.h>
@@ -97,9 +99,14 @@ void OdbcRecordset::fetch() {
 }
 
 Value OdbcRecordset::readColumn(int index) {
+    if (std::optional<Value> fixed = readFixedWidth(index)) return *fixed;
+    return readInPieces(index);
+}
+
+// The kinds that SQLGetData hands over whole, into a buffer of their own size; nothing for the rest.
+std::optional<Value> OdbcRecordset::readFixedWidth(int index) {
     SQLHSTMT stmt = stmt_.get();
     const auto column = static_cast<SQLUSMALLINT>(index + 1);
-    const FieldInfo& f = fields_[index];
     SQLLEN indicator = 0;
     auto get = [&](SQLSMALLINT cType, void* target, SQLLEN size) {
         CheckOdbc(SQLGetData(stmt, column, cType, target, size, &indicator), SQL_HANDLE_STMT, stmt, "SQLGetData");
@@ -126,17 +133,33 @@ Value OdbcRecordset::readColumn(int index) {
             double x = 0;
             return get(SQL_C_DOUBLE, &x, sizeof x) ? Value(Floating{x, false}) : Value(Null{});
         }
+        case SQL_TYPE_DATE:
+        case SQL_DATE: {
+            SQL_DATE_STRUCT d{};
+            if (!get(SQL_C_TYPE_DATE, &d, sizeof d)) return Value(Null{});
+            return Value(DateTime{d.year, d.month, d.day, 0, 0, 0, 0});
+        }
+        case SQL_TYPE_TIMESTAMP:
+        case SQL_TIMESTAMP: {
+            SQL_TIMESTAMP_STRUCT t{};
+            if (!get(SQL_C_TYPE_TIMESTAMP, &t, sizeof t)) return Value(Null{});
+            return Value(DateTime{t.year, t.month, t.day, t.hour, t.minute, t.second, t.fraction});
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
+// Decimals, times, binary and text: read in pieces of any length, through the one scratch buffer.
+Value OdbcRecordset::readInPieces(int index) {
+    SQLHSTMT stmt = stmt_.get();
+    const auto column = static_cast<SQLUSMALLINT>(index + 1);
+    switch (sqlTypes_[index]) {
         case SQL_DECIMAL:
         case SQL_NUMERIC: {
             std::string text;
             if (!ReadLong(stmt, column, SQL_C_CHAR, scratch_, text)) return Null{};
-            return Decimal{NormaliseDecimal(text, f.numericScale)};
-        }
-        case SQL_TYPE_DATE:
-        case SQL_DATE: {
-            SQL_DATE_STRUCT d{};
-            if (!get(SQL_C_TYPE_DATE, &d, sizeof d)) return Null{};
-            return DateTime{d.year, d.month, d.day, 0, 0, 0, 0};
+            return Decimal{NormaliseDecimal(text, fields_[index].numericScale)};
         }
         case SQL_TYPE_TIME:
         case SQL_TIME:
@@ -145,12 +168,6 @@ Value OdbcRecordset::readColumn(int index) {
             std::string text;
             if (!ReadLong(stmt, column, SQL_C_CHAR, scratch_, text)) return Null{};
             return ParseTimeText(text);
-        }
-        case SQL_TYPE_TIMESTAMP:
-        case SQL_TIMESTAMP: {
-            SQL_TIMESTAMP_STRUCT t{};
-            if (!get(SQL_C_TYPE_TIMESTAMP, &t, sizeof t)) return Null{};
-            return DateTime{t.year, t.month, t.day, t.hour, t.minute, t.second, t.fraction};
         }
         case SQL_BINARY:
         case SQL_VARBINARY:

@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,8 @@ private:
     void describe(Naming naming);
     void fetch();
     Value readColumn(int index);
+    std::optional<Value> readFixedWidth(int index);
+    Value readInPieces(int index);
     void requireOpen() const;
 
     OdbcHandle stmt_;
