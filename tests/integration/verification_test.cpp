@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <filesystem>
+#include <fstream>
+#include <set>
 
 #include "firebird_target.h"
 #include "transfer/table_verification.h"
@@ -54,6 +57,32 @@ TEST_F(Verification, ACopyVerifiesAsIdentical) {
     spilled.hashesInMemory = 3;
     spilled.spillFolder = folder.path();
     EXPECT_TRUE(verify(spilled).identical());
+}
+
+// The hashes spill into a folder of the verification's own: the owner's alone, no link, gone
+// afterwards; what a link planted beside it points at is left alone.
+TEST_F(Verification, SpilledHashesStayPrivateAndLeaveNothing) {
+    namespace fs = std::filesystem;
+    TempFolder parent, elsewhere;
+    std::ofstream(elsewhere.file("keep")) << "x";
+    fs::create_directory_symlink(elsewhere.path(), parent.file("tessaline-verify-planted"));
+    VerificationOptions spilled;
+    spilled.hashesInMemory = 3;
+    spilled.spillFolder = parent.path();
+    std::set<std::string> modes;
+    spilled.progress = [&](const char*, long long) {
+        for (const auto& entry : fs::directory_iterator(parent.path()))
+            if (!entry.is_symlink()) {
+                const auto perms = entry.status().permissions() & fs::perms::all;
+                modes.insert(perms == fs::perms::owner_all ? "owner only" : "open to others");
+            }
+    };
+    EXPECT_TRUE(verify(spilled).identical());
+    EXPECT_EQ(modes, std::set<std::string>{"owner only"});
+    EXPECT_TRUE(fs::exists(elsewhere.file("keep")));
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(parent.path())) left.push_back(entry.path().filename());
+    EXPECT_EQ(left, std::vector<std::string>{"tessaline-verify-planted"});
 }
 
 TEST_F(Verification, EachChangeIsFoundWithItsColumn) {
