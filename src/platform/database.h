@@ -11,17 +11,38 @@
 
 namespace tess {
 
+// The driver's own codes of a failure, so that it can be told apart without reading its words.
+struct DriverCodes {
+    std::vector<std::string> sqlStates;  // ODBC: the SQLSTATE of each diagnostic record, in order
+    std::vector<long> nativeErrors;      // ODBC: the native error number of each record
+    std::vector<long> gdsCodes;          // Firebird: each error code of the status vector
+};
+
 // Base of every adapter's error; what() is the driver's own description, shown in the error report.
 // `connectionLost` marks a failure after which the connection or the database can take no more
 // (the link or the server gone, the disk full): every further statement would fail the same way.
+// `timedOut` marks a call the driver gave up waiting for (ODBC's HYT00 and HYT01, Firebird's lock
+// time-out).
 class DatabaseError : public std::runtime_error {
 public:
+    struct Details {
+        bool connectionLost = false;
+        bool timedOut = false;
+        DriverCodes codes;
+    };
     explicit DatabaseError(const std::string& description, bool connectionLost = false)
-        : std::runtime_error(description), connectionLost_(connectionLost) {}
-    bool connectionLost() const { return connectionLost_; }
+        : std::runtime_error(description) {
+        details_.connectionLost = connectionLost;
+    }
+    DatabaseError(const std::string& description, Details details)
+        : std::runtime_error(description), details_(std::move(details)) {}
+    bool connectionLost() const { return details_.connectionLost; }
+    bool timedOut() const { return details_.timedOut; }
+    const DriverCodes& codes() const { return details_.codes; }
+    const Details& details() const { return details_; }
 
 private:
-    bool connectionLost_;
+    Details details_;
 };
 
 enum AdoCursorLocation { kUseServer = 2, kUseClient = 3 };

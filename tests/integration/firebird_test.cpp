@@ -1,6 +1,8 @@
 // The Firebird adapter against databases that the embedded engine makes in a temp folder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "catalogue/table_listing.h"
 #include "connect/connection_strings.h"
 #include "tables/drop_listed_table.h"
@@ -156,6 +158,11 @@ TEST_F(FirebirdTest, FailuresCarryFirebirdsOwnText) {
         FAIL() << "no error";
     } catch (const DatabaseError& e) {
         EXPECT_NE(std::string(e.what()).find("NO_SUCH_TABLE"), std::string::npos) << e.what();
+        // The status vector's codes stand beside its words: a failed statement, an unknown table.
+        const std::vector<long>& codes = e.codes().gdsCodes;
+        EXPECT_NE(std::find(codes.begin(), codes.end(), 335544569L), codes.end()) << "isc_dsql_error";
+        EXPECT_NE(std::find(codes.begin(), codes.end(), 335544580L), codes.end()) << "isc_dsql_relation_err";
+        EXPECT_FALSE(e.connectionLost());
     }
     auto missing = db_.createConnection();
     try {

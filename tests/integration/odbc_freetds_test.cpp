@@ -121,6 +121,7 @@ TEST(FreeTdsOnTheWire, ASilentServerIsGivenUpWithinTheTimeout) {
         FAIL() << "no error";
     } catch (const DatabaseError& e) {
         EXPECT_NE(std::string(e.what()).find("[HYT00]"), std::string::npos) << e.what();
+        EXPECT_TRUE(e.timedOut()) << "HYT00 is a time-out, read from the record's SQLSTATE";
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(silent.connections(), 1);

@@ -109,6 +109,13 @@ TEST_F(OdbcSqliteTest, DiagnosticsReachTheError) {
         const std::string text = e.what();
         EXPECT_NE(text.find("no such table"), std::string::npos) << text;
         EXPECT_EQ(text[0], '[') << "records start with their SQLSTATE: " << text;
+        // The codes stand beside the words: the first record's SQLSTATE, and its native error
+        // (SQLite's SQLITE_ERROR, 1).
+        ASSERT_FALSE(e.codes().sqlStates.empty());
+        EXPECT_EQ(text.substr(1, 5), e.codes().sqlStates[0]);
+        EXPECT_EQ(e.codes().nativeErrors.at(0), 1);
+        EXPECT_FALSE(e.connectionLost());
+        EXPECT_FALSE(e.timedOut());
     }
 }
 

@@ -16,16 +16,21 @@ std::string FormatFirebirdStatus(Firebird::IUtil* util, const Firebird::IStatus*
     return text.empty() ? "Firebird reported an error without a description" : text;
 }
 
-bool FirebirdConnectionLost(const Firebird::IStatus* status) {
+DatabaseError::Details FirebirdErrorDetails(const Firebird::IStatus* status) {
     static constexpr ISC_STATUS kLost[] = {
         isc_shutdown,         isc_att_shutdown, isc_shutinprog,  isc_net_server_shutdown, isc_network_error,
         isc_net_read_err,     isc_net_write_err, isc_conn_lost,  isc_lost_db_connection,  isc_io_error,
         isc_io_write_err,     isc_io_read_err,  isc_old_no_space, isc_out_of_temp_space,  isc_bad_db_handle};
+    DatabaseError::Details details;
     const ISC_STATUS* v = const_cast<Firebird::IStatus*>(status)->getErrors();
     // The vector holds pairs of argument kind and value; every isc_arg_gds value is an error code.
-    for (; v && *v != isc_arg_end; v += 2)
-        if (v[0] == isc_arg_gds && std::find(std::begin(kLost), std::end(kLost), v[1]) != std::end(kLost)) return true;
-    return false;
+    for (; v && *v != isc_arg_end; v += 2) {
+        if (v[0] != isc_arg_gds) continue;
+        details.codes.gdsCodes.push_back(static_cast<long>(v[1]));
+        if (std::find(std::begin(kLost), std::end(kLost), v[1]) != std::end(kLost)) details.connectionLost = true;
+        if (v[1] == isc_lock_timeout) details.timedOut = true;
+    }
+    return details;
 }
 
 }  // namespace tess

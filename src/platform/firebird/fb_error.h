@@ -12,16 +12,17 @@ public:
 };
 
 std::string FormatFirebirdStatus(Firebird::IUtil* util, const Firebird::IStatus* status);
-// True when the status says the attachment or the database can take no more: shutdown, a lost or
-// failed network link, an I/O error (a full disk among them).
-bool FirebirdConnectionLost(const Firebird::IStatus* status);
+// The status vector's error codes, and what they say: that the attachment or the database can take
+// no more (shutdown, a lost or failed network link, an I/O error, a full disk among them), or that
+// a lock wait timed out.
+DatabaseError::Details FirebirdErrorDetails(const Firebird::IStatus* status);
 // Runs a call against the client library, turning its exceptions into FirebirdError.
 template <class F>
 decltype(auto) CallFirebird(Firebird::IUtil* util, F&& call) {
     try {
         return call();
     } catch (const Firebird::FbException& e) {
-        throw FirebirdError(FormatFirebirdStatus(util, e.getStatus()), FirebirdConnectionLost(e.getStatus()));
+        throw FirebirdError(FormatFirebirdStatus(util, e.getStatus()), FirebirdErrorDetails(e.getStatus()));
     }
 }
 

@@ -16,8 +16,9 @@ bool IsOutOfSpace(SQLINTEGER nativeError, const std::string& state) {
 
 }  // namespace
 
-std::string OdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, bool* connectionLost) {
-    std::string text;
+OdbcDiagnostics ReadOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
+    OdbcDiagnostics out;
+    DatabaseError::Details& d = out.details;
     for (SQLSMALLINT record = 1;; ++record) {
         SQLWCHAR state[6] = {};
         SQLINTEGER nativeError = 0;
@@ -32,22 +33,26 @@ std::string OdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, bool* conn
         }
         if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) break;  // SQL_NO_DATA ends the records
         const std::string sqlState = Utf16ToUtf8(reinterpret_cast<const char16_t*>(state), 5);
-        // Class 08: the connection failed or went away.
-        if (connectionLost && (sqlState.rfind("08", 0) == 0 || IsOutOfSpace(nativeError, sqlState)))
-            *connectionLost = true;
-        if (!text.empty()) text += "\n";
-        text += "[" + sqlState + "] " +
-                Utf16ToUtf8(reinterpret_cast<const char16_t*>(message.data()), length);
+        d.codes.sqlStates.push_back(sqlState);
+        d.codes.nativeErrors.push_back(nativeError);
+        // Class 08: the connection failed or went away. HYT00 and HYT01: the driver gave up waiting.
+        if (sqlState.rfind("08", 0) == 0 || IsOutOfSpace(nativeError, sqlState)) d.connectionLost = true;
+        if (sqlState == "HYT00" || sqlState == "HYT01") d.timedOut = true;
+        if (!out.text.empty()) out.text += "\n";
+        out.text += "[" + sqlState + "] " + Utf16ToUtf8(reinterpret_cast<const char16_t*>(message.data()), length);
     }
-    return text;
+    return out;
+}
+
+void ThrowOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const std::string& fallback) {
+    OdbcDiagnostics diagnostics = handle ? ReadOdbcDiagnostics(handleType, handle) : OdbcDiagnostics{};
+    if (diagnostics.text.empty()) diagnostics.text = fallback;
+    throw OdbcError(diagnostics.text, std::move(diagnostics.details));
 }
 
 void CheckOdbc(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* what) {
     if (SQL_SUCCEEDED(rc)) return;
-    bool connectionLost = false;
-    std::string diagnostics = handle ? OdbcDiagnostics(handleType, handle, &connectionLost) : std::string();
-    if (diagnostics.empty()) diagnostics = std::string(what) + " failed (ODBC return code " + std::to_string(rc) + ")";
-    throw OdbcError(diagnostics, connectionLost);
+    ThrowOdbcDiagnostics(handleType, handle, std::string(what) + " failed (ODBC return code " + std::to_string(rc) + ")");
 }
 
 }  // namespace tess

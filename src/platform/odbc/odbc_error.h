@@ -14,9 +14,15 @@ public:
     using DatabaseError::DatabaseError;
 };
 
-// All diagnostic records of a handle, one per line: "[SQLSTATE] message". Sets *connectionLost
-// when a record says the connection or the database can take no more.
-std::string OdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, bool* connectionLost = nullptr);
+// Every diagnostic record of a handle, one per line: "[SQLSTATE] message", with their codes, and
+// what they say: that the connection or the database can take no more, or that a call timed out.
+struct OdbcDiagnostics {
+    std::string text;
+    DatabaseError::Details details;
+};
+OdbcDiagnostics ReadOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
+// The handle's diagnostics as an OdbcError; `fallback` is its text when there is no record.
+[[noreturn]] void ThrowOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const std::string& fallback);
 // Throws OdbcError unless rc is a success code.
 void CheckOdbc(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* what);
 

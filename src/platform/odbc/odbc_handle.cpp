@@ -9,10 +9,9 @@ namespace tess {
 OdbcHandle::OdbcHandle(SQLSMALLINT type, SQLHANDLE parent) : type_(type) {
     SQLRETURN rc = SQLAllocHandle(type, parent, &handle_);
     if (!SQL_SUCCEEDED(rc)) {
-        std::string detail = parent ? OdbcDiagnostics(type == SQL_HANDLE_STMT ? SQL_HANDLE_DBC : SQL_HANDLE_ENV, parent)
-                                    : std::string();
         handle_ = SQL_NULL_HANDLE;
-        throw OdbcError(detail.empty() ? "Could not allocate an ODBC handle; is unixODBC installed?" : detail);
+        ThrowOdbcDiagnostics(type == SQL_HANDLE_STMT ? SQL_HANDLE_DBC : SQL_HANDLE_ENV, parent,
+                             "Could not allocate an ODBC handle; is unixODBC installed?");
     }
 }
 

@@ -132,10 +132,7 @@ void ParameterArray::check(SQLHSTMT stmt, SQLRETURN rc) const {
              return s == SQL_PARAM_SUCCESS || s == SQL_PARAM_SUCCESS_WITH_INFO;
          }));
     if (everyRowTaken) return;
-    bool lost = false;
-    std::string diagnostics = OdbcDiagnostics(SQL_HANDLE_STMT, stmt, &lost);
-    if (diagnostics.empty()) diagnostics = "The driver did not take every row of the array.";
-    throw OdbcError(diagnostics, lost);
+    ThrowOdbcDiagnostics(SQL_HANDLE_STMT, stmt, "The driver did not take every row of the array.");
 }
 
 void ParameterArray::unbind(SQLHSTMT stmt) {
