@@ -78,8 +78,8 @@ public:
     virtual const std::vector<Value>* currentRow() const { return nullptr; }
 };
 
-// A statement with "?" markers, prepared once and run with one row of values after another. It
-// holds a handle of its connection's, so it goes before the connection closes.
+// A statement with "?" markers, prepared once and run with one row of values after another. It may
+// outlive its connection, and then refuses to run.
 class PreparedStatement {
 public:
     virtual ~PreparedStatement() = default;
@@ -104,7 +104,9 @@ public:
     // too long to stand in the text, or that a literal would change.
     virtual void executeWith(const std::string& sql, const std::vector<Value>& parameters) = 0;
     // Statements run in one transaction from here until commitTransaction; without one, each
-    // statement commits by itself. A failing statement undoes only itself.
+    // statement commits by itself. What a failing statement costs the open transaction is the
+    // database's: Firebird undoes the statement alone; SQL Server may roll the whole transaction
+    // back for some errors (a conversion error among them, with XACT_ABORT or in a batch).
     virtual void beginTransaction() = 0;
     virtual void commitTransaction() = 0;
     // Undoes what the open transaction did, and ends it.

@@ -80,6 +80,25 @@ TEST_F(FirebirdTest, ARefusedDropIsExplainedByTheCatalogue) {
     c->close();
 }
 
+// A prepared statement may outlive its connection, closed or dropped: it then refuses to run, and
+// frees its statement on its own attachment reference.
+TEST_F(FirebirdTest, APreparedStatementThatOutlivesItsConnectionRefusesToRun) {
+    run({"CREATE TABLE T (X INTEGER)"});
+    for (bool dropped : {false, true}) {
+        auto c = open();
+        auto prepared = c->prepare("INSERT INTO T VALUES (?)");
+        prepared->execute({std::string("1")});
+        if (dropped)
+            c.reset();
+        else
+            c->close();
+        EXPECT_THROW(prepared->execute({std::string("2")}), DatabaseError) << "dropped " << dropped;
+    }
+    auto c = open();
+    auto rows = c->openRecordset("SELECT COUNT(*) FROM T");
+    EXPECT_EQ(rows->value(0), Value(std::int64_t{2}));
+}
+
 TEST_F(FirebirdTest, ReportsAdoTypesAndExactValues) {
     run({"CREATE TABLE KINDS (SI SMALLINT, I INTEGER, BI BIGINT, F FLOAT, D DOUBLE PRECISION, "
          "N NUMERIC(18,4), DE DECIMAL(9,2), C CHAR(5), V VARCHAR(40), CU CHAR(3) CHARACTER SET UTF8, "

@@ -119,6 +119,24 @@ TEST_F(OdbcSqliteTest, DiagnosticsReachTheError) {
     }
 }
 
+// A prepared statement and a recordset may outlive their connection, closed or dropped: they then
+// refuse to run, and go without touching the handles the driver manager freed with it.
+TEST_F(OdbcSqliteTest, StatementsThatOutliveTheirConnectionRefuseToRun) {
+    for (bool dropped : {false, true}) {
+        auto c = open(folder_.file(dropped ? "dropped.db" : "closed.db"));
+        c->execute("CREATE TABLE t (x INTEGER)");
+        c->execute("INSERT INTO t VALUES (1)");
+        auto prepared = c->prepare("INSERT INTO t VALUES (?)");
+        auto rows = c->openRecordset("SELECT x FROM t");
+        if (dropped)
+            c.reset();
+        else
+            c->close();
+        EXPECT_THROW(prepared->execute({std::string("2")}), DatabaseError) << "dropped " << dropped;
+        EXPECT_THROW(rows->moveNext(), DatabaseError) << "dropped " << dropped;
+    }
+}
+
 // SQLite's driver ignores the password and splits its text at every ";", so all it can show is
 // that a braced value leaves the rest of the text readable.
 TEST_F(OdbcSqliteTest, ABracedPasswordLeavesTheTextUsable) {

@@ -34,6 +34,16 @@ constexpr const char* kTablesCatalogue =
 
 FirebirdConnection::FirebirdConnection(IMaster* master) : master_(master) {}
 
+FirebirdConnection::~FirebirdConnection() { endSession(); }
+
+// An uncommitted transaction is rolled back, as on any lost connection; whatever still shares the
+// session learns that its connection is gone.
+void FirebirdConnection::endSession() noexcept {
+    if (!session_) return;
+    session_->transaction.reset();
+    session_->closed = true;
+}
+
 void FirebirdConnection::requireOpen() const {
     RequireOpen<FirebirdError>(session_ != nullptr);
 }
@@ -63,16 +73,15 @@ void FirebirdConnection::open(const std::string& connectionText) {
     session_ = std::move(session);
 }
 
-template <class Work>
-void FirebirdConnection::inTransaction(Work&& work) {
-    requireOpen();
-    CallFirebird(session_->util, [&] {
-        FbStatus status(master_);
-        if (transaction_) {
-            work(&status, transaction_.get());
+void InFirebirdTransaction(FirebirdSession& session, const std::function<void(ThrowStatusWrapper*, ITransaction*)>& work) {
+    if (session.closed) throw FirebirdError("The connection of this statement is closed.");
+    CallFirebird(session.util, [&] {
+        FbStatus status(session.master);
+        if (session.transaction) {
+            work(&status, session.transaction.get());
             return;
         }
-        FbHandle<ITransaction> own(master_, session_->attachment->startTransaction(&status, 0, nullptr));
+        FbHandle<ITransaction> own(session.master, session.attachment->startTransaction(&status, 0, nullptr));
         work(&status, own.get());
         own->commit(&status);
         own.forget();
@@ -80,14 +89,16 @@ void FirebirdConnection::inTransaction(Work&& work) {
 }
 
 void FirebirdConnection::execute(const std::string& sql) {
-    inTransaction([&](ThrowStatusWrapper* status, ITransaction* transaction) {
+    requireOpen();
+    InFirebirdTransaction(*session_, [&](ThrowStatusWrapper* status, ITransaction* transaction) {
         session_->attachment->execute(status, transaction, static_cast<unsigned>(sql.size()), sql.c_str(),
                                       SQL_DIALECT_V6, nullptr, nullptr, nullptr, nullptr);
     });
 }
 
 void FirebirdConnection::executeWith(const std::string& sql, const std::vector<Value>& parameters) {
-    inTransaction([&](ThrowStatusWrapper* status, ITransaction* transaction) {
+    requireOpen();
+    InFirebirdTransaction(*session_, [&](ThrowStatusWrapper* status, ITransaction* transaction) {
         FbHandle<IStatement> statement(master_, session_->attachment->prepare(status, transaction,
                                                                              static_cast<unsigned>(sql.size()),
                                                                              sql.c_str(), SQL_DIALECT_V6, 0));
@@ -103,38 +114,42 @@ void FirebirdConnection::executeWith(const std::string& sql, const std::vector<V
 
 void FirebirdConnection::beginTransaction() {
     requireOpen();
-    if (transaction_) throw FirebirdError("A transaction is already open.");
+    if (session_->transaction) throw FirebirdError("A transaction is already open.");
     CallFirebird(session_->util, [&] {
         FbStatus status(master_);
-        transaction_ = FbHandle<ITransaction>(master_, session_->attachment->startTransaction(&status, 0, nullptr));
+        session_->transaction =
+            FbHandle<ITransaction>(master_, session_->attachment->startTransaction(&status, 0, nullptr));
     });
 }
 
 void FirebirdConnection::commitTransaction() {
     requireOpen();
-    if (!transaction_) throw FirebirdError("No transaction is open.");
+    if (!session_->transaction) throw FirebirdError("No transaction is open.");
     CallFirebird(session_->util, [&] {
         FbStatus status(master_);
-        transaction_->commit(&status);
-        transaction_.forget();
+        session_->transaction->commit(&status);
+        session_->transaction.forget();
     });
 }
 
 void FirebirdConnection::rollbackTransaction() {
     requireOpen();
-    if (!transaction_) throw FirebirdError("No transaction is open.");
+    if (!session_->transaction) throw FirebirdError("No transaction is open.");
     CallFirebird(session_->util, [&] {
         FbStatus status(master_);
-        transaction_->rollback(&status);
-        transaction_.forget();
+        session_->transaction->rollback(&status);
+        session_->transaction.forget();
     });
 }
 
+// Shares the session, so the attachment stays while the statement does; its statement handle is
+// freed before the session goes. Once the connection is closed, it refuses to run.
 class FirebirdPrepared : public PreparedStatement {
 public:
-    FirebirdPrepared(FirebirdConnection& connection, FbHandle<IStatement> statement, FbHandle<IMessageMetadata> input)
-        : connection_(connection), statement_(std::move(statement)), input_(std::move(input)) {
-        FbStatus status(connection_.master_);
+    FirebirdPrepared(std::shared_ptr<FirebirdSession> session, FbHandle<IStatement> statement,
+                     FbHandle<IMessageMetadata> input)
+        : session_(std::move(session)), statement_(std::move(statement)), input_(std::move(input)) {
+        FbStatus status(session_->master);
         message_.resize(input_->getMessageLength(&status));
         for (unsigned i = 0, n = input_->getCount(&status); i < n; ++i)
             slots_.push_back(FirebirdParameterSlot::Of(&status, input_.get(), i));
@@ -142,16 +157,15 @@ public:
 
     void execute(const std::vector<Value>& parameters) override {
         if (parameters.size() != slots_.size()) throw FirebirdError("The statement's markers do not match its values.");
-        connection_.inTransaction([&](ThrowStatusWrapper* status, ITransaction* transaction) {
+        InFirebirdTransaction(*session_, [&](ThrowStatusWrapper* status, ITransaction* transaction) {
             for (size_t i = 0; i < slots_.size(); ++i)
-                WriteFirebirdParameter(*connection_.session_, status, transaction, slots_[i], parameters[i],
-                                       message_.data());
+                WriteFirebirdParameter(*session_, status, transaction, slots_[i], parameters[i], message_.data());
             statement_->execute(status, transaction, input_.get(), message_.data(), nullptr, nullptr);
         });
     }
 
 private:
-    FirebirdConnection& connection_;
+    std::shared_ptr<FirebirdSession> session_;  // first, so that it goes last
     FbHandle<IStatement> statement_;
     FbHandle<IMessageMetadata> input_;
     std::vector<unsigned char> message_;
@@ -159,8 +173,9 @@ private:
 };
 
 std::unique_ptr<PreparedStatement> FirebirdConnection::prepare(const std::string& sql) {
+    requireOpen();
     std::unique_ptr<PreparedStatement> prepared;
-    inTransaction([&](ThrowStatusWrapper* status, ITransaction* transaction) {
+    InFirebirdTransaction(*session_, [&](ThrowStatusWrapper* status, ITransaction* transaction) {
         FbHandle<IStatement> statement(master_, session_->attachment->prepare(status, transaction,
                                                                              static_cast<unsigned>(sql.size()),
                                                                              sql.c_str(), SQL_DIALECT_V6, 0));
@@ -178,7 +193,7 @@ std::unique_ptr<PreparedStatement> FirebirdConnection::prepare(const std::string
             builder->setSubType(status, i, 0);
         }
         FbHandle<IMessageMetadata> input(master_, builder->getMetadata(status));
-        prepared = std::make_unique<FirebirdPrepared>(*this, std::move(statement), std::move(input));
+        prepared = std::make_unique<FirebirdPrepared>(session_, std::move(statement), std::move(input));
     });
     return prepared;
 }
@@ -195,8 +210,8 @@ std::unique_ptr<Recordset> FirebirdConnection::openRecordset(const std::string& 
 
 void FirebirdConnection::close() {
     requireOpen();
-    transaction_.reset();  // an uncommitted transaction is rolled back, as on any lost connection
-    // The attachment is detached when the last open recordset of it is done, too.
+    endSession();
+    // The attachment is detached when the last open recordset or statement of it is done, too.
     auto session = std::move(session_);
     if (session.use_count() == 1) {
         CallFirebird(session->util, [&] {

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <memory>
 
 #include "platform/database.h"
@@ -7,10 +8,13 @@
 namespace tess {
 
 // A connection through the Firebird client library: a plain path opens with the embedded engine,
-// host:path goes to a server. Each statement runs in a transaction of its own, committed at once.
+// host:path goes to a server. Between beginTransaction and its commit or rollback, statements run
+// in that one transaction; otherwise each runs in a transaction of its own, committed at once.
 class FirebirdConnection : public Connection {
 public:
     explicit FirebirdConnection(Firebird::IMaster* master);
+    // An open transaction is rolled back; prepared statements still held fail from then on.
+    ~FirebirdConnection() override;
 
     void setCursorLocation(int) override {}
     // Firebird 3's embedded engine has no statement time-out to set.
@@ -30,18 +34,17 @@ public:
     void close() override;
 
 private:
-    friend class FirebirdPrepared;
     void requireOpen() const;
-    // Runs `work` in the open transaction, or in one of its own that commits at once.
-    template <class Work>
-    void inTransaction(Work&& work);
+    void endSession() noexcept;
 
     Firebird::IMaster* master_;
     int connectionTimeout_ = 15;  // ADO's default, where the caller sets none
-    // Declared in this order so that a connection that goes while open rolls its transaction back
-    // before the attachment is detached.
     std::shared_ptr<FirebirdSession> session_;
-    FbHandle<Firebird::ITransaction> transaction_;
 };
+
+// Runs `work` in the session's open transaction, or in one of its own that commits at once; a
+// closed session refuses.
+void InFirebirdTransaction(FirebirdSession& session,
+                           const std::function<void(Firebird::ThrowStatusWrapper*, Firebird::ITransaction*)>& work);
 
 }  // namespace tess

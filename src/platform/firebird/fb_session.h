@@ -1,6 +1,7 @@
 #pragma once
-// What the connection and its recordsets share: the client library's entry points and the
-// attachment, which lives until the last of them is done with it.
+// What the connection, its recordsets and its prepared statements share: the client library's entry
+// points, the attachment, which lives until the last of them is done with it, and the connection's
+// open transaction. A prepared statement that outlives its connection finds the session closed.
 #include <firebird/Interface.h>
 
 #include <map>
@@ -16,6 +17,9 @@ struct FirebirdSession {
     Firebird::IUtil* util = nullptr;
     FbHandle<Firebird::IAttachment> attachment;
     std::map<unsigned, unsigned> bytesPerCharacter;  // by character set id, read once
+    // After the attachment, so that it is rolled back before the attachment is detached.
+    FbHandle<Firebird::ITransaction> transaction;  // the connection's open transaction, if any
+    bool closed = false;                           // the connection was closed or has gone
 };
 
 // A status wrapper that gives its status back when it goes.

@@ -35,11 +35,21 @@ OdbcConnection::OdbcConnection() : env_(SQL_HANDLE_ENV, SQL_NULL_HANDLE) {
               SQL_HANDLE_ENV, env_.get(), "SQLSetEnvAttr");
 }
 
-// The statement handle goes first: the driver manager frees a connection's statements when it
-// disconnects, and freeing this one afterwards would touch freed memory.
 OdbcConnection::~OdbcConnection() {
+    if (connected_) disconnect();
+}
+
+// The statements still held by recordsets and prepared statements are freed first, and their owners
+// learn it. A transaction still open is rolled back, as on any lost connection; disconnecting
+// refuses otherwise.
+SQLRETURN OdbcConnection::disconnect() noexcept {
     executor_.reset();
-    if (connected_) SQLDisconnect(dbc_.get());
+    statements_->freeAll();
+    connected_ = false;
+    SQLRETURN rc = SQLDisconnect(dbc_.get());
+    if (!SQL_SUCCEEDED(rc) && SQL_SUCCEEDED(SQLEndTran(SQL_HANDLE_DBC, dbc_.get(), SQL_ROLLBACK)))
+        rc = SQLDisconnect(dbc_.get());
+    return rc;
 }
 
 std::vector<std::string> OdbcConnection::installedDrivers() {
@@ -76,6 +86,7 @@ void OdbcConnection::open(const std::string& connectionText) {
                                      0, &outLength, SQL_DRIVER_NOPROMPT);
     CheckOdbc(rc, SQL_HANDLE_DBC, dbc_.get(), "SQLDriverConnect");
     connected_ = true;
+    statements_ = std::make_shared<OdbcStatements>();
 }
 
 void OdbcConnection::requireOpen() const {
@@ -85,6 +96,7 @@ void OdbcConnection::requireOpen() const {
 OdbcHandle OdbcConnection::newStatement() {
     requireOpen();
     OdbcHandle stmt(SQL_HANDLE_STMT, dbc_.get());
+    stmt.tieTo(statements_);
     SQLSetStmtAttrW(stmt.get(), SQL_ATTR_QUERY_TIMEOUT,
                     reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(commandTimeout_)), 0);
     return stmt;
@@ -224,10 +236,7 @@ std::unique_ptr<Recordset> OdbcConnection::openRecordset(const std::string& quer
 
 void OdbcConnection::close() {
     requireOpen();
-    executor_.reset();
-    SQLRETURN rc = SQLDisconnect(dbc_.get());
-    connected_ = false;
-    CheckOdbc(rc, SQL_HANDLE_DBC, dbc_.get(), "SQLDisconnect");
+    CheckOdbc(disconnect(), SQL_HANDLE_DBC, dbc_.get(), "SQLDisconnect");
     dbc_.reset();
 }
 

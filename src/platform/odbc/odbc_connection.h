@@ -35,11 +35,14 @@ public:
 private:
     OdbcHandle newStatement();
     void requireOpen() const;
+    SQLRETURN disconnect() noexcept;
 
     OdbcHandle env_;
     OdbcHandle dbc_;
     OdbcHandle executor_;  // the statement handle of execute(), made at its first use
     bool connected_ = false;
+    // Every statement handle of the connection still held, freed before it disconnects.
+    std::shared_ptr<OdbcStatements> statements_;
     int commandTimeout_ = 30;     // ADO's defaults
     int connectionTimeout_ = 15;
 };

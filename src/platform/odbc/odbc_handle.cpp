@@ -15,8 +15,36 @@ OdbcHandle::OdbcHandle(SQLSMALLINT type, SQLHANDLE parent) : type_(type) {
     }
 }
 
+void OdbcStatements::freeAll() noexcept {
+    for (SQLHANDLE stmt : live) {
+        SQLFreeStmt(stmt, SQL_CLOSE);
+        SQLFreeHandle(SQL_HANDLE_STMT, stmt);
+    }
+    live.clear();
+    connected = false;
+}
+
+void OdbcHandle::tieTo(std::shared_ptr<OdbcStatements> statements) {
+    connected_ = std::move(statements);
+    connected_->live.insert(handle_);
+}
+
+SQLHANDLE OdbcHandle::get() const {
+    if (connected_ && !connected_->connected) throw OdbcError("The connection of this statement is closed.");
+    return handle_;
+}
+
 void OdbcHandle::reset() noexcept {
     if (handle_ == SQL_NULL_HANDLE) return;
+    if (connected_) {
+        const bool freedWithItsConnection = !connected_->connected;
+        connected_->live.erase(handle_);
+        connected_.reset();
+        if (freedWithItsConnection) {
+            handle_ = SQL_NULL_HANDLE;
+            return;
+        }
+    }
     if (type_ == SQL_HANDLE_STMT) SQLFreeStmt(handle_, SQL_CLOSE);
     SQLFreeHandle(type_, handle_);
     handle_ = SQL_NULL_HANDLE;

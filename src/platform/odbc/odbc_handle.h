@@ -1,30 +1,46 @@
 #pragma once
 #include <sql.h>
 
+#include <memory>
+#include <set>
 #include <utility>
 
 namespace tess {
 
-// Owns one ODBC handle; frees it on destruction, never throwing.
+// The statement handles of one connection that are still held. Before it disconnects, the connection
+// frees them (some drivers refuse to disconnect with statements open, and the driver manager
+// would free them anyway); their owners then neither use them nor free them again.
+struct OdbcStatements {
+    bool connected = true;
+    std::set<SQLHANDLE> live;
+    void freeAll() noexcept;
+};
+
+// Owns one ODBC handle; frees it on destruction, never throwing. A statement handle may be tied to
+// its connection's statements, and then outlives the connection safely: get throws once the
+// connection is closed.
 class OdbcHandle {
 public:
     OdbcHandle() = default;
     OdbcHandle(SQLSMALLINT type, SQLHANDLE parent);  // throws OdbcError
     ~OdbcHandle() { reset(); }
     OdbcHandle(OdbcHandle&& other) noexcept
-        : type_(other.type_), handle_(std::exchange(other.handle_, nullptr)) {}
+        : type_(other.type_), handle_(std::exchange(other.handle_, nullptr)), connected_(std::move(other.connected_)) {}
     OdbcHandle& operator=(OdbcHandle&& other) noexcept {
         if (this != &other) {
             reset();
             type_ = other.type_;
             handle_ = std::exchange(other.handle_, nullptr);
+            connected_ = std::move(other.connected_);
         }
         return *this;
     }
     OdbcHandle(const OdbcHandle&) = delete;
     OdbcHandle& operator=(const OdbcHandle&) = delete;
 
-    SQLHANDLE get() const { return handle_; }
+    // Throws OdbcError when the handle's connection has been closed.
+    SQLHANDLE get() const;
+    void tieTo(std::shared_ptr<OdbcStatements> statements);
     SQLSMALLINT type() const { return type_; }
     explicit operator bool() const { return handle_ != SQL_NULL_HANDLE; }
     void reset() noexcept;
@@ -32,6 +48,7 @@ public:
 private:
     SQLSMALLINT type_ = 0;
     SQLHANDLE handle_ = SQL_NULL_HANDLE;
+    std::shared_ptr<OdbcStatements> connected_;  // a statement's connection
 };
 
 }  // namespace tess
