@@ -137,6 +137,19 @@ TEST_F(OdbcSqliteTest, StatementsThatOutliveTheirConnectionRefuseToRun) {
     }
 }
 
+// A login value too long for ODBC's connection text is refused, never cut to a shorter one.
+TEST_F(OdbcSqliteTest, AConnectionTextTooLongForOdbcIsRefused) {
+    SqlServerLogin huge = login(folder_.file("huge.db"));
+    huge.password = std::string(65535, 'p');
+    auto c = db_.createConnection();
+    try {
+        c->open(SqlServerConnectionString(huge));
+        FAIL() << "connected";
+    } catch (const DatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("ODBC takes at most 32,767"), std::string::npos) << e.what();
+    }
+}
+
 // SQLite's driver ignores the password and splits its text at every ";", so all it can show is
 // that a braced value leaves the rest of the text readable.
 TEST_F(OdbcSqliteTest, ABracedPasswordLeavesTheTextUsable) {

@@ -81,6 +81,10 @@ void OdbcConnection::open(const std::string& connectionText) {
     SQLSetConnectAttrW(dbc_.get(), SQL_ATTR_LOGIN_TIMEOUT,
                        reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(connectionTimeout_)), 0);
     std::u16string text = Utf8ToUtf16(*resolved);
+    // SQLDriverConnect takes the text's length as a SQLSMALLINT: a longer text would be cut.
+    if (text.size() > 32767)
+        throw OdbcError("The connection text is " + std::to_string(text.size()) +
+                        " characters long; ODBC takes at most 32,767. Is a login value that long?");
     SQLSMALLINT outLength = 0;
     SQLRETURN rc = SQLDriverConnectW(dbc_.get(), nullptr, Wide(text), static_cast<SQLSMALLINT>(text.size()), nullptr,
                                      0, &outLength, SQL_DRIVER_NOPROMPT);
