@@ -37,6 +37,15 @@ protected:
         fake->open("Driver={SQL Server};");
         target = firebird();
     }
+    // Puts the source's row `id` back into the target, as the copy wrote it.
+    void sendRow(int id) {
+        FakeResult one = source;
+        one.rows = {source.rows[id]};
+        sendToFirebird("One", one);
+        target->execute("INSERT INTO \"Things\" SELECT * FROM \"One\"");
+        target->execute("DROP TABLE \"One\"");
+        list2.clear();
+    }
     VerificationResult verify(VerificationOptions options = {}) {
         return VerifyTable(*fake, "SELECT * FROM [Things]", *target, "SELECT * FROM \"Things\"",
                            CopyDirection::kToFirebird, options);
@@ -83,6 +92,26 @@ TEST_F(Verification, SpilledHashesStayPrivateAndLeaveNothing) {
     std::vector<std::string> left;
     for (const auto& entry : fs::directory_iterator(parent.path())) left.push_back(entry.path().filename());
     EXPECT_EQ(left, std::vector<std::string>{"tessaline-verify-planted"});
+}
+
+// A change in any one column makes the row differ: the first, a middle and the last.
+TEST_F(Verification, AChangeInAnyColumnIsFound) {
+    const struct {
+        const char* update;
+        const char* column;
+    } changes[] = {{"UPDATE \"Things\" SET \"Id\" = 100 WHERE \"Id\" = 5", "only in target: Id '100'"},
+                   {"UPDATE \"Things\" SET \"Code\" = 'x' WHERE \"Id\" = 5", "Code source"},
+                   {"UPDATE \"Things\" SET \"Time\" = '12/30/1899 11:11:00' WHERE \"Id\" = 5", "Time source"}};
+    for (const auto& change : changes) {
+        target->execute(change.update);
+        const VerificationResult r = verify();
+        EXPECT_FALSE(r.identical()) << change.update;
+        std::string all;
+        for (const auto& line : r.differences) all += line + "\n";
+        EXPECT_NE(all.find(change.column), std::string::npos) << all;
+        target->execute("DELETE FROM \"Things\" WHERE \"Id\" IN (5, 100)");
+        sendRow(5);
+    }
 }
 
 TEST_F(Verification, EachChangeIsFoundWithItsColumn) {
