@@ -133,3 +133,55 @@ TEST_F(TransferEndings, BulkBatchesFallBackToRowByRow) {
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+// Into Firebird the rows are committed every 10,000 and at the table's end: the edges of a batch.
+TEST_F(TransferEndings, FirebirdCommitsEveryTenThousandRows) {
+    const struct {
+        int rows;
+        size_t commits;
+    } cases[] = {{1, 1}, {9999, 1}, {10000, 1}, {10001, 2}, {20000, 2}, {20001, 3}};
+    for (const auto& c : cases) {
+        db.log.clear();
+        db.results["SELECT * FROM [T]"] = Rows(c.rows);
+        toFirebird({"T"});
+        EXPECT_EQ(db.calls("commit").size(), c.commits) << c.rows << " rows";
+        EXPECT_EQ(db.calls("begin").size(), c.commits) << c.rows << " rows";
+        EXPECT_EQ(observer.outcomes.back().rowsWritten, c.rows);
+        list2.clear();
+    }
+}
+
+// Each failure is reported at its own step, in each direction's numbering: the numbers the
+// windows' reports carry, and by which a report is matched to its step.
+TEST_F(TransferEndings, EachFailureIsReportedAtItsStep) {
+    const struct {
+        bool toFirebird;
+        const char* failing;
+        int step;
+    } cases[] = {
+        {true, "query SELECT * FROM [T]", 152},     {true, "execute CREATE TABLE", 228},
+        {true, "begin", 238},                       {true, "execute INSERT", 318},
+        {true, "commit", 322},                      {true, "execute DROP", 148},
+        {false, "query SELECT * FROM \"T\"", 150},  {false, "execute CREATE TABLE", 210},
+        {false, "execute INSERT", 250},             {false, "execute DROP", 146},
+    };
+    for (const auto& c : cases) {
+        FakeDatabase fresh;
+        fresh.results["SELECT * FROM [T]"] = Rows(1);
+        fresh.results["SELECT * FROM \"T\""] = Rows(1);
+        fresh.failOn(c.failing, "refused", 1);
+        FakeToolkit boxes;
+        RecordingObserver seen(boxes, "at ");
+        FakeTableList targetTables({"T"});
+        CopyThroughEngine(fresh, logins, {.toFirebird = c.toFirebird}, targetTables, {"T"}, seen);
+        ASSERT_EQ(boxes.boxes.size(), 2u) << c.failing << ": the overwrite question, then one report";
+        EXPECT_EQ(boxes.boxes[1].text.substr(0, 23), "refused\r\nat at line " + std::to_string(c.step))
+            << c.failing << ": " << boxes.boxes[1].text;
+    }
+}
+
+}  // namespace
+}  // namespace tess
