@@ -228,3 +228,27 @@ TEST_F(EverydayUseTest, TheBusyPointerShowsOverTheButtonsDuringACopy) {
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+// Tab walks the tables window in its design's tab order, frames and progress bar passed over.
+TEST_F(EverydayUseTest, TabFollowsTheDesignsOrder) {
+    storeWorkingLogins();
+    start();
+    QApplication::setActiveWindow(&program->tablesWindow());
+    tables<QListWidget>("List1")->setFocus(Qt::TabFocusReason);
+    std::vector<std::string> order;
+    for (int i = 0; i < 14; ++i) {
+        order.push_back(QApplication::focusWidget()->objectName().toStdString());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(order, (std::vector<std::string>{"List1", "List2", "PushButton10", "PushButton11", "PushButton3",
+                                               "PushButton1", "PushButton6", "PushButton8", "PushButton9",
+                                               "PushButton4", "PushButton5", "PushButton7", "PushButton2",
+                                               "PushButton12"}));
+    EXPECT_EQ(QApplication::focusWidget()->objectName(), "List1") << "and round again";
+}
+
+}  // namespace
+}  // namespace tess

@@ -26,6 +26,18 @@ void MakeOwnerOnlyFolder(const QString& path) {
     ::mkdir(QFile::encodeName(path).constData(), 0700);
 }
 
+// The file, never through a link, readable and writable by its owner alone; false when it cannot be
+// made so, with errno saying why.
+bool MakeOwnerOnly(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW);
+    if (fd < 0) return false;
+    const bool done = ::fchmod(fd, 0600) == 0;
+    const int why = errno;
+    ::close(fd);
+    errno = why;
+    return done;
+}
+
 // What keeps the file from being used, if anything.
 std::optional<std::string> Problem(const QString& fileName) {
     const std::string path = QFile::encodeName(fileName).toStdString();
@@ -61,10 +73,10 @@ QtSettingsStore::QtSettingsStore() {
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
         if (fd >= 0) ::close(fd);
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW);
-    if (fd >= 0) {
-        ::fchmod(fd, 0600);
-        ::close(fd);
+    if (!MakeOwnerOnly(path)) {
+        warning_ = NotSaved("The settings file " + path + " cannot be made readable by its owner alone: " +
+                            std::strerror(errno) + ".");
+        return;
     }
     settings_ = std::move(settings);
 }
