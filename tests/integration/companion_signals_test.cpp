@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -26,7 +27,9 @@ struct Finished {
 
 // Starts the companion, sends `signal` once it has copied a while, and waits at most 20 s.
 Finished CopyAndSignal(const std::vector<std::string>& args, int signal, const std::string& folder) {
-    const std::string errorFile = folder + "/stderr.txt";
+    // A file of this run's own: the last run's progress must not pass for this one's.
+    const std::string errorFile = folder + "/stderr-" + std::to_string(signal) + ".txt";
+    std::remove(errorFile.c_str());
     const pid_t child = fork();
     if (child == 0) {
         freopen(errorFile.c_str(), "w", stderr);
@@ -37,15 +40,24 @@ Finished CopyAndSignal(const std::vector<std::string>& args, int signal, const s
         execv(TESSALINE_COPY, argv.data());
         _exit(127);
     }
-    // Wait until rows are flowing: the progress line names the table.
-    for (int i = 0; i < 200; ++i) {
+    // Wait until rows are flowing: the progress line counts at least a thousand rows sent. A
+    // condition, not a delay: under load the first rows come late.
+    const std::regex rowsSent(R"((\d+) of \d+ rows)");
+    for (int i = 0; i < 400; ++i) {
         std::ifstream in(errorFile);
+        if (!in) {  // the child has not made it yet
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            continue;
+        }
         std::stringstream text;
         text << in.rdbuf();
-        if (text.str().find(" rows") != std::string::npos) break;
+        const std::string progress = text.str();
+        long long most = 0;
+        for (auto m = std::sregex_iterator(progress.begin(), progress.end(), rowsSent); m != std::sregex_iterator(); ++m)
+            most = std::max(most, std::stoll((*m)[1]));
+        if (most >= 1000) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
     kill(child, signal);
     const auto sent = std::chrono::steady_clock::now();
     Finished f;
