@@ -70,6 +70,10 @@ public:
     virtual bool eof() const = 0;
     virtual void moveNext() = 0;
     virtual void close() = 0;
+    // Asks a call of this recordset that is under way on another thread to give up: it then fails
+    // soon, with the driver's words. Safe from any thread; does nothing when no call is under way
+    // or the driver cannot cancel.
+    virtual void cancel() noexcept {}
 
     // Catalogue rows are read by column name; throws when there is no such column.
     const Value& value(const std::string& fieldName) const;

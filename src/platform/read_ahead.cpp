@@ -43,13 +43,17 @@ ReadAhead::ReadAhead(Recordset& source) : source_(source) {
 
 ReadAhead::~ReadAhead() { close(); }
 
+// A reader waiting on the driver (a server that stopped answering) is asked to give up, so that
+// leaving never waits for the driver.
 void ReadAhead::close() {
     {
         std::lock_guard lock(mutex_);
         stop_ = true;
     }
     changed_.notify_all();
-    if (reader_.joinable()) reader_.join();
+    if (!reader_.joinable()) return;
+    if (inDriver_) source_.cancel();
+    reader_.join();
 }
 
 void ReadAhead::read() {
@@ -66,12 +70,14 @@ void ReadAhead::read() {
         }
         batch.used = 0;
         batch.eofFailure = batch.moveFailure = nullptr;
+        inDriver_ = true;
         try {
             last = batch.last = fill(batch);
         } catch (...) {  // nothing the source throws may end the program: the caller is told at eof()
             last = batch.last = true;
             batch.eofFailure = std::current_exception();
         }
+        inDriver_ = false;
         {
             std::lock_guard lock(mutex_);
             ready_.push_back(std::move(batch));

@@ -30,7 +30,9 @@ public:
     long long recordCount() const override { return count_; }
     bool eof() const override;
     void moveNext() override;
+    // Stops the reading; a reader waiting on the source is cancelled rather than waited for.
     void close() override;
+    void cancel() noexcept override { source_.cancel(); }
     const std::vector<Value>* currentRow() const override;
     // The current row's values; throws as its reading failed, or where there is no current row.
     const std::vector<Value>& currentValues() const;
@@ -66,6 +68,7 @@ private:
     // The caller waits for rows: the reader hands over what it has soon rather than fill the batch,
     // so that a slow source never holds back rows already read (nor the window waiting for them).
     mutable std::atomic<bool> hungry_ = false;
+    std::atomic<bool> inDriver_ = false;  // the reader is reading from the source
 
     mutable Batch current_;
     mutable size_t position_ = 0;

@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "platform/read_ahead.h"
@@ -131,6 +133,61 @@ TEST(ReadAhead, ASlowSourceHandsOverRowsAsTheyCome) {
     ASSERT_FALSE(ahead.eof());
     EXPECT_LT(source.position(), 100) << "the caller waited for the whole table";
     EXPECT_EQ(Trace(ahead).substr(0, 10), "0=row 0;1=");
+}
+
+}  // namespace
+}  // namespace tess
+
+namespace tess {
+namespace {
+
+// A source whose fetch of the second row hangs, as a server that stopped answering does, until
+// the fetch is cancelled; then it fails as a cancelled fetch does.
+class HangingRecordset : public Recordset {
+public:
+    int fieldCount() const override { return 1; }
+    const FieldInfo& field(int) const override { return field_; }
+    const Value& value(int) const override { return value_; }
+    long long recordCount() const override { return -1; }
+    bool eof() const override { return false; }
+    void moveNext() override {
+        std::unique_lock lock(mutex_);
+        hanging_ = true;
+        hung_.notify_all();
+        hung_.wait(lock, [&] { return cancelled_; });
+        throw DatabaseError("operation was cancelled");
+    }
+    void close() override {}
+    void cancel() noexcept override {
+        std::lock_guard lock(mutex_);
+        cancelled_ = true;
+        hung_.notify_all();
+    }
+    void waitUntilHanging() {
+        std::unique_lock lock(mutex_);
+        hung_.wait(lock, [&] { return hanging_; });
+    }
+    bool cancelled() {
+        std::lock_guard lock(mutex_);
+        return cancelled_;
+    }
+
+private:
+    FieldInfo field_{"N", 20, 8, 19, 0};
+    Value value_{std::int64_t{1}};
+    std::mutex mutex_;
+    std::condition_variable hung_;
+    bool hanging_ = false, cancelled_ = false;
+};
+
+// Leaving a table whose source hangs does not wait for the source: the hanging fetch is cancelled.
+TEST(ReadAhead, LeavingCancelsAFetchThatHangs) {
+    HangingRecordset source;
+    {
+        ReadAhead rows(source);
+        source.waitUntilHanging();
+    }  // without the cancel, the destructor would wait here for ever
+    EXPECT_TRUE(source.cancelled());
 }
 
 }  // namespace

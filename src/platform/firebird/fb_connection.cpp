@@ -32,6 +32,14 @@ constexpr const char* kTablesCatalogue =
 
 }  // namespace
 
+void CancelFirebirdCall(FirebirdSession& session) noexcept {
+    if (!session.attachment) return;
+    IStatus* status = session.master->getStatus();
+    CheckStatusWrapper wrapper(status);
+    session.attachment->cancelOperation(&wrapper, fb_cancel_raise);
+    status->dispose();
+}
+
 FirebirdConnection::FirebirdConnection(IMaster* master) : master_(master) {}
 
 FirebirdConnection::~FirebirdConnection() { endSession(); }

@@ -24,6 +24,7 @@ public:
     void moveNext() override;
     const std::vector<Value>* currentRow() const override { return eof_ ? nullptr : &row_; }
     void close() override;
+    void cancel() noexcept override { CancelFirebirdCall(*session_); }
 
 private:
     struct Column {

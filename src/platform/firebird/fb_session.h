@@ -22,6 +22,10 @@ struct FirebirdSession {
     bool closed = false;                           // the connection was closed or has gone
 };
 
+// Asks the call under way on the session's attachment, from another thread, to give up; one that
+// finds nothing to cancel is no failure.
+void CancelFirebirdCall(FirebirdSession& session) noexcept;
+
 // A status wrapper that gives its status back when it goes.
 class FbStatus {
 public:

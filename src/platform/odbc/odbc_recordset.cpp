@@ -183,6 +183,13 @@ Value OdbcRecordset::readInPieces(int index) {
     }
 }
 
+void OdbcRecordset::cancel() noexcept {
+    try {
+        SQLCancel(stmt_.get());
+    } catch (const std::exception&) {  // its connection is closed: nothing runs on it
+    }
+}
+
 void OdbcRecordset::close() {
     requireOpen();
     block_.reset();

@@ -25,6 +25,7 @@ public:
     void moveNext() override;
     const std::vector<Value>* currentRow() const override { return eof_ ? nullptr : &row_; }
     void close() override;
+    void cancel() noexcept override;
 
 private:
     void describe(Naming naming);
