@@ -4,6 +4,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <system_error>
+
 namespace tess {
 namespace {
 
@@ -21,7 +23,8 @@ sigset_t Watched() {
 
 SignalWatch::SignalWatch(std::function<void(int)> onSignal) : onSignal_(std::move(onSignal)) {
     const sigset_t set = Watched();
-    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    if (const int error = pthread_sigmask(SIG_BLOCK, &set, nullptr); error != 0)
+        throw std::system_error(error, std::generic_category(), "pthread_sigmask");
     thread_ = std::thread([this, set] {
         bool asked = false;
         for (;;) {
@@ -34,9 +37,12 @@ SignalWatch::SignalWatch(std::function<void(int)> onSignal) : onSignal_(std::mov
     });
 }
 
+// A watch that cannot be woken is left to end with the process rather than waited for.
 SignalWatch::~SignalWatch() {
-    pthread_kill(thread_.native_handle(), SIGUSR1);
-    thread_.join();
+    if (pthread_kill(thread_.native_handle(), SIGUSR1) == 0)
+        thread_.join();
+    else
+        thread_.detach();
 }
 
 }  // namespace tess

@@ -77,9 +77,9 @@ void OdbcConnection::open(const std::string& connectionText) {
     }
     if (!resolved) throw OdbcError(kNoSqlServerDriver);
     dbc_ = OdbcHandle(SQL_HANDLE_DBC, env_.get());
-    // Unsupported attributes only give a warning or an error that does not matter for opening.
-    SQLSetConnectAttrW(dbc_.get(), SQL_ATTR_LOGIN_TIMEOUT,
-                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(connectionTimeout_)), 0);
+    CheckOdbcOption(SQLSetConnectAttrW(dbc_.get(), SQL_ATTR_LOGIN_TIMEOUT,
+                                       reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(connectionTimeout_)), 0),
+                    SQL_HANDLE_DBC, dbc_.get(), "SQLSetConnectAttr");
     std::u16string text = Utf8ToUtf16(*resolved);
     // SQLDriverConnect takes the text's length as a SQLSMALLINT: a longer text would be cut.
     if (text.size() > 32767)
@@ -101,8 +101,9 @@ OdbcHandle OdbcConnection::newStatement() {
     requireOpen();
     OdbcHandle stmt(SQL_HANDLE_STMT, dbc_.get());
     stmt.tieTo(statements_);
-    SQLSetStmtAttrW(stmt.get(), SQL_ATTR_QUERY_TIMEOUT,
-                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(commandTimeout_)), 0);
+    CheckOdbcOption(SQLSetStmtAttrW(stmt.get(), SQL_ATTR_QUERY_TIMEOUT,
+                                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(commandTimeout_)), 0),
+                    SQL_HANDLE_STMT, stmt.get(), "SQLSetStmtAttr");
     return stmt;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/odbc/odbc_error.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "common/text_codec.h"
@@ -53,6 +54,16 @@ void ThrowOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const std::s
 void CheckOdbc(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* what) {
     if (SQL_SUCCEEDED(rc)) return;
     ThrowOdbcDiagnostics(handleType, handle, std::string(what) + " failed (ODBC return code " + std::to_string(rc) + ")");
+}
+
+void CheckOdbcOption(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* what) {
+    if (SQL_SUCCEEDED(rc)) return;
+    const OdbcDiagnostics diagnostics = ReadOdbcDiagnostics(handleType, handle);
+    const auto& states = diagnostics.details.codes.sqlStates;
+    const bool unsupported = !states.empty() && std::all_of(states.begin(), states.end(), [](const std::string& s) {
+        return s == "HYC00" || s == "HY092" || s == "HY024";
+    });
+    if (!unsupported) CheckOdbc(rc, handleType, handle, what);
 }
 
 }  // namespace tess

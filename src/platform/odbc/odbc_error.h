@@ -25,5 +25,8 @@ OdbcDiagnostics ReadOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
 [[noreturn]] void ThrowOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const std::string& fallback);
 // Throws OdbcError unless rc is a success code.
 void CheckOdbc(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* what);
+// For an option a driver may not have (a time-out): throws unless rc is a success code or the
+// driver says it has no such option (HYC00, HY092, HY024).
+void CheckOdbcOption(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* what);
 
 }  // namespace tess

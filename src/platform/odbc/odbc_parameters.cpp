@@ -67,7 +67,14 @@ void ParameterRow::bind(SQLHSTMT stmt, const std::vector<Value>& parameters) {
 }
 
 bool ParameterArray::bind(SQLHSTMT stmt, const std::vector<std::vector<Value>>& rows) {
-    if (rows.empty()) return false;
+    if (rows.empty() || !gather(rows)) return false;
+    bindGathered(stmt, rows.size());
+    return true;
+}
+
+// Each column's values in one buffer as wide as its longest value; false when they cannot travel
+// as an array.
+bool ParameterArray::gather(const std::vector<std::vector<Value>>& rows) {
     const size_t rowCount = rows.size(), markers = rows.front().size();
     // The texts are made first: a column's buffer is as wide as its longest value.
     std::vector<std::vector<std::u16string>> texts(markers, std::vector<std::u16string>(rowCount));
@@ -99,9 +106,21 @@ bool ParameterArray::bind(SQLHSTMT stmt, const std::vector<std::vector<Value>>& 
             column.lengths[r] = static_cast<SQLLEN>(t.size() * sizeof(char16_t));
         }
     }
+    return true;
+}
+
+void ParameterArray::bindGathered(SQLHSTMT stmt, size_t rowCount) {
     statuses_.assign(rowCount, SQL_PARAM_UNUSED);
     processed_ = 0;
-    SQLFreeStmt(stmt, SQL_RESET_PARAMS);
+    // A bind that fails part-way must not leave the statement taking arrays of rows.
+    struct BackToOneRow {
+        SQLHSTMT stmt;
+        bool kept = false;
+        ~BackToOneRow() {
+            if (!kept) ParameterArray::unbind(stmt);
+        }
+    } guard{stmt};
+    CheckOdbc(SQLFreeStmt(stmt, SQL_RESET_PARAMS), SQL_HANDLE_STMT, stmt, "SQLFreeStmt");
     auto set = [&](SQLINTEGER attribute, SQLPOINTER value) {
         CheckOdbc(SQLSetStmtAttr(stmt, attribute, value, 0), SQL_HANDLE_STMT, stmt, "SQLSetStmtAttr");
     };
@@ -109,14 +128,14 @@ bool ParameterArray::bind(SQLHSTMT stmt, const std::vector<std::vector<Value>>& 
     set(SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(rowCount)));
     set(SQL_ATTR_PARAM_STATUS_PTR, statuses_.data());
     set(SQL_ATTR_PARAMS_PROCESSED_PTR, &processed_);
-    for (size_t j = 0; j < markers; ++j) {
+    for (size_t j = 0; j < columns_.size(); ++j) {
         Column& column = columns_[j];
         CheckOdbc(SQLBindParameter(stmt, static_cast<SQLUSMALLINT>(j + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
                                    SQL_WLONGVARCHAR, column.width, 0, column.texts.data(),
                                    static_cast<SQLLEN>(column.width * sizeof(char16_t)), column.lengths.data()),
                   SQL_HANDLE_STMT, stmt, "SQLBindParameter");
     }
-    return true;
+    guard.kept = true;
 }
 
 void ParameterArray::check(SQLHSTMT stmt, SQLRETURN rc) const {
@@ -135,7 +154,8 @@ void ParameterArray::check(SQLHSTMT stmt, SQLRETURN rc) const {
     ThrowOdbcDiagnostics(SQL_HANDLE_STMT, stmt, "The driver did not take every row of the array.");
 }
 
-void ParameterArray::unbind(SQLHSTMT stmt) {
+// Every call is made even when one fails: each puts back a default the next execution relies on.
+void ParameterArray::unbind(SQLHSTMT stmt) noexcept {
     SQLFreeStmt(stmt, SQL_RESET_PARAMS);
     SQLSetStmtAttr(stmt, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(1)), 0);
     SQLSetStmtAttr(stmt, SQL_ATTR_PARAM_STATUS_PTR, nullptr, 0);

@@ -21,8 +21,9 @@ private:
     std::vector<SQLLEN> lengths_;
 };
 
-// Many rows of text values (null, text, floating point) as one array a marker. The driver runs every row, and says per row whether it
-// was taken: SQLExecute succeeds "with information" even when every row was refused.
+// Many rows of text values (null, text, floating point) as one array a marker. The driver runs
+// every row, and says per row whether it was taken: SQLExecute succeeds "with information" even
+// when every row was refused.
 class ParameterArray {
 public:
     // False when the rows cannot travel as arrays: a binary value among them, or more than the
@@ -31,9 +32,12 @@ public:
     // Throws OdbcError with the driver's diagnostics unless the call succeeded for every row.
     void check(SQLHSTMT stmt, SQLRETURN rc) const;
     // Back to one row a call.
-    static void unbind(SQLHSTMT stmt);
+    static void unbind(SQLHSTMT stmt) noexcept;
 
 private:
+    bool gather(const std::vector<std::vector<Value>>& rows);
+    void bindGathered(SQLHSTMT stmt, size_t rowCount);
+
     struct Column {
         size_t width = 1;  // UTF-16 code units of the longest value
         std::vector<char16_t> texts;
