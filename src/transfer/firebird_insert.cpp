@@ -117,9 +117,7 @@ Statement Render(const std::string& tableName, const std::vector<bool>& numeric,
 }  // namespace
 
 std::string FirebirdBulkInsert(const std::string& tableName, size_t columns) {
-    std::string s = "INSERT INTO " + FirebirdName(tableName) + " VALUES(";
-    for (size_t j = 0; j < columns; ++j) s += j ? ", ?" : "?";
-    return s + ")";
+    return PreparedInsert(FirebirdName(tableName), columns);
 }
 
 std::vector<Value> FirebirdBulkValues(const std::vector<bool>& numeric, const std::vector<Value>& row,
@@ -140,7 +138,8 @@ std::vector<Value> FirebirdBulkValues(const std::vector<bool>& numeric, const st
             values.push_back(DateTimeText(*t, !(t->isMidnight() && (alone || !t->isZeroDate()))));
         } else {
             std::string text = ValueText(v);
-            if (j < numeric.size() && numeric[j] && (text == "True" || text == "False")) text = text == "True" ? "1" : "0";
+            if (j < numeric.size() && numeric[j] && (text == "True" || text == "False"))
+                text = std::string(text == "True" ? "1" : "0");  // a new string: GCC 12 misjudges an assign as overlapping
             if (text.empty())
                 values.emplace_back(Null{});
             else

@@ -59,9 +59,7 @@ Statement Render(const std::string& tableName, const std::vector<Value>& row, si
 }  // namespace
 
 std::string SqlServerBulkInsert(const std::string& tableName, size_t columns) {
-    std::string s = "INSERT INTO " + SqlServerName(tableName) + " VALUES(";
-    for (size_t j = 0; j < columns; ++j) s += j ? ", ?" : "?";
-    return s + ")";
+    return PreparedInsert(SqlServerName(tableName), columns);
 }
 
 std::vector<Value> SqlServerBulkValues(const std::vector<Value>& row) {

@@ -14,6 +14,15 @@ struct Statement {
     std::vector<Value> parameters;
 };
 
+// "INSERT INTO <quoted name> VALUES(?, ?, ...)" with one marker a column: the statement that the
+// companion's --bulk prepares once a table, on either side.
+inline std::string PreparedInsert(const std::string& quotedTableName, size_t columns) {
+    std::string s;
+    s.append("INSERT INTO ").append(quotedTableName).append(" VALUES(");
+    for (size_t j = 0; j < columns; ++j) s.append(j ? ", ?" : "?");
+    return s.append(")");
+}
+
 // A table that the target could not take as it stands (a name too long, say): reported once, and
 // nothing of it is sent.
 class TableRefused : public std::runtime_error {
