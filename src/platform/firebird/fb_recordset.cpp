@@ -132,28 +132,10 @@ void FirebirdRecordset::describe() {
     });
 }
 
-const Value& FirebirdRecordset::value(int index) const {
-    RequireCurrentRecord<FirebirdError>(bool(cursor_), eof_);
-    return row_.at(index);
-}
-
-void FirebirdRecordset::requireOpen() const {
-    RequireOpen<FirebirdError>(bool(cursor_));
-}
-
-void FirebirdRecordset::moveNext() {
-    RequireCurrentRecord<FirebirdError>(bool(cursor_), eof_);
-    fetch();
-}
-
 void FirebirdRecordset::fetch() {
     CallFirebird(session_->util, [&] {
         FbStatus status(session_->master);
-        if (cursor_->fetchNext(&status, buffer_.data()) != IStatus::RESULT_OK) {
-            eof_ = true;
-            row_.clear();
-            return;
-        }
+        if (cursor_->fetchNext(&status, buffer_.data()) != IStatus::RESULT_OK) return endOfRows();
         row_.resize(columns_.size());
         for (size_t i = 0; i < columns_.size(); ++i) row_[i] = decode(columns_[i]);
     });

@@ -39,7 +39,8 @@ DateTime ParseTimeText(const std::string& text) {
 }  // namespace
 
 OdbcRecordset::OdbcRecordset(OdbcHandle statement, long long recordCount, Naming naming)
-    : stmt_(std::move(statement)), recordCount_(recordCount) {
+    : stmt_(std::move(statement)) {
+    recordCount_ = recordCount;
     describe(naming);
     if (naming == kResultNames) block_ = OdbcBlock::Bind(stmt_.get(), sqlTypes_, scales_);
     fetch();
@@ -63,36 +64,17 @@ void OdbcRecordset::describe(Naming naming) {
     }
 }
 
-const FieldInfo& OdbcRecordset::field(int index) const { return fields_.at(index); }
-
-const Value& OdbcRecordset::value(int index) const {
-    RequireCurrentRecord<OdbcError>(stmt_.get() != nullptr, eof_);
-    return row_.at(index);
-}
-
-void OdbcRecordset::requireOpen() const {
-    RequireOpen<OdbcError>(stmt_.get() != nullptr);
-}
-
-void OdbcRecordset::moveNext() {
-    RequireCurrentRecord<OdbcError>(stmt_.get() != nullptr, eof_);
-    fetch();
-}
+bool OdbcRecordset::isOpen() const { return bool(stmt_); }
 
 void OdbcRecordset::fetch() {
     if (block_) {
         if (!block_->next(row_)) {
-            eof_ = true;
-            row_.clear();
+            endOfRows();
         }
         return;
     }
     SQLRETURN rc = SQLFetch(stmt_.get());
-    if (rc == SQL_NO_DATA) {
-        eof_ = true;
-        row_.clear();
-        return;
-    }
+    if (rc == SQL_NO_DATA) return endOfRows();
     CheckOdbc(rc, SQL_HANDLE_STMT, stmt_.get(), "SQLFetch");
     row_.resize(fields_.size());
     for (int i = 0; i < fieldCount(); ++i) row_[i] = readColumn(i);
