@@ -10,9 +10,11 @@
 #include "platform/odbc/odbc_locale.h"
 #include "platform/qt/qt_settings.h"
 #include "platform/qt/qt_toolkit.h"
+#include "platform/no_core_dumps.h"
 #include "platform/signal_watch.h"
 
 int main(int argc, char* argv[]) {
+    tess::ForbidCoreDumps();  // nothing to tell a person about: a core dump is never asked for
     // Before anything else, so that no thread made later (the Firebird engine's) takes the signals.
     std::atomic<tess::Program*> running{nullptr};
     tess::SignalWatch signalWatch([&](int signal) {

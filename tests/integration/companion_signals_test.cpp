@@ -23,7 +23,22 @@ struct Finished {
     int status = -1;  // the exit status, or -1 when the child did not end in time
     std::string errorOutput;
     double secondsAfterSignal = 0;
+    std::string coreLimit;  // the running child's core file limit, soft and hard
 };
+
+// "Max core file size  0  0  bytes" of /proc/PID/limits, as "0 0": the passwords in memory never
+// reach a core file.
+std::string CoreFileLimit(pid_t pid) {
+    std::ifstream limits("/proc/" + std::to_string(pid) + "/limits");
+    for (std::string line; std::getline(limits, line);)
+        if (line.rfind("Max core file size", 0) == 0) {
+            std::istringstream fields(line.substr(18));
+            std::string soft, hard;
+            fields >> soft >> hard;
+            return soft + " " + hard;
+        }
+    return "unknown";
+}
 
 // Starts the companion, sends `signal` once it has copied a while, and waits at most 20 s.
 Finished CopyAndSignal(const std::vector<std::string>& args, int signal, const std::string& folder) {
@@ -58,9 +73,10 @@ Finished CopyAndSignal(const std::vector<std::string>& args, int signal, const s
         if (most >= 1000) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+    Finished f;
+    f.coreLimit = CoreFileLimit(child);
     kill(child, signal);
     const auto sent = std::chrono::steady_clock::now();
-    Finished f;
     for (int i = 0; i < 400; ++i) {
         int status = 0;
         if (waitpid(child, &status, WNOHANG) == child) {
@@ -101,6 +117,7 @@ TEST(CompanionSignals, ASignalCommitsTheRowsWrittenAndSaysHowFar) {
                                          signal, folder.path());
         EXPECT_EQ(f.status, 128 + signal) << f.errorOutput.substr(0, 2000);
         EXPECT_LT(f.secondsAfterSignal, 5.0);
+        EXPECT_EQ(f.coreLimit, "0 0");
         size_t reports = 0;
         for (size_t at = f.errorOutput.find("Application Error"); at != std::string::npos;
              at = f.errorOutput.find("Application Error", at + 1))
@@ -138,7 +155,10 @@ TEST(ProgramSignals, TheWindowedProgramEndsOnSigterm) {
         execl(TESSALINE_PROGRAM, TESSALINE_PROGRAM, static_cast<char*>(nullptr));
         _exit(127);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    // Until it has loaded its settings, which come after the signals and the core limit are set.
+    for (int i = 0; i < 200 && !std::ifstream(folder.path() + "/Kestrawin/Kestrawin.conf"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    EXPECT_EQ(CoreFileLimit(child), "0 0");
     kill(child, SIGTERM);
     int status = -1;
     for (int i = 0; i < 100 && waitpid(child, &status, WNOHANG) != child; ++i)

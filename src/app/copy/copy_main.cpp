@@ -8,6 +8,7 @@
 #include "platform/drivers/drivers_database.h"
 #include "platform/odbc/odbc_locale.h"
 #include "platform/qt/qt_settings.h"
+#include "platform/no_core_dumps.h"
 #include "platform/signal_watch.h"
 
 namespace {
@@ -20,6 +21,7 @@ std::optional<std::string> Environment(const char* name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (!tess::ForbidCoreDumps()) std::cerr << "tessaline-copy: core dumps could not be switched off\n";
     // Before anything else, so that no thread made later (the Firebird engine's) takes the signals.
     tess::StopRequest stop;
     tess::SignalWatch signalWatch([&](int signal) {
