@@ -70,6 +70,17 @@ TEST_F(CopyCommandTest, ListsOneSide) {
     EXPECT_EQ(printed.str(), "A\nb\n");
 }
 
+// A name is one line, whatever it holds: control characters as escapes, never raw to the terminal.
+TEST_F(CopyCommandTest, NamesAreOneLineAndNeverColourTheTerminal) {
+    db.catalogue = FakeDatabase::Catalogue(
+        {{"new\nline", "TABLE"}, {"\x1b[31mred", "TABLE"}, {"back\\slash", "TABLE"}, {"Zoë", "TABLE"}});
+    EXPECT_EQ(run({"list", "firebird"}), 0);
+    EXPECT_EQ(printed.str(), "\\x1B[31mred\nback\\\\slash\nnew\\nline\nZoë\n");
+    printed.str("");
+    EXPECT_EQ(run({"send-to-firebird", "tab\there"}), kExitFailed);
+    EXPECT_NE(printed.str().find("no table named \"tab\\there\""), std::string::npos) << printed.str();
+}
+
 // The exit status and the summary line per table, for each way a copy can go.
 TEST_F(CopyCommandTest, SendsTheNamedTablesAndSaysHowItWent) {
     db.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}});

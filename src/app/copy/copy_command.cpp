@@ -6,6 +6,7 @@
 
 #include "catalogue/sqlserver_table_names.h"
 #include "catalogue/table_listing.h"
+#include "common/printable_text.h"
 #include "common/stop_request.h"
 #include "connect/connection_strings.h"
 #include "platform/console_toolkit.h"
@@ -98,10 +99,10 @@ std::vector<std::string> TablesToCopy(const MemoryTableList& sources, const std:
     allFound = true;
     for (const auto& name : names) {
         if (std::find(listed.begin(), listed.end(), name) == listed.end()) {
-            out << "tessaline-copy: no table named \"" << name << "\" in the source list\n";
+            out << "tessaline-copy: no table named \"" << PrintableText(name) << "\" in the source list\n";
             allFound = false;
         } else if (std::find(tables.begin(), tables.end(), name) != tables.end()) {
-            out << "tessaline-copy: " << name << " is named more than once; it is copied once\n";
+            out << "tessaline-copy: " << PrintableText(name) << " is named more than once; it is copied once\n";
         } else {
             tables.push_back(name);
         }
@@ -127,7 +128,7 @@ std::optional<long long> TargetRows(Connection* target, const std::string& query
 void PrintSummary(std::ostream& out, const TableOutcome& o, std::optional<long long> inTarget) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f", o.seconds);
-    out << "table " << o.source << ": read " << o.rowsRead << ", written " << o.rowsWritten << ", refused "
+    out << "table " << PrintableText(o.source) << ": read " << o.rowsRead << ", written " << o.rowsWritten << ", refused "
         << o.rowsRefused << ", " << seconds << " s, in target ";
     if (inTarget) out << *inTarget;
     else out << "unknown";
@@ -158,7 +159,7 @@ int Verify(const CopyOptions& options, const Logins& logins, Database& database,
         const std::string& entry = options.arguments[i];
         const auto items = sources.items();
         if (std::find(items.begin(), items.end(), entry) == items.end()) {
-            out << "tessaline-copy: no table named \"" << entry << "\" in the source list\n";
+            out << "tessaline-copy: no table named \"" << PrintableText(entry) << "\" in the source list\n";
             identical = false;
             continue;
         }
@@ -176,7 +177,7 @@ int Verify(const CopyOptions& options, const Logins& logins, Database& database,
                            : VerifyTable(*firebird, firebirdQuery, *sqlServer, sqlServerQuery,
                                          CopyDirection::kToSqlServer, verification);
             toolkit.endProgressLine();
-            out << "table " << entry << ": source " << r.sourceRows << " rows, target " << r.targetRows
+            out << "table " << PrintableText(entry) << ": source " << r.sourceRows << " rows, target " << r.targetRows
                 << " rows, matching " << r.matching << ", only in source " << r.onlyInSource << ", only in target "
                 << r.onlyInTarget << (options.sample ? " (a sample)" : "") << ", "
                 << (r.identical() ? "identical" : "DIFFERENT") << "\n";
@@ -184,7 +185,7 @@ int Verify(const CopyOptions& options, const Logins& logins, Database& database,
             identical = identical && r.identical();
         } catch (const std::exception& e) {
             toolkit.endProgressLine();
-            out << "table " << entry << ": cannot be compared: " << e.what() << "\n";
+            out << "table " << PrintableText(entry) << ": cannot be compared: " << e.what() << "\n";
             identical = false;
         }
     }
@@ -280,7 +281,7 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
     if (wantsFirebird) trap.step(112, [&] { ListFirebirdTables(database, logins.values.firebird, list2); });
 
     if (options.command == "list") {
-        for (const auto& name : (wantsSqlServer ? list1 : list2).items()) out << name << "\n";
+        for (const auto& name : (wantsSqlServer ? list1 : list2).items()) out << PrintableText(name) << "\n";
         return toolkit.errorReports() ? kExitFailed : kExitCopied;
     }
     if (toolkit.errorReports()) return kExitFailed;
