@@ -68,11 +68,20 @@ TEST(QtSettingsStore, AFileThatCannotBeUsedIsLeftAloneWithAWarning) {
         {"a symbolic link", [&] { symlink(target.c_str(), file.c_str()); }, "is a symbolic link"},
         {"a folder", [&] { mkdir(file.c_str(), 0700); }, "is not a file"},
         {"garbage", [&] { std::ofstream(file, std::ios::binary) << "[General\n\x01\xff=\n[[[\n"; }, "not settings"},
+        {"an ELF file", [&] { std::ofstream(file, std::ios::binary) << std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 12); },
+         "not settings"},
+        {"gzip", [&] { std::ofstream(file, std::ios::binary) << std::string("\x1f\x8b\x08\0\0\0\0\0", 8); }, "not settings"},
+        {"JSON", [&] { std::ofstream(file) << "{\n  \"MSSQL Server\": \"db\"\n}\n"; }, "not settings"},
     };
     for (const auto& c : cases) {
         std::filesystem::remove_all(file);
         c.make();
         const auto before = std::filesystem::symlink_status(file).type();
+        auto bytes = [&] {
+            std::ifstream in(file, std::ios::binary);
+            return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        };
+        const std::string content = before == std::filesystem::file_type::regular ? bytes() : "";
         QtSettingsStore store;
         ASSERT_TRUE(store.warning()) << c.what;
         EXPECT_NE(store.warning()->find(file), std::string::npos) << *store.warning();
@@ -80,6 +89,9 @@ TEST(QtSettingsStore, AFileThatCannotBeUsedIsLeftAloneWithAWarning) {
         store.write(kSettingsSection, "MSSQL Password", "secret");
         EXPECT_EQ(store.read(kSettingsSection, "MSSQL Password", ""), "secret") << "kept for this run";
         EXPECT_EQ(std::filesystem::symlink_status(file).type(), before) << c.what;
+        if (before == std::filesystem::file_type::regular) {
+            EXPECT_EQ(bytes(), content) << c.what << ": unchanged";
+        }
     }
     struct stat info {};
     ASSERT_EQ(stat(target.c_str(), &info), 0);

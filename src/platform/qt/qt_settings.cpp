@@ -38,6 +38,22 @@ bool MakeOwnerOnly(const std::string& path) {
     return done;
 }
 
+// Qt reads nearly anything as an INI file, an empty one at worst, and would then write over it: a
+// file holds settings when every line is blank, a comment, a [section] or a key=value, in text.
+bool ReadsAsSettings(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) return true;  // not there yet
+    const QByteArray content = file.readAll();
+    if (content.contains('\0')) return false;
+    for (QByteArray line : content.split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith(';') || line.startsWith('#')) continue;
+        if (line.startsWith('[') && line.endsWith(']')) continue;
+        if (!line.contains('=')) return false;
+    }
+    return true;
+}
+
 // What keeps the file from being used, if anything.
 std::optional<std::string> Problem(const QString& fileName) {
     const std::string path = QFile::encodeName(fileName).toStdString();
@@ -63,7 +79,7 @@ QtSettingsStore::QtSettingsStore() {
     warning_ = Problem(fileName);
     if (warning_) return;
     settings->sync();  // reads the file now, so that a broken one is found before anything is written
-    if (settings->status() == QSettings::FormatError) {
+    if (settings->status() == QSettings::FormatError || !ReadsAsSettings(fileName)) {
         warning_ = NotSaved("The settings file " + fileName.toStdString() + " holds something that is not settings.");
         return;
     }
