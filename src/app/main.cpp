@@ -16,14 +16,21 @@
 int main(int argc, char* argv[]) {
     tess::ForbidCoreDumps();  // nothing to tell a person about: a core dump is never asked for
     // Before anything else, so that no thread made later (the Firebird engine's) takes the signals.
+    // A signal is kept from the moment it comes, whatever is running yet: the exit status says it.
+    std::atomic<int> received{0};
     std::atomic<tess::Program*> running{nullptr};
+    std::atomic<QCoreApplication*> eventLoop{nullptr};
     tess::SignalWatch signalWatch([&](int signal) {
+        received = signal;
         if (tess::Program* program = running.load()) program->stopRequest().request(signal);
-        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        if (QCoreApplication* app = eventLoop.load())
+            QMetaObject::invokeMethod(app, &QCoreApplication::quit, Qt::QueuedConnection);
     });
     int qtArgc = 1;  // Qt's own options are not read either
     QApplication app(qtArgc, argv);
+    eventLoop = &app;
     (void)argc;
+    if (received) return tess::SignalExitStatus(received);
     QApplication::setWindowIcon(QIcon(QApplication::applicationDirPath() + "/tessaline.png"));
     tess::UseUtf8CharacterSet();
 
@@ -36,9 +43,11 @@ int main(int argc, char* argv[]) {
     std::uniform_real_distribution<double> draw(0.0, 1.0);
     tess::Program program(database, toolkit, shell, settings, [&] { return draw(generator); });
     running = &program;
+    if (received) return tess::SignalExitStatus(received);
     if (settings.warning()) toolkit.messageBox(*settings.warning(), tess::kOkOnly, std::nullopt);
     program.start();
     const int status = app.exec();
     running = nullptr;
-    return program.stopRequest().signal() ? tess::SignalExitStatus(program.stopRequest().signal()) : status;
+    eventLoop = nullptr;
+    return received ? tess::SignalExitStatus(received) : status;
 }
