@@ -68,7 +68,7 @@ TEST(QtSettingsStore, AFileThatCannotBeUsedIsLeftAloneWithAWarning) {
         {"a symbolic link", [&] { symlink(target.c_str(), file.c_str()); }, "is a symbolic link"},
         {"a folder", [&] { mkdir(file.c_str(), 0700); }, "is not a file"},
         {"garbage", [&] { std::ofstream(file, std::ios::binary) << "[General\n\x01\xff=\n[[[\n"; }, "not settings"},
-        {"an ELF file", [&] { std::ofstream(file, std::ios::binary) << std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 12); },
+        {"an ELF file", [&] { std::ofstream(file, std::ios::binary) << std::string("\x7f" "ELF\x02\x01\x01\0\0\0", 10); },
          "not settings"},
         {"gzip", [&] { std::ofstream(file, std::ios::binary) << std::string("\x1f\x8b\x08\0\0\0\0\0", 8); }, "not settings"},
         {"JSON", [&] { std::ofstream(file) << "{\n  \"MSSQL Server\": \"db\"\n}\n"; }, "not settings"},
