@@ -179,7 +179,7 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t c
                    : PreparedRowWriter(tally, *prepared, direction_);
 
     if (perCommit) stepOrEnd(steps_.begin, [&] { ends_.target->beginTransaction(); }, outcome);
-    readRows(table, unread, *writer, tally, count, outcome);
+    readRows(table, unread, *writer, tally, {count, perCommit}, outcome);
     if (outcome.ending == TableOutcome::kComplete) writer->finish();
     if (perCommit && outcome.ending != TableOutcome::kConnectionLost)
         stepOrEnd(steps_.commit, [&] {
@@ -192,8 +192,8 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t c
 // Rows are read to the source's end, whatever the count said, on a thread of their own while the
 // rows before them are written.
 void TableCopier::readRows(const std::string& table, Recordset& unread, RowWriter& writer, const RowTally& tally,
-                           long long count, TableOutcome& outcome) {
-    const long long perCommit = direction_.rowsPerCommit(bulk_);
+                           RowPace pace, TableOutcome& outcome) {
+    const auto [count, perCommit] = pace;
     ReadAhead source(unread);
     for (long long k = 0; outcome.ending == TableOutcome::kComplete; ++k) {
         if (observer_.stopRequested()) {

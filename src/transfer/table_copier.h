@@ -75,8 +75,12 @@ private:
     };
     Creation createTarget(const std::string& table, const std::vector<SourceColumn>& columns, TableOutcome& outcome);
     void copyRows(const std::string& table, Recordset& source, size_t columnCount, TableOutcome& outcome);
+    // The source's row count (-1 when unknown) and the rows per commit (0: each row commits itself).
+    struct RowPace {
+        long long count, perCommit;
+    };
     void readRows(const std::string& table, Recordset& unread, RowWriter& writer, const RowTally& tally,
-                  long long count, TableOutcome& outcome);
+                  RowPace pace, TableOutcome& outcome);
     // A step after which the table ends for good when the target or the source can take no more.
     bool stepOrEnd(int number, const std::function<void()>& body, TableOutcome& outcome);
 

@@ -25,21 +25,21 @@ void OdbcStatements::freeAll() noexcept {
 }
 
 void OdbcHandle::tieTo(std::shared_ptr<OdbcStatements> statements) {
-    connected_ = std::move(statements);
-    connected_->live.insert(handle_);
+    statements_ = std::move(statements);
+    statements_->live.insert(handle_);
 }
 
 SQLHANDLE OdbcHandle::get() const {
-    if (connected_ && !connected_->connected) throw OdbcError("The connection of this statement is closed.");
+    if (statements_ && !statements_->connected) throw OdbcError("The connection of this statement is closed.");
     return handle_;
 }
 
 void OdbcHandle::reset() noexcept {
     if (handle_ == SQL_NULL_HANDLE) return;
-    if (connected_) {
-        const bool freedWithItsConnection = !connected_->connected;
-        connected_->live.erase(handle_);
-        connected_.reset();
+    if (statements_) {
+        const bool freedWithItsConnection = !statements_->connected;
+        statements_->live.erase(handle_);
+        statements_.reset();
         if (freedWithItsConnection) {
             handle_ = SQL_NULL_HANDLE;
             return;

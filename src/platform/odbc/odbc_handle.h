@@ -25,13 +25,13 @@ public:
     OdbcHandle(SQLSMALLINT type, SQLHANDLE parent);  // throws OdbcError
     ~OdbcHandle() { reset(); }
     OdbcHandle(OdbcHandle&& other) noexcept
-        : type_(other.type_), handle_(std::exchange(other.handle_, nullptr)), connected_(std::move(other.connected_)) {}
+        : type_(other.type_), handle_(std::exchange(other.handle_, nullptr)), statements_(std::move(other.statements_)) {}
     OdbcHandle& operator=(OdbcHandle&& other) noexcept {
         if (this != &other) {
             reset();
             type_ = other.type_;
             handle_ = std::exchange(other.handle_, nullptr);
-            connected_ = std::move(other.connected_);
+            statements_ = std::move(other.statements_);
         }
         return *this;
     }
@@ -48,7 +48,7 @@ public:
 private:
     SQLSMALLINT type_ = 0;
     SQLHANDLE handle_ = SQL_NULL_HANDLE;
-    std::shared_ptr<OdbcStatements> connected_;  // a statement's connection
+    std::shared_ptr<OdbcStatements> statements_;  // its connection's statements, when tied
 };
 
 }  // namespace tess
