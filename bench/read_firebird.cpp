@@ -45,14 +45,14 @@ int main(int argc, char** argv) {
     auto c = db.createConnection();
     if (mode == "fill") {
         CreateFirebirdDatabase(path);
-        c->open(FirebirdConnectionString(login));
+        c->open(FirebirdSettings(login));
         const std::string table = argc > 4 ? argv[4] : "MIXED";
         c->execute(Named(kTable, table));
         c->execute(FillBlock(argc > 3 ? std::atol(argv[3]) : 1000000, table));
         c->close();
         return 0;
     }
-    c->open(FirebirdConnectionString(login));
+    c->open(FirebirdSettings(login));
     const long before = PeakResidentKb();
     const auto start = std::chrono::steady_clock::now();
     auto rs = c->openRecordset("SELECT * FROM MIXED", kOpenStatic, kLockOptimistic);

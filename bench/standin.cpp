@@ -31,7 +31,7 @@ namespace {
 
 std::unique_ptr<Connection> Open(Database& db, const std::string& file) {
     auto c = db.createConnection();
-    c->open(SqlServerConnectionString({"localhost", "1433", file, "sa", "", false}));
+    c->open(SqlServerSettings({"localhost", "1433", file, "sa", "", false}));
     return c;
 }
 
@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
                 statements.push_back(line.substr(0, line.size() - 1));  // without the isql terminator
         CreateFirebirdDatabase(argv[2]);
         auto c = db.createConnection();
-        c->open(FirebirdConnectionString({argv[2], "SYSDBA", ""}));
+        c->open(FirebirdSettings({argv[2], "SYSDBA", ""}));
         c->execute(statements.front());
         c->beginTransaction();
         for (size_t i = 1; i < statements.size(); ++i) {

@@ -20,8 +20,8 @@ int main(int argc, char** argv) {
     DriversDatabase db;
     const FirebirdLogin login{argv[1], "SYSDBA", ""};
     auto source = db.createConnection(), target = db.createConnection();
-    source->open(FirebirdConnectionString(login));
-    target->open(FirebirdConnectionString(login));
+    source->open(FirebirdSettings(login));
+    target->open(FirebirdSettings(login));
     VerificationOptions options;
     options.spillFolder = argv[2];
     const auto start = std::chrono::steady_clock::now();

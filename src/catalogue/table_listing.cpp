@@ -46,7 +46,7 @@ bool IsListedFirebirdTable(const std::string& tableName) {
 void ListFirebirdTables(Database& database, const FirebirdLogin& login, TableList& list) {
     auto connection = database.createConnection();
     connection->setCursorLocation(kUseClient);
-    connection->open(FirebirdConnectionString(login));
+    connection->open(FirebirdSettings(login));
     list.clear();
     auto rows = connection->openSchema(kSchemaTables);
     for (; !rows->eof(); rows->moveNext()) {
@@ -60,7 +60,7 @@ void ListFirebirdTables(Database& database, const FirebirdLogin& login, TableLis
 void ListSqlServerTables(Database& database, const SqlServerLogin& login, TableList& list, Toolkit& toolkit,
                          SqlServerTableNames* names) {
     auto connection = database.createConnection();
-    connection->open(SqlServerConnectionString(login));
+    connection->open(SqlServerSettings(login));
     const std::string defaultSchema = names ? DefaultSchema(*connection) : "";
     auto rows = connection->openSchema(kSchemaTables);
     list.clear();

@@ -19,15 +19,23 @@ std::string FirebirdConnectionString(const FirebirdLogin& login) {
     return "Provider=MSDASQL.1;Password=" + quote(login.password) +
            ";Persist Security Info=true;User ID=" + user + ";Extended " +
            "Properties='Driver=Firebird/InterBase(r) driver;Dbname=" + quote(login.database) + " " +
-           ";CHARSET=NONE;UID=" + user + ";Role=admin'";
+           ";CHARSET=" + quote(login.charset) + ";UID=" + user + ";Role=" + quote(login.role) + "'";
+}
+
+ConnectionSettings SqlServerSettings(const SqlServerLogin& login) {
+    return ConnectionSettings(SqlServerConnectionString(login), login);
+}
+
+ConnectionSettings FirebirdSettings(const FirebirdLogin& login) {
+    return ConnectionSettings(FirebirdConnectionString(login), login);
 }
 
 namespace {
 
-bool OpensWith(Database& database, const std::string& text) {
+bool OpensWith(Database& database, const ConnectionSettings& settings) {
     try {
         auto connection = database.createConnection();
-        connection->open(text);
+        connection->open(settings);
         return true;
     } catch (...) {
         return false;
@@ -37,11 +45,11 @@ bool OpensWith(Database& database, const std::string& text) {
 }  // namespace
 
 bool TestSqlServerConnection(Database& database, const SqlServerLogin& login) {
-    return OpensWith(database, SqlServerConnectionString(login));
+    return OpensWith(database, SqlServerSettings(login));
 }
 
 bool TestFirebirdConnection(Database& database, const FirebirdLogin& login) {
-    return OpensWith(database, FirebirdConnectionString(login));
+    return OpensWith(database, FirebirdSettings(login));
 }
 
 }  // namespace tess

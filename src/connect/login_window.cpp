@@ -115,12 +115,12 @@ void Form1::PushButton2_Click() {
 }
 
 // The test buttons show their own message instead of the error report.
-void Form1::TestConnection(const std::string& text, int cursorLocation, const char* failure) {
+void Form1::TestConnection(const ConnectionSettings& settings, int cursorLocation, const char* failure) {
     try {
         c_.window.setMousePointer(kPointerBusy);
         auto connection = database_.createConnection();
         if (cursorLocation) connection->setCursorLocation(cursorLocation);
-        connection->open(text);
+        connection->open(settings);
         toolkit_.messageBox("Connection successful.", kOkOnly);
         c_.window.setMousePointer(kPointerDefault);
     } catch (...) {
@@ -130,11 +130,11 @@ void Form1::TestConnection(const std::string& text, int cursorLocation, const ch
 }
 
 void Form1::PushButton3_Click() {
-    TestConnection(FirebirdConnectionString(firebirdLogin()), kUseServer, "Could not connect.");
+    TestConnection(FirebirdSettings(firebirdLogin()), kUseServer, "Could not connect.");
 }
 
 void Form1::PushButton6_Click() {
-    TestConnection(SqlServerConnectionString(sqlServerLogin()), 0,
+    TestConnection(SqlServerSettings(sqlServerLogin()), 0,
                    "Could not connect. Please check with your administrator.");
 }
 

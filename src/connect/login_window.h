@@ -78,7 +78,7 @@ public:
 private:
     void ApplySkin();
     void OpenHomePageAtRandom();
-    void TestConnection(const std::string& text, int cursorLocation, const char* failure);
+    void TestConnection(const ConnectionSettings& settings, int cursorLocation, const char* failure);
 
     Database& database_;
     Toolkit& toolkit_;

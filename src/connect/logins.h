@@ -1,24 +1,9 @@
 #pragma once
 // The login values of both databases, read from the login window's fields each time a
 // connection is opened.
-#include <string>
+#include "platform/connection_settings.h"
 
 namespace tess {
-
-struct SqlServerLogin {
-    std::string server;
-    std::string port;
-    std::string database;
-    std::string user;
-    std::string password;
-    bool localConnection = false;  // leaves the port out
-};
-
-struct FirebirdLogin {
-    std::string database;  // a file path (embedded engine) or host:path
-    std::string user;
-    std::string password;
-};
 
 // What the handlers read the current login values from: the login window, or a test's values.
 class LoginSource {

@@ -10,7 +10,7 @@ bool OpenSqlServerConnection(ErrorTrap& trap, const SqlServerOpenSteps& steps, C
                              const SqlServerLogin& login) {
     // The two texts differ only by the port; SqlServerConnectionString follows the box itself.
     const int open = trap.test(steps.test, [&] { return login.localConnection; }) ? steps.local : steps.withPort;
-    return trap.step(open, [&] { connection->open(SqlServerConnectionString(login)); });
+    return trap.step(open, [&] { connection->open(SqlServerSettings(login)); });
 }
 
 }  // namespace tess

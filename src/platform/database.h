@@ -1,12 +1,13 @@
 #pragma once
-// The narrow database interface that all logic goes through: connection objects that take one
-// connection text, run one statement at a time, list the tables catalogue and open recordsets.
+// The narrow database interface that all logic goes through: connection objects that open with a
+// login's settings, run one statement at a time, list the tables catalogue and open recordsets.
 #include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "platform/connection_settings.h"
 #include "platform/value.h"
 
 namespace tess {
@@ -102,7 +103,7 @@ public:
     virtual void setCursorLocation(int location) = 0;
     virtual void setCommandTimeout(int seconds) = 0;
     virtual void setConnectionTimeout(int seconds) = 0;
-    virtual void open(const std::string& connectionText) = 0;
+    virtual void open(const ConnectionSettings& settings) = 0;
     virtual void execute(const std::string& sql) = 0;
     // A statement with "?" markers and their values (text, binary and floating point): for values
     // too long to stand in the text, or that a literal would change.

@@ -58,7 +58,7 @@ void Form2::PushButton5_Click() {
     std::unique_ptr<Connection> connection;
     trap.step(100, [&] { connection = database_.createConnection(); });
     trap.step(102, [&] { c_.window.setMousePointer(kPointerBusy); });
-    trap.step(104, [&] { connection->open(FirebirdConnectionString(logins_.firebirdLogin())); });
+    trap.step(104, [&] { connection->open(FirebirdSettings(logins_.firebirdLogin())); });
     if (trap.test(106, [&] { return list2.listIndex() != -1; })) {
         int count = 0;
         trap.step(108, [&] { count = list2.listCount(); });

@@ -28,7 +28,7 @@ void SendToFirebird::PushButton3_Click() {
     trap.step(112, [&] { firebird->setCommandTimeout(5000); });
     trap.step(114, [&] { firebird->setConnectionTimeout(5000); });
     const bool firebirdOpen =
-        trap.step(116, [&] { firebird->open(FirebirdConnectionString(logins_.firebirdLogin())); });
+        trap.step(116, [&] { firebird->open(FirebirdSettings(logins_.firebirdLogin())); });
     trap.step(118, [&] { sqlServer->setCursorLocation(kUseServer); });
     trap.step(120, [&] { sqlServer->setCommandTimeout(5000); });
     trap.step(122, [&] { sqlServer->setConnectionTimeout(5000); });

@@ -26,7 +26,7 @@ void SendToSqlServer::PushButton4_Click() {
     trap.step(112, [&] { controls_.window.setMousePointer(kPointerBusy); });
     trap.step(114, [&] { firebird->setCursorLocation(kUseClient); });
     const bool firebirdOpen =
-        trap.step(116, [&] { firebird->open(FirebirdConnectionString(logins_.firebirdLogin())); });
+        trap.step(116, [&] { firebird->open(FirebirdSettings(logins_.firebirdLogin())); });
     trap.step(118, [&] { sqlServer->setCursorLocation(kUseServer); });
     trap.step(120, [&] { sqlServer->setCommandTimeout(5000); });
     trap.step(122, [&] { sqlServer->setConnectionTimeout(5000); });

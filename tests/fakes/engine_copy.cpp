@@ -20,9 +20,9 @@ void RecordingObserver::report(int step, const std::string& description) {
 void CopyThroughEngine(Database& database, const LoginSource& logins, EngineCopy how, TableList& targetTables,
                        const std::vector<std::string>& tables, RecordingObserver& observer) {
     auto sqlServer = database.createConnection();
-    sqlServer->open(SqlServerConnectionString(logins.sqlServerLogin()));
+    sqlServer->open(SqlServerSettings(logins.sqlServerLogin()));
     auto firebird = database.createConnection();
-    firebird->open(FirebirdConnectionString(logins.firebirdLogin()));
+    firebird->open(FirebirdSettings(logins.firebirdLogin()));
     Connection* source = how.toFirebird ? sqlServer.get() : firebird.get();
     Connection* target = how.toFirebird ? firebird.get() : sqlServer.get();
     const auto direction = how.toFirebird ? ToFirebird(firebird.get(), nullptr) : ToSqlServer(nullptr);

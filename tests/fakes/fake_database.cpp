@@ -45,8 +45,8 @@ public:
     void setCursorLocation(int location) override { db_.call("CursorLocation " + std::to_string(location)); }
     void setCommandTimeout(int seconds) override { db_.call("CommandTimeout " + std::to_string(seconds)); }
     void setConnectionTimeout(int seconds) override { db_.call("ConnectionTimeout " + std::to_string(seconds)); }
-    void open(const std::string& text) override {
-        db_.call("open " + text);
+    void open(const ConnectionSettings& settings) override {
+        db_.call("open " + settings.text);
         open_ = true;
     }
     void execute(const std::string& sql) override {

@@ -103,7 +103,7 @@ TEST(CompanionSignals, ASignalCommitsTheRowsWrittenAndSaysHowFar) {
     DriversDatabase db;
     {
         auto c = db.createConnection();
-        c->open(SqlServerConnectionString({"localhost", "1433", source, "sa", "", false}));
+        c->open(SqlServerSettings({"localhost", "1433", source, "sa", "", false}));
         c->execute("CREATE TABLE Big (ID INTEGER, NAME VARCHAR(40))");
         c->execute("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 200000) "
                    "INSERT INTO Big SELECT x, 'row ' || x FROM n");
@@ -132,7 +132,7 @@ TEST(CompanionSignals, ASignalCommitsTheRowsWrittenAndSaysHowFar) {
         EXPECT_GT(written, 0);
         EXPECT_LT(written, 200000);
         auto c = db.createConnection();
-        c->open(FirebirdConnectionString({target, "SYSDBA", ""}));
+        c->open(FirebirdSettings({target, "SYSDBA", ""}));
         auto rows = c->openRecordset("SELECT COUNT(*) FROM \"Big\"");
         EXPECT_EQ(std::get<std::int64_t>(rows->value(0)), written) << "the summary's count is what the target holds";
     }

@@ -22,7 +22,7 @@ protected:
     }
     std::unique_ptr<Connection> open() {
         auto c = db_.createConnection();
-        c->open(FirebirdConnectionString({path_, "SYSDBA", "x"}));
+        c->open(FirebirdSettings({path_, "SYSDBA", "x"}));
         return c;
     }
     // Counted from the monitor's own attachment, which the counts leave out.
@@ -105,7 +105,7 @@ TEST(FirebirdServer, ASilentServerIsGivenUpWithinTheTimeout) {
         c->setConnectionTimeout(timeout);
         const auto start = std::chrono::steady_clock::now();
         try {
-            c->open(FirebirdConnectionString({"127.0.0.1/" + std::to_string(silent.port()) + ":/data/shop.fdb", "SYSDBA", "pw"}));
+            c->open(FirebirdSettings({"127.0.0.1/" + std::to_string(silent.port()) + ":/data/shop.fdb", "SYSDBA", "pw"}));
             FAIL() << "no error";
         } catch (const DatabaseError& e) {
             EXPECT_FALSE(std::string(e.what()).empty());

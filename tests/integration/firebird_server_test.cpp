@@ -34,7 +34,7 @@ protected:
     std::unique_ptr<Connection> open(const FirebirdLogin& l, int timeout = 0) {
         auto c = drivers.createConnection();
         if (timeout) c->setConnectionTimeout(timeout);
-        c->open(FirebirdConnectionString(l));
+        c->open(FirebirdSettings(l));
         return c;
     }
 

@@ -29,7 +29,7 @@ protected:
     }
     std::unique_ptr<Connection> firebird() {
         auto c = drivers.createConnection();
-        c->open(FirebirdConnectionString(logins.firebird));
+        c->open(FirebirdSettings(logins.firebird));
         return c;
     }
     void select(FakeTableList& list, const std::string& name) {

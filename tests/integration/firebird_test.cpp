@@ -23,7 +23,7 @@ protected:
     FirebirdLogin login() const { return {path_, "SYSDBA", "cobaltrim"}; }
     std::unique_ptr<Connection> open() {
         auto c = db_.createConnection();
-        c->open(FirebirdConnectionString(login()));
+        c->open(FirebirdSettings(login()));
         return c;
     }
     void run(std::initializer_list<const char*> statements) {
@@ -185,7 +185,7 @@ TEST_F(FirebirdTest, FailuresCarryFirebirdsOwnText) {
     }
     auto missing = db_.createConnection();
     try {
-        missing->open(FirebirdConnectionString({folder_.file("missing.fdb"), "SYSDBA", ""}));
+        missing->open(FirebirdSettings({folder_.file("missing.fdb"), "SYSDBA", ""}));
         FAIL() << "no error";
     } catch (const DatabaseError& e) {
         EXPECT_NE(std::string(e.what()).find("missing.fdb"), std::string::npos) << e.what();
@@ -197,7 +197,7 @@ TEST_F(FirebirdTest, FailuresCarryFirebirdsOwnText) {
 // The embedded engine trusts the user name it is given, so the name shows what reached the engine.
 TEST_F(FirebirdTest, LoginValuesWithSeparatorsReachTheEngineIntact) {
     auto c = db_.createConnection();
-    c->open(FirebirdConnectionString({path_, "US;ER}", "pa;ss}"}));
+    c->open(FirebirdSettings({path_, "US;ER}", "pa;ss}"}));
     auto rs = c->openRecordset("SELECT CURRENT_USER FROM RDB$DATABASE", kOpenForwardOnly, kLockReadOnly);
     EXPECT_EQ(std::get<std::string>(rs->value(0)).substr(0, 6), "US;ER}");
 }

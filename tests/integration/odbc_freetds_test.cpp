@@ -30,7 +30,7 @@ TEST(OdbcFreeTds, AClosedPortFailsQuicklyAndSilently) {
 
     auto c = db.createConnection();
     try {
-        c->open(SqlServerConnectionString(login));
+        c->open(SqlServerSettings(login));
         FAIL() << "no error";
     } catch (const DatabaseError& e) {
         EXPECT_NE(std::string(e.what()).find("[08001]"), std::string::npos) << e.what();
@@ -53,7 +53,7 @@ Sent Login(TdsListener& listener, const SqlServerLogin& login) {
     DriversDatabase db;
     auto c = db.createConnection();
     c->setConnectionTimeout(5);
-    EXPECT_THROW(c->open(SqlServerConnectionString(login)), DatabaseError);
+    EXPECT_THROW(c->open(SqlServerSettings(login)), DatabaseError);
     // A driver that tried again would have done so by now.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     return {listener.connections(), listener.logins()};
@@ -117,7 +117,7 @@ TEST(FreeTdsOnTheWire, ASilentServerIsGivenUpWithinTheTimeout) {
     c->setConnectionTimeout(3);
     const auto start = std::chrono::steady_clock::now();
     try {
-        c->open(SqlServerConnectionString({"127.0.0.1", std::to_string(silent.port()), "master", "sa", "pw", false}));
+        c->open(SqlServerSettings({"127.0.0.1", std::to_string(silent.port()), "master", "sa", "pw", false}));
         FAIL() << "no error";
     } catch (const DatabaseError& e) {
         EXPECT_NE(std::string(e.what()).find("[HYT00]"), std::string::npos) << e.what();

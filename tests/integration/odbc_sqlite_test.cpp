@@ -21,7 +21,7 @@ protected:
     SqlServerLogin login(const std::string& database) const { return {"localhost", "1433", database, "sa", "pw", false}; }
     std::unique_ptr<Connection> open(const std::string& database) {
         auto c = db_.createConnection();
-        c->open(SqlServerConnectionString(login(database)));
+        c->open(SqlServerSettings(login(database)));
         return c;
     }
 
@@ -143,7 +143,7 @@ TEST_F(OdbcSqliteTest, AConnectionTextTooLongForOdbcIsRefused) {
     huge.password = std::string(65535, 'p');
     auto c = db_.createConnection();
     try {
-        c->open(SqlServerConnectionString(huge));
+        c->open(SqlServerSettings(huge));
         FAIL() << "connected";
     } catch (const DatabaseError& e) {
         EXPECT_NE(std::string(e.what()).find("ODBC takes at most 32,767"), std::string::npos) << e.what();

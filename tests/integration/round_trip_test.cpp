@@ -40,7 +40,7 @@ TEST(RoundTrip, FirebirdToTheStandInAndBack) {
     }();
     {
         auto c = db.createConnection();
-        c->open(FirebirdConnectionString(there.firebird));
+        c->open(FirebirdSettings(there.firebird));
         c->execute("CREATE TABLE PEOPLE (ID INTEGER, BIG BIGINT, RATIO DOUBLE PRECISION, PRICE NUMERIC(18,4), "
                    "NAME VARCHAR(40), NOTES BLOB SUB_TYPE TEXT, SEEN TIMESTAMP, BORN DATE, FLAG BOOLEAN)");
         c->execute("INSERT INTO PEOPLE VALUES (1, 9223372036854775807, 0.1, 12.3456, 'O''Brien \"x\"', 'n', "
@@ -53,7 +53,7 @@ TEST(RoundTrip, FirebirdToTheStandInAndBack) {
 
     {
         auto c = db.createConnection();
-        c->open(SqlServerConnectionString(there.sqlServer));
+        c->open(SqlServerSettings(there.sqlServer));
         c->execute("CREATE TABLE [PEOPLE]([ID] INT,[BIG] BIGINT,[RATIO] FLOAT,[PRICE] DECIMAL(19,4),[NAME] TEXT,"
                    "[NOTES] TEXT,[SEEN] TEXT,[BORN] TEXT,[FLAG] TEXT);");
         c->close();
@@ -84,7 +84,7 @@ TEST(RoundTrip, FirebirdToTheStandInAndBack) {
     // that text; every other value comes back as itself.
     auto open = [&](const FirebirdLogin& login) {
         auto c = db.createConnection();
-        c->open(FirebirdConnectionString(login));
+        c->open(FirebirdSettings(login));
         return c;
     };
     auto first = open(there.firebird), second = open(back.firebird);
@@ -123,7 +123,7 @@ TEST(RoundTrip, FirebirdToTheStandInAndBack) {
         << printed;
     {
         auto c = db.createConnection();
-        c->open(SqlServerConnectionString(there.sqlServer));
+        c->open(SqlServerSettings(there.sqlServer));
         c->execute("UPDATE PEOPLE SET NAME = 'O''Brian \"x\"' WHERE ID = 1");
         c->close();
     }

@@ -1,5 +1,5 @@
 #pragma once
-// Firebird texts go to one database, every other text to another: for copying between a real
+// Firebird logins go to one database, everything else to another: for copying between a real
 // Firebird database and a SQL Server side that a test or a benchmark scripts.
 #include "platform/drivers/routing_database.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/connection_text.h"
+#include "fakes/connection_text_reader.h"
 #include "fakes/fake_database.h"
 
 namespace tess {
@@ -45,6 +45,26 @@ TEST(ConnectionValues, AwkwardValuesSurviveTheRoundTrip) {
     }
     EXPECT_EQ(SqlServerConnectionString({"S", "1", "D", "U", "pa;ss}", true}),
               "Driver={SQL Server};Server=S;Database=D;Uid=U;Pwd={pa;ss}}};");
+}
+
+// The Firebird text nests its driver's pairs inside a single-quoted Extended Properties.
+TEST(ConnectionValues, FirebirdValuesSurviveTheNestedRoundTrip) {
+    const FirebirdLogin logins[] = {
+        {"/var/db/shop.fdb", "SYSDBA", "masterkey"},
+        {"dbhost:/srv/db/shop.fdb", "ANNA", "pa;ss}"},
+        {"/home/o'brien/my {db};1.fdb", "us;er", "{}'"},
+        {"inet://dbhost:3050//srv/shop.fdb", "", ""},
+    };
+    for (const auto& login : logins) {
+        const auto outer = ParseConnectionText(FirebirdConnectionString(login));
+        const auto inner = ParseConnectionText(FindConnectionValue(outer, "Extended Properties").value());
+        EXPECT_EQ(FindConnectionValue(inner, "Dbname").value(), login.database + " ");
+        EXPECT_EQ(FindConnectionValue(inner, "UID").value(), login.user);
+        EXPECT_EQ(FindConnectionValue(outer, "User ID").value(), login.user);
+        EXPECT_EQ(FindConnectionValue(outer, "Password").value(), login.password);
+        EXPECT_EQ(FindConnectionValue(inner, "CHARSET").value(), "NONE");
+        EXPECT_EQ(FindConnectionValue(inner, "Role").value(), "admin");
+    }
 }
 
 TEST(ConnectionChecks, TrueOnlyWhenTheConnectionOpens) {

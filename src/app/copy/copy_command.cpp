@@ -31,11 +31,12 @@ struct Logins : LoginSource {
 };
 
 // Like the "Test Connection" buttons, but saying why a connection failed.
-bool TestSide(std::ostream& out, const char* side, Database& database, int cursorLocation, const std::string& text) {
+bool TestSide(std::ostream& out, const char* side, Database& database, int cursorLocation,
+              const ConnectionSettings& settings) {
     try {
         auto connection = database.createConnection();
         if (cursorLocation) connection->setCursorLocation(cursorLocation);
-        connection->open(text);
+        connection->open(settings);
         out << side << ": Connection successful.\n";
         return true;
     } catch (const std::exception& e) {
@@ -81,12 +82,12 @@ OpenEnds OpenCopyEnds(Database& database, const StoredLogins& logins, bool toFir
         firebird->setCommandTimeout(5000);
         firebird->setConnectionTimeout(5000);
     }
-    firebird->open(FirebirdConnectionString(logins.firebird));
+    firebird->open(FirebirdSettings(logins.firebird));
     auto sqlServer = database.createConnection();
     sqlServer->setCursorLocation(kUseServer);
     sqlServer->setCommandTimeout(5000);
     sqlServer->setConnectionTimeout(5000);
-    sqlServer->open(SqlServerConnectionString(logins.sqlServer));
+    sqlServer->open(SqlServerSettings(logins.sqlServer));
     if (toFirebird) return {std::move(sqlServer), std::move(firebird)};
     return {std::move(firebird), std::move(sqlServer)};
 }
@@ -140,14 +141,12 @@ void PrintSummary(std::ostream& out, const TableOutcome& o, std::optional<long l
 int Verify(const CopyOptions& options, const Logins& logins, Database& database, ConsoleToolkit& toolkit,
            const MemoryTableList& sources, const SqlServerTableNames& names, std::ostream& out) {
     const bool toFirebird = options.arguments[0] == "sqlserver-to-firebird";
-    const std::string sqlServerText = SqlServerConnectionString(logins.values.sqlServer);
-    const std::string firebirdText = FirebirdConnectionString(logins.values.firebird);
     std::unique_ptr<Connection> sqlServer, firebird;
     try {
         sqlServer = database.createConnection();
-        sqlServer->open(sqlServerText);
+        sqlServer->open(SqlServerSettings(logins.values.sqlServer));
         firebird = database.createConnection();
-        firebird->open(firebirdText);
+        firebird->open(FirebirdSettings(logins.values.firebird));
     } catch (const std::exception& e) {
         out << "tessaline-copy: " << e.what() << "\n";
         return kExitFailed;
@@ -194,12 +193,12 @@ int Verify(const CopyOptions& options, const Logins& logins, Database& database,
 
 // The summary line of each table, and the exit status the outcomes make.
 int Summarize(const std::vector<TableOutcome>& outcomes, size_t requested, bool allFound, bool failures,
-              Database& database, const std::string& targetText, bool toFirebird, std::ostream& out) {
+              Database& database, const ConnectionSettings& target, bool toFirebird, std::ostream& out) {
     // Counted through a connection of its own, opened once for every table.
     std::unique_ptr<Connection> counter;
     try {
         counter = database.createConnection();
-        counter->open(targetText);
+        counter->open(target);
     } catch (const std::exception&) {
         counter.reset();
     }
@@ -245,9 +244,9 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
         copier.copy(table);
     }
     toolkit.endProgressLine();
-    const std::string targetText =
-        toFirebird ? FirebirdConnectionString(logins.firebird) : SqlServerConnectionString(logins.sqlServer);
-    return Summarize(observer.outcomes, tables.size(), allFound, toolkit.errorReports() > 0, database, targetText,
+    const ConnectionSettings target =
+        toFirebird ? FirebirdSettings(logins.firebird) : SqlServerSettings(logins.sqlServer);
+    return Summarize(observer.outcomes, tables.size(), allFound, toolkit.errorReports() > 0, database, target,
                      toFirebird, out);
 }
 
@@ -259,9 +258,9 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
     logins.values = options.apply(stored);
     if (options.command == "test") {
         const bool firebird = TestSide(out, "Firebird", database, kUseServer,
-                                       FirebirdConnectionString(logins.values.firebird));
+                                       FirebirdSettings(logins.values.firebird));
         const bool sqlServer =
-            TestSide(out, "SQL Server", database, 0, SqlServerConnectionString(logins.values.sqlServer));
+            TestSide(out, "SQL Server", database, 0, SqlServerSettings(logins.values.sqlServer));
         return firebird && sqlServer ? kExitCopied : kExitFailed;
     }
 

@@ -1,6 +1,6 @@
 #pragma once
-// The real database access: a connection text for the Firebird driver goes to the Firebird client
-// library, any other text to the ODBC driver manager.
+// The real database access: a Firebird login goes to the Firebird client library, a SQL Server
+// login or any connection text to the ODBC driver manager.
 #include "platform/drivers/routing_database.h"
 
 namespace tess {

@@ -1,10 +1,8 @@
 #include "platform/drivers/routing_database.h"
 
-#include "platform/object_state.h"
-
 #include <optional>
 
-#include "platform/firebird/fb_connection_text.h"
+#include "platform/object_state.h"
 
 namespace tess {
 namespace {
@@ -20,8 +18,8 @@ public:
     void setCommandTimeout(int v) override { commandTimeout_ = v; if (open_) adapter_->setCommandTimeout(v); }
     void setConnectionTimeout(int v) override { connectionTimeout_ = v; if (open_) adapter_->setConnectionTimeout(v); }
 
-    void open(const std::string& text) override {
-        const bool firebird = IsFirebirdConnectionText(text);
+    void open(const ConnectionSettings& settings) override {
+        const bool firebird = settings.firebird() != nullptr;
         if (!adapter_ || firebird != adapterIsFirebird_) {
             adapter_ = firebird ? firebird_() : others_();
             adapterIsFirebird_ = firebird;
@@ -29,7 +27,7 @@ public:
         if (cursorLocation_) adapter_->setCursorLocation(*cursorLocation_);
         if (commandTimeout_) adapter_->setCommandTimeout(*commandTimeout_);
         if (connectionTimeout_) adapter_->setConnectionTimeout(*connectionTimeout_);
-        adapter_->open(text);
+        adapter_->open(settings);
         open_ = true;
     }
     void execute(const std::string& sql) override { opened().execute(sql); }

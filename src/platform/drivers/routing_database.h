@@ -1,5 +1,5 @@
 #pragma once
-// One kind of connection object for both databases, as the program's handlers expect: the text
+// One kind of connection object for both databases, as the program's handlers expect: the login
 // given to Open decides which database layer the connection goes through.
 #include <functional>
 
@@ -10,7 +10,7 @@ namespace tess {
 class RoutingDatabase : public Database {
 public:
     using Factory = std::function<std::unique_ptr<Connection>()>;
-    // `firebird` makes the connections for Firebird texts, `others` for every other text.
+    // `firebird` makes the connections for Firebird logins, `others` for every other one.
     RoutingDatabase(Factory firebird, Factory others);
     std::unique_ptr<Connection> createConnection() override;
 

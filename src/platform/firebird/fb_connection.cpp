@@ -4,7 +4,6 @@
 
 #include <ibase.h>
 
-#include "platform/firebird/fb_connection_text.h"
 #include "platform/firebird/fb_error.h"
 #include "platform/firebird/fb_parameters.h"
 #include "platform/firebird/fb_recordset.h"
@@ -56,9 +55,13 @@ void FirebirdConnection::requireOpen() const {
     RequireOpen<FirebirdError>(session_ != nullptr);
 }
 
-void FirebirdConnection::open(const std::string& connectionText) {
+void FirebirdConnection::open(const ConnectionSettings& settings) {
     if (session_) throw FirebirdError("Operation is not allowed when the object is open.");
-    const FirebirdAttachParameters p = ParseFirebirdConnectionText(connectionText);
+    if (!settings.firebird()) throw FirebirdError("A Firebird connection opens with a Firebird login.");
+    const FirebirdLogin& p = *settings.firebird();
+    // The connection text puts one blank after the path, which a path never ends in; the path
+    // is given the way that text would have given it.
+    const std::string database = p.database.substr(0, p.database.find_last_not_of(' ') + 1);
     auto session = std::make_shared<FirebirdSession>();
     session->master = master_;
     session->util = master_->getUtilInterface();
@@ -67,14 +70,14 @@ void FirebirdConnection::open(const std::string& connectionText) {
         FbHandle<IXpbBuilder> dpb(master_, session->util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0));
         if (!p.user.empty()) dpb->insertString(&status, isc_dpb_user_name, p.user.c_str());
         if (!p.password.empty()) dpb->insertString(&status, isc_dpb_password, p.password.c_str());
-        // The program's text is UTF-8 whatever the text's CHARSET says: attached as UTF8, the engine
+        // The program's text is UTF-8 whatever the login's character set says: attached as UTF8, the engine
         // converts between it and each column's own character set, both ways, and refuses a
         // character that a column cannot hold instead of storing it as something else.
         dpb->insertString(&status, isc_dpb_lc_ctype, kConnectionCharacterSet);
         if (!p.role.empty()) dpb->insertString(&status, isc_dpb_sql_role_name, p.role.c_str());
         if (connectionTimeout_ > 0) dpb->insertInt(&status, isc_dpb_connect_timeout, connectionTimeout_);
         FbHandle<IProvider> provider(master_, master_->getDispatcher());
-        IAttachment* attachment = provider->attachDatabase(&status, p.database.c_str(), dpb->getBufferLength(&status),
+        IAttachment* attachment = provider->attachDatabase(&status, database.c_str(), dpb->getBufferLength(&status),
                                                            dpb->getBuffer(&status));
         session->attachment = FbHandle<IAttachment>(master_, attachment);
     });

@@ -20,7 +20,7 @@ public:
     // Firebird 3's embedded engine has no statement time-out to set.
     void setCommandTimeout(int) override {}
     void setConnectionTimeout(int seconds) override { connectionTimeout_ = seconds; }
-    void open(const std::string& connectionText) override;
+    void open(const ConnectionSettings& settings) override;
     void execute(const std::string& sql) override;
     void executeWith(const std::string& sql, const std::vector<Value>& parameters) override;
     void beginTransaction() override;

@@ -19,8 +19,6 @@ bool Installed(const std::vector<std::string>& drivers, const std::string& name)
                        [&](const std::string& d) { return LowerCase(d) == LowerCase(name); });
 }
 
-bool Is(const std::string& key, const char* name) { return LowerCase(key) == LowerCase(name); }
-
 // FreeTDS reads a braced value up to the first "}" that a ";" follows, and undoubles nothing
 // (src/odbc/connectparams.c, odbc_parse_connect_string); an unbraced value ends at the first ";".
 std::string FreeTdsValue(const std::string& key, const std::string& value) {
@@ -31,29 +29,36 @@ std::string FreeTdsValue(const std::string& key, const std::string& value) {
 }
 
 // Microsoft's drivers read the ODBC form: braces, with "}" doubled inside them.
-std::string OdbcValue(const std::string& value) { return QuoteConnectionValue(value, kOdbcSpecials); }
+std::string OdbcValue(const std::string& /*key*/, const std::string& value) {
+    return QuoteConnectionValue(value, kOdbcSpecials);
+}
 
 void Append(std::string& text, const std::string& key, const std::string& value) {
     text += key + "=" + value + ";";
 }
 
+// The "Server=" value of the program's text: the port follows a comma unless the connection is local.
+std::string ServerValue(const SqlServerLogin& login) {
+    return login.localConnection ? login.server : login.server + "," + login.port;
+}
+
+void AppendLogin(std::string& text, const SqlServerLogin& login, std::string (*quote)(const std::string&, const std::string&)) {
+    Append(text, "Database", quote("Database", login.database));
+    Append(text, "Uid", quote("Uid", login.user));
+    Append(text, "Pwd", quote("Pwd", login.password));
+}
+
 // FreeTDS takes a port only from "host,port" or "Port=", never from its configuration for a
 // "Server=" text, and reads "host\instance,port" as an instance named "instance,port".
-std::string FreeTdsText(const ConnectionPairs& pairs) {
+std::string FreeTdsText(const SqlServerLogin& login) {
     std::string text = "Driver={FreeTDS};";
-    for (const auto& [key, value] : pairs) {
-        if (Is(key, "Driver")) continue;
-        if (!Is(key, "Server")) {
-            Append(text, key, FreeTdsValue(key, value));
-            continue;
-        }
-        const SqlServerAddress address = ParseSqlServerAddress(value);
-        // With a port the instance is found; without one FreeTDS asks the server's browser service.
-        const bool byInstance = !address.instance.empty() && address.port.empty();
-        Append(text, key, FreeTdsValue(key, byInstance ? address.host + "\\" + address.instance : address.host));
-        if (!byInstance)
-            Append(text, "Port", FreeTdsValue("Port", address.port.empty() ? kSqlServerDefaultPort : address.port));
-    }
+    const SqlServerAddress address = ParseSqlServerAddress(ServerValue(login));
+    // With a port the instance is found; without one FreeTDS asks the server's browser service.
+    const bool byInstance = !address.instance.empty() && address.port.empty();
+    Append(text, "Server", FreeTdsValue("Server", byInstance ? address.host + "\\" + address.instance : address.host));
+    if (!byInstance)
+        Append(text, "Port", FreeTdsValue("Port", address.port.empty() ? kSqlServerDefaultPort : address.port));
+    AppendLogin(text, login, FreeTdsValue);
     Append(text, "ClientCharset", "UTF-8");
     Append(text, "TDS_Version", kFreeTdsProtocol);
     return text;
@@ -62,10 +67,10 @@ std::string FreeTdsText(const ConnectionPairs& pairs) {
 // Driver 18 encrypts by default and refuses a self-signed certificate, which a default SQL
 // Server install has; the legacy driver encrypted only when the server required it and then did
 // not validate the certificate. "Optional" is driver 18's name for driver 17's "no".
-std::string MicrosoftText(const ConnectionPairs& pairs, const std::string& driver) {
+std::string MicrosoftText(const SqlServerLogin& login, const std::string& driver) {
     std::string text = "Driver={" + driver + "};";
-    for (const auto& [key, value] : pairs)
-        if (!Is(key, "Driver")) Append(text, key, OdbcValue(value));
+    Append(text, "Server", OdbcValue("Server", ServerValue(login)));
+    AppendLogin(text, login, OdbcValue);
     Append(text, "Encrypt", driver == kDriver18 ? "Optional" : "no");
     Append(text, "TrustServerCertificate", "yes");
     return text;
@@ -88,15 +93,13 @@ SqlServerAddress ParseSqlServerAddress(const std::string& server) {
     return address;
 }
 
-std::optional<std::string> ResolveSqlServerDriver(const std::string& connectionText,
+std::optional<std::string> ResolveSqlServerDriver(const ConnectionSettings& settings,
                                                   const std::vector<std::string>& installedDrivers) {
-    const ConnectionPairs pairs = ParseConnectionText(connectionText);
-    const auto driver = FindConnectionValue(pairs, "Driver");
-    if (!driver || LowerCase(*driver) != "sql server" || Installed(installedDrivers, "SQL Server"))
-        return connectionText;
+    const SqlServerLogin* login = settings.sqlServer();
+    if (!login || Installed(installedDrivers, "SQL Server")) return settings.text;
     for (const char* substitute : kSubstitutes) {
         if (!Installed(installedDrivers, substitute)) continue;
-        return substitute == kFreeTds ? FreeTdsText(pairs) : MicrosoftText(pairs, substitute);
+        return substitute == kFreeTds ? FreeTdsText(*login) : MicrosoftText(*login, substitute);
     }
     return std::nullopt;
 }

@@ -1,10 +1,12 @@
 #pragma once
 // Linux registers no driver named "SQL Server". When the driver manager knows none by that name,
-// the connection text is translated for the first installed SQL Server driver instead: FreeTDS
-// or Microsoft's 17 or 18, each given the text in the form that it reads.
+// a SQL Server login is written for the first installed SQL Server driver instead: FreeTDS or
+// Microsoft's 17 or 18, each given a text in the form that it reads.
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/connection_settings.h"
 
 namespace tess {
 
@@ -19,10 +21,10 @@ inline constexpr const char* kSqlServerDefaultPort = "1433";
 // server accepts.
 inline constexpr const char* kFreeTdsProtocol = "7.3";
 
-// The text to connect with. Unchanged unless it names the driver "SQL Server" and that name is not
-// installed; nothing when no substitute is installed either. Throws std::invalid_argument when a
-// value cannot be written so that the substitute reads it intact.
-std::optional<std::string> ResolveSqlServerDriver(const std::string& connectionText,
+// The text to connect with: the settings' own text, unless they hold a SQL Server login and no
+// driver named "SQL Server" is installed; nothing when no substitute is installed either. Throws
+// std::invalid_argument when a value cannot be written so that the substitute reads it intact.
+std::optional<std::string> ResolveSqlServerDriver(const ConnectionSettings& settings,
                                                   const std::vector<std::string>& installedDrivers);
 
 // "host", "host,port", "host\instance", "host\instance,port", as the "Server=" value holds them.

@@ -67,11 +67,11 @@ std::vector<std::string> OdbcConnection::installedDrivers() {
     return drivers;
 }
 
-void OdbcConnection::open(const std::string& connectionText) {
+void OdbcConnection::open(const ConnectionSettings& settings) {
     if (connected_) throw OdbcError("Operation is not allowed when the object is open.");
     std::optional<std::string> resolved;
     try {
-        resolved = ResolveSqlServerDriver(connectionText, installedDrivers());
+        resolved = ResolveSqlServerDriver(settings, installedDrivers());
     } catch (const std::invalid_argument& e) {
         throw OdbcError(e.what());
     }

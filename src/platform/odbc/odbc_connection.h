@@ -18,7 +18,7 @@ public:
     void setCursorLocation(int) override {}
     void setCommandTimeout(int seconds) override { commandTimeout_ = seconds; }
     void setConnectionTimeout(int seconds) override { connectionTimeout_ = seconds; }
-    void open(const std::string& connectionText) override;
+    void open(const ConnectionSettings& settings) override;
     void execute(const std::string& sql) override;
     void executeWith(const std::string& sql, const std::vector<Value>& parameters) override;
     void beginTransaction() override;
