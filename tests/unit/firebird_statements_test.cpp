@@ -64,6 +64,8 @@ TEST(MapColumnsToFirebird, EveryAdoType) {
         {Column("c", 134, 40), "VARCHAR(40)", false},
         {Column("c", 0, 5), "VARCHAR(5)", false},
         {Column("c", 999, 5), "VARCHAR(5)", false},
+        {Column("c", 8, 5), "VARCHAR(5)", false},   // adBSTR: named, but no type of its own
+        {Column("c", -2, 5), "VARCHAR(5)", false},
     };
     for (const auto& c : cases) {
         const auto d = MapColumnsToFirebird("t", {c.column});
