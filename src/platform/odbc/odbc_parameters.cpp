@@ -138,19 +138,20 @@ void ParameterArray::bindGathered(SQLHSTMT stmt, size_t rowCount) {
     guard.kept = true;
 }
 
+// A row that fails leaves a diagnostic record, so a plain success covers every row that the driver
+// says it ran (SQLite's driver marks no row's status). With information, each row's status tells:
+// Microsoft's driver and FreeTDS return SQL_SUCCESS_WITH_INFO even when every row was refused.
+bool EveryArrayRowTaken(SQLRETURN rc, SQLULEN processed, const std::vector<SQLUSMALLINT>& statuses) {
+    if (rc == SQL_NO_DATA) return true;  // statements that touched no rows
+    if (!SQL_SUCCEEDED(rc) || processed != statuses.size()) return false;
+    return rc == SQL_SUCCESS || std::all_of(statuses.begin(), statuses.end(), [](SQLUSMALLINT s) {
+               return s == SQL_PARAM_SUCCESS || s == SQL_PARAM_SUCCESS_WITH_INFO;
+           });
+}
+
 void ParameterArray::check(SQLHSTMT stmt, SQLRETURN rc) const {
-    if (rc == SQL_NO_DATA) return;  // statements that touched no rows
+    if (EveryArrayRowTaken(rc, processed_, statuses_)) return;
     CheckOdbc(rc, SQL_HANDLE_STMT, stmt, "SQLExecute");
-    // A row that fails leaves a diagnostic record, so a plain success covers every row that the
-    // driver says it ran (SQLite's driver marks no row's status). With information, each row's
-    // status tells: Microsoft's driver and FreeTDS return SQL_SUCCESS_WITH_INFO even when every
-    // row was refused.
-    const bool everyRowTaken =
-        processed_ == statuses_.size() &&
-        (rc == SQL_SUCCESS || std::all_of(statuses_.begin(), statuses_.end(), [](SQLUSMALLINT s) {
-             return s == SQL_PARAM_SUCCESS || s == SQL_PARAM_SUCCESS_WITH_INFO;
-         }));
-    if (everyRowTaken) return;
     ThrowOdbcDiagnostics(SQL_HANDLE_STMT, stmt, "The driver did not take every row of the array.");
 }
 

@@ -21,6 +21,10 @@ private:
     std::vector<SQLLEN> lengths_;
 };
 
+// Whether SQLExecute ran every row of an array of `statuses.size()` rows, from what it returned,
+// the rows it says it processed and each row's status.
+bool EveryArrayRowTaken(SQLRETURN rc, SQLULEN processed, const std::vector<SQLUSMALLINT>& statuses);
+
 // Many rows of text values (null, text, floating point) as one array a marker. The driver runs
 // every row, and says per row whether it was taken: SQLExecute succeeds "with information" even
 // when every row was refused.
