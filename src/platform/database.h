@@ -23,12 +23,14 @@ struct DriverCodes {
 // `connectionLost` marks a failure after which the connection or the database can take no more
 // (the link or the server gone, the disk full): every further statement would fail the same way.
 // `timedOut` marks a call the driver gave up waiting for (ODBC's HYT00 and HYT01, Firebird's lock
-// time-out).
+// time-out). `cancelled` marks a call that gave up because cancel() asked it to (ODBC's HY008,
+// Firebird's isc_cancelled).
 class DatabaseError : public std::runtime_error {
 public:
     struct Details {
         bool connectionLost = false;
         bool timedOut = false;
+        bool cancelled = false;
         DriverCodes codes;
     };
     explicit DatabaseError(const std::string& description, bool connectionLost = false)
@@ -39,6 +41,7 @@ public:
         : std::runtime_error(description), details_(std::move(details)) {}
     bool connectionLost() const { return details_.connectionLost; }
     bool timedOut() const { return details_.timedOut; }
+    bool cancelled() const { return details_.cancelled; }
     const DriverCodes& codes() const { return details_.codes; }
     const Details& details() const { return details_; }
 
@@ -123,9 +126,14 @@ public:
     virtual std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType = kOpenForwardOnly,
                                                      int lockType = kLockReadOnly) = 0;
     virtual void close() = 0;
+    // Asks whatever call of this connection, its recordsets or its prepared statements is under way
+    // on another thread to give up: that call then fails soon with the driver's words, and the
+    // connection stays usable. Safe from any thread while the connection is open; nothing when no
+    // call is under way.
+    virtual void cancel() noexcept = 0;
 };
 
-// Creates new, closed connection objects; which database a connection reaches follows from its text.
+// Creates new, closed connection objects; which database a connection reaches follows from its login.
 class Database {
 public:
     virtual ~Database() = default;

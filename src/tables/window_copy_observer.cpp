@@ -22,6 +22,7 @@ bool WindowCopyObserver::stopRequested() const { return controls_.stop && contro
 
 void SendSelectedTables(ErrorTrap& trap, Toolkit& toolkit, const TablesWindowControls& controls,
                         TableList& sourceList, const TableSteps& steps, TableCopier& copier) {
+    const CancelOnStop cancelling(controls.stop, [&copier] { copier.cancel(); });
     for (int i = sourceList.listCount() - 1; i >= 0; --i) {
         if (controls.stop && controls.stop->requested()) break;
         toolkit.doEvents();

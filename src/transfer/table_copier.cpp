@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 
 #include "common/text_case.h"
 #include "platform/database.h"
@@ -46,6 +47,11 @@ TableOutcome TableCopier::copy(const std::string& entry) {
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     observer_.tableDone(outcome);
     return outcome;
+}
+
+void TableCopier::cancel() noexcept {
+    if (ends_.source) ends_.source->cancel();
+    if (ends_.target) ends_.target->cancel();
 }
 
 void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
@@ -140,27 +146,36 @@ bool TableCopier::dropListedTarget(const std::string& table) {
 
 namespace tess {
 
-bool TableCopier::stepOrEnd(int number, const std::function<void()>& body, TableOutcome& outcome) {
-    bool lost = false;
+// A call that a stop request cancelled is no failure to report: the table ends as stopped.
+bool TableCopier::stepOrEnd(int number, const std::function<void()>& body, TableOutcome& outcome, End end) {
+    std::optional<TableOutcome::Ending> ending;
     const bool done = trap_.step(number, [&] {
         try {
             body();
         } catch (const DatabaseError& e) {
+            if (e.cancelled() && observer_.stopRequested()) {
+                ending = TableOutcome::kStopped;
+                return;
+            }
             if (!e.connectionLost()) throw;
-            lost = true;
-            EndTable(e, outcome.target, outcome.rowsWritten);
+            ending = TableOutcome::kConnectionLost;
+            targetLost_ = targetLost_ || end == End::kTarget;
+            EndTable(e, outcome.target, targetLost_ || !tally_ ? outcome.rowsWritten : tally_->written);
         }
     });
-    if (lost) outcome.ending = TableOutcome::kConnectionLost;
-    return done;
+    if (ending && outcome.ending != TableOutcome::kConnectionLost) outcome.ending = *ending;
+    return done && !ending;
 }
 
 void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t columnCount, TableOutcome& outcome) {
     const long long perCommit = direction_.rowsPerCommit(bulk_);
     outcome.ending = TableOutcome::kComplete;
     RowTally tally;
+    tally_ = &tally;
+    targetLost_ = false;
     tally.insertStep = [&](const std::function<void()>& body) { return stepOrEnd(steps_.insert, body, outcome); };
-    tally.tableEnded = [&] { return outcome.ending != TableOutcome::kComplete; };
+    // A source that went still ends the reading, not the writing of the rows already read.
+    tally.tableEnded = [&] { return targetLost_ || outcome.ending == TableOutcome::kStopped; };
     auto committed = [&] { outcome.rowsWritten = tally.written; };
     long long count = -1;
     trap_.step(steps_.count, [&] { count = unread.recordCount(); });
@@ -170,6 +185,7 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t c
             prepared = ends_.target->prepare(direction_.bulkStatement(table, columnCount));
         }, outcome)) {
         outcome.ending = TableOutcome::kNotCopied;
+        tally_ = nullptr;
         return;
     }
     const size_t perArray = bulk_ ? direction_.bulkBatch() : 0;
@@ -180,13 +196,14 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t c
 
     if (perCommit) stepOrEnd(steps_.begin, [&] { ends_.target->beginTransaction(); }, outcome);
     readRows(table, unread, *writer, tally, {count, perCommit}, outcome);
-    if (outcome.ending == TableOutcome::kComplete) writer->finish();
-    if (perCommit && outcome.ending != TableOutcome::kConnectionLost)
+    if (!tally.tableEnded()) writer->finish();
+    if (perCommit && !targetLost_)
         stepOrEnd(steps_.commit, [&] {
             ends_.target->commitTransaction();
             committed();
         }, outcome);
     outcome.rowsRefused = tally.refused;
+    tally_ = nullptr;
 }
 
 // Rows are read to the source's end, whatever the count said, on a thread of their own while the
@@ -202,7 +219,7 @@ void TableCopier::readRows(const std::string& table, Recordset& unread, RowWrite
             break;
         }
         bool more = false;
-        if (!trap_.step(steps_.eof, [&] { more = !source.eof(); }) || !more) break;
+        if (!stepOrEnd(steps_.eof, [&] { more = !source.eof(); }, outcome, End::kSource) || !more) break;
         if (perCommit && k > 0 && k % perCommit == 0) {
             stepOrEnd(steps_.commitBatch, [&] {
                 ends_.target->commitTransaction();
@@ -221,12 +238,12 @@ void TableCopier::readRows(const std::string& table, Recordset& unread, RowWrite
         if (stepOrEnd(steps_.readRow, [&] {
                 values = &source.currentValues();
                 observer_.betweenRows();
-            }, outcome))
+            }, outcome, End::kSource))
             writer.write(*values);
         if (!perCommit) outcome.rowsWritten = tally.written;
         observer_.rowSent(table, k + 1, count);
         if (outcome.ending != TableOutcome::kComplete) break;
-        if (!trap_.step(steps_.moveNext, [&] { source.moveNext(); })) break;
+        if (!stepOrEnd(steps_.moveNext, [&] { source.moveNext(); }, outcome, End::kSource)) break;
     }
 }
 

@@ -66,6 +66,8 @@ public:
 
     // Copies one source entry; the observer hears of every failed step and of the outcome.
     TableOutcome copy(const std::string& entry);
+    // From another thread: the call under way on either end gives up (for a stop request).
+    void cancel() noexcept;
 
 private:
     void copyTable(const std::string& entry, TableOutcome& outcome);
@@ -82,7 +84,8 @@ private:
     void readRows(const std::string& table, Recordset& unread, RowWriter& writer, const RowTally& tally,
                   RowPace pace, TableOutcome& outcome);
     // A step after which the table ends for good when the target or the source can take no more.
-    bool stepOrEnd(int number, const std::function<void()>& body, TableOutcome& outcome);
+    enum class End { kSource, kTarget };
+    bool stepOrEnd(int number, const std::function<void()>& body, TableOutcome& outcome, End end = End::kTarget);
 
     CopyEnds ends_;
     TableList& targetTables_;
@@ -91,6 +94,10 @@ private:
     CopyObserver& observer_;
     bool bulk_;
     ErrorTrap trap_;
+    // Of the table being copied: the rows written so far, and whether the target can take no more
+    // (a source that went still leaves the rows written to be committed).
+    const RowTally* tally_ = nullptr;
+    bool targetLost_ = false;
 };
 
 }  // namespace tess

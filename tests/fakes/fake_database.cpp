@@ -105,6 +105,7 @@ public:
         db_.call("close");
         open_ = false;
     }
+    void cancel() noexcept override { db_.cancel(); }
 
 private:
     void requireOpen() const {
@@ -127,9 +128,36 @@ void FakeDatabase::failOn(const std::string& prefix, const std::string& message,
     failures_.push_back({prefix, message, times, connectionLost});
 }
 
-void FakeDatabase::call(const std::string& line) {
+void FakeDatabase::blockOn(const std::string& prefix) {
     std::lock_guard lock(mutex_);
+    blockOn_ = prefix;
+}
+
+bool FakeDatabase::waitUntilBlocked() {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::minutes(1), [&] { return blocked_; });
+}
+
+void FakeDatabase::cancel() noexcept {
+    std::lock_guard lock(mutex_);
+    ++cancels;
+    changed_.notify_all();
+}
+
+void FakeDatabase::call(const std::string& line) {
+    std::unique_lock lock(mutex_);
     log.push_back(line);
+    if (!blockOn_.empty() && line.rfind(blockOn_, 0) == 0) {
+        blockOn_.clear();
+        blocked_ = true;
+        const int before = cancels;
+        changed_.notify_all();
+        if (!changed_.wait_for(lock, std::chrono::minutes(1), [&] { return cancels > before; }))
+            throw FakeDatabaseError("the blocked call was never cancelled");
+        DatabaseError::Details cancelled;
+        cancelled.cancelled = true;
+        throw FakeDatabaseError("Operation cancelled", cancelled);
+    }
     for (auto& f : failures_) {
         if (f.times != 0 && line.rfind(f.prefix, 0) == 0) {
             if (f.times > 0) --f.times;

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <atomic>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -33,6 +35,7 @@ public:
     std::vector<std::string> log;
     std::vector<std::vector<Value>> parameters;  // of each executeWith, in order
     int connectionsCreated = 0;
+    std::atomic<int> cancels{0};  // cancel() calls on any of its connections, from any thread
 
     FakeResult catalogue;                        // the tables schema rows
     std::map<std::string, FakeResult> results;   // by exact query text
@@ -40,6 +43,16 @@ public:
     // The next calls whose log line starts with `prefix` throw `message` (`times` of them; -1: all),
     // as a failure that ends the connection when `connectionLost`.
     void failOn(const std::string& prefix, const std::string& message, int times = -1, bool connectionLost = false);
+
+    // The next call whose log line starts with `prefix` waits, as a call blocked in a driver does,
+    // until a connection is cancelled; it then fails as a cancelled call (or, after a minute
+    // without one, as an ordinary failure).
+    void blockOn(const std::string& prefix);
+    // Waits until a call is blocked so; false when none is after a minute, so that a test whose
+    // call never comes fails instead of hanging.
+    bool waitUntilBlocked();
+    // What a connection's cancel() does: counts, and ends a blocked call.
+    void cancel() noexcept;
 
     // Catalogue rows with TABLE_NAME and TABLE_TYPE.
     static FakeResult Catalogue(const std::vector<std::pair<std::string, std::string>>& nameAndType);
@@ -58,7 +71,10 @@ private:
         bool connectionLost;
     };
     std::vector<Failure> failures_;
+    std::string blockOn_;
+    bool blocked_ = false;
     mutable std::mutex mutex_;
+    std::condition_variable changed_;
 };
 
 }  // namespace tess

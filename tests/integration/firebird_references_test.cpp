@@ -2,7 +2,10 @@
 // attachment behind. The engine's monitoring tables, read through a second attachment, show it.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
+#include <future>
+#include <thread>
 
 #include "connect/connection_strings.h"
 #include "platform/drivers/drivers_database.h"
@@ -32,6 +35,15 @@ protected:
                                      : "MON$TRANSACTIONS X JOIN MON$ATTACHMENTS A ON A.MON$ATTACHMENT_ID = X.MON$ATTACHMENT_ID";
         auto rows = monitor_->openRecordset("SELECT COUNT(*) FROM " + from +
                                             " WHERE A.MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND A.MON$SYSTEM_FLAG = 0");
+        const auto count = std::get<std::int64_t>(rows->value(0));
+        rows->close();
+        return count;
+    }
+
+    // Statements of other attachments that are running (waiting for a lock among them).
+    long long waiting() {
+        auto rows = monitor_->openRecordset(
+            "SELECT COUNT(*) FROM MON$STATEMENTS WHERE MON$STATE = 1 AND MON$ATTACHMENT_ID <> CURRENT_CONNECTION");
         const auto count = std::get<std::int64_t>(rows->value(0));
         rows->close();
         return count;
@@ -78,6 +90,39 @@ TEST_F(FirebirdReferences, AFailingStepLeavesNoTransactionOrAttachment) {
     }
     auto rows = monitor_->openRecordset("SELECT COUNT(*) FROM T");
     EXPECT_EQ(std::get<std::int64_t>(rows->value(0)), 0) << "the open transaction was rolled back";
+}
+
+// A statement waiting for another transaction's row lock gives up when cancelled from another
+// thread; a cancel with nothing under way is no cancel at all, so the next call (a stop's commit)
+// goes through.
+TEST_F(FirebirdReferences, ACancelEndsALockWaitAndNothingElse) {
+    monitor_->execute("INSERT INTO T (ID) VALUES (1)");
+    auto holder = open();
+    holder->beginTransaction();
+    holder->execute("UPDATE T SET ID = 2");
+    auto waiter = open();
+    waiter->beginTransaction();
+    waiter->cancel();  // idle: must not fail what comes next
+    EXPECT_NO_THROW(waiter->execute("INSERT INTO T (ID) VALUES (3)"));
+    auto blocked = std::async(std::launch::async, [&] {
+        try {
+            waiter->execute("UPDATE T SET ID = 4 WHERE ID = 1");
+            ADD_FAILURE() << "the update was not cancelled";
+        } catch (const DatabaseError& e) {
+            EXPECT_TRUE(e.cancelled()) << e.what();
+        }
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (waiting() == 0 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+    EXPECT_EQ(waiting(), 1) << "the update is waiting for the lock";
+    waiter->cancel();
+    // Bounded only so that a cancel that does not work fails the test instead of hanging it.
+    EXPECT_EQ(blocked.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    holder->rollbackTransaction();
+    blocked.get();
+    EXPECT_NO_THROW(waiter->commitTransaction()) << "the cancel left nothing pending";
+    auto rows = monitor_->openRecordset("SELECT COUNT(*) FROM T WHERE ID = 3");
+    EXPECT_EQ(std::get<std::int64_t>(rows->value(0)), 1) << "what the transaction wrote before the wait stands";
 }
 
 TEST_F(FirebirdReferences, ARecordsetOutlivingItsConnectionEndsTheAttachmentLast) {

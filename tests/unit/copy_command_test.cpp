@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <future>
 #include <sstream>
 
+#include "common/stop_request.h"
 #include "fakes/fake_database.h"
 #include "platform/console_toolkit.h"
 
@@ -56,9 +58,9 @@ TEST(ParseCopyOptions, OptionsLayOverTheStoredLogins) {
 
 class CopyCommandTest : public testing::Test {
 protected:
-    int run(std::vector<std::string> args, int answer = kAnswerNo) {
+    int run(std::vector<std::string> args, int answer = kAnswerNo, const StopRequest* stop = nullptr) {
         ConsoleToolkit toolkit(printed, answer);
-        return RunCopyCommand(std::get<CopyOptions>(ParseCopyOptions(args)), {}, db, toolkit, printed);
+        return RunCopyCommand(std::get<CopyOptions>(ParseCopyOptions(args)), {}, db, toolkit, printed, stop);
     }
     FakeDatabase db;
     std::ostringstream printed;
@@ -111,6 +113,29 @@ TEST_F(CopyCommandTest, SendsTheNamedTablesAndSaysHowItWent) {
               std::string::npos);
     EXPECT_NE(printed.str().find("read 2, written 1, refused 1, "), std::string::npos) << printed.str();
     EXPECT_NE(printed.str().find("in target 2 (differs from written), complete"), std::string::npos) << printed.str();
+}
+
+// A stop reaches a call that is blocked in the driver: the call is cancelled, the table ends as
+// stopped with what was written committed, and the cancel is no error to report.
+TEST_F(CopyCommandTest, AStopCancelsACallBlockedInTheDriver) {
+    db.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}});
+    db.results["SELECT * FROM [Orders]"] = {{{"ID", 3}}, {{std::int64_t{1}}, {std::int64_t{2}}, {std::int64_t{3}}}};
+    db.results["SELECT COUNT(*) FROM \"Orders\""] = {{{"COUNT", 20}}, {{std::int64_t{1}}}};
+    db.blockOn("execute INSERT INTO \"Orders\" VALUES(2)");
+    StopRequest stop;
+    auto copy = std::async(std::launch::async, [&] { return run({"send-to-firebird", "Orders"}, kAnswerYes, &stop); });
+    if (!db.waitUntilBlocked()) {
+        stop.request(15);
+        copy.get();
+        FAIL() << "no call blocked: " << printed.str();
+    }
+    stop.request(15);
+    EXPECT_EQ(copy.get(), kExitFailed);
+    EXPECT_GE(db.cancels, 1);
+    EXPECT_EQ(printed.str().find("Application Error"), std::string::npos) << printed.str();
+    EXPECT_NE(printed.str().find("table Orders: read 2, written 1, refused 0, "), std::string::npos) << printed.str();
+    EXPECT_NE(printed.str().find("in target 1, stopped"), std::string::npos) << printed.str();
+    EXPECT_EQ(db.calls("commit").size(), 1u);
 }
 
 TEST(ParseCopyOptions, PasswordsFromFilesAndTheEnvironment) {

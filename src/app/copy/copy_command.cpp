@@ -239,9 +239,12 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
     CompanionObserver observer(toolkit, ErrorLocation("Form2", toFirebird ? "PushButton3" : "PushButton4"), stop);
     TableCopier copier({ends.source.get(), ends.target.get(), true}, toFirebird ? listed.firebird : listed.sqlServer,
                        *direction, toFirebird ? kToFirebirdSteps : kToSqlServerSteps, observer, options.bulk);
-    for (const auto& table : tables) {
-        if (observer.stopRequested()) break;
-        copier.copy(table);
+    {
+        const CancelOnStop cancelling(stop, [&copier] { copier.cancel(); });
+        for (const auto& table : tables) {
+            if (observer.stopRequested()) break;
+            copier.copy(table);
+        }
     }
     toolkit.endProgressLine();
     const ConnectionSettings target =

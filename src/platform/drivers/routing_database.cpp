@@ -46,6 +46,9 @@ public:
         opened().close();
         open_ = false;
     }
+    void cancel() noexcept override {
+        if (open_) adapter_->cancel();
+    }
 
 private:
     Connection& opened() {

@@ -31,12 +31,38 @@ constexpr const char* kTablesCatalogue =
 
 }  // namespace
 
-void CancelFirebirdCall(FirebirdSession& session) noexcept {
-    if (!session.attachment) return;
+namespace {
+
+void CancelOperation(FirebirdSession& session, int option) noexcept {
     IStatus* status = session.master->getStatus();
     CheckStatusWrapper wrapper(status);
-    session.attachment->cancelOperation(&wrapper, fb_cancel_raise);
+    session.attachment->cancelOperation(&wrapper, option);
     status->dispose();
+}
+
+}  // namespace
+
+void CancelFirebirdCall(FirebirdSession& session) noexcept {
+    std::lock_guard lock(session.cancelling);
+    if (!session.attachment || session.callsUnderWay == 0) return;
+    CancelOperation(session, fb_cancel_raise);
+    session.cancelRaised = true;
+}
+
+FirebirdCallUnderWay::FirebirdCallUnderWay(FirebirdSession& session) : session_(session) {
+    std::lock_guard lock(session_.cancelling);
+    ++session_.callsUnderWay;
+}
+
+// Disabling cancels drops one that is pending; enabling them again leaves none (jrd.cpp,
+// FB_CANCEL_OPERATION).
+FirebirdCallUnderWay::~FirebirdCallUnderWay() {
+    std::lock_guard lock(session_.cancelling);
+    if (--session_.callsUnderWay > 0 || !session_.cancelRaised) return;
+    session_.cancelRaised = false;
+    if (!session_.attachment) return;
+    CancelOperation(session_, fb_cancel_disable);
+    CancelOperation(session_, fb_cancel_enable);
 }
 
 FirebirdConnection::FirebirdConnection(IMaster* master) : master_(master) {}
@@ -86,7 +112,7 @@ void FirebirdConnection::open(const ConnectionSettings& settings) {
 
 void InFirebirdTransaction(FirebirdSession& session, const std::function<void(ThrowStatusWrapper*, ITransaction*)>& work) {
     if (session.closed) throw FirebirdError("The connection of this statement is closed.");
-    CallFirebird(session.util, [&] {
+    CallFirebird(session, [&] {
         FbStatus status(session.master);
         if (session.transaction) {
             work(&status, session.transaction.get());
@@ -126,7 +152,7 @@ void FirebirdConnection::executeWith(const std::string& sql, const std::vector<V
 void FirebirdConnection::beginTransaction() {
     requireOpen();
     if (session_->transaction) throw FirebirdError("A transaction is already open.");
-    CallFirebird(session_->util, [&] {
+    CallFirebird(*session_, [&] {
         FbStatus status(master_);
         session_->transaction =
             FbHandle<ITransaction>(master_, session_->attachment->startTransaction(&status, 0, nullptr));
@@ -136,7 +162,7 @@ void FirebirdConnection::beginTransaction() {
 void FirebirdConnection::commitTransaction() {
     requireOpen();
     if (!session_->transaction) throw FirebirdError("No transaction is open.");
-    CallFirebird(session_->util, [&] {
+    CallFirebird(*session_, [&] {
         FbStatus status(master_);
         session_->transaction->commit(&status);
         session_->transaction.forget();
@@ -146,7 +172,7 @@ void FirebirdConnection::commitTransaction() {
 void FirebirdConnection::rollbackTransaction() {
     requireOpen();
     if (!session_->transaction) throw FirebirdError("No transaction is open.");
-    CallFirebird(session_->util, [&] {
+    CallFirebird(*session_, [&] {
         FbStatus status(master_);
         session_->transaction->rollback(&status);
         session_->transaction.forget();
@@ -217,6 +243,10 @@ std::unique_ptr<Recordset> FirebirdConnection::openSchema(int schema) {
 std::unique_ptr<Recordset> FirebirdConnection::openRecordset(const std::string& query, int, int) {
     requireOpen();
     return std::make_unique<FirebirdRecordset>(session_, query);
+}
+
+void FirebirdConnection::cancel() noexcept {
+    if (const auto session = session_) CancelFirebirdCall(*session);
 }
 
 void FirebirdConnection::close() {

@@ -32,6 +32,7 @@ public:
     std::unique_ptr<Recordset> openSchema(int schema) override;
     std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override;
     void close() override;
+    void cancel() noexcept override;
 
 private:
     void requireOpen() const;

@@ -29,6 +29,7 @@ DatabaseError::Details FirebirdErrorDetails(const Firebird::IStatus* status) {
         details.codes.gdsCodes.push_back(static_cast<long>(v[1]));
         if (std::find(std::begin(kLost), std::end(kLost), v[1]) != std::end(kLost)) details.connectionLost = true;
         if (v[1] == isc_lock_timeout) details.timedOut = true;
+        if (v[1] == isc_cancelled) details.cancelled = true;
     }
     return details;
 }

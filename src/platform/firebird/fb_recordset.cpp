@@ -23,7 +23,7 @@ constexpr unsigned char kReadOnlySnapshot[] = {isc_tpb_version3, isc_tpb_concurr
 FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, const std::string& query)
     : session_(std::move(session)) {
     IMaster* master = session_->master;
-    CallFirebird(session_->util, [&] {
+    CallFirebird(*session_, [&] {
         FbStatus status(master);
         IAttachment* attachment = session_->attachment.get();
         transaction_ = FbHandle<ITransaction>(
@@ -39,12 +39,12 @@ FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, c
     } catch (const FirebirdError&) {
         recordCount_ = -1;  // the provider cannot tell; the rows are still read to their end
     }
-    CallFirebird(session_->util, [&] {
+    CallFirebird(*session_, [&] {
         FbStatus status(master);
         cursor_ = FbHandle<IResultSet>(
             master, statement_->openCursor(&status, transaction_.get(), nullptr, nullptr, metadata_.get(), 0));
     });
-    buffer_.resize(CallFirebird(session_->util, [&] {
+    buffer_.resize(CallFirebird(*session_, [&] {
         FbStatus status(master);
         return metadata_->getMessageLength(&status);
     }));
@@ -52,7 +52,7 @@ FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, c
 }
 
 long long FirebirdRecordset::scalar(const std::string& query) {
-    return CallFirebird(session_->util, [&] {
+    return CallFirebird(*session_, [&] {
         FbStatus status(session_->master);
         FbHandle<IStatement> stmt(session_->master,
                                   session_->attachment->prepare(&status, transaction_.get(),
@@ -81,7 +81,7 @@ unsigned FirebirdRecordset::bytesPerCharacter(unsigned charSet) {
     auto& known = session_->bytesPerCharacter;
     if (known.empty()) {
         const std::string query = "SELECT RDB$CHARACTER_SET_ID, RDB$BYTES_PER_CHARACTER FROM RDB$CHARACTER_SETS";
-        CallFirebird(session_->util, [&] {
+        CallFirebird(*session_, [&] {
             FbStatus status(session_->master);
             FbHandle<IStatement> stmt(session_->master,
                                       session_->attachment->prepare(&status, transaction_.get(),
@@ -101,7 +101,7 @@ unsigned FirebirdRecordset::bytesPerCharacter(unsigned charSet) {
 }
 
 void FirebirdRecordset::describe() {
-    CallFirebird(session_->util, [&] {
+    CallFirebird(*session_, [&] {
         FbStatus status(session_->master);
         const unsigned count = metadata_->getCount(&status);
         for (unsigned i = 0; i < count; ++i) {
@@ -133,7 +133,7 @@ void FirebirdRecordset::describe() {
 }
 
 void FirebirdRecordset::fetch() {
-    CallFirebird(session_->util, [&] {
+    CallFirebird(*session_, [&] {
         FbStatus status(session_->master);
         if (cursor_->fetchNext(&status, buffer_.data()) != IStatus::RESULT_OK) return endOfRows();
         row_.resize(columns_.size());
@@ -176,7 +176,7 @@ std::string FirebirdRecordset::readBlob(const ISC_QUAD& id) {
 
 void FirebirdRecordset::close() {
     requireOpen();
-    CallFirebird(session_->util, [&] {
+    CallFirebird(*session_, [&] {
         FbStatus status(session_->master);
         cursor_->close(&status);
         cursor_.forget();

@@ -6,8 +6,10 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
+#include "platform/firebird/fb_error.h"
 #include "platform/firebird/fb_handle.h"
 
 namespace tess {
@@ -20,11 +22,37 @@ struct FirebirdSession {
     // After the attachment, so that it is rolled back before the attachment is detached.
     FbHandle<Firebird::ITransaction> transaction;  // the connection's open transaction, if any
     bool closed = false;                           // the connection was closed or has gone
+
+    // A cancel is raised only while a call is under way: raised on an idle attachment it would
+    // wait there and fail the next call, such as the commit that a stop makes.
+    std::mutex cancelling;
+    int callsUnderWay = 0;      // guarded by `cancelling`
+    bool cancelRaised = false;  // guarded by `cancelling`
 };
 
-// Asks the call under way on the session's attachment, from another thread, to give up; one that
-// finds nothing to cancel is no failure.
+// Asks the call under way on the session's attachment, from another thread, to give up; nothing
+// when no call is under way.
 void CancelFirebirdCall(FirebirdSession& session) noexcept;
+
+// Marks a call under way on the session. The last one to end takes back a cancel raised as it
+// ended, which the engine would otherwise keep for the next call.
+class FirebirdCallUnderWay {
+public:
+    explicit FirebirdCallUnderWay(FirebirdSession& session);
+    ~FirebirdCallUnderWay();
+    FirebirdCallUnderWay(const FirebirdCallUnderWay&) = delete;
+    FirebirdCallUnderWay& operator=(const FirebirdCallUnderWay&) = delete;
+
+private:
+    FirebirdSession& session_;
+};
+
+// A call against the session's attachment, which a cancel from another thread can reach.
+template <class F>
+decltype(auto) CallFirebird(FirebirdSession& session, F&& call) {
+    FirebirdCallUnderWay underWay(session);
+    return CallFirebird(session.util, std::forward<F>(call));
+}
 
 // A status wrapper that gives its status back when it goes.
 class FbStatus {

@@ -93,6 +93,10 @@ void OdbcConnection::open(const ConnectionSettings& settings) {
     statements_ = std::make_shared<OdbcStatements>();
 }
 
+void OdbcConnection::cancel() noexcept {
+    if (const auto statements = statements_) statements->cancelAll();
+}
+
 void OdbcConnection::requireOpen() const {
     RequireOpen<OdbcError>(connected_);
 }

@@ -28,6 +28,7 @@ public:
     std::unique_ptr<Recordset> openSchema(int schema) override;
     std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override;
     void close() override;
+    void cancel() noexcept override;
 
     // The driver names that the driver manager knows (odbcinst.ini).
     std::vector<std::string> installedDrivers();

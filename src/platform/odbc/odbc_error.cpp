@@ -39,6 +39,7 @@ OdbcDiagnostics ReadOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
         // Class 08: the connection failed or went away. HYT00 and HYT01: the driver gave up waiting.
         if (sqlState.rfind("08", 0) == 0 || IsOutOfSpace(nativeError, sqlState)) d.connectionLost = true;
         if (sqlState == "HYT00" || sqlState == "HYT01") d.timedOut = true;
+        if (sqlState == "HY008") d.cancelled = true;
         if (!out.text.empty()) out.text += "\n";
         out.text += "[" + sqlState + "] " + Utf16ToUtf8(reinterpret_cast<const char16_t*>(message.data()), length);
     }

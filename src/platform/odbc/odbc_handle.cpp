@@ -16,6 +16,7 @@ OdbcHandle::OdbcHandle(SQLSMALLINT type, SQLHANDLE parent) : type_(type) {
 }
 
 void OdbcStatements::freeAll() noexcept {
+    std::lock_guard lock(mutex);
     for (SQLHANDLE stmt : live) {
         SQLFreeStmt(stmt, SQL_CLOSE);
         SQLFreeHandle(SQL_HANDLE_STMT, stmt);
@@ -24,8 +25,14 @@ void OdbcStatements::freeAll() noexcept {
     connected = false;
 }
 
+void OdbcStatements::cancelAll() noexcept {
+    std::lock_guard lock(mutex);
+    for (SQLHANDLE stmt : live) SQLCancel(stmt);
+}
+
 void OdbcHandle::tieTo(std::shared_ptr<OdbcStatements> statements) {
     statements_ = std::move(statements);
+    std::lock_guard lock(statements_->mutex);
     statements_->live.insert(handle_);
 }
 
@@ -37,8 +44,12 @@ SQLHANDLE OdbcHandle::get() const {
 void OdbcHandle::reset() noexcept {
     if (handle_ == SQL_NULL_HANDLE) return;
     if (statements_) {
-        const bool freedWithItsConnection = !statements_->connected;
-        statements_->live.erase(handle_);
+        bool freedWithItsConnection = false;
+        {
+            std::lock_guard lock(statements_->mutex);
+            freedWithItsConnection = !statements_->connected;
+            statements_->live.erase(handle_);
+        }
         statements_.reset();
         if (freedWithItsConnection) {
             handle_ = SQL_NULL_HANDLE;

@@ -2,6 +2,7 @@
 #include <sql.h>
 
 #include <memory>
+#include <mutex>
 #include <set>
 #include <utility>
 
@@ -13,7 +14,12 @@ namespace tess {
 struct OdbcStatements {
     bool connected = true;
     std::set<SQLHANDLE> live;
+    // Guards `live` against a cancel from another thread; a handle leaves `live` before it is freed.
+    std::mutex mutex;
     void freeAll() noexcept;
+    // SQLCancel on every live statement: one under way gives up, an idle one is left as it is
+    // (ODBC 3's SQLCancel).
+    void cancelAll() noexcept;
 };
 
 // Owns one ODBC handle; frees it on destruction, never throwing. A statement handle may be tied to
