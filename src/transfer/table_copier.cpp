@@ -79,41 +79,37 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
             columns.push_back(source->field(j));
         }
     });
-    const Creation made = createTarget(table, columns, outcome);
-    if (ends_.targetOpen && made.rowsGo) copyRows(table, *source, columns.size(), outcome);
+    const bool created = createTarget(table, columns, outcome);
+    if (ends_.targetOpen && created) copyRows(table, *source, columns.size(), outcome);
     trap_.step(steps_.resetProgress, [&] { observer_.resetProgress(); });
     trap_.step(steps_.closeSource, [&] { source->close(); });
     // The list names the table as it was created, and only tables that exist.
-    if (made.created && !Listed(targetTables_, table))
+    if (created && !Listed(targetTables_, table))
         trap_.step(steps_.addToList, [&] {
             direction_.targetListChanged(table);
             targetTables_.addItem(table);
         });
 }
 
-// The CREATE. The rows have nowhere to go when the table could not be expressed for the target, or
-// the target can take no more.
-TableCopier::Creation TableCopier::createTarget(const std::string& table, const std::vector<SourceColumn>& columns,
+// The CREATE. The rows have nowhere to go when the table could not be expressed for the target or
+// the target refused it: a table of that name that the list does not show (hidden, or made since
+// the list was filled) must not receive rows that the user did not choose for it.
+bool TableCopier::createTarget(const std::string& table, const std::vector<SourceColumn>& columns,
                                TableOutcome& outcome) {
-    bool refused = false, lost = false;
+    bool lost = false;
     const bool created = trap_.step(steps_.create, [&] {
-        std::string create;
-        try {
-            create = direction_.createStatement(table, columns);
-        } catch (const TableRefused&) {
-            refused = true;
-            throw;
-        }
+        const std::string create = direction_.createStatement(table, columns);
         try {
             ends_.target->execute(create);
         } catch (const DatabaseError& e) {
-            if (!e.connectionLost()) throw;
-            lost = true;
-            EndTable(e, table, 0);
+            lost = e.connectionLost();
+            if (lost) EndTable(e, table, 0);
+            throw DatabaseError(std::string(e.what()) + "\n" + table + " was not copied: no rows were sent to it.",
+                                e.details());
         }
     });
-    if (lost) outcome.ending = TableOutcome::kConnectionLost;
-    return {created, !refused && !lost};
+    if (!created) outcome.ending = lost ? TableOutcome::kConnectionLost : TableOutcome::kNotCopied;
+    return created;
 }
 
 // The DROP names the table as the target list spells it: the source's own spelling when listed,
@@ -134,12 +130,22 @@ bool TableCopier::dropListedTarget(const std::string& table) {
         });
         return false;
     }
-    if (trap_.step(steps_.drop, [&] { ends_.target->execute(direction_.dropStatement(dropped)); }))
+    // A DROP that fails leaves the old table, which the rows must not join.
+    const bool gone = trap_.step(steps_.drop, [&] {
+        try {
+            ends_.target->execute(direction_.dropStatement(dropped));
+        } catch (const DatabaseError& e) {
+            throw DatabaseError(std::string(e.what()) + "\n" + dropped + " was left as it was, and " + table +
+                                    " was not copied.",
+                                e.details());
+        }
+    });
+    if (gone)
         trap_.step(steps_.unlist, [&] {
             ListRemoveItem(targetTables_, dropped);
             direction_.targetListChanged(dropped);
         });
-    return true;
+    return gone;
 }
 
 }  // namespace tess

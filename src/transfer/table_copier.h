@@ -72,10 +72,8 @@ public:
 private:
     void copyTable(const std::string& entry, TableOutcome& outcome);
     bool dropListedTarget(const std::string& table);
-    struct Creation {
-        bool created, rowsGo;
-    };
-    Creation createTarget(const std::string& table, const std::vector<SourceColumn>& columns, TableOutcome& outcome);
+    // False when there is no new table for the rows: the outcome then says why.
+    bool createTarget(const std::string& table, const std::vector<SourceColumn>& columns, TableOutcome& outcome);
     void copyRows(const std::string& table, Recordset& source, size_t columnCount, TableOutcome& outcome);
     // The source's row count (-1 when unknown) and the rows per commit (0: each row commits itself).
     struct RowPace {

@@ -1,9 +1,8 @@
 // A Firebird table to the SQL Server side (SQLite's driver standing in) and back into a second
 // Firebird database, compared value by value. The stand-in carries what SQLite can parse: no
 // N'...', 0x..., NVARCHAR(MAX) or VARBINARY(MAX), and its NUMERIC is a double; those statements are
-// checked against the fake, and those values in transfer_firebird_test. So the stand-in's table is
-// made here, with the program's CREATE text in the types SQLite reads; the program's own CREATE is
-// then refused, once, and its rows land in this table.
+// checked against the fake, and those values in transfer_firebird_test. The program's own CREATE
+// reaches the stand-in in the types SQLite reads.
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -14,7 +13,7 @@
 #include "connect/connection_strings.h"
 #include "fakes/fake_toolkit.h"
 #include "fakes/fixed_logins.h"
-#include "platform/drivers/drivers_database.h"
+#include "standin_database.h"
 #include "temp_folder.h"
 #include "tables/send_to_firebird.h"
 #include "tables/send_to_sqlserver.h"
@@ -25,7 +24,7 @@ namespace {
 
 TEST(RoundTrip, FirebirdToTheStandInAndBack) {
     TempFolder folder;
-    DriversDatabase db;
+    StandInDatabase db;
     FixedLogins there, back;
     there.firebird = {folder.file("first.fdb"), "SYSDBA", ""};
     back.firebird = {folder.file("second.fdb"), "SYSDBA", ""};
@@ -51,13 +50,6 @@ TEST(RoundTrip, FirebirdToTheStandInAndBack) {
         c->close();
     }
 
-    {
-        auto c = db.createConnection();
-        c->open(SqlServerSettings(there.sqlServer));
-        c->execute("CREATE TABLE [PEOPLE]([ID] INT,[BIG] BIGINT,[RATIO] FLOAT,[PRICE] DECIMAL(19,4),[NAME] TEXT,"
-                   "[NOTES] TEXT,[SEEN] TEXT,[BORN] TEXT,[FLAG] TEXT);");
-        c->close();
-    }
 
     FakeToolkit ui;
     FakeTableList list1, list2{{"PEOPLE"}};
@@ -67,12 +59,8 @@ TEST(RoundTrip, FirebirdToTheStandInAndBack) {
     list2.setSelected(0, true);
     list2.setListIndex(0);
     SendToSqlServer(db, ui, there, {list1, list2, progress, window, {}}, guard).PushButton4_Click();
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_NE(ui.boxes[0].text.find("already exists"), std::string::npos) << ui.boxes[0].text;
-    EXPECT_NE(ui.boxes[0].text.find("at line 210"), std::string::npos) << ui.boxes[0].text;
-    ui.boxes.clear();
-
-    list1.addItem("PEOPLE");  // as "Next >" would list it
+    for (const auto& box : ui.boxes) ADD_FAILURE() << box.text.substr(0, 300);
+    ASSERT_EQ(list1.items(), (std::vector<std::string>{"PEOPLE"}));
     list1.setSelected(0, true);
     list1.setListIndex(0);
     FakeTableList backList;

@@ -156,6 +156,41 @@ TEST_F(TransferEndings, FirebirdCommitsEveryTenThousandRows) {
 
 // Each failure is reported at its own step, in each direction's numbering: the numbers the
 // windows' reports carry, and by which a report is matched to its step.
+// A table the target refuses to make, or a listed one it refuses to drop, ends before any row is
+// sent: the rows never go into a table of that name that the user did not choose (a hidden one,
+// or the old one that stayed).
+TEST_F(TransferEndings, ARefusedCreateOrDropSendsNoRow) {
+    const struct {
+        bool toFirebird, listed;
+        const char* failing;
+        const char* sentence;
+    } cases[] = {
+        {true, false, "execute CREATE TABLE", "T was not copied: no rows were sent to it."},
+        {false, false, "execute CREATE TABLE", "T was not copied: no rows were sent to it."},
+        {true, true, "execute DROP", "T was left as it was, and T was not copied."},
+        {false, true, "execute DROP", "T was left as it was, and T was not copied."},
+    };
+    for (const auto& c : cases) {
+        FakeDatabase fresh;
+        fresh.results["SELECT * FROM [T]"] = Rows(3);
+        fresh.results["SELECT * FROM \"T\""] = Rows(3);
+        fresh.failOn(c.failing, "Table T already exists", 1);
+        FakeToolkit boxes;
+        RecordingObserver seen(boxes, "at ");
+        FakeTableList targetTables(c.listed ? std::vector<std::string>{"T"} : std::vector<std::string>{});
+        CopyThroughEngine(fresh, logins, {.toFirebird = c.toFirebird}, targetTables, {"T"}, seen);
+        const auto reports = boxes.boxes.size() - (c.listed ? 1 : 0);  // after the overwrite question
+        ASSERT_EQ(reports, 1u) << c.failing;
+        EXPECT_NE(boxes.boxes.back().text.find("Table T already exists\n" + std::string(c.sentence)), std::string::npos)
+            << boxes.boxes.back().text;
+        EXPECT_TRUE(fresh.calls("execute INSERT").empty()) << c.failing;
+        if (c.listed) EXPECT_TRUE(fresh.calls("execute CREATE").empty()) << c.failing;
+        ASSERT_EQ(seen.outcomes.size(), 1u);
+        EXPECT_EQ(seen.outcomes[0].ending, TableOutcome::kNotCopied) << c.failing;
+        EXPECT_EQ(targetTables.items(), c.listed ? std::vector<std::string>{"T"} : std::vector<std::string>{});
+    }
+}
+
 TEST_F(TransferEndings, EachFailureIsReportedAtItsStep) {
     const struct {
         bool toFirebird;
@@ -178,8 +213,10 @@ TEST_F(TransferEndings, EachFailureIsReportedAtItsStep) {
         FakeTableList targetTables({"T"});
         CopyThroughEngine(fresh, logins, {.toFirebird = c.toFirebird}, targetTables, {"T"}, seen);
         ASSERT_EQ(boxes.boxes.size(), 2u) << c.failing << ": the overwrite question, then one report";
-        EXPECT_EQ(boxes.boxes[1].text.substr(0, 23), "refused\r\nat at line " + std::to_string(c.step))
-            << c.failing << ": " << boxes.boxes[1].text;
+        const std::string& report = boxes.boxes[1].text;
+        EXPECT_EQ(report.rfind("refused", 0), 0u) << c.failing << ": " << report;
+        EXPECT_NE(report.find("\r\nat at line " + std::to_string(c.step) + "\r"), std::string::npos)
+            << c.failing << ": " << report;
     }
 }
 
