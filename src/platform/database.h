@@ -24,13 +24,16 @@ struct DriverCodes {
 // (the link or the server gone, the disk full): every further statement would fail the same way.
 // `timedOut` marks a call the driver gave up waiting for (ODBC's HYT00 and HYT01, Firebird's lock
 // time-out). `cancelled` marks a call that gave up because cancel() asked it to (ODBC's HY008,
-// Firebird's isc_cancelled).
+// Firebird's isc_cancelled). `endsTable` marks a failure that no further row of the statement's
+// table would get past: the table missing or dropped, the right to write it gone, its transaction
+// dead or out of time for a lock.
 class DatabaseError : public std::runtime_error {
 public:
     struct Details {
         bool connectionLost = false;
         bool timedOut = false;
         bool cancelled = false;
+        bool endsTable = false;
         DriverCodes codes;
     };
     explicit DatabaseError(const std::string& description, bool connectionLost = false)
@@ -42,6 +45,7 @@ public:
     bool connectionLost() const { return details_.connectionLost; }
     bool timedOut() const { return details_.timedOut; }
     bool cancelled() const { return details_.cancelled; }
+    bool endsTable() const { return details_.endsTable; }
     const DriverCodes& codes() const { return details_.codes; }
     const Details& details() const { return details_; }
 

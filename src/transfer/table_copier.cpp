@@ -152,36 +152,43 @@ bool TableCopier::dropListedTarget(const std::string& table) {
 
 namespace tess {
 
-// A call that a stop request cancelled is no failure to report: the table ends as stopped.
-bool TableCopier::stepOrEnd(int number, const std::function<void()>& body, TableOutcome& outcome, End end) {
-    std::optional<TableOutcome::Ending> ending;
+bool TableCopier::stepOrEnd(int number, const std::function<void()>& body, End end) {
+    bool endedHere = false;
     const bool done = trap_.step(number, [&] {
         try {
             body();
         } catch (const DatabaseError& e) {
-            if (e.cancelled() && observer_.stopRequested()) {
-                ending = TableOutcome::kStopped;
-                return;
-            }
-            if (!e.connectionLost()) throw;
-            ending = TableOutcome::kConnectionLost;
-            targetLost_ = targetLost_ || end == End::kTarget;
-            EndTable(e, outcome.target, targetLost_ || !tally_ ? outcome.rowsWritten : tally_->written);
+            endedHere = ending_.ends(e, number, end, observer_.stopRequested());
+            if (!endedHere) throw;
         }
     });
-    if (ending && outcome.ending != TableOutcome::kConnectionLost) outcome.ending = *ending;
-    return done && !ending;
+    return done && !endedHere;
+}
+
+// A row's INSERT: its failure is reported for the row, unless it ends the table.
+bool TableCopier::insertRow(const std::function<void()>& body) {
+    bool endedHere = false;
+    const bool done = trap_.step(steps_.insert, [&] {
+        try {
+            body();
+        } catch (const std::exception& e) {
+            const auto* database = dynamic_cast<const DatabaseError*>(&e);
+            const std::string failure = e.what();
+            endedHere = (database && ending_.ends(*database, steps_.insert, End::kTarget, observer_.stopRequested())) ||
+                        ending_.rowEnded(&failure, steps_.insert);
+            if (!endedHere) throw;
+        }
+    });
+    if (done) ending_.rowEnded(nullptr, steps_.insert);
+    return done && !endedHere;
 }
 
 void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t columnCount, TableOutcome& outcome) {
     const long long perCommit = direction_.rowsPerCommit(bulk_);
-    outcome.ending = TableOutcome::kComplete;
+    ending_ = TableEnding();
     RowTally tally;
-    tally_ = &tally;
-    targetLost_ = false;
-    tally.insertStep = [&](const std::function<void()>& body) { return stepOrEnd(steps_.insert, body, outcome); };
-    // A source that went still ends the reading, not the writing of the rows already read.
-    tally.tableEnded = [&] { return targetLost_ || outcome.ending == TableOutcome::kStopped; };
+    tally.insertStep = [&](const std::function<void()>& body) { return insertRow(body); };
+    tally.tableEnded = [&] { return ending_.writingEnded(); };
     auto committed = [&] { outcome.rowsWritten = tally.written; };
     long long count = -1;
     trap_.step(steps_.count, [&] { count = unread.recordCount(); });
@@ -189,9 +196,8 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t c
     std::unique_ptr<PreparedStatement> prepared;
     if (bulk_ && !stepOrEnd(steps_.insert, [&] {
             prepared = ends_.target->prepare(direction_.bulkStatement(table, columnCount));
-        }, outcome)) {
-        outcome.ending = TableOutcome::kNotCopied;
-        tally_ = nullptr;
+        })) {
+        outcome.ending = ending_.ending().value_or(TableOutcome::kNotCopied);
         return;
     }
     const size_t perArray = bulk_ ? direction_.bulkBatch() : 0;
@@ -200,16 +206,40 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t c
         : perArray ? ArrayRowWriter(tally, *ends_.target, *prepared, direction_, perArray, committed)
                    : PreparedRowWriter(tally, *prepared, direction_);
 
-    if (perCommit) stepOrEnd(steps_.begin, [&] { ends_.target->beginTransaction(); }, outcome);
+    if (perCommit) stepOrEnd(steps_.begin, [&] { ends_.target->beginTransaction(); });
     readRows(table, unread, *writer, tally, {count, perCommit}, outcome);
-    if (!tally.tableEnded()) writer->finish();
-    if (perCommit && !targetLost_)
-        stepOrEnd(steps_.commit, [&] {
+    if (!ending_.writingEnded()) writer->finish();
+    if (perCommit) endTransaction(committed);
+    if (!perCommit) committed();
+    outcome.rowsRefused = tally.refused;
+    outcome.ending = ending_.ending().value_or(TableOutcome::kComplete);
+    if (const auto report = ending_.report(table, outcome.rowsWritten))
+        trap_.step(report->step, [&] { throw DatabaseError(report->description); });
+}
+
+// The rows' transaction is committed, unless the target can take nothing more. After a failure
+// that ended the table its commit is tried quietly, that failure having been reported already,
+// and a transaction that will not commit is rolled back, so that the next table starts clean.
+void TableCopier::endTransaction(const std::function<void()>& committed) {
+    const bool quietly = ending_.ended() && ending_.ending() != TableOutcome::kStopped;
+    if (!quietly && !ending_.targetLost()) {
+        if (stepOrEnd(steps_.commit, [&] {
+                ends_.target->commitTransaction();
+                committed();
+            }))
+            return;
+    } else if (!ending_.targetLost()) {
+        try {
             ends_.target->commitTransaction();
             committed();
-        }, outcome);
-    outcome.rowsRefused = tally.refused;
-    tally_ = nullptr;
+            return;
+        } catch (const std::exception&) {
+        }
+    }
+    try {
+        ends_.target->rollbackTransaction();
+    } catch (const std::exception&) {  // the connection is gone, and its transaction with it
+    }
 }
 
 // Rows are read to the source's end, whatever the count said, on a thread of their own while the
@@ -218,21 +248,21 @@ void TableCopier::readRows(const std::string& table, Recordset& unread, RowWrite
                            RowPace pace, TableOutcome& outcome) {
     const auto [count, perCommit] = pace;
     ReadAhead source(unread);
-    for (long long k = 0; outcome.ending == TableOutcome::kComplete; ++k) {
+    for (long long k = 0; !ending_.ended(); ++k) {
         if (observer_.stopRequested()) {
             writer.finish();
-            if (outcome.ending == TableOutcome::kComplete) outcome.ending = TableOutcome::kStopped;
+            ending_.stop();
             break;
         }
         bool more = false;
-        if (!stepOrEnd(steps_.eof, [&] { more = !source.eof(); }, outcome, End::kSource) || !more) break;
+        if (!stepOrEnd(steps_.eof, [&] { more = !source.eof(); }, End::kSource) || !more) break;
         if (perCommit && k > 0 && k % perCommit == 0) {
             stepOrEnd(steps_.commitBatch, [&] {
                 ends_.target->commitTransaction();
                 outcome.rowsWritten = tally.written;
                 ends_.target->beginTransaction();
-            }, outcome);
-            if (outcome.ending != TableOutcome::kComplete) break;
+            });
+            if (ending_.ended()) break;
         }
         observer_.betweenRows();
         if (count > 0)
@@ -244,12 +274,12 @@ void TableCopier::readRows(const std::string& table, Recordset& unread, RowWrite
         if (stepOrEnd(steps_.readRow, [&] {
                 values = &source.currentValues();
                 observer_.betweenRows();
-            }, outcome, End::kSource))
+            }, End::kSource))
             writer.write(*values);
         if (!perCommit) outcome.rowsWritten = tally.written;
         observer_.rowSent(table, k + 1, count);
-        if (outcome.ending != TableOutcome::kComplete) break;
-        if (!stepOrEnd(steps_.moveNext, [&] { source.moveNext(); }, outcome, End::kSource)) break;
+        if (ending_.ended()) break;
+        if (!stepOrEnd(steps_.moveNext, [&] { source.moveNext(); }, End::kSource)) break;
     }
 }
 

@@ -12,6 +12,7 @@
 #include "transfer/copy_observer.h"
 #include "transfer/source_column.h"
 #include "transfer/statement.h"
+#include "transfer/table_ending.h"
 
 namespace tess {
 
@@ -81,9 +82,11 @@ private:
     };
     void readRows(const std::string& table, Recordset& unread, RowWriter& writer, const RowTally& tally,
                   RowPace pace, TableOutcome& outcome);
-    // A step after which the table ends for good when the target or the source can take no more.
-    enum class End { kSource, kTarget };
-    bool stepOrEnd(int number, const std::function<void()>& body, TableOutcome& outcome, End end = End::kTarget);
+    // A step whose failure may end the table (then it is reported once, at the table's end).
+    using End = TableEnding::End;
+    bool stepOrEnd(int number, const std::function<void()>& body, End end = End::kTarget);
+    bool insertRow(const std::function<void()>& body);
+    void endTransaction(const std::function<void()>& committed);
 
     CopyEnds ends_;
     TableList& targetTables_;
@@ -92,10 +95,7 @@ private:
     CopyObserver& observer_;
     bool bulk_;
     ErrorTrap trap_;
-    // Of the table being copied: the rows written so far, and whether the target can take no more
-    // (a source that went still leaves the rows written to be committed).
-    const RowTally* tally_ = nullptr;
-    bool targetLost_ = false;
+    TableEnding ending_;  // of the table being copied
 };
 
 }  // namespace tess

@@ -7,6 +7,7 @@ const char* EndingText(TableOutcome::Ending ending) {
         case TableOutcome::kComplete: return "complete";
         case TableOutcome::kStopped: return "stopped";
         case TableOutcome::kConnectionLost: return "ended by a lost connection";
+        case TableOutcome::kEnded: return "ended by its failure";
         case TableOutcome::kSkipped: return "skipped: it exists";
         case TableOutcome::kNotCopied: return "not copied";
     }

@@ -10,6 +10,7 @@ struct TableOutcome {
         kComplete,        // every row read was offered to the target
         kStopped,         // a stop was requested: the rows written so far were committed
         kConnectionLost,  // the target or the source could take no more
+        kEnded,           // the table took no more rows (gone, not writable, the same failure row after row)
         kSkipped,         // the overwrite question was answered No
         kNotCopied,       // the source could not be read, or the target refused the table
     };

@@ -124,8 +124,15 @@ std::unique_ptr<Connection> FakeDatabase::createConnection() {
 }
 
 void FakeDatabase::failOn(const std::string& prefix, const std::string& message, int times, bool connectionLost) {
+    DatabaseError::Details details;
+    details.connectionLost = connectionLost;
+    failOn(prefix, message, details, times);
+}
+
+void FakeDatabase::failOn(const std::string& prefix, const std::string& message, DatabaseError::Details details,
+                          int times) {
     std::lock_guard lock(mutex_);
-    failures_.push_back({prefix, message, times, connectionLost});
+    failures_.push_back({prefix, message, times, std::move(details)});
 }
 
 void FakeDatabase::blockOn(const std::string& prefix) {
@@ -161,7 +168,7 @@ void FakeDatabase::call(const std::string& line) {
     for (auto& f : failures_) {
         if (f.times != 0 && line.rfind(f.prefix, 0) == 0) {
             if (f.times > 0) --f.times;
-            throw FakeDatabaseError(f.message, f.connectionLost);
+            throw FakeDatabaseError(f.message, f.details);
         }
     }
 }

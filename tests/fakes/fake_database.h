@@ -43,6 +43,8 @@ public:
     // The next calls whose log line starts with `prefix` throw `message` (`times` of them; -1: all),
     // as a failure that ends the connection when `connectionLost`.
     void failOn(const std::string& prefix, const std::string& message, int times = -1, bool connectionLost = false);
+    // The same, with what the failure says of itself.
+    void failOn(const std::string& prefix, const std::string& message, DatabaseError::Details details, int times = -1);
 
     // The next call whose log line starts with `prefix` waits, as a call blocked in a driver does,
     // until a connection is cancelled; it then fails as a cancelled call (or, after a minute
@@ -68,7 +70,7 @@ private:
     struct Failure {
         std::string prefix, message;
         int times;
-        bool connectionLost;
+        DatabaseError::Details details;
     };
     std::vector<Failure> failures_;
     std::string blockOn_;

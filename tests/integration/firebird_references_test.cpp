@@ -125,6 +125,32 @@ TEST_F(FirebirdReferences, ACancelEndsALockWaitAndNothingElse) {
     EXPECT_EQ(std::get<std::int64_t>(rows->value(0)), 1) << "what the transaction wrote before the wait stands";
 }
 
+// What a failure says of itself comes from the status vector: a row's own value, or the table that
+// no further row gets into.
+TEST_F(FirebirdReferences, FailuresSayWhetherTheyEndTheTable) {
+    auto owner = open();
+    auto stranger = db_.createConnection();
+    stranger->open(FirebirdSettings({path_, "ANNA", ""}));  // the embedded engine trusts the name
+    const struct {
+        Connection& by;
+        const char* sql;
+        bool endsTable;
+    } cases[] = {
+        {*owner, "INSERT INTO T (ID) VALUES (NULL)", false},
+        {*owner, "INSERT INTO T (ID) VALUES ('abc')", false},
+        {*owner, "INSERT INTO NOPE VALUES (1)", true},
+        {*stranger, "INSERT INTO T (ID) VALUES (1)", true},  // no right to write T
+    };
+    for (const auto& k : cases) {
+        try {
+            k.by.execute(k.sql);
+            ADD_FAILURE() << k.sql << " did not fail";
+        } catch (const DatabaseError& e) {
+            EXPECT_EQ(e.endsTable(), k.endsTable) << k.sql << ": " << e.what();
+        }
+    }
+}
+
 TEST_F(FirebirdReferences, ARecordsetOutlivingItsConnectionEndsTheAttachmentLast) {
     auto connection = open();
     auto rows = connection->openRecordset("SELECT ID FROM T");

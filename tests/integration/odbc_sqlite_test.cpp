@@ -40,6 +40,29 @@ protected:
     DriversDatabase db_;
 };
 
+// What a failure says of itself comes from the driver's codes: a row's own value, or the table
+// that no further row gets into.
+TEST_F(OdbcSqliteTest, FailuresSayWhetherTheyEndTheTable) {
+    const std::string file = folder_.file("codes.db");
+    open(file)->execute("CREATE TABLE T (ID INTEGER NOT NULL UNIQUE)");
+    auto c = open(file);
+    c->execute("INSERT INTO T VALUES (1)");
+    const auto failure = [&](const std::string& sql) -> DatabaseError {
+        try {
+            c->execute(sql);
+        } catch (const DatabaseError& e) {
+            return e;
+        }
+        ADD_FAILURE() << sql << " did not fail";
+        return DatabaseError("");
+    };
+    EXPECT_FALSE(failure("INSERT INTO T VALUES (1)").endsTable()) << "a duplicate is the row's own";
+    EXPECT_FALSE(failure("INSERT INTO T VALUES (NULL)").endsTable());
+    c->execute("PRAGMA query_only = 1");  // read-only, as a file mode is not to a test run as root
+    const DatabaseError readOnly = failure("INSERT INTO T VALUES (2)");
+    EXPECT_TRUE(readOnly.endsTable()) << readOnly.what();
+}
+
 TEST_F(OdbcSqliteTest, ConnectsListsAndReadsEveryValueKind) {
     const std::string file = folder_.file("shop.db");
     auto c = open(file);

@@ -6,6 +6,7 @@
 #include "fakes/fake_database.h"
 #include "fakes/fake_toolkit.h"
 #include "fakes/fixed_logins.h"
+#include "transfer/table_ending.h"
 #include "transfer/table_outcome.h"
 
 namespace tess {
@@ -184,10 +185,52 @@ TEST_F(TransferEndings, ARefusedCreateOrDropSendsNoRow) {
         EXPECT_NE(boxes.boxes.back().text.find("Table T already exists\n" + std::string(c.sentence)), std::string::npos)
             << boxes.boxes.back().text;
         EXPECT_TRUE(fresh.calls("execute INSERT").empty()) << c.failing;
-        if (c.listed) EXPECT_TRUE(fresh.calls("execute CREATE").empty()) << c.failing;
+        if (c.listed) {
+            EXPECT_TRUE(fresh.calls("execute CREATE").empty()) << c.failing;
+        }
         ASSERT_EQ(seen.outcomes.size(), 1u);
         EXPECT_EQ(seen.outcomes[0].ending, TableOutcome::kNotCopied) << c.failing;
         EXPECT_EQ(targetTables.items(), c.listed ? std::vector<std::string>{"T"} : std::vector<std::string>{});
+    }
+}
+
+// Failures that every further row would meet end the table with one report, the rows before them
+// committed; the next table is still tried. What no code foresees is caught by its repetition.
+TEST_F(TransferEndings, AFailureThatEveryRowWouldMeetEndsTheTableOnce) {
+    DatabaseError::Details tableGone;
+    tableGone.endsTable = true;
+    const int limit = TableEnding::kSameFailureLimit;
+    const struct {
+        const char* what;
+        DatabaseError::Details details;
+        int failFrom;        // the first row that fails
+        size_t reports;      // of table B
+        long long written;   // of B, committed
+    } cases[] = {
+        {"Table unknown B", tableGone, 3, 1, 2},
+        {"attempt to write a readonly database", {}, 3, static_cast<size_t>(limit), 2},
+    };
+    for (const auto& c : cases) {
+        FakeDatabase fresh;
+        fresh.results["SELECT * FROM [B]"] = Rows(c.failFrom - 1 + limit + 50);
+        fresh.results["SELECT * FROM [A]"] = Rows(2);
+        for (int row = c.failFrom; row <= c.failFrom + limit + 50; ++row)
+            fresh.failOn("execute INSERT INTO \"B\" VALUES(" + std::to_string(row) + ")", c.what, c.details, 1);
+        FakeToolkit boxes;
+        RecordingObserver seen(boxes, "at ");
+        FakeTableList firebirdTables;
+        CopyThroughEngine(fresh, logins, {.toFirebird = true}, firebirdTables, {"B", "A"}, seen);
+        ASSERT_EQ(boxes.boxes.size(), c.reports) << c.what;
+        EXPECT_NE(boxes.boxes.back().text.find("The copy of B ended here; " + std::to_string(c.written) +
+                                               " rows of it stand in the target."),
+                  std::string::npos)
+            << boxes.boxes.back().text;
+        EXPECT_EQ(fresh.calls("execute INSERT INTO \"B\"").size(), c.failFrom - 1 + c.reports) << c.what;
+        ASSERT_EQ(seen.outcomes.size(), 2u);
+        EXPECT_EQ(seen.outcomes[0].ending, TableOutcome::kEnded) << c.what;
+        EXPECT_EQ(seen.outcomes[0].rowsWritten, c.written) << c.what;
+        EXPECT_EQ(seen.outcomes[1].ending, TableOutcome::kComplete) << "the next table is tried";
+        EXPECT_EQ(fresh.calls("commit").size(), 2u) << "B's rows before the failure, then A's";
     }
 }
 

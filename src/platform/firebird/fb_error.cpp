@@ -21,6 +21,12 @@ DatabaseError::Details FirebirdErrorDetails(const Firebird::IStatus* status) {
         isc_shutdown,         isc_att_shutdown, isc_shutinprog,  isc_net_server_shutdown, isc_network_error,
         isc_net_read_err,     isc_net_write_err, isc_conn_lost,  isc_lost_db_connection,  isc_io_error,
         isc_io_write_err,     isc_io_read_err,  isc_old_no_space, isc_out_of_temp_space,  isc_bad_db_handle};
+    // What no row of the statement's table can get past: the table unknown or dropped, no right to
+    // write it, a read-only database or transaction, a transaction that is dead or waited too long.
+    static constexpr ISC_STATUS kTable[] = {
+        isc_dsql_relation_err, isc_relnotdef,   isc_no_priv,      isc_read_only_database, isc_read_only_trans,
+        isc_lock_timeout,      isc_deadlock,    isc_lock_conflict, isc_bad_trans_handle,  isc_trans_invalid,
+        isc_req_no_trans};
     DatabaseError::Details details;
     const ISC_STATUS* v = const_cast<Firebird::IStatus*>(status)->getErrors();
     // The vector holds pairs of argument kind and value; every isc_arg_gds value is an error code.
@@ -29,6 +35,7 @@ DatabaseError::Details FirebirdErrorDetails(const Firebird::IStatus* status) {
         details.codes.gdsCodes.push_back(static_cast<long>(v[1]));
         if (std::find(std::begin(kLost), std::end(kLost), v[1]) != std::end(kLost)) details.connectionLost = true;
         if (v[1] == isc_lock_timeout) details.timedOut = true;
+        if (std::find(std::begin(kTable), std::end(kTable), v[1]) != std::end(kTable)) details.endsTable = true;
         if (v[1] == isc_cancelled) details.cancelled = true;
     }
     return details;

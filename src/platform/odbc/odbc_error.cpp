@@ -15,6 +15,18 @@ bool IsOutOfSpace(SQLINTEGER nativeError, const std::string& state) {
     return nativeError == 1105 || nativeError == 9002 || (nativeError == 13 && state == "HY000");
 }
 
+// What no row of the statement's table can get past (SQL Server's own numbers, which FreeTDS and
+// Microsoft's drivers pass on): the table gone (208), the right to write it gone (229, 230), the
+// database read-only (3906), the transaction chosen as a deadlock victim (1205) or out of time
+// for a lock (1222); and SQLite's read-only database (8), for the stand-in. SQLSTATE 42S02 is a
+// table not found, 40001 a deadlock, 25xxx a transaction in a state that takes no more.
+bool EndsTable(SQLINTEGER nativeError, const std::string& state) {
+    static constexpr SQLINTEGER kNative[] = {208, 229, 230, 3906, 1205, 1222};
+    return std::find(std::begin(kNative), std::end(kNative), nativeError) != std::end(kNative) ||
+           (nativeError == 8 && state == "HY000") || state == "42S02" || state == "40001" ||
+           state.rfind("25", 0) == 0;
+}
+
 }  // namespace
 
 OdbcDiagnostics ReadOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
@@ -39,6 +51,7 @@ OdbcDiagnostics ReadOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
         // Class 08: the connection failed or went away. HYT00 and HYT01: the driver gave up waiting.
         if (sqlState.rfind("08", 0) == 0 || IsOutOfSpace(nativeError, sqlState)) d.connectionLost = true;
         if (sqlState == "HYT00" || sqlState == "HYT01") d.timedOut = true;
+        if (EndsTable(nativeError, sqlState) || d.timedOut) d.endsTable = true;
         if (sqlState == "HY008") d.cancelled = true;
         if (!out.text.empty()) out.text += "\n";
         out.text += "[" + sqlState + "] " + Utf16ToUtf8(reinterpret_cast<const char16_t*>(message.data()), length);

@@ -1,0 +1,57 @@
+#pragma once
+// How the copy of one table ends when a step fails. A failure is the row's own (reported for that
+// row, and the copy goes on), or it ends the table: a stop that cancelled the call, the table
+// itself refusing every row (gone, no right to write it, a dead transaction), a connection or
+// database that can take no more, or the same failure row after row. A table ends with one
+// report, made once the rows that stand are known.
+#include <optional>
+#include <string>
+
+#include "transfer/table_outcome.h"
+
+namespace tess {
+
+class DatabaseError;
+
+class TableEnding {
+public:
+    // Consecutive rows failing with the same words that end a table which no code foresaw.
+    static constexpr int kSameFailureLimit = 100;
+    enum class End { kSource, kTarget };
+
+    // The failure of a step: true when it ends the table (then it is not reported now), false
+    // when it is the row's own.
+    bool ends(const DatabaseError& e, int step, End end, bool stopRequested);
+    // A row's own failure, or its success (nullptr): true when this failure is the last of
+    // kSameFailureLimit alike in a row, which ends the table.
+    bool rowEnded(const std::string* failure, int step);
+
+    // A stop read between rows, once the rows already taken were written.
+    void stop();
+
+    bool ended() const { return ending_.has_value(); }
+    std::optional<TableOutcome::Ending> ending() const { return ending_; }
+    // The target's connection can take no more: nothing is to be committed.
+    bool targetLost() const { return targetLost_; }
+    // No more rows are to be written: a stop, or the target refusing them. A source that ended
+    // leaves the rows already read to be written.
+    bool writingEnded() const { return writingEnded_; }
+
+    // The one report of an ending that has one (a stop has none): the failing step and the words,
+    // with how far the copy got.
+    struct Report {
+        int step;
+        std::string description;
+    };
+    std::optional<Report> report(const std::string& table, long long rowsStanding) const;
+
+private:
+    std::optional<TableOutcome::Ending> ending_;
+    bool targetLost_ = false;
+    bool writingEnded_ = false;
+    Report cause_{0, ""};
+    std::string lastFailure_;
+    int sameFailures_ = 0;
+};
+
+}  // namespace tess
