@@ -20,6 +20,17 @@ bool Listed(const TableList& list, const std::string& name) {
     return false;
 }
 
+// The listed entries that name the table: its own spelling alone when listed so, else every entry
+// equal to it without regard to case; the table's own name when none is.
+std::vector<std::string> AlikeListed(const TableList& list, const std::string& table) {
+    if (Listed(list, table)) return {table};
+    std::vector<std::string> alike;
+    for (int i = 0; i < list.listCount(); ++i)
+        if (LowerCase(list.item(i)) == LowerCase(table)) alike.push_back(list.item(i));
+    if (alike.empty()) alike.push_back(table);
+    return alike;
+}
+
 // A failure after which the connection can take nothing more ends the table with one report, which
 // says how far the copy got; every other failure is the row's own.
 [[noreturn]] void EndTable(const DatabaseError& e, const std::string& table, long long written) {
@@ -58,8 +69,12 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     const std::string& table = outcome.target;
     outcome.ending = TableOutcome::kNotCopied;
     int answer = 0;
-    if (trap_.test(steps_.listed, [&] { return ListContains(targetTables_, table); }))
-        trap_.step(steps_.ask, [&] { answer = observer_.askOverwrite(table); });
+    // The question names the table that "Yes" drops, as the target list spells it.
+    if (trap_.test(steps_.listed, [&] { return ListContains(targetTables_, table); })) {
+        const std::vector<std::string> alike = AlikeListed(targetTables_, table);
+        if (copiedAsCaseTwin(table, alike)) return;
+        trap_.step(steps_.ask, [&] { answer = observer_.askOverwrite(alike.size() == 1 ? alike.front() : table); });
+    }
     if (answer == kAnswerNo) {
         outcome.ending = TableOutcome::kSkipped;
         return;
@@ -84,6 +99,7 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     trap_.step(steps_.resetProgress, [&] { observer_.resetProgress(); });
     trap_.step(steps_.closeSource, [&] { source->close(); });
     // The list names the table as it was created, and only tables that exist.
+    if (created) madeHere_.insert(table);
     if (created && !Listed(targetTables_, table))
         trap_.step(steps_.addToList, [&] {
             direction_.targetListChanged(table);
@@ -112,16 +128,25 @@ bool TableCopier::createTarget(const std::string& table, const std::vector<Sourc
     return created;
 }
 
+// Two source tables whose names differ only in case are one table to a target that ignores case:
+// the second must not replace the copy just made of the first. Said once, and nothing is asked.
+bool TableCopier::copiedAsCaseTwin(const std::string& table, const std::vector<std::string>& alike) {
+    const std::string& twin = alike.front();
+    if (alike.size() != 1 || twin == table || !madeHere_.count(twin)) return false;
+    trap_.step(steps_.ask, [&] {
+        throw TableRefused(table + " and " + twin + " differ only in case, which the target takes for one name: " +
+                           twin + ", copied just before, was not replaced, and " + table + " was not copied.");
+    });
+    return true;
+}
+
 // The DROP names the table as the target list spells it: the source's own spelling when listed,
 // else the one entry equal to it without regard to case. Where several entries are equal to it
 // that way, which one the user meant is unknown: nothing is dropped and the table is skipped.
 bool TableCopier::dropListedTarget(const std::string& table) {
-    std::vector<std::string> alike;
-    for (int i = 0; i < targetTables_.listCount(); ++i)
-        if (LowerCase(targetTables_.item(i)) == LowerCase(table)) alike.push_back(targetTables_.item(i));
-    std::string dropped = table;
-    if (!Listed(targetTables_, table) && alike.size() == 1) dropped = alike.front();
-    if (!Listed(targetTables_, table) && alike.size() > 1) {
+    const std::vector<std::string> alike = AlikeListed(targetTables_, table);
+    const std::string dropped = alike.front();
+    if (alike.size() > 1) {
         trap_.step(steps_.drop, [&] {
             std::string names;
             for (const auto& name : alike) names += (names.empty() ? "" : ", ") + name;

@@ -5,6 +5,7 @@
 // description; who asked for the copy hears of it as an observer.
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -73,6 +74,7 @@ public:
 private:
     void copyTable(const std::string& entry, TableOutcome& outcome);
     bool dropListedTarget(const std::string& table);
+    bool copiedAsCaseTwin(const std::string& table, const std::vector<std::string>& alike);
     // False when there is no new table for the rows: the outcome then says why.
     bool createTarget(const std::string& table, const std::vector<SourceColumn>& columns, TableOutcome& outcome);
     void copyRows(const std::string& table, Recordset& source, size_t columnCount, TableOutcome& outcome);
@@ -96,6 +98,7 @@ private:
     bool bulk_;
     ErrorTrap trap_;
     TableEnding ending_;  // of the table being copied
+    std::set<std::string> madeHere_;  // the target tables this copier created
 };
 
 }  // namespace tess

@@ -83,7 +83,7 @@ TEST_F(SendToFirebirdTest, OverwriteQuestion) {
     EXPECT_EQ(ui.boxes[0].text, "Would you like to overwrite C?");
     EXPECT_EQ(ui.boxes[0].title, "Overwrite?");
     EXPECT_EQ(ui.boxes[0].style, kYesNo);
-    EXPECT_EQ(ui.boxes[1].text, "Would you like to overwrite A?");
+    EXPECT_EQ(ui.boxes[1].text, "Would you like to overwrite a?") << "the table that Yes drops";
     // No left C alone; Yes dropped the table the list showed and lists it as created.
     EXPECT_EQ(executed().front(), "execute DROP TABLE \"a\"");
     EXPECT_TRUE(db.calls("query SELECT * FROM [C]").empty());

@@ -69,9 +69,30 @@ TEST_F(SendToSqlServerTest, YesReplacesTheTableTheListShowed) {
     select("ORDERS");
     click();
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, "Would you like to overwrite ORDERS?");
+    EXPECT_EQ(ui.boxes[0].text, "Would you like to overwrite Orders?") << "the table that Yes drops";
     EXPECT_EQ(executed().front(), "execute DROP TABLE [Orders]");
     EXPECT_EQ(list1.items(), (std::vector<std::string>{"ORDERS"}));
+}
+
+// Two Firebird tables whose names differ only in case are one name to SQL Server: the second is
+// not copied over the copy of the first, and nothing is asked about it.
+TEST_F(SendToSqlServerTest, TablesDifferingOnlyInCaseNeverReplaceEachOther) {
+    db.results["SELECT * FROM \"t\""] = Orders();
+    db.results["SELECT * FROM \"T\""] = Orders();
+    list2.addItem("T");
+    list2.addItem("t");  // the last entry goes first
+    select("T");
+    select("t");
+    ui.answers = {kAnswerYes, kAnswerYes};
+    click();
+    ASSERT_EQ(ui.boxes.size(), 1u) << ui.boxes.back().text;
+    EXPECT_NE(ui.boxes[0].text.find("T and t differ only in case, which the target takes for one name: t, copied "
+                                    "just before, was not replaced, and T was not copied."),
+              std::string::npos)
+        << ui.boxes[0].text;
+    EXPECT_TRUE(db.calls("execute DROP").empty());
+    EXPECT_EQ(db.calls("execute CREATE").size(), 1u);
+    EXPECT_EQ(list1.items(), (std::vector<std::string>{"t"}));
 }
 
 TEST_F(SendToSqlServerTest, ARejectedRowIsReportedAtItsStep) {
