@@ -134,7 +134,8 @@ void PrintSummary(std::ostream& out, const TableOutcome& o, std::optional<long l
     if (inTarget) out << *inTarget;
     else out << "unknown";
     if (inTarget && *inTarget != o.rowsWritten && o.ending != TableOutcome::kSkipped) out << " (differs from written)";
-    out << ", " << EndingText(o.ending) << "\n";
+    const bool refused = o.ending == TableOutcome::kComplete && o.rowsRefused > 0;
+    out << ", " << (refused ? "some rows refused" : EndingText(o.ending)) << "\n";
 }
 
 // Each named table against its copy; 0 when every one matches.
@@ -191,9 +192,10 @@ int Verify(const CopyOptions& options, const Logins& logins, Database& database,
     return identical ? kExitCopied : kExitFailed;
 }
 
-// The summary line of each table, and the exit status the outcomes make.
-int Summarize(const std::vector<TableOutcome>& outcomes, size_t requested, bool allFound, bool failures,
-              Database& database, const ConnectionSettings& target, bool toFirebird, std::ostream& out) {
+// The summary line of each requested table, those never started too, and the exit status the
+// outcomes make: a copy is complete when every table is, with every row in the target.
+int Summarize(const std::vector<TableOutcome>& outcomes, const std::vector<std::string>& requested, bool allFound,
+              bool failures, Database& database, const ConnectionSettings& target, bool toFirebird, std::ostream& out) {
     // Counted through a connection of its own, opened once for every table.
     std::unique_ptr<Connection> counter;
     try {
@@ -205,12 +207,17 @@ int Summarize(const std::vector<TableOutcome>& outcomes, size_t requested, bool 
     bool complete = allFound && !failures, skipped = false;
     for (const auto& o : outcomes) {
         const std::string name = toFirebird ? FirebirdName(o.target) : SqlServerName(o.target);
-        PrintSummary(out, o, TargetRows(counter.get(), "SELECT COUNT(*) FROM " + name));
+        const auto inTarget = TargetRows(counter.get(), "SELECT COUNT(*) FROM " + name);
+        PrintSummary(out, o, inTarget);
         skipped = skipped || o.ending == TableOutcome::kSkipped;
         complete = complete && (o.ending == TableOutcome::kComplete || o.ending == TableOutcome::kSkipped) &&
-                   o.rowsRefused == 0;
+                   o.rowsRefused == 0 &&
+                   (o.ending == TableOutcome::kSkipped || !inTarget || *inTarget == o.rowsWritten);
     }
-    if (outcomes.size() < requested) complete = false;  // some never started
+    for (size_t i = outcomes.size(); i < requested.size(); ++i) {
+        out << "table " << PrintableText(requested[i]) << ": not started\n";
+        complete = false;
+    }
     if (!complete) return kExitFailed;
     return skipped ? kExitSkipped : kExitCopied;
 }
@@ -249,7 +256,7 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
     toolkit.endProgressLine();
     const ConnectionSettings target =
         toFirebird ? FirebirdSettings(logins.firebird) : SqlServerSettings(logins.sqlServer);
-    return Summarize(observer.outcomes, tables.size(), allFound, toolkit.errorReports() > 0, database, target,
+    return Summarize(observer.outcomes, tables, allFound, toolkit.errorReports() > 0, database, target,
                      toFirebird, out);
 }
 
