@@ -127,6 +127,28 @@ TEST_F(FirebirdReferences, ACancelEndsALockWaitAndNothingElse) {
 
 // What a failure says of itself comes from the status vector: a row's own value, or the table that
 // no further row gets into.
+// A wait for another transaction's lock ends with the command time-out, as a failure that ends
+// the table (Firebird says "update conflicts with concurrent update" once it stops waiting).
+TEST_F(FirebirdReferences, ALockWaitEndsWithTheCommandTimeout) {
+    monitor_->execute("INSERT INTO T (ID) VALUES (1)");
+    auto holder = open();
+    holder->beginTransaction();
+    holder->execute("UPDATE T SET ID = 2");
+    auto waiter = open();
+    waiter->setCommandTimeout(1);
+    for (const bool inTransaction : {false, true}) {
+        if (inTransaction) waiter->beginTransaction();
+        try {
+            waiter->execute("UPDATE T SET ID = 3");
+            ADD_FAILURE() << "the update did not wait";
+        } catch (const DatabaseError& e) {
+            EXPECT_TRUE(e.endsTable()) << e.what();
+        }
+    }
+    waiter->rollbackTransaction();
+    holder->rollbackTransaction();
+}
+
 TEST_F(FirebirdReferences, FailuresSayWhetherTheyEndTheTable) {
     auto owner = open();
     auto stranger = db_.createConnection();

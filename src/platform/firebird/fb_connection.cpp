@@ -4,6 +4,9 @@
 
 #include <ibase.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "platform/firebird/fb_error.h"
 #include "platform/firebird/fb_parameters.h"
 #include "platform/firebird/fb_recordset.h"
@@ -41,6 +44,15 @@ void CancelOperation(FirebirdSession& session, int option) noexcept {
 }
 
 }  // namespace
+
+std::vector<unsigned char> WriteTransactionParameters(const FirebirdSession& session) {
+    const auto seconds = static_cast<std::uint32_t>(std::max(session.lockTimeout, 0));
+    std::vector<unsigned char> tpb = {isc_tpb_version3, isc_tpb_concurrency, isc_tpb_write, isc_tpb_wait,
+                                      isc_tpb_lock_timeout, 4};
+    for (int shift = 0; shift < 32; shift += 8) tpb.push_back(static_cast<unsigned char>(seconds >> shift));
+    if (seconds == 0) tpb.resize(4);  // no time-out: the wait has no end
+    return tpb;
+}
 
 void CancelFirebirdCall(FirebirdSession& session) noexcept {
     std::lock_guard lock(session.cancelling);
@@ -107,6 +119,7 @@ void FirebirdConnection::open(const ConnectionSettings& settings) {
                                                            dpb->getBuffer(&status));
         session->attachment = FbHandle<IAttachment>(master_, attachment);
     });
+    session->lockTimeout = commandTimeout_;
     session_ = std::move(session);
 }
 
@@ -118,7 +131,9 @@ void InFirebirdTransaction(FirebirdSession& session, const std::function<void(Th
             work(&status, session.transaction.get());
             return;
         }
-        FbHandle<ITransaction> own(session.master, session.attachment->startTransaction(&status, 0, nullptr));
+        const auto tpb = WriteTransactionParameters(session);
+        FbHandle<ITransaction> own(session.master, session.attachment->startTransaction(
+                                                       &status, static_cast<unsigned>(tpb.size()), tpb.data()));
         work(&status, own.get());
         own->commit(&status);
         own.forget();
@@ -152,10 +167,12 @@ void FirebirdConnection::executeWith(const std::string& sql, const std::vector<V
 void FirebirdConnection::beginTransaction() {
     requireOpen();
     if (session_->transaction) throw FirebirdError("A transaction is already open.");
+    const auto tpb = WriteTransactionParameters(*session_);
     CallFirebird(*session_, [&] {
         FbStatus status(master_);
         session_->transaction =
-            FbHandle<ITransaction>(master_, session_->attachment->startTransaction(&status, 0, nullptr));
+            FbHandle<ITransaction>(master_, session_->attachment->startTransaction(
+                                                &status, static_cast<unsigned>(tpb.size()), tpb.data()));
     });
 }
 
@@ -243,6 +260,11 @@ std::unique_ptr<Recordset> FirebirdConnection::openSchema(int schema) {
 std::unique_ptr<Recordset> FirebirdConnection::openRecordset(const std::string& query, int, int) {
     requireOpen();
     return std::make_unique<FirebirdRecordset>(session_, query);
+}
+
+void FirebirdConnection::setCommandTimeout(int seconds) {
+    commandTimeout_ = seconds;
+    if (session_) session_->lockTimeout = seconds;
 }
 
 void FirebirdConnection::cancel() noexcept {

@@ -17,8 +17,9 @@ public:
     ~FirebirdConnection() override;
 
     void setCursorLocation(int) override {}
-    // Firebird 3's embedded engine has no statement time-out to set.
-    void setCommandTimeout(int) override {}
+    // Firebird 3 has no statement time-out; what a statement can wait for without end is another
+    // transaction's lock, and that wait is bounded by the command time-out.
+    void setCommandTimeout(int seconds) override;
     void setConnectionTimeout(int seconds) override { connectionTimeout_ = seconds; }
     void open(const ConnectionSettings& settings) override;
     void execute(const std::string& sql) override;
@@ -40,6 +41,7 @@ private:
 
     Firebird::IMaster* master_;
     int connectionTimeout_ = 15;  // ADO's default, where the caller sets none
+    int commandTimeout_ = 30;     // ADO's default, too
     std::shared_ptr<FirebirdSession> session_;
 };
 

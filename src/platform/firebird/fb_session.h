@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/firebird/fb_error.h"
 #include "platform/firebird/fb_handle.h"
@@ -22,6 +23,7 @@ struct FirebirdSession {
     // After the attachment, so that it is rolled back before the attachment is detached.
     FbHandle<Firebird::ITransaction> transaction;  // the connection's open transaction, if any
     bool closed = false;                           // the connection was closed or has gone
+    int lockTimeout = 0;  // seconds a statement waits for another transaction's lock; 0: no end
 
     // A cancel is raised only while a call is under way: raised on an idle attachment it would
     // wait there and fail the next call, such as the commit that a stop makes.
@@ -29,6 +31,10 @@ struct FirebirdSession {
     int callsUnderWay = 0;      // guarded by `cancelling`
     bool cancelRaised = false;  // guarded by `cancelling`
 };
+
+// The parameters of a transaction that writes: a snapshot that waits for locks, up to the
+// session's lock time-out.
+std::vector<unsigned char> WriteTransactionParameters(const FirebirdSession& session);
 
 // Asks the call under way on the session's attachment, from another thread, to give up; nothing
 // when no call is under way.
