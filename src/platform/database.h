@@ -135,6 +135,10 @@ public:
     // connection stays usable. Safe from any thread while the connection is open; nothing when no
     // call is under way.
     virtual void cancel() noexcept = 0;
+    // Gives the connection up at once, from another thread, for a server that no longer answers
+    // and so never reads a cancel: the call under way fails, and so does every later one. Where
+    // the driver has no such way, it cancels.
+    virtual void abandon() noexcept { cancel(); }
 };
 
 // Creates new, closed connection objects; which database a connection reaches follows from its login.

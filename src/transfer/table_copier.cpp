@@ -49,20 +49,63 @@ TableCopier::TableCopier(CopyEnds ends, TableList& targetTables, TransferDirecti
       steps_(steps),
       observer_(observer),
       bulk_(bulk),
-      trap_([&observer](int step, const std::string& description) { observer.report(step, description); }) {}
+      trap_([this](int step, const std::string& description) {
+          const WaitingForAPerson waiting(*this);
+          observer_.report(step, description);
+      }) {}
 
 TableOutcome TableCopier::copy(const std::string& entry) {
     const auto started = std::chrono::steady_clock::now();
     TableOutcome outcome{entry, direction_.targetName(entry)};
-    copyTable(entry, outcome);
+    {
+        auto watchdog = std::make_unique<CopyWatchdog>(limits_, [this] { cancelCalls(); }, [this] { abandon(); });
+        setWatchdog(watchdog.get());
+        copyTable(entry, outcome);
+        setWatchdog(nullptr);
+    }
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     observer_.tableDone(outcome);
     return outcome;
 }
 
 void TableCopier::cancel() noexcept {
+    cancelCalls();
+    std::lock_guard lock(watchdogMutex_);
+    if (watchdog_) watchdog_->cancelled();
+}
+
+void TableCopier::cancelCalls() noexcept {
     if (ends_.source) ends_.source->cancel();
     if (ends_.target) ends_.target->cancel();
+}
+
+void TableCopier::setWatchdog(CopyWatchdog* watchdog) {
+    std::lock_guard lock(watchdogMutex_);
+    watchdog_ = watchdog;
+}
+
+void TableCopier::abandon() noexcept {
+    if (ends_.source) ends_.source->abandon();
+    if (ends_.target) ends_.target->abandon();
+}
+
+// Only this thread changes watchdog_, so it reads it without the lock.
+void TableCopier::watched() {
+    if (watchdog_) watchdog_->progress();
+}
+
+TableCopier::WaitingForAPerson::WaitingForAPerson(TableCopier& copier) : copier_(copier) {
+    if (copier_.watchdog_) copier_.watchdog_->pause();
+}
+
+TableCopier::WaitingForAPerson::~WaitingForAPerson() {
+    if (copier_.watchdog_) copier_.watchdog_->resume();
+}
+
+TableEnding::Interrupt TableCopier::interrupt() const {
+    if (observer_.stopRequested()) return TableEnding::Interrupt::kStop;
+    std::lock_guard lock(watchdogMutex_);
+    return watchdog_ && watchdog_->stalled() ? TableEnding::Interrupt::kStall : TableEnding::Interrupt::kNone;
 }
 
 void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
@@ -73,7 +116,10 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     if (trap_.test(steps_.listed, [&] { return ListContains(targetTables_, table); })) {
         const std::vector<std::string> alike = AlikeListed(targetTables_, table);
         if (copiedAsCaseTwin(table, alike)) return;
-        trap_.step(steps_.ask, [&] { answer = observer_.askOverwrite(alike.size() == 1 ? alike.front() : table); });
+        trap_.step(steps_.ask, [&] {
+            const WaitingForAPerson waiting(*this);
+            answer = observer_.askOverwrite(alike.size() == 1 ? alike.front() : table);
+        });
     }
     if (answer == kAnswerNo) {
         outcome.ending = TableOutcome::kSkipped;
@@ -183,10 +229,11 @@ bool TableCopier::stepOrEnd(int number, const std::function<void()>& body, End e
         try {
             body();
         } catch (const DatabaseError& e) {
-            endedHere = ending_.ends(e, number, end, observer_.stopRequested());
+            endedHere = ending_.ends(e, number, end, interrupt());
             if (!endedHere) throw;
         }
     });
+    watched();
     return done && !endedHere;
 }
 
@@ -199,12 +246,13 @@ bool TableCopier::insertRow(const std::function<void()>& body) {
         } catch (const std::exception& e) {
             const auto* database = dynamic_cast<const DatabaseError*>(&e);
             const std::string failure = e.what();
-            endedHere = (database && ending_.ends(*database, steps_.insert, End::kTarget, observer_.stopRequested())) ||
+            endedHere = (database && ending_.ends(*database, steps_.insert, End::kTarget, interrupt())) ||
                         ending_.rowEnded(&failure, steps_.insert);
             if (!endedHere) throw;
         }
     });
     if (done) ending_.rowEnded(nullptr, steps_.insert);
+    watched();
     return done && !endedHere;
 }
 

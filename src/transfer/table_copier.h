@@ -3,14 +3,17 @@
 // programs: the overwrite question, the source opened before anything is dropped, the drop, the
 // CREATE, the rows and the target's listing. What differs between the directions is a small
 // description; who asked for the copy hears of it as an observer.
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "routines/error_trap.h"
 #include "transfer/copy_observer.h"
+#include "transfer/copy_watchdog.h"
 #include "transfer/source_column.h"
 #include "transfer/statement.h"
 #include "transfer/table_ending.h"
@@ -68,8 +71,13 @@ public:
 
     // Copies one source entry; the observer hears of every failed step and of the outcome.
     TableOutcome copy(const std::string& entry);
-    // From another thread: the call under way on either end gives up (for a stop request).
+    // From another thread: the call under way on either end gives up (for a stop request); if the
+    // server does not answer that, its connection is given up a few seconds later.
     void cancel() noexcept;
+    // Nothing coming through for `stall` cancels the calls under way (zero: never); once cancelled,
+    // a call that takes longer than `grace` gives its connection up.
+    void setLimits(CopyWatchdog::Limits limits) { limits_ = limits; }
+    static constexpr CopyWatchdog::Limits kDefaultLimits{std::chrono::seconds(600), std::chrono::seconds(10)};
 
 private:
     void copyTable(const std::string& entry, TableOutcome& outcome);
@@ -89,6 +97,21 @@ private:
     bool stepOrEnd(int number, const std::function<void()>& body, End end = End::kTarget);
     bool insertRow(const std::function<void()>& body);
     void endTransaction(const std::function<void()>& committed);
+    void cancelCalls() noexcept;
+    void abandon() noexcept;
+    void setWatchdog(CopyWatchdog* watchdog);
+    void watched();  // a row or a call came through
+    class WaitingForAPerson {
+    public:
+        explicit WaitingForAPerson(TableCopier& copier);
+        ~WaitingForAPerson();
+        WaitingForAPerson(const WaitingForAPerson&) = delete;
+        WaitingForAPerson& operator=(const WaitingForAPerson&) = delete;
+
+    private:
+        TableCopier& copier_;
+    };
+    TableEnding::Interrupt interrupt() const;
 
     CopyEnds ends_;
     TableList& targetTables_;
@@ -99,6 +122,9 @@ private:
     ErrorTrap trap_;
     TableEnding ending_;  // of the table being copied
     std::set<std::string> madeHere_;  // the target tables this copier created
+    CopyWatchdog::Limits limits_ = kDefaultLimits;
+    mutable std::mutex watchdogMutex_;  // a stop's cancel comes from another thread
+    CopyWatchdog* watchdog_ = nullptr;
 };
 
 }  // namespace tess

@@ -4,20 +4,28 @@
 
 namespace tess {
 
-bool TableEnding::ends(const DatabaseError& e, int step, End end, bool stopRequested) {
-    if (ending_) return true;  // the first cause is the one reported
-    if (e.cancelled() && stopRequested) {
+bool TableEnding::ends(const DatabaseError& e, int step, End end, Interrupt interrupt) {
+    // The first cause is the one reported; but a stop whose commit then fails did not end as a stop.
+    const bool afterStop = ending_ == TableOutcome::kStopped && !cause_.step;
+    if (ending_ && !(afterStop && (e.connectionLost() || e.endsTable()))) return true;
+    if (afterStop) ending_.reset();
+    if (e.cancelled() && interrupt == Interrupt::kStop) {
         ending_ = TableOutcome::kStopped;
         writingEnded_ = true;
         return true;
     }
     const bool lost = e.connectionLost();
+    const bool cutShort = interrupt != Interrupt::kNone && (lost || e.cancelled());
     // A table that refuses rows is the target's; a source whose table went away ends the reading.
-    if (!lost && !e.endsTable()) return false;
+    if (!lost && !e.endsTable() && !cutShort) return false;
     ending_ = lost ? TableOutcome::kConnectionLost : TableOutcome::kEnded;
     targetLost_ = end == End::kTarget && lost;
-    writingEnded_ = end == End::kTarget;
+    writingEnded_ = end == End::kTarget || interrupt != Interrupt::kNone;
     cause_ = {step, e.what()};
+    if (interrupt == Interrupt::kStall)
+        cause_.description += "\nNothing came through for the stall time-out, so the copy stopped waiting.";
+    if (interrupt == Interrupt::kStop && lost)
+        cause_.description += "\nThe server did not answer the stop, so its connection was given up.";
     return true;
 }
 

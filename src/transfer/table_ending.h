@@ -18,10 +18,12 @@ public:
     // Consecutive rows failing with the same words that end a table which no code foresaw.
     static constexpr int kSameFailureLimit = 100;
     enum class End { kSource, kTarget };
+    // Why a call may have been cut short: nothing, a stop request, or the stall time-out.
+    enum class Interrupt { kNone, kStop, kStall };
 
     // The failure of a step: true when it ends the table (then it is not reported now), false
     // when it is the row's own.
-    bool ends(const DatabaseError& e, int step, End end, bool stopRequested);
+    bool ends(const DatabaseError& e, int step, End end, Interrupt interrupt);
     // A row's own failure, or its success (nullptr): true when this failure is the last of
     // kSameFailureLimit alike in a row, which ends the table.
     bool rowEnded(const std::string* failure, int step);

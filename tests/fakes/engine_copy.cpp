@@ -28,6 +28,8 @@ void CopyThroughEngine(Database& database, const LoginSource& logins, EngineCopy
     const auto direction = how.toFirebird ? ToFirebird(firebird.get(), nullptr) : ToSqlServer(nullptr);
     TableCopier copier({source, target, true}, targetTables, *direction,
                        how.toFirebird ? kToFirebirdSteps : kToSqlServerSteps, observer, how.bulk);
+    if (how.limits) copier.setLimits(*how.limits);
+    const CancelOnStop cancelling(&observer.stop, [&copier] { copier.cancel(); });
     for (const auto& table : tables) {
         if (observer.stopRequested()) break;
         copier.copy(table);

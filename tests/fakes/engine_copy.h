@@ -2,6 +2,7 @@
 // The copy engine driven as the companion drives it, with the tables window's words: the overwrite
 // questions and the error reports land in a FakeToolkit's boxes, and each table's outcome is kept.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "connect/logins.h"
 #include "fakes/fake_toolkit.h"
 #include "transfer/copy_observer.h"
+#include "transfer/copy_watchdog.h"
 
 namespace tess {
 
@@ -37,6 +39,7 @@ private:
 struct EngineCopy {
     bool toFirebird = true;
     bool bulk = false;
+    std::optional<CopyWatchdog::Limits> limits{};  // the engine's own when none
 };
 
 // Copies `tables`, in this order, on two connections opened from the logins and closed after. The

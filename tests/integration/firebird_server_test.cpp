@@ -2,13 +2,16 @@
 // passwords that it checks.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <thread>
 
 #include "common/operation_guard.h"
 #include "connect/connection_strings.h"
 #include "connect/login_window.h"
 #include "fakes/fake_database.h"
 #include "fakes/fake_settings.h"
+#include "fakes/engine_copy.h"
 #include "fakes/fake_toolkit.h"
 #include "fakes/fixed_logins.h"
 #include "firebird_server.h"
@@ -129,6 +132,49 @@ TEST_F(FirebirdServerTest, CopiesInBothDirections) {
     EXPECT_EQ(sqlServer.calls("execute INSERT"),
               (std::vector<std::string>{"execute INSERT INTO [People] VALUES('1', N'Zoë')",
                                         "execute INSERT INTO [People] VALUES('2', N'日本')"}));
+}
+
+// A server that freezes mid-copy (as SIGSTOP freezes it) never reads a cancel: a stop, or the
+// stall time-out without one, gives its connection up after the grace, and the copy ends with one
+// report that says why.
+TEST_F(FirebirdServerTest, AFrozenServerIsGivenUp) {
+    const struct {
+        bool stop;
+        const char* why;
+    } cases[] = {
+        {true, "The server did not answer the stop, so its connection was given up."},
+        {false, "Nothing came through for the stall time-out, so the copy stopped waiting."},
+    };
+    for (const auto& c : cases) {
+        FakeDatabase sqlServer;
+        SplitDatabase db(sqlServer, drivers);
+        FixedLogins logins;
+        logins.firebird = login(server->address(path));
+        FakeResult source;
+        source.fields = {{"ID", 3, 4, 10, 0}};
+        for (int i = 1; i <= 50; ++i) source.rows.push_back({std::int64_t{i}});
+        const std::string table = c.stop ? "Stopped" : "Stalled";
+        sqlServer.results["SELECT * FROM [" + table + "]"] = source;
+        FakeToolkit ui;
+        RecordingObserver observer(ui, "at ");
+        observer.onRow = [&](long long done) {
+            if (done != 10) return;
+            server->freeze();
+            if (c.stop) observer.stop.request(15);
+        };
+        FakeTableList firebirdTables;
+        const auto start = std::chrono::steady_clock::now();
+        CopyThroughEngine(db, logins, {.toFirebird = true, .limits = CopyWatchdog::Limits{std::chrono::seconds(1),
+                                                                                          std::chrono::seconds(2)}},
+                          firebirdTables, {table}, observer);
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        server->thaw();
+        ASSERT_EQ(observer.outcomes.size(), 1u);
+        EXPECT_EQ(observer.outcomes[0].ending, TableOutcome::kConnectionLost) << table;
+        ASSERT_EQ(ui.boxes.size(), 1u) << table;
+        EXPECT_NE(ui.boxes[0].text.find(c.why), std::string::npos) << ui.boxes[0].text;
+        EXPECT_LT(seconds, 30.0) << table;
+    }
 }
 
 }  // namespace

@@ -30,6 +30,10 @@ TEST(ParseCopyOptions, CommandsAndUsageErrors) {
         {{"test", "--fb-user"}, "--fb-user needs a value"},
         {{"--colour", "test"}, "unknown option --colour"},
         {{"copy"}, "unknown command copy"},
+        {{"--stall-timeout", "0", "test"}, nullptr},
+        {{"--stall-timeout", "-5", "test"}, "--stall-timeout takes seconds"},
+        {{"--stall-timeout", "1e3", "test"}, "--stall-timeout takes seconds"},
+        {{"--sample", "ten", "test"}, "--sample takes a number of rows"},
     };
     for (const auto& c : cases) {
         const auto parsed = ParseCopyOptions(c.args);
@@ -40,6 +44,8 @@ TEST(ParseCopyOptions, CommandsAndUsageErrors) {
     }
     const auto o = std::get<CopyOptions>(ParseCopyOptions({"send-to-sqlserver", "--", "--odd name"}));
     EXPECT_EQ(o.arguments, std::vector<std::string>{"--odd name"});
+    EXPECT_EQ(o.stallTimeout, 600) << "a default a user would accept";
+    EXPECT_EQ(std::get<CopyOptions>(ParseCopyOptions({"--stall-timeout", "30", "test"})).stallTimeout, 30);
 }
 
 TEST(ParseCopyOptions, OptionsLayOverTheStoredLogins) {

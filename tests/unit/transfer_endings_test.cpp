@@ -234,6 +234,24 @@ TEST_F(TransferEndings, AFailureThatEveryRowWouldMeetEndsTheTableOnce) {
     }
 }
 
+// A call that never returns, with no stop to end it: the stall time-out cancels it, and the table
+// ends with one report that says so; the next table is still tried.
+TEST_F(TransferEndings, TheStallTimeOutCancelsACallThatNeverReturns) {
+    db.results["SELECT * FROM [B]"] = Rows(5);
+    db.results["SELECT * FROM [A]"] = Rows(2);
+    db.blockOn("execute INSERT INTO \"B\" VALUES(3)");
+    send({.toFirebird = true, .limits = CopyWatchdog::Limits{std::chrono::milliseconds(50), std::chrono::seconds(30)}},
+         {"B", "A"});
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_NE(ui.boxes[0].text.find("Operation cancelled\nNothing came through for the stall time-out, so the copy "
+                                    "stopped waiting.\nThe copy of B ended here; 2 rows of it stand in the target."),
+              std::string::npos)
+        << ui.boxes[0].text;
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_EQ(outcomes[0].ending, TableOutcome::kEnded);
+    EXPECT_EQ(outcomes[1].ending, TableOutcome::kComplete);
+}
+
 TEST_F(TransferEndings, EachFailureIsReportedAtItsStep) {
     const struct {
         bool toFirebird;

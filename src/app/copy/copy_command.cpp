@@ -246,6 +246,9 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
     CompanionObserver observer(toolkit, ErrorLocation("Form2", toFirebird ? "PushButton3" : "PushButton4"), stop);
     TableCopier copier({ends.source.get(), ends.target.get(), true}, toFirebird ? listed.firebird : listed.sqlServer,
                        *direction, toFirebird ? kToFirebirdSteps : kToSqlServerSteps, observer, options.bulk);
+    // Capped where the clock's nanoseconds would overflow: three years waits as long as "no end".
+    const long long stall = std::min<long long>(options.stallTimeout, 100'000'000);
+    copier.setLimits({std::chrono::seconds(stall), TableCopier::kDefaultLimits.grace});
     {
         const CancelOnStop cancelling(stop, [&copier] { copier.cancel(); });
         for (const auto& table : tables) {

@@ -5,6 +5,15 @@
 
 namespace tess {
 
+namespace {
+
+// A whole number of at most 15 digits, so that it cannot overflow.
+bool IsCount(const std::string& text) {
+    return !text.empty() && text.size() <= 15 && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+}  // namespace
+
 std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::string>& args) {
     CopyOptions o;
     const std::map<std::string, std::optional<std::string> CopyOptions::*> valued = {
@@ -25,11 +34,10 @@ std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::st
         } else if (a == "--help" || a == "--version") {
             o.command = a.substr(2);
             return o;
-        } else if (a == "--sample") {
-            if (i + 1 >= args.size() || args[i + 1].find_first_not_of("0123456789") != std::string::npos ||
-                args[i + 1].empty() || args[i + 1].size() > 15)
-                return UsageError{"--sample takes a number of rows"};
-            o.sample = std::stoll(args[++i]);
+        } else if (a == "--sample" || a == "--stall-timeout") {
+            if (i + 1 >= args.size() || !IsCount(args[i + 1]))
+                return UsageError{a == "--sample" ? "--sample takes a number of rows" : "--stall-timeout takes seconds"};
+            (a == "--sample" ? o.sample : o.stallTimeout) = std::stoll(args[++i]);
         } else if (a == "--bulk") {
             o.bulk = true;
         } else if (a == "--ms-local") {

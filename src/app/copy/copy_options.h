@@ -19,6 +19,8 @@ inline constexpr const char* kCopyUsage =
     "  --overwrite yes|no     answer to the overwrite question (default no)\n"
     "  --bulk                 one prepared INSERT per table instead of a literal statement per row\n"
     "  --sample N             verify only about N rows of each table, spread across it\n"
+    "  --stall-timeout S      give a table up when nothing comes through for S seconds (default 600;\n"
+    "                         0 waits without end)\n"
     "  --help, --version\n"
     "Passwords not given are read from TESSALINE_FB_PASSWORD and TESSALINE_MS_PASSWORD, then from the\n"
     "login window's settings.\n"
@@ -35,6 +37,7 @@ struct CopyOptions {
     bool overwrite = false;
     bool bulk = false;
     long long sample = 0;
+    long long stallTimeout = 600;  // seconds
     std::string command;  // test, list, send-to-firebird, send-to-sqlserver, verify; help, version
     std::vector<std::string> arguments;
 

@@ -49,6 +49,9 @@ public:
     void cancel() noexcept override {
         if (open_) adapter_->cancel();
     }
+    void abandon() noexcept override {
+        if (open_) adapter_->abandon();
+    }
 
 private:
     Connection& opened() {

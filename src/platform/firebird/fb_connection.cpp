@@ -271,6 +271,14 @@ void FirebirdConnection::cancel() noexcept {
     if (const auto session = session_) CancelFirebirdCall(*session);
 }
 
+// The client closes its side of the link: a server that stopped answering never reads a cancel.
+void FirebirdConnection::abandon() noexcept {
+    const auto session = session_;
+    if (!session || !session->attachment) return;
+    std::lock_guard lock(session->cancelling);
+    CancelOperation(*session, fb_cancel_abort);
+}
+
 void FirebirdConnection::close() {
     requireOpen();
     endSession();

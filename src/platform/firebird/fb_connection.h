@@ -34,6 +34,7 @@ public:
     std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override;
     void close() override;
     void cancel() noexcept override;
+    void abandon() noexcept override;
 
 private:
     void requireOpen() const;

@@ -1,5 +1,5 @@
 #pragma once
-// What ADO reported for a column over the original ODBC drivers, from what ODBC describes.
+// What ADO reports for a column over an ODBC driver, from what ODBC describes.
 #include "platform/database.h"
 
 namespace tess {

@@ -169,7 +169,7 @@ void QtShell::run(const std::string& commandLine, int) {
         throw ShellError("No program on this machine opens " + target);
 }
 
-// Shown without taking the focus, as the original opened its viewer minimized keeping the focus.
+// Shown without taking the focus: the viewer opens minimized, and the focus stays in the window.
 void QtShell::showPicture(const QString& path) {
     QImageReader reader(path);
     const QImage image = reader.read();

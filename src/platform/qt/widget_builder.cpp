@@ -137,7 +137,7 @@ QLineEdit* WidgetBuilder::field(QWidget* parent, const char* name, int l, int t,
 QPushButton* WidgetBuilder::button(QWidget* parent, const char* name, const char* caption, int l, int t, int w,
                                    int h) {
     auto* button = Place(new FocusMarkedButton(caption, parent), name, l, t, w, h, ButtonBold());
-    // Enter presses the focused button, as on the original platform; Qt does so only in dialogs.
+    // Enter presses the focused button, as the windows were designed; Qt does so only in dialogs.
     button->setAutoDefault(true);
     return button;
 }

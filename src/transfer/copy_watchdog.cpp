@@ -1,0 +1,88 @@
+#include "transfer/copy_watchdog.h"
+
+#include <algorithm>
+
+namespace tess {
+
+CopyWatchdog::CopyWatchdog(Limits limits, std::function<void()> cancel, std::function<void()> abandon)
+    : limits_(limits), cancel_(std::move(cancel)), abandon_(std::move(abandon)), thread_([this] { watch(); }) {}
+
+CopyWatchdog::~CopyWatchdog() {
+    {
+        std::lock_guard lock(mutex_);
+        done_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
+}
+
+void CopyWatchdog::progress() noexcept {
+    std::lock_guard lock(mutex_);
+    lastProgress_ = Clock::now();
+}
+
+void CopyWatchdog::pause() noexcept {
+    std::lock_guard lock(mutex_);
+    ++paused_;
+}
+
+void CopyWatchdog::resume() noexcept {
+    {
+        std::lock_guard lock(mutex_);
+        --paused_;
+        lastProgress_ = Clock::now();
+        if (cancelledAt_) cancelledAt_ = lastProgress_;
+    }
+    changed_.notify_all();
+}
+
+void CopyWatchdog::cancelled() noexcept {
+    {
+        std::lock_guard lock(mutex_);
+        if (!cancelledAt_) cancelledAt_ = Clock::now();
+    }
+    changed_.notify_all();
+}
+
+bool CopyWatchdog::stalled() const {
+    std::lock_guard lock(mutex_);
+    return stalled_;
+}
+
+// The callbacks run without the lock, so that the copy's own thread is never held up by them.
+bool CopyWatchdog::act(std::unique_lock<std::mutex>& lock) {
+    if (paused_ > 0) return false;
+    const auto now = Clock::now();
+    if (cancelledAt_ && !abandoned_ && now - std::max(lastProgress_, *cancelledAt_) >= limits_.grace) {
+        abandoned_ = true;
+        lock.unlock();
+        abandon_();
+        lock.lock();
+        return true;
+    }
+    if (limits_.stall > Clock::duration::zero() && !stalled_ && now - lastProgress_ >= limits_.stall) {
+        stalled_ = true;
+        if (!cancelledAt_) cancelledAt_ = now;
+        lock.unlock();
+        cancel_();
+        lock.lock();
+        return true;
+    }
+    return false;
+}
+
+void CopyWatchdog::watch() {
+    std::unique_lock lock(mutex_);
+    while (!done_) {
+        if (act(lock)) continue;
+        auto next = Clock::time_point::max();
+        if (cancelledAt_ && !abandoned_) next = std::min(next, std::max(lastProgress_, *cancelledAt_) + limits_.grace);
+        if (limits_.stall > Clock::duration::zero() && !stalled_) next = std::min(next, lastProgress_ + limits_.stall);
+        if (next == Clock::time_point::max() || paused_ > 0)
+            changed_.wait(lock);
+        else
+            changed_.wait_until(lock, next);
+    }
+}
+
+}  // namespace tess

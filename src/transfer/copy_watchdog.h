@@ -1,0 +1,54 @@
+#pragma once
+// Watches the copy of one table from a thread of its own, for the calls that never return: a
+// server that stopped answering mid-copy, a lock that is never released. When neither a row nor a
+// call has come through for the stall time, the calls under way are cancelled; once a cancel has
+// been sent (the watchdog's own, or a stop's), a call that takes longer than the grace means a
+// server that does not read it, and the connections are given up.
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+namespace tess {
+
+class CopyWatchdog {
+public:
+    using Clock = std::chrono::steady_clock;
+    struct Limits {
+        Clock::duration stall;  // zero: no stall time-out
+        Clock::duration grace;
+    };
+    CopyWatchdog(Limits limits, std::function<void()> cancel, std::function<void()> abandon);
+    ~CopyWatchdog();
+    CopyWatchdog(const CopyWatchdog&) = delete;
+    CopyWatchdog& operator=(const CopyWatchdog&) = delete;
+
+    // A row or a call came through.
+    void progress() noexcept;
+    // While the copy waits for a person (a question, an error report), no time counts.
+    void pause() noexcept;
+    void resume() noexcept;
+    // A cancel was sent from elsewhere: the grace runs from now.
+    void cancelled() noexcept;
+    // The watchdog cancelled the calls because nothing came through for the stall time.
+    bool stalled() const;
+
+private:
+    void watch();
+    // What is due now, under the lock: true when the watch acted (and the time moved on).
+    bool act(std::unique_lock<std::mutex>& lock);
+
+    const Limits limits_;
+    const std::function<void()> cancel_, abandon_;
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    bool done_ = false, stalled_ = false, abandoned_ = false;
+    int paused_ = 0;
+    Clock::time_point lastProgress_ = Clock::now();
+    std::optional<Clock::time_point> cancelledAt_;
+    std::thread thread_;
+};
+
+}  // namespace tess
