@@ -17,8 +17,7 @@ CopyWatchdog::~CopyWatchdog() {
 }
 
 void CopyWatchdog::progress() noexcept {
-    std::lock_guard lock(mutex_);
-    lastProgress_ = Clock::now();
+    lastProgress_.store(Clock::now().time_since_epoch().count(), std::memory_order_relaxed);
 }
 
 void CopyWatchdog::pause() noexcept {
@@ -30,8 +29,8 @@ void CopyWatchdog::resume() noexcept {
     {
         std::lock_guard lock(mutex_);
         --paused_;
-        lastProgress_ = Clock::now();
-        if (cancelledAt_) cancelledAt_ = lastProgress_;
+        progress();
+        if (cancelledAt_) cancelledAt_ = lastProgress();
     }
     changed_.notify_all();
 }
@@ -53,14 +52,14 @@ bool CopyWatchdog::stalled() const {
 bool CopyWatchdog::act(std::unique_lock<std::mutex>& lock) {
     if (paused_ > 0) return false;
     const auto now = Clock::now();
-    if (cancelledAt_ && !abandoned_ && now - std::max(lastProgress_, *cancelledAt_) >= limits_.grace) {
+    if (cancelledAt_ && !abandoned_ && now - std::max(lastProgress(), *cancelledAt_) >= limits_.grace) {
         abandoned_ = true;
         lock.unlock();
         abandon_();
         lock.lock();
         return true;
     }
-    if (limits_.stall > Clock::duration::zero() && !stalled_ && now - lastProgress_ >= limits_.stall) {
+    if (limits_.stall > Clock::duration::zero() && !stalled_ && now - lastProgress() >= limits_.stall) {
         stalled_ = true;
         if (!cancelledAt_) cancelledAt_ = now;
         lock.unlock();
@@ -76,8 +75,8 @@ void CopyWatchdog::watch() {
     while (!done_) {
         if (act(lock)) continue;
         auto next = Clock::time_point::max();
-        if (cancelledAt_ && !abandoned_) next = std::min(next, std::max(lastProgress_, *cancelledAt_) + limits_.grace);
-        if (limits_.stall > Clock::duration::zero() && !stalled_) next = std::min(next, lastProgress_ + limits_.stall);
+        if (cancelledAt_ && !abandoned_) next = std::min(next, std::max(lastProgress(), *cancelledAt_) + limits_.grace);
+        if (limits_.stall > Clock::duration::zero() && !stalled_) next = std::min(next, lastProgress() + limits_.stall);
         if (next == Clock::time_point::max() || paused_ > 0)
             changed_.wait(lock);
         else

@@ -4,6 +4,7 @@
 // call has come through for the stall time, the calls under way are cancelled; once a cancel has
 // been sent (the watchdog's own, or a stop's), a call that takes longer than the grace means a
 // server that does not read it, and the connections are given up.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -46,7 +47,9 @@ private:
     std::condition_variable changed_;
     bool done_ = false, stalled_ = false, abandoned_ = false;
     int paused_ = 0;
-    Clock::time_point lastProgress_ = Clock::now();
+    // Written for every row, so without the lock.
+    std::atomic<Clock::rep> lastProgress_{Clock::now().time_since_epoch().count()};
+    Clock::time_point lastProgress() const { return Clock::time_point(Clock::duration(lastProgress_.load())); }
     std::optional<Clock::time_point> cancelledAt_;
     std::thread thread_;
 };
