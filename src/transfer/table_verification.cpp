@@ -14,6 +14,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "common/anonymous_file.h"
 #include "platform/database.h"
 #include "transfer/firebird_mapping.h"
 #include "transfer/sqlserver_mapping.h"
@@ -50,15 +51,12 @@ Hash HashRow(const Row& row) {
     return {a, b};
 }
 
-// The hashes of one side: in memory until there are too many, then in partition files on disk.
+// The hashes of one side: in memory until there are too many, then in partition files on disk,
+// files without a name, so that none is left behind however the verification ends.
 class HashStore {
 public:
     static constexpr int kPartitions = 64;
     HashStore(size_t inMemory, fs::path folder) : limit_(inMemory), folder_(std::move(folder)) {}
-    ~HashStore() {
-        std::error_code ignored;
-        if (spilled_) fs::remove_all(folder_, ignored);
-    }
 
     void add(const Hash& h) {
         memory_.push_back(h);
@@ -67,63 +65,41 @@ public:
 
     // The sorted hashes of one partition (all of them when nothing went to disk).
     std::vector<Hash> partition(int p) {
-        if (!spilled_) {
+        if (files_.empty()) {
             if (p != 0) return {};
             std::sort(memory_.begin(), memory_.end());
             return memory_;
         }
         spill();
-        std::vector<Hash> out;
-        std::ifstream in(file(p), std::ios::binary);
-        for (Hash h; in.read(reinterpret_cast<char*>(&h), sizeof h);) out.push_back(h);
+        const std::vector<char> bytes = files_[static_cast<size_t>(p)].readAll();
+        std::vector<Hash> out(bytes.size() / sizeof(Hash));
+        std::memcpy(out.data(), bytes.data(), out.size() * sizeof(Hash));
         std::sort(out.begin(), out.end());
         return out;
     }
-    bool spilled() const { return spilled_; }
+    bool spilled() const { return !files_.empty(); }
 
 private:
-    fs::path file(int p) const { return folder_ / ("part-" + std::to_string(p)); }
     void spill() {
-        if (!spilled_) fs::create_directories(folder_);
-        spilled_ = true;
-        std::array<std::ofstream, kPartitions> out;
-        for (int p = 0; p < kPartitions; ++p) out[p].open(file(p), std::ios::binary | std::ios::app);
-        for (const Hash& h : memory_) out[h.high >> 58].write(reinterpret_cast<const char*>(&h), sizeof h);
+        if (files_.empty())
+            for (int p = 0; p < kPartitions; ++p) files_.emplace_back(folder_.string());
+        std::array<std::vector<Hash>, kPartitions> parts;
+        for (const Hash& h : memory_) parts[h.high >> 58].push_back(h);
+        for (int p = 0; p < kPartitions; ++p)
+            files_[static_cast<size_t>(p)].append(parts[p].data(), parts[p].size() * sizeof(Hash));
         memory_.clear();
     }
 
     size_t limit_;
     fs::path folder_;
     std::vector<Hash> memory_;
-    bool spilled_ = false;
+    std::vector<AnonymousFile> files_;
 };
 
 struct Unmatched {
     std::map<Hash, long long> sourceExtra, targetExtra;  // hash -> rows more than on the other side
 };
 
-// A private folder for the spilled hashes: made by mkdtemp, so 0700 under a name no one can guess
-// or plant a link at beforehand, and removed with what it holds when the verification ends.
-class SpillFolder {
-public:
-    explicit SpillFolder(const fs::path& parent) {
-        std::string pattern = (parent / "tessaline-verify-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("Cannot make a folder for the verification in " + parent.string() + ": " +
-                                     std::strerror(errno));
-        path_ = pattern;
-    }
-    ~SpillFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);  // removes links, never what they point at
-    }
-    SpillFolder(const SpillFolder&) = delete;
-    SpillFolder& operator=(const SpillFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 // Counts each hash on both sides, partition by partition, and keeps the first few unmatched.
 void CountMatches(HashStore& sourceHashes, HashStore& targetHashes, size_t kept, VerificationResult& result,
@@ -242,9 +218,8 @@ std::vector<std::string> DescribeDifferences(const std::vector<SourceColumn>& co
 VerificationResult VerifyTable(Connection& source, const std::string& sourceQuery, Connection& target,
                                const std::string& targetQuery, CopyDirection direction,
                                const VerificationOptions& options) {
-    const SpillFolder spill(options.spillFolder.empty() ? fs::temp_directory_path() : fs::path(options.spillFolder));
-    HashStore sourceHashes(options.hashesInMemory, spill.path() / "source"),
-        targetHashes(options.hashesInMemory, spill.path() / "target");
+    const fs::path spill = options.spillFolder.empty() ? fs::temp_directory_path() : fs::path(options.spillFolder);
+    HashStore sourceHashes(options.hashesInMemory, spill), targetHashes(options.hashesInMemory, spill);
     Verification v(direction, options);
 
     VerificationResult result;
