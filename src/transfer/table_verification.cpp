@@ -157,8 +157,10 @@ public:
 
     // Reads one side to its end into the store; returns the rows compared.
     long long read(Recordset& rows, HashStore& store, const char* side) const {
-        long long count = 0;
-        for (; !rows.eof(); rows.moveNext()) {
+        long long count = 0, seen = 0;
+        for (; !rows.eof(); rows.moveNext(), ++seen) {
+            if (options_.stopRequested && options_.stopRequested())
+                throw VerificationStopped("stopped after " + std::to_string(seen) + " rows of the " + side);
             const Hash h = HashRow(canonical(rows));
             if (!taken(h)) continue;
             store.add(h);

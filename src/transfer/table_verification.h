@@ -7,6 +7,7 @@
 // of each side at a time, so memory grows with a 64th of the table (16 bytes a row), not with it.
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,14 @@ struct VerificationOptions {
     std::string spillFolder;
     // Told after each row read: side ("source" or "target"), rows read.
     std::function<void(const char*, long long)> progress;
+    // Asked before each row: true ends the verification with VerificationStopped.
+    std::function<bool()> stopRequested;
+};
+
+// A verification that a stop request ended; what() says how far it got.
+class VerificationStopped : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
 };
 
 struct VerificationResult {

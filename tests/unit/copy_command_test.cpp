@@ -145,6 +145,24 @@ TEST_F(CopyCommandTest, AStopCancelsACallBlockedInTheDriver) {
     EXPECT_EQ(db.calls("commit").size(), 1u);
 }
 
+// verify stops on the first signal too: the call under way is cancelled, and the summary says how
+// far it got and which tables were not compared.
+TEST_F(CopyCommandTest, AStopEndsVerifyAndSaysHowFar) {
+    db.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}, {"Other", "TABLE"}});
+    db.results["SELECT * FROM [Orders]"] = {{{"ID", 3}}, {{std::int64_t{1}}, {std::int64_t{2}}}};
+    db.blockOn("query SELECT * FROM \"Orders\"");
+    StopRequest stop;
+    auto verify = std::async(std::launch::async, [&] {
+        return run({"verify", "sqlserver-to-firebird", "Orders", "Other"}, kAnswerNo, &stop);
+    });
+    ASSERT_TRUE(db.waitUntilBlocked());
+    stop.request(2);
+    EXPECT_EQ(verify.get(), kExitFailed);
+    EXPECT_NE(printed.str().find("table Orders: stopped: Operation cancelled\ntable Other: not compared\n"),
+              std::string::npos)
+        << printed.str();
+}
+
 // A stop between tables: the summary names the tables never started, and the copy is no success.
 TEST_F(CopyCommandTest, TheSummaryNamesTheTablesNeverStarted) {
     db.catalogue = FakeDatabase::Catalogue({{"A", "TABLE"}, {"B", "TABLE"}, {"C", "TABLE"}});

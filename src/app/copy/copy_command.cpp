@@ -138,10 +138,51 @@ void PrintSummary(std::ostream& out, const TableOutcome& o, std::optional<long l
     out << ", " << (refused ? "some rows refused" : EndingText(o.ending)) << "\n";
 }
 
-// Each named table against its copy; 0 when every one matches.
+struct VerifyEnds {
+    Connection& sqlServer;
+    Connection& firebird;
+    bool toFirebird;
+};
+
+// One named table against its copy, said in one line and the differences after it.
+bool VerifyOne(const std::string& entry, const VerifyEnds& ends, const SqlServerTableNames& names,
+               VerificationOptions& verification, ConsoleToolkit& toolkit, std::ostream& out) {
+    const SqlServerTable table = SqlServerTableOf(&names, entry);
+    const std::string sqlServerQuery =
+        "SELECT * FROM " + (ends.toFirebird ? SqlServerObjectName(&names, entry) : SqlServerName(entry));
+    const std::string firebirdQuery = "SELECT * FROM " + FirebirdName(ends.toFirebird ? table.name : entry);
+    verification.progress = [&](const char* side, long long done) {
+        toolkit.rowsSent(entry + " (" + side + ")", done, -1);
+    };
+    try {
+        const VerificationResult r =
+            ends.toFirebird ? VerifyTable(ends.sqlServer, sqlServerQuery, ends.firebird, firebirdQuery,
+                                          CopyDirection::kToFirebird, verification)
+                            : VerifyTable(ends.firebird, firebirdQuery, ends.sqlServer, sqlServerQuery,
+                                          CopyDirection::kToSqlServer, verification);
+        toolkit.endProgressLine();
+        out << "table " << PrintableText(entry) << ": source " << r.sourceRows << " rows, target " << r.targetRows
+            << " rows, matching " << r.matching << ", only in source " << r.onlyInSource << ", only in target "
+            << r.onlyInTarget << (verification.sample ? " (a sample)" : "") << ", "
+            << (r.identical() ? "identical" : "DIFFERENT") << "\n";
+        for (const auto& line : r.differences) out << "  " << line << "\n";
+        return r.identical();
+    } catch (const VerificationStopped& e) {
+        toolkit.endProgressLine();
+        out << "table " << PrintableText(entry) << ": " << e.what() << "\n";
+    } catch (const std::exception& e) {  // a call that the stop cancelled, among others
+        toolkit.endProgressLine();
+        out << "table " << PrintableText(entry) << ": "
+            << (verification.stopRequested() ? "stopped: " : "cannot be compared: ") << e.what() << "\n";
+    }
+    return false;
+}
+
+// Each named table against its copy; 0 when every one matches. A stop ends the table being
+// compared, and names those not compared.
 int Verify(const CopyOptions& options, const Logins& logins, Database& database, ConsoleToolkit& toolkit,
-           const MemoryTableList& sources, const SqlServerTableNames& names, std::ostream& out) {
-    const bool toFirebird = options.arguments[0] == "sqlserver-to-firebird";
+           const MemoryTableList& sources, const SqlServerTableNames& names, std::ostream& out,
+           const StopRequest* stop) {
     std::unique_ptr<Connection> sqlServer, firebird;
     try {
         sqlServer = database.createConnection();
@@ -154,39 +195,24 @@ int Verify(const CopyOptions& options, const Logins& logins, Database& database,
     }
     VerificationOptions verification;
     verification.sample = options.sample;
+    verification.stopRequested = [stop] { return stop && stop->requested(); };
+    const CancelOnStop cancelling(stop, [&] {
+        sqlServer->cancel();
+        firebird->cancel();
+    });
+    const VerifyEnds ends{*sqlServer, *firebird, options.arguments[0] == "sqlserver-to-firebird"};
     bool identical = true;
     for (size_t i = 1; i < options.arguments.size(); ++i) {
         const std::string& entry = options.arguments[i];
         const auto items = sources.items();
-        if (std::find(items.begin(), items.end(), entry) == items.end()) {
+        if (verification.stopRequested()) {
+            out << "table " << PrintableText(entry) << ": not compared\n";
+            identical = false;
+        } else if (std::find(items.begin(), items.end(), entry) == items.end()) {
             out << "tessaline-copy: no table named \"" << PrintableText(entry) << "\" in the source list\n";
             identical = false;
-            continue;
-        }
-        const SqlServerTable table = SqlServerTableOf(&names, entry);
-        const std::string sqlServerQuery = "SELECT * FROM " + (toFirebird ? SqlServerObjectName(&names, entry)
-                                                                          : SqlServerName(entry));
-        const std::string firebirdQuery = "SELECT * FROM " + FirebirdName(toFirebird ? table.name : entry);
-        verification.progress = [&](const char* side, long long done) {
-            toolkit.rowsSent(entry + " (" + side + ")", done, -1);
-        };
-        try {
-            const VerificationResult r =
-                toFirebird ? VerifyTable(*sqlServer, sqlServerQuery, *firebird, firebirdQuery, CopyDirection::kToFirebird,
-                                         verification)
-                           : VerifyTable(*firebird, firebirdQuery, *sqlServer, sqlServerQuery,
-                                         CopyDirection::kToSqlServer, verification);
-            toolkit.endProgressLine();
-            out << "table " << PrintableText(entry) << ": source " << r.sourceRows << " rows, target " << r.targetRows
-                << " rows, matching " << r.matching << ", only in source " << r.onlyInSource << ", only in target "
-                << r.onlyInTarget << (options.sample ? " (a sample)" : "") << ", "
-                << (r.identical() ? "identical" : "DIFFERENT") << "\n";
-            for (const auto& line : r.differences) out << "  " << line << "\n";
-            identical = identical && r.identical();
-        } catch (const std::exception& e) {
-            toolkit.endProgressLine();
-            out << "table " << PrintableText(entry) << ": cannot be compared: " << e.what() << "\n";
-            identical = false;
+        } else {
+            identical = VerifyOne(entry, ends, names, verification, toolkit, out) && identical;
         }
     }
     return identical ? kExitCopied : kExitFailed;
@@ -297,7 +323,8 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
         return toolkit.errorReports() ? kExitFailed : kExitCopied;
     }
     if (toolkit.errorReports()) return kExitFailed;
-    if (verifying) return Verify(options, logins, database, toolkit, wantsSqlServer ? list1 : list2, sqlServerNames, out);
+    if (verifying)
+        return Verify(options, logins, database, toolkit, wantsSqlServer ? list1 : list2, sqlServerNames, out, stop);
 
     return Send(options, logins.values, database, toolkit, {list1, list2, sqlServerNames}, out, stop);
 }
