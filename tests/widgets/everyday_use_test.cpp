@@ -250,5 +250,25 @@ TEST_F(EverydayUseTest, TabFollowsTheDesignsOrder) {
     EXPECT_EQ(QApplication::focusWidget()->objectName(), "List1") << "and round again";
 }
 
+// A table the target refuses to make costs one box, not one a row: each box is modal, and one a
+// row kept the window from being closed for as many rows as the table had.
+TEST_F(EverydayUseTest, ARefusedCreateIsOneBox) {
+    storeWorkingLogins();
+    FakeResult rows;
+    rows.fields = {{"ID", 3, 4, 10, 0}};
+    for (int i = 1; i <= 40; ++i) rows.rows.push_back({std::int64_t{i}});
+    sqlServer.results["SELECT * FROM [Orders]"] = rows;
+    firebird.failOn("execute CREATE TABLE", "Table Orders already exists");
+    start();
+    auto* list = tables<QListWidget>("List1");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    ASSERT_EQ(list->currentItem()->text(), "Orders");
+    click("PushButton3");
+    ASSERT_EQ(ui.boxes.size(), 1u) << boxTexts().back();
+    EXPECT_NE(ui.boxes[0].text.find("Orders was not copied: no rows were sent to it."), std::string::npos)
+        << ui.boxes[0].text;
+    EXPECT_TRUE(firebird.calls("execute INSERT").empty());
+}
+
 }  // namespace
 }  // namespace tess
