@@ -29,6 +29,14 @@ bool EndsTable(SQLINTEGER nativeError, const std::string& state) {
 
 }  // namespace
 
+// Class 08: the connection failed or went away. HYT00 and HYT01: the driver gave up waiting.
+void AddOdbcRecordMeaning(SQLINTEGER nativeError, const std::string& sqlState, DatabaseError::Details& d) {
+    if (sqlState.rfind("08", 0) == 0 || IsOutOfSpace(nativeError, sqlState)) d.connectionLost = true;
+    if (sqlState == "HYT00" || sqlState == "HYT01") d.timedOut = true;
+    if (EndsTable(nativeError, sqlState) || d.timedOut) d.endsTable = true;
+    if (sqlState == "HY008") d.cancelled = true;
+}
+
 OdbcDiagnostics ReadOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
     OdbcDiagnostics out;
     DatabaseError::Details& d = out.details;
@@ -48,11 +56,7 @@ OdbcDiagnostics ReadOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
         const std::string sqlState = Utf16ToUtf8(reinterpret_cast<const char16_t*>(state), 5);
         d.codes.sqlStates.push_back(sqlState);
         d.codes.nativeErrors.push_back(nativeError);
-        // Class 08: the connection failed or went away. HYT00 and HYT01: the driver gave up waiting.
-        if (sqlState.rfind("08", 0) == 0 || IsOutOfSpace(nativeError, sqlState)) d.connectionLost = true;
-        if (sqlState == "HYT00" || sqlState == "HYT01") d.timedOut = true;
-        if (EndsTable(nativeError, sqlState) || d.timedOut) d.endsTable = true;
-        if (sqlState == "HY008") d.cancelled = true;
+        AddOdbcRecordMeaning(nativeError, sqlState, d);
         if (!out.text.empty()) out.text += "\n";
         out.text += "[" + sqlState + "] " + Utf16ToUtf8(reinterpret_cast<const char16_t*>(message.data()), length);
     }

@@ -21,6 +21,8 @@ struct OdbcDiagnostics {
     DatabaseError::Details details;
 };
 OdbcDiagnostics ReadOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle);
+// What one record's native error and SQLSTATE say, added to what the records before it said.
+void AddOdbcRecordMeaning(SQLINTEGER nativeError, const std::string& sqlState, DatabaseError::Details& details);
 // The handle's diagnostics as an OdbcError; `fallback` is its text when there is no record.
 [[noreturn]] void ThrowOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle, const std::string& fallback);
 // Throws OdbcError unless rc is a success code.
