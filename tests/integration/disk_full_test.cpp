@@ -66,6 +66,9 @@ TEST_F(SmallDisk, AFullDiskIsOneReportForTheTable) {
     ASSERT_FALSE(ui.boxes.empty());
     EXPECT_NE(ui.boxes[0].text.find("The copy of Big ended here"), std::string::npos) << ui.boxes[0].text;
     EXPECT_EQ(outcomes[1].target, "After") << "the next table is still attempted";
+    for (const auto& box : ui.boxes)
+        EXPECT_EQ(box.text.find("A transaction is already open"), std::string::npos)
+            << "the full table's transaction was ended: " << box.text;
 }
 
 }  // namespace
