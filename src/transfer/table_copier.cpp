@@ -84,7 +84,19 @@ void TableCopier::setWatchdog(CopyWatchdog* watchdog) {
     watchdog_ = watchdog;
 }
 
+// A source given up for not answering cannot close either; that is no failure of the copy.
+void TableCopier::closeSource(Recordset& source) {
+    trap_.step(steps_.closeSource, [&] {
+        try {
+            source.close();
+        } catch (const std::exception&) {
+            if (!abandoned_) throw;
+        }
+    });
+}
+
 void TableCopier::abandon() noexcept {
+    abandoned_ = true;
     if (ends_.source) ends_.source->abandon();
     if (ends_.target) ends_.target->abandon();
 }
@@ -130,7 +142,7 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     std::unique_ptr<Recordset> source;
     if (!trap_.step(steps_.openSource, [&] { source = direction_.openSource(*ends_.source, entry); })) return;
     if (answer == kAnswerYes && !dropListedTarget(table)) {
-        trap_.step(steps_.closeSource, [&] { source->close(); });
+        closeSource(*source);
         return;
     }
     std::vector<SourceColumn> columns;
@@ -143,7 +155,7 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     const bool created = createTarget(table, columns, outcome);
     if (ends_.targetOpen && created) copyRows(table, *source, columns.size(), outcome);
     trap_.step(steps_.resetProgress, [&] { observer_.resetProgress(); });
-    trap_.step(steps_.closeSource, [&] { source->close(); });
+    closeSource(*source);
     // The list names the table as it was created, and only tables that exist.
     if (created) madeHere_.insert(table);
     if (created && !Listed(targetTables_, table))

@@ -3,6 +3,7 @@
 // programs: the overwrite question, the source opened before anything is dropped, the drop, the
 // CREATE, the rows and the target's listing. What differs between the directions is a small
 // description; who asked for the copy hears of it as an observer.
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -99,6 +100,7 @@ private:
     void endTransaction(const std::function<void()>& committed);
     void cancelCalls() noexcept;
     void abandon() noexcept;
+    void closeSource(Recordset& source);
     void setWatchdog(CopyWatchdog* watchdog);
     void watched();  // a row or a call came through
     class WaitingForAPerson {
@@ -125,6 +127,7 @@ private:
     CopyWatchdog::Limits limits_ = kDefaultLimits;
     mutable std::mutex watchdogMutex_;  // a stop's cancel comes from another thread
     CopyWatchdog* watchdog_ = nullptr;
+    std::atomic<bool> abandoned_{false};  // the watchdog gave the connections up
 };
 
 }  // namespace tess
