@@ -234,6 +234,25 @@ TEST_F(TransferEndings, AFailureThatEveryRowWouldMeetEndsTheTableOnce) {
     }
 }
 
+// The source lost mid-copy ends its table with one report; the rows already written are committed
+// (the target is well) and counted, and the table is not called complete.
+TEST_F(TransferEndings, ALostSourceStillCommitsWhatWasWritten) {
+    db.results["SELECT * FROM [B]"] = Rows(5);
+    db.results["SELECT * FROM [A]"] = Rows(2);
+    db.failOn("movenext", "[08S01] Communication link failure", 1, true);
+    send({.toFirebird = true}, {"B", "A"});
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_NE(ui.boxes[0].text.find("[08S01] Communication link failure\nThe copy of B ended here; 1 rows of it "
+                                    "stand in the target."),
+              std::string::npos)
+        << ui.boxes[0].text;
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_EQ(outcomes[0].ending, TableOutcome::kConnectionLost);
+    EXPECT_EQ(outcomes[0].rowsWritten, 1);
+    EXPECT_EQ(db.calls("commit").size(), 2u) << "B's row, then A's";
+    EXPECT_EQ(outcomes[1].ending, TableOutcome::kComplete);
+}
+
 // A call that never returns, with no stop to end it: the stall time-out cancels it, and the table
 // ends with one report that says so; the next table is still tried.
 TEST_F(TransferEndings, TheStallTimeOutCancelsACallThatNeverReturns) {
