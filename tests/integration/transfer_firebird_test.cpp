@@ -106,5 +106,22 @@ TEST_F(TransferFirebirdTest, FirebirdValuesBecomeSqlServerStatements) {
     EXPECT_EQ(list1.items(), (std::vector<std::string>{"a\"b"}));
 }
 
+// A table of the same name that the list does not show (made since the list was filled, or one
+// the list hides): the CREATE is refused, once, and its rows are left as they were.
+TEST_F(TransferFirebirdTest, ATableTheListDoesNotShowIsLeftAlone) {
+    {
+        auto c = firebird();
+        c->execute("CREATE TABLE \"Orders\" (\"ID\" INTEGER)");
+        for (int i = 1; i <= 5; ++i) c->execute("INSERT INTO \"Orders\" VALUES (" + std::to_string(i) + ")");
+    }
+    FakeResult source;
+    source.fields = {{"ID", 3, 4, 10, 0}};
+    for (int i = 100; i < 140; ++i) source.rows.push_back({std::int64_t{i}});
+    sendToFirebird("Orders", source);
+    ASSERT_EQ(ui.boxes.size(), 1u) << reports();
+    EXPECT_NE(reports().find("Orders was not copied: no rows were sent to it."), std::string::npos) << reports();
+    EXPECT_EQ(rows("SELECT COUNT(*) FROM \"Orders\"").at(0).at(0), Value(std::int64_t{5}));
+}
+
 }  // namespace
 }  // namespace tess
