@@ -26,6 +26,28 @@ int ConsoleToolkit::messageBox(const std::string& text, int style, const std::op
     return kAnswerOk;
 }
 
+void ConsoleToolkit::say(const std::string& line) {
+    endProgressLine();
+    out_ << "tessaline-copy: " << line << "\n";
+}
+
+void ConsoleToolkit::reportFailure(const std::string& line) {
+    ++errorReports_;
+    say(line);
+}
+
+std::string ConsoleToolkit::OneLine(const std::string& text) {
+    std::string out;
+    for (char c : Lines(text)) {
+        if (c != '\n')
+            out += c;
+        else if (!out.empty() && out.back() != ' ')
+            out += " / ";
+    }
+    while (!out.empty() && (out.back() == ' ' || out.back() == '/')) out.pop_back();
+    return out;
+}
+
 std::string ConsoleToolkit::programFolder() const {
     std::error_code error;
     auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -38,18 +60,22 @@ void ConsoleToolkit::rowsSent(const std::string& table, long long done, long lon
         endProgressLine();
         progressTable_ = table;
         tableStart_ = now;
-    } else if (now - lastLine_ < std::chrono::milliseconds(200) && done != total) {
+    } else if (now - lastLine_ < (terminal_ ? std::chrono::milliseconds(200) : std::chrono::seconds(5)) &&
+               done != total) {
         return;
     }
     lastLine_ = now;
     const double seconds = std::chrono::duration<double>(now - tableStart_).count();
-    out_ << "\r" << table << ": " << done << " of " << (total >= 0 ? std::to_string(total) : std::string("?"))
-         << " rows, " << static_cast<long long>(seconds > 0 ? done / seconds : 0) << " rows/s" << std::flush;
+    // A terminal's line is rewritten in place; a file or a pipe gets whole lines, a few a minute.
+    out_ << (terminal_ ? "\r" : "") << table << ": " << done << " of "
+         << (total >= 0 ? std::to_string(total) : std::string("?")) << " rows, "
+         << static_cast<long long>(seconds > 0 ? done / seconds : 0) << " rows/s" << (terminal_ ? "" : "\n")
+         << std::flush;
 }
 
 void ConsoleToolkit::endProgressLine() {
     if (progressTable_.empty()) return;
-    out_ << "\n";
+    if (terminal_) out_ << "\n";
     progressTable_.clear();
 }
 

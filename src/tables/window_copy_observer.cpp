@@ -11,8 +11,8 @@ int WindowCopyObserver::askOverwrite(const std::string& table) {
     return toolkit_.messageBox("Would you like to overwrite " + table + "?", kYesNo, "Overwrite?");
 }
 
-void WindowCopyObserver::report(int step, const std::string& description) {
-    ShowErrorReport(toolkit_, description, location_, step);
+void WindowCopyObserver::report(const StepFailure& failure) {
+    ShowErrorReport(toolkit_, failure.description, location_, failure.step);
 }
 
 void WindowCopyObserver::showProgress(double percent) { controls_.progressBar.setValue(percent); }

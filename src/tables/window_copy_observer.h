@@ -20,7 +20,7 @@ public:
         : toolkit_(toolkit), controls_(controls), location_(std::move(location)) {}
 
     int askOverwrite(const std::string& table) override;
-    void report(int step, const std::string& description) override;
+    void report(const StepFailure& failure) override;
     void showProgress(double percent) override;
     void resetProgress() override;
     void betweenRows() override;

@@ -7,13 +7,22 @@
 
 namespace tess {
 
+// A step that failed: its number and the failure's own words, and where the copy was: the table,
+// and the row (counted from 1) when the failure is a row's.
+struct StepFailure {
+    int step;
+    std::string description;
+    std::string table;
+    long long row = 0;  // 0: not a row's
+};
+
 class CopyObserver {
 public:
     virtual ~CopyObserver() = default;
     // The overwrite question, for a table the target already lists: 6 for Yes, 7 for No.
     virtual int askOverwrite(const std::string& table) = 0;
-    // A step that failed, with the failure's own words. The copy goes on as its steps say.
-    virtual void report(int step, const std::string& description) = 0;
+    // A step that failed. The copy goes on as its steps say.
+    virtual void report(const StepFailure& failure) = 0;
     // Before each row, when the source said how many rows it holds: the share done, 0 to 100.
     virtual void showProgress(double /*percent*/) {}
     // After each row offered to the target: rows done, rows in all (-1 when unknown).

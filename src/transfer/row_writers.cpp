@@ -65,6 +65,8 @@ public:
         if (pending_.size() >= rowsPerArray_) finish();
     }
 
+    bool writesAtOnce() const override { return false; }
+
     void finish() override {
         if (pending_.empty()) return;
         const bool whole = writeWhole();

@@ -31,6 +31,8 @@ public:
     virtual void write(const std::vector<Value>& row) = 0;
     // Writes what is still held; called before the table's last commit.
     virtual void finish() {}
+    // True when each row is written as it comes, so that its failure is reported with it.
+    virtual bool writesAtOnce() const { return true; }
 };
 
 std::unique_ptr<RowWriter> LiteralRowWriter(RowTally& tally, Connection& target, const TransferDirection& direction,

@@ -51,12 +51,13 @@ TableCopier::TableCopier(CopyEnds ends, TableList& targetTables, TransferDirecti
       bulk_(bulk),
       trap_([this](int step, const std::string& description) {
           const WaitingForAPerson waiting(*this);
-          observer_.report(step, description);
+          observer_.report({step, description, reportedTable_, reportedRow_});
       }) {}
 
 TableOutcome TableCopier::copy(const std::string& entry) {
     const auto started = std::chrono::steady_clock::now();
     TableOutcome outcome{entry, direction_.targetName(entry)};
+    reportedTable_ = outcome.source;
     {
         auto watchdog = std::make_unique<CopyWatchdog>(limits_, [this] { cancelCalls(); }, [this] { abandon(); });
         setWatchdog(watchdog.get());
@@ -354,13 +355,16 @@ void TableCopier::readRows(const std::string& table, Recordset& unread, RowWrite
             trap_.step(steps_.progress, [&] { observer_.showProgress(std::min(100.0, (k + 1) * 100.0 / count)); });
         ++outcome.rowsRead;
         // A row that cannot be read is reported once and not written in part; the read-ahead
-        // holds every row together, so it is read in place.
+        // holds every row together, so it is read in place. Rows written as arrays fail later,
+        // when their array goes, so their reports name no row.
+        reportedRow_ = writer.writesAtOnce() ? k + 1 : 0;
         const std::vector<Value>* values = nullptr;
         if (stepOrEnd(steps_.readRow, [&] {
                 values = &source.currentValues();
                 observer_.betweenRows();
             }, End::kSource))
             writer.write(*values);
+        reportedRow_ = 0;
         if (!perCommit) outcome.rowsWritten = tally.written;
         observer_.rowSent(table, k + 1, count);
         if (ending_.ended()) break;

@@ -128,6 +128,8 @@ private:
     mutable std::mutex watchdogMutex_;  // a stop's cancel comes from another thread
     CopyWatchdog* watchdog_ = nullptr;
     std::atomic<bool> abandoned_{false};  // the watchdog gave the connections up
+    std::string reportedTable_;  // where a report comes from: the source entry,
+    long long reportedRow_ = 0;  // and the row being read or written (0: none)
 };
 
 }  // namespace tess

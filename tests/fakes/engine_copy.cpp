@@ -13,8 +13,9 @@ int RecordingObserver::askOverwrite(const std::string& table) {
     return ui_.messageBox("Would you like to overwrite " + table + "?", kYesNo, "Overwrite?");
 }
 
-void RecordingObserver::report(int step, const std::string& description) {
-    ShowErrorReport(ui_, description, location_, step);
+void RecordingObserver::report(const StepFailure& failure) {
+    failures.push_back(failure);
+    ShowErrorReport(ui_, failure.description, location_, failure.step);
 }
 
 void CopyThroughEngine(Database& database, const LoginSource& logins, EngineCopy how, TableList& targetTables,

@@ -20,7 +20,7 @@ class RecordingObserver : public CopyObserver {
 public:
     RecordingObserver(FakeToolkit& ui, std::string location) : ui_(ui), location_(std::move(location)) {}
     int askOverwrite(const std::string& table) override;
-    void report(int step, const std::string& description) override;
+    void report(const StepFailure& failure) override;
     void rowSent(const std::string&, long long done, long long) override {
         if (onRow) onRow(done);
     }
@@ -28,6 +28,7 @@ public:
     void tableDone(const TableOutcome& outcome) override { outcomes.push_back(outcome); }
 
     std::vector<TableOutcome> outcomes;
+    std::vector<StepFailure> failures;
     StopRequest stop;
     std::function<void(long long rowsDone)> onRow;
 

@@ -49,13 +49,16 @@ bool TestSide(std::ostream& out, const char* side, Database& database, int curso
 // reports and progress are lines, and each table's outcome is kept for the summary.
 class CompanionObserver : public CopyObserver {
 public:
-    CompanionObserver(ConsoleToolkit& toolkit, std::string location, const StopRequest* stop)
-        : toolkit_(toolkit), location_(std::move(location)), stop_(stop) {}
+    CompanionObserver(ConsoleToolkit& toolkit, const StopRequest* stop) : toolkit_(toolkit), stop_(stop) {}
     int askOverwrite(const std::string& table) override {
         return toolkit_.messageBox("Would you like to overwrite " + table + "?", kYesNo, "Overwrite?");
     }
-    void report(int step, const std::string& description) override {
-        ShowErrorReport(toolkit_, description, location_, step);
+    // One line: where, the driver's own words, and the step, which matches the windows' reports.
+    void report(const StepFailure& failure) override {
+        std::string where = PrintableText(failure.table);
+        if (failure.row > 0) where += ", row " + std::to_string(failure.row);
+        toolkit_.reportFailure(where + ": " + ConsoleToolkit::OneLine(failure.description) + " [step " +
+                               std::to_string(failure.step) + "]");
     }
     void rowSent(const std::string& table, long long done, long long total) override {
         toolkit_.rowsSent(table, done, total);
@@ -67,7 +70,6 @@ public:
 
 private:
     ConsoleToolkit& toolkit_;
-    std::string location_;
     const StopRequest* stop_;
 };
 
@@ -269,7 +271,7 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
     }
     const auto direction = toFirebird ? ToFirebird(ends.target.get(), &listed.sqlServerNames)
                                       : ToSqlServer(&listed.sqlServerNames);
-    CompanionObserver observer(toolkit, ErrorLocation("Form2", toFirebird ? "PushButton3" : "PushButton4"), stop);
+    CompanionObserver observer(toolkit, stop);
     TableCopier copier({ends.source.get(), ends.target.get(), true}, toFirebird ? listed.firebird : listed.sqlServer,
                        *direction, toFirebird ? kToFirebirdSteps : kToSqlServerSteps, observer, options.bulk);
     // Capped where the clock's nanoseconds would overflow: three years waits as long as "no end".
