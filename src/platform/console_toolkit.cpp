@@ -60,7 +60,7 @@ void ConsoleToolkit::rowsSent(const std::string& table, long long done, long lon
         endProgressLine();
         progressTable_ = table;
         tableStart_ = now;
-    } else if (now - lastLine_ < (terminal_ ? std::chrono::milliseconds(200) : std::chrono::seconds(5)) &&
+    } else if (now - lastLine_ < (terminal_ ? std::chrono::milliseconds(200) : std::chrono::milliseconds(2000)) &&
                done != total) {
         return;
     }

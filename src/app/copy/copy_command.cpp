@@ -96,16 +96,16 @@ OpenEnds OpenCopyEnds(Database& database, const StoredLogins& logins, bool toFir
 
 // The named tables that the source lists, each once and in the order named; the others are said.
 std::vector<std::string> TablesToCopy(const MemoryTableList& sources, const std::vector<std::string>& names,
-                                      std::ostream& out, bool& allFound) {
+                                      ConsoleToolkit& toolkit, bool& allFound) {
     const auto listed = sources.items();
     std::vector<std::string> tables;
     allFound = true;
     for (const auto& name : names) {
         if (std::find(listed.begin(), listed.end(), name) == listed.end()) {
-            out << "tessaline-copy: no table named \"" << PrintableText(name) << "\" in the source list\n";
+            toolkit.say("no table named \"" + PrintableText(name) + "\" in the source list");
             allFound = false;
         } else if (std::find(tables.begin(), tables.end(), name) != tables.end()) {
-            out << "tessaline-copy: " << PrintableText(name) << " is named more than once; it is copied once\n";
+            toolkit.say(PrintableText(name) + " is named more than once; it is copied once");
         } else {
             tables.push_back(name);
         }
@@ -192,7 +192,7 @@ int Verify(const CopyOptions& options, const Logins& logins, Database& database,
         firebird = database.createConnection();
         firebird->open(FirebirdSettings(logins.values.firebird));
     } catch (const std::exception& e) {
-        out << "tessaline-copy: " << e.what() << "\n";
+        toolkit.say(ConsoleToolkit::OneLine(e.what()));
         return kExitFailed;
     }
     VerificationOptions verification;
@@ -211,7 +211,7 @@ int Verify(const CopyOptions& options, const Logins& logins, Database& database,
             out << "table " << PrintableText(entry) << ": not compared\n";
             identical = false;
         } else if (std::find(items.begin(), items.end(), entry) == items.end()) {
-            out << "tessaline-copy: no table named \"" << PrintableText(entry) << "\" in the source list\n";
+            toolkit.say("no table named \"" + PrintableText(entry) + "\" in the source list");
             identical = false;
         } else {
             identical = VerifyOne(entry, ends, names, verification, toolkit, out) && identical;
@@ -261,12 +261,12 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
          ListedTables listed, std::ostream& out, const StopRequest* stop) {
     const bool toFirebird = options.command == "send-to-firebird";
     bool allFound = true;
-    const auto tables = TablesToCopy(toFirebird ? listed.sqlServer : listed.firebird, options.arguments, out, allFound);
+    const auto tables = TablesToCopy(toFirebird ? listed.sqlServer : listed.firebird, options.arguments, toolkit, allFound);
     OpenEnds ends;
     try {
         ends = OpenCopyEnds(database, logins, toFirebird);
     } catch (const std::exception& e) {
-        out << "tessaline-copy: " << e.what() << "\n";
+        toolkit.say(ConsoleToolkit::OneLine(e.what()));
         return kExitFailed;
     }
     const auto direction = toFirebird ? ToFirebird(ends.target.get(), &listed.sqlServerNames)
@@ -313,7 +313,9 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
                                           : options.command != "list" || options.arguments[0] == "sqlserver";
     const bool wantsFirebird = verifying ? options.arguments[0] == "firebird-to-sqlserver"
                                          : options.command != "list" || options.arguments[0] == "firebird";
-    ErrorTrap trap(toolkit, ErrorLocation("Form1", "PushButton2"));
+    ErrorTrap trap([&toolkit](int step, const std::string& description) {
+        toolkit.reportFailure(ConsoleToolkit::OneLine(description) + " [step " + std::to_string(step) + "]");
+    });
     if (wantsSqlServer)
         trap.step(110, [&] {
             ListSqlServerTables(database, logins.values.sqlServer, list1, toolkit, &sqlServerNames);

@@ -1,4 +1,6 @@
 // tessaline-copy: the transfers without windows, for scheduled copies and for benchmarks.
+#include <unistd.h>
+
 #include <cstdlib>
 #include <iostream>
 
@@ -46,8 +48,9 @@ int main(int argc, char** argv) {
     tess::QtSettingsStore settings;
     if (settings.warning()) std::cerr << "tessaline-copy: " << *settings.warning() << "\n";
     tess::DriversDatabase database;
-    tess::ConsoleToolkit toolkit(std::cerr, options.overwrite ? tess::kAnswerYes : tess::kAnswerNo);
-    std::ostream& out = options.command == "list" || options.command == "verify" ? std::cout : std::cerr;
-    const int status = tess::RunCopyCommand(options, tess::ReadStoredLogins(settings), database, toolkit, out, &stop);
+    // Results on standard output, for every command; progress and reports on standard error.
+    tess::ConsoleToolkit toolkit(std::cerr, options.overwrite ? tess::kAnswerYes : tess::kAnswerNo, isatty(2) == 1);
+    const int status =
+        tess::RunCopyCommand(options, tess::ReadStoredLogins(settings), database, toolkit, std::cout, &stop);
     return stop.requested() ? tess::SignalExitStatus(stop.signal()) : status;
 }
