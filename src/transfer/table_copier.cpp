@@ -51,13 +51,16 @@ TableCopier::TableCopier(CopyEnds ends, TableList& targetTables, TransferDirecti
       bulk_(bulk),
       trap_([this](int step, const std::string& description) {
           const WaitingForAPerson waiting(*this);
+          if (reportedRow_ == 0) tableReport_ = description;
           observer_.report({step, description, reportedTable_, reportedRow_});
       }) {}
 
 TableOutcome TableCopier::copy(const std::string& entry) {
     const auto started = std::chrono::steady_clock::now();
-    TableOutcome outcome{entry, direction_.targetName(entry)};
-    reportedTable_ = outcome.source;
+    TableOutcome outcome;
+    outcome.source = reportedTable_ = entry;
+    outcome.target = direction_.targetName(entry);
+    tableReport_.clear();
     {
         auto watchdog = std::make_unique<CopyWatchdog>(limits_, [this] { cancelCalls(); }, [this] { abandon(); });
         setWatchdog(watchdog.get());
@@ -65,6 +68,9 @@ TableOutcome TableCopier::copy(const std::string& entry) {
         setWatchdog(nullptr);
     }
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const bool early = outcome.ending == TableOutcome::kConnectionLost || outcome.ending == TableOutcome::kEnded ||
+                       outcome.ending == TableOutcome::kNotCopied;
+    if (early) outcome.cause = tableReport_;
     observer_.tableDone(outcome);
     return outcome;
 }

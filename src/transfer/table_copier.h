@@ -130,6 +130,7 @@ private:
     std::atomic<bool> abandoned_{false};  // the watchdog gave the connections up
     std::string reportedTable_;  // where a report comes from: the source entry,
     long long reportedRow_ = 0;  // and the row being read or written (0: none)
+    std::string tableReport_;    // the table's last report that was not a row's
 };
 
 }  // namespace tess

@@ -20,6 +20,7 @@ struct TableOutcome {
     long long rowsRefused = 0;  // refused one by one, each with its own report
     double seconds = 0;
     Ending ending = kComplete;
+    std::string cause;  // the report that ended the table early, when one did
 };
 
 const char* EndingText(TableOutcome::Ending ending);

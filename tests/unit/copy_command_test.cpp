@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 #include <future>
+#include <nlohmann/json.hpp>
+#include <regex>
 #include <sstream>
 
 #include "common/stop_request.h"
@@ -161,6 +166,45 @@ TEST_F(CopyCommandTest, AStopEndsVerifyAndSaysHowFar) {
     EXPECT_NE(printed.str().find("table Orders: stopped: Operation cancelled\ntable Other: not compared\n"),
               std::string::npos)
         << printed.str();
+}
+
+// Results on standard output, a line a table; diagnostics on standard error, a line each; and the
+// summary as JSON for a scheduler.
+TEST_F(CopyCommandTest, ResultsAndDiagnosticsGoApart) {
+    db.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}});
+    db.results["SELECT * FROM [Orders]"] = {{{"ID", 3}}, {{std::int64_t{1}}, {std::int64_t{2}}}};
+    db.results["SELECT COUNT(*) FROM \"Orders\""] = {{{"COUNT", 20}}, {{std::int64_t{2}}}};
+    db.failOn("execute INSERT", "conversion error\nexpected length 5", 1);
+    const auto json = std::filesystem::temp_directory_path() / ("summary-" + std::to_string(getpid()) + ".json");
+    std::ostringstream results, diagnostics;
+    ConsoleToolkit toolkit(diagnostics, kAnswerYes, false);
+    const int status = RunCopyCommand(
+        std::get<CopyOptions>(ParseCopyOptions({"--summary-json", json.string(), "send-to-firebird", "Orders", "Missing"})),
+        {}, db, toolkit, results);
+    EXPECT_EQ(status, kExitFailed);
+    EXPECT_TRUE(std::regex_match(results.str(), std::regex("table Orders: read 2, written 1, refused 1, [0-9.]+ s, in "
+                                                           "target 2 \\(differs from written\\), some rows refused\n")))
+        << results.str();
+    const std::string said = diagnostics.str();
+    EXPECT_NE(said.find("tessaline-copy: no table named \"Missing\" in the source list\n"), std::string::npos) << said;
+    EXPECT_NE(said.find("tessaline-copy: Orders, row 1: conversion error / expected length 5 [step 318]\n"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(said.find('\r'), std::string::npos);
+    EXPECT_EQ(said.find("Please email"), std::string::npos);
+
+    const auto summary = nlohmann::json::parse(std::ifstream(json));
+    std::filesystem::remove(json);
+    ASSERT_EQ(summary["tables"].size(), 1u);
+    const auto& orders = summary["tables"][0];
+    EXPECT_EQ(orders["table"], "Orders");
+    EXPECT_EQ(orders["outcome"], "some rows refused");
+    EXPECT_EQ(orders["rowsRead"], 2);
+    EXPECT_EQ(orders["rowsWritten"], 1);
+    EXPECT_EQ(orders["rowsRefused"], 1);
+    EXPECT_EQ(orders["inTarget"], 2);
+    EXPECT_FALSE(orders.contains("cause"));
+    EXPECT_EQ(summary["exitStatus"], kExitFailed);
 }
 
 // A stop between tables: the summary names the tables never started, and the copy is no success.

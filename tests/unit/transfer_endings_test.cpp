@@ -229,7 +229,9 @@ TEST_F(TransferEndings, AFailureThatEveryRowWouldMeetEndsTheTableOnce) {
         ASSERT_EQ(seen.outcomes.size(), 2u);
         EXPECT_EQ(seen.outcomes[0].ending, TableOutcome::kEnded) << c.what;
         EXPECT_EQ(seen.outcomes[0].rowsWritten, c.written) << c.what;
+        EXPECT_EQ(seen.outcomes[0].cause.rfind(c.what, 0), 0u) << "the summary's cause: " << seen.outcomes[0].cause;
         EXPECT_EQ(seen.outcomes[1].ending, TableOutcome::kComplete) << "the next table is tried";
+        EXPECT_TRUE(seen.outcomes[1].cause.empty());
         EXPECT_EQ(fresh.calls("commit").size(), 2u) << "B's rows before the failure, then A's";
     }
 }

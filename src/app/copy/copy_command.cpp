@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <fstream>
 #include <optional>
 
 #include "catalogue/sqlserver_table_names.h"
 #include "catalogue/table_listing.h"
+#include "app/copy/copy_summary.h"
 #include "common/printable_text.h"
 #include "common/stop_request.h"
 #include "connect/connection_strings.h"
@@ -128,17 +130,6 @@ std::optional<long long> TargetRows(Connection* target, const std::string& query
     }
 }
 
-void PrintSummary(std::ostream& out, const TableOutcome& o, std::optional<long long> inTarget) {
-    char seconds[32];
-    std::snprintf(seconds, sizeof seconds, "%.1f", o.seconds);
-    out << "table " << PrintableText(o.source) << ": read " << o.rowsRead << ", written " << o.rowsWritten << ", refused "
-        << o.rowsRefused << ", " << seconds << " s, in target ";
-    if (inTarget) out << *inTarget;
-    else out << "unknown";
-    if (inTarget && *inTarget != o.rowsWritten && o.ending != TableOutcome::kSkipped) out << " (differs from written)";
-    const bool refused = o.ending == TableOutcome::kComplete && o.rowsRefused > 0;
-    out << ", " << (refused ? "some rows refused" : EndingText(o.ending)) << "\n";
-}
 
 struct VerifyEnds {
     Connection& sqlServer;
@@ -220,34 +211,44 @@ int Verify(const CopyOptions& options, const Logins& logins, Database& database,
     return identical ? kExitCopied : kExitFailed;
 }
 
-// The summary line of each requested table, those never started too, and the exit status the
-// outcomes make: a copy is complete when every table is, with every row in the target.
-int Summarize(const std::vector<TableOutcome>& outcomes, const std::vector<std::string>& requested, bool allFound,
-              bool failures, Database& database, const ConnectionSettings& target, bool toFirebird, std::ostream& out) {
+// The summary of each requested table, those never started too, and the exit status the outcomes
+// make: a copy is complete when every table is, with every row in the target.
+struct SummaryTarget {
+    Database& database;
+    ConnectionSettings settings;
+    bool toFirebird;
+};
+int Summarize(const std::vector<TableOutcome>& outcomes, const std::vector<std::string>& requested, bool failures,
+              const SummaryTarget& target, const CopyOptions& options, ConsoleToolkit& toolkit, std::ostream& out) {
     // Counted through a connection of its own, opened once for every table.
     std::unique_ptr<Connection> counter;
     try {
-        counter = database.createConnection();
-        counter->open(target);
+        counter = target.database.createConnection();
+        counter->open(target.settings);
     } catch (const std::exception&) {
         counter.reset();
     }
-    bool complete = allFound && !failures, skipped = false;
-    for (const auto& o : outcomes) {
-        const std::string name = toFirebird ? FirebirdName(o.target) : SqlServerName(o.target);
-        const auto inTarget = TargetRows(counter.get(), "SELECT COUNT(*) FROM " + name);
-        PrintSummary(out, o, inTarget);
-        skipped = skipped || o.ending == TableOutcome::kSkipped;
-        complete = complete && (o.ending == TableOutcome::kComplete || o.ending == TableOutcome::kSkipped) &&
-                   o.rowsRefused == 0 &&
-                   (o.ending == TableOutcome::kSkipped || !inTarget || *inTarget == o.rowsWritten);
+    std::vector<TableSummary> tables;
+    bool complete = !failures, skipped = false;
+    for (size_t i = 0; i < requested.size(); ++i) {
+        TableSummary summary{requested[i], std::nullopt, std::nullopt};
+        if (i < outcomes.size()) {
+            const TableOutcome& o = outcomes[i];
+            summary.outcome = o;
+            const std::string name = target.toFirebird ? FirebirdName(o.target) : SqlServerName(o.target);
+            summary.inTarget = TargetRows(counter.get(), "SELECT COUNT(*) FROM " + name);
+            skipped = skipped || o.ending == TableOutcome::kSkipped;
+        }
+        PrintSummaryLine(out, summary);
+        complete = complete && SummaryComplete(summary);
+        tables.push_back(std::move(summary));
     }
-    for (size_t i = outcomes.size(); i < requested.size(); ++i) {
-        out << "table " << PrintableText(requested[i]) << ": not started\n";
-        complete = false;
+    const int status = !complete ? kExitFailed : skipped ? kExitSkipped : kExitCopied;
+    if (options.summaryJson && !(std::ofstream(*options.summaryJson) << SummaryJson(tables, status))) {
+        toolkit.say("cannot write the summary to " + *options.summaryJson);
+        return kExitFailed;
     }
-    if (!complete) return kExitFailed;
-    return skipped ? kExitSkipped : kExitCopied;
+    return status;
 }
 
 struct ListedTables {
@@ -285,10 +286,10 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
         }
     }
     toolkit.endProgressLine();
-    const ConnectionSettings target =
-        toFirebird ? FirebirdSettings(logins.firebird) : SqlServerSettings(logins.sqlServer);
-    return Summarize(observer.outcomes, tables, allFound, toolkit.errorReports() > 0, database, target,
-                     toFirebird, out);
+    const SummaryTarget target{database, toFirebird ? FirebirdSettings(logins.firebird) : SqlServerSettings(logins.sqlServer),
+                               toFirebird};
+    return Summarize(observer.outcomes, tables, !allFound || toolkit.errorReports() > 0, target, options, toolkit,
+                     out);
 }
 
 }  // namespace

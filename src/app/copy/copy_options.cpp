@@ -22,6 +22,7 @@ std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::st
         {"--ms-port", &CopyOptions::msPort},         {"--ms-database", &CopyOptions::msDatabase},
         {"--ms-user", &CopyOptions::msUser},         {"--ms-password", &CopyOptions::msPassword},
         {"--fb-password-file", &CopyOptions::fbPasswordFile}, {"--ms-password-file", &CopyOptions::msPasswordFile},
+        {"--summary-json", &CopyOptions::summaryJson},
     };
     std::vector<std::string> words;
     bool optionsEnded = false;

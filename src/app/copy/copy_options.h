@@ -19,6 +19,7 @@ inline constexpr const char* kCopyUsage =
     "  --overwrite yes|no     answer to the overwrite question (default no)\n"
     "  --bulk                 one prepared INSERT per table instead of a literal statement per row\n"
     "  --sample N             verify only about N rows of each table, spread across it\n"
+    "  --summary-json FILE    also write the copy's summary to FILE as JSON, for schedulers\n"
     "  --stall-timeout S      give a table up when nothing comes through for S seconds (default 600;\n"
     "                         0 waits without end)\n"
     "  --help, --version\n"
@@ -33,6 +34,7 @@ struct CopyOptions {
     std::optional<std::string> fbDatabase, fbUser, fbPassword;
     std::optional<std::string> msServer, msPort, msDatabase, msUser, msPassword;
     std::optional<std::string> fbPasswordFile, msPasswordFile;
+    std::optional<std::string> summaryJson;  // the file the copy's summary is written to as JSON
     bool msLocal = false;
     bool overwrite = false;
     bool bulk = false;

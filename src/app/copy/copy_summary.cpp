@@ -1,0 +1,66 @@
+#include "app/copy/copy_summary.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+
+#include "common/printable_text.h"
+
+namespace tess {
+
+std::string SummaryOutcome(const TableSummary& summary) {
+    if (!summary.outcome) return "not started";
+    const TableOutcome& o = *summary.outcome;
+    if (o.ending == TableOutcome::kComplete && o.rowsRefused > 0) return "some rows refused";
+    return EndingText(o.ending);
+}
+
+bool SummaryComplete(const TableSummary& summary) {
+    if (!summary.outcome) return false;
+    const TableOutcome& o = *summary.outcome;
+    if (o.ending == TableOutcome::kSkipped) return true;
+    return o.ending == TableOutcome::kComplete && o.rowsRefused == 0 &&
+           (!summary.inTarget || *summary.inTarget == o.rowsWritten);
+}
+
+void PrintSummaryLine(std::ostream& out, const TableSummary& summary) {
+    out << "table " << PrintableText(summary.table) << ": ";
+    if (!summary.outcome) {
+        out << "not started\n";
+        return;
+    }
+    const TableOutcome& o = *summary.outcome;
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "%.1f", o.seconds);
+    out << "read " << o.rowsRead << ", written " << o.rowsWritten << ", refused " << o.rowsRefused << ", " << seconds
+        << " s, in target ";
+    if (summary.inTarget)
+        out << *summary.inTarget;
+    else
+        out << "unknown";
+    if (summary.inTarget && *summary.inTarget != o.rowsWritten && o.ending != TableOutcome::kSkipped)
+        out << " (differs from written)";
+    out << ", " << SummaryOutcome(summary) << "\n";
+}
+
+std::string SummaryJson(const std::vector<TableSummary>& tables, int exitStatus) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const auto& summary : tables) {
+        nlohmann::json t = {{"table", summary.table}, {"outcome", SummaryOutcome(summary)}};
+        if (const auto& o = summary.outcome) {
+            t["rowsRead"] = o->rowsRead;
+            t["rowsWritten"] = o->rowsWritten;
+            t["rowsRefused"] = o->rowsRefused;
+            t["seconds"] = o->seconds;
+            if (!o->cause.empty()) t["cause"] = o->cause;
+        }
+        t["inTarget"] = summary.inTarget ? nlohmann::json(*summary.inTarget) : nlohmann::json(nullptr);
+        list.push_back(std::move(t));
+    }
+    // Names and causes may hold bytes that are not UTF-8 (a Firebird NONE table): kept, replaced.
+    return nlohmann::json{{"tables", list}, {"exitStatus", exitStatus}}.dump(2, ' ', false,
+                                                                            nlohmann::json::error_handler_t::replace) +
+           "\n";
+}
+
+}  // namespace tess

@@ -1,0 +1,30 @@
+#pragma once
+// How each requested table of a copy ended, as the companion tells it: a line a table for people,
+// and the same as JSON for schedulers.
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "transfer/table_outcome.h"
+
+namespace tess {
+
+struct TableSummary {
+    std::string table;                     // as requested
+    std::optional<TableOutcome> outcome;   // none: never started
+    std::optional<long long> inTarget;     // the rows the target holds after, when they could be counted
+};
+
+// "complete", "some rows refused", "stopped", ..., "not started".
+std::string SummaryOutcome(const TableSummary& summary);
+// True when the table needs nothing more: copied whole, or skipped as asked.
+bool SummaryComplete(const TableSummary& summary);
+
+void PrintSummaryLine(std::ostream& out, const TableSummary& summary);
+// {"tables": [{"table", "outcome", "rowsRead", "rowsWritten", "rowsRefused", "inTarget", "seconds",
+// "cause"}, ...], "exitStatus": N}; "inTarget" is null when unknown, "cause" only for a table that
+// ended early.
+std::string SummaryJson(const std::vector<TableSummary>& tables, int exitStatus);
+
+}  // namespace tess
