@@ -15,6 +15,7 @@
 #include <stdexcept>
 
 #include "common/anonymous_file.h"
+#include "common/text_case.h"
 #include "platform/database.h"
 #include "transfer/firebird_mapping.h"
 #include "transfer/sqlserver_mapping.h"
@@ -185,33 +186,72 @@ std::string Shown(const std::optional<std::string>& value) {
     return "'" + text + "'";
 }
 
-// Side by side: each source row with a target row of the same first column (most tables' key),
-// the one that agrees with it in the most columns; the others on their own.
-std::vector<std::string> DescribeDifferences(const std::vector<SourceColumn>& columns, std::vector<Row> sourceRows,
-                                             std::vector<Row> targetRows) {
+// The key's columns, when each of them is among the columns; else none.
+std::vector<size_t> KeyColumns(const std::vector<SourceColumn>& columns, const std::vector<std::string>& key) {
+    std::vector<size_t> naming;
+    for (const auto& name : key) {
+        const auto it = std::find_if(columns.begin(), columns.end(), [&](const SourceColumn& c) {
+            return LowerCase(c.name) == LowerCase(name);
+        });
+        if (it == columns.end()) break;
+        naming.push_back(static_cast<size_t>(it - columns.begin()));
+    }
+    if (naming.size() != key.size()) naming.clear();
+    return naming;
+}
+
+// A table's key both pairs a source row with its target row and names them. Without a key the
+// first column pairs them (most tables' key), and every column names them, so that no two rows
+// are named alike.
+class RowNames {
+public:
+    RowNames(const std::vector<SourceColumn>& columns, const std::vector<size_t>& key)
+        : columns_(columns), pairing_(key.empty() ? std::vector<size_t>{0} : key), naming_(key) {
+        if (naming_.empty())
+            for (size_t j = 0; j < columns.size(); ++j) naming_.push_back(j);
+    }
+    bool sameRow(const Row& a, const Row& b) const {
+        return std::all_of(pairing_.begin(), pairing_.end(), [&](size_t j) { return j < a.size() && a[j] == b[j]; });
+    }
+    // "Id '5', Code 'c5'"
+    std::string name(const Row& row) const {
+        std::string out;
+        for (size_t j : naming_)
+            if (j < row.size()) out += (out.empty() ? "" : ", ") + columns_[j].name + " " + Shown(row[j]);
+        return out;
+    }
+
+private:
+    const std::vector<SourceColumn>& columns_;
+    std::vector<size_t> pairing_, naming_;
+};
+
+// Side by side: each source row with a target row of the same key, the one that agrees with it
+// in the most columns; the others on their own.
+std::vector<std::string> DescribeDifferences(const RowNames& names, const std::vector<SourceColumn>& columns,
+                                             std::vector<Row> sourceRows, std::vector<Row> targetRows) {
     std::vector<std::string> lines;
     for (const Row& s : sourceRows) {
         auto best = targetRows.end();
         size_t bestAgreeing = 0;
         for (auto t = targetRows.begin(); t != targetRows.end(); ++t) {
-            if (s.empty() || s[0] != (*t)[0]) continue;
+            if (!names.sameRow(s, *t)) continue;
             size_t agreeing = 0;
             for (size_t j = 0; j < s.size(); ++j) agreeing += s[j] == (*t)[j];
             if (agreeing > bestAgreeing) best = t, bestAgreeing = agreeing;
         }
-        if (best == targetRows.end() || bestAgreeing == 0) {
-            lines.push_back("only in source: " + (s.empty() ? std::string() : columns[0].name + " " + Shown(s[0])));
+        if (best == targetRows.end()) {
+            lines.push_back("only in source: " + names.name(s));
             continue;
         }
-        std::string line = "row " + columns[0].name + " " + Shown(s[0]) + " differs:";
+        std::string line = "row " + names.name(s) + " differs:";
         for (size_t j = 0; j < s.size(); ++j)
             if (s[j] != (*best)[j])
                 line += " " + columns[j].name + " source " + Shown(s[j]) + ", target " + Shown((*best)[j]) + ";";
         lines.push_back(line);
         targetRows.erase(best);
     }
-    for (const Row& t : targetRows)
-        lines.push_back("only in target: " + (t.empty() ? std::string() : columns[0].name + " " + Shown(t[0])));
+    for (const Row& t : targetRows) lines.push_back("only in target: " + names.name(t));
     return lines;
 }
 
@@ -257,9 +297,9 @@ VerificationResult VerifyTable(Connection& source, const std::string& sourceQuer
         r->close();
         return rows;
     };
-    result.differences =
-        DescribeDifferences(v.columns(), collect(source, sourceQuery, unmatched.sourceExtra),
-                            collect(target, targetQuery, unmatched.targetExtra));
+    const RowNames names(v.columns(), KeyColumns(v.columns(), options.keyColumns));
+    result.differences = DescribeDifferences(names, v.columns(), collect(source, sourceQuery, unmatched.sourceExtra),
+                                             collect(target, targetQuery, unmatched.targetExtra));
     return result;
 }
 

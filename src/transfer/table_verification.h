@@ -27,6 +27,9 @@ struct VerificationOptions {
     std::string spillFolder;
     // Told after each row read: side ("source" or "target"), rows read.
     std::function<void(const char*, long long)> progress;
+    // The columns that name a row in the differences shown (the table's key); all of them when
+    // empty or when one is not among the table's columns.
+    std::vector<std::string> keyColumns;
     // Asked before each row: true ends the verification with VerificationStopped.
     std::function<bool()> stopRequested;
 };

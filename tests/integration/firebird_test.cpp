@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "catalogue/table_keys.h"
 #include "catalogue/table_listing.h"
 #include "connect/connection_strings.h"
 #include "tables/drop_listed_table.h"
@@ -36,6 +37,20 @@ protected:
     std::string path_;
     DriversDatabase db_;
 };
+
+// The columns that name a table's rows: its primary key in key order, else its first unique key.
+TEST_F(FirebirdTest, KeyColumnsAreThePrimaryKeyElseAUniqueKey) {
+    run({"CREATE TABLE JOB (JOB_CODE VARCHAR(5) NOT NULL, JOB_GRADE SMALLINT NOT NULL, JOB_COUNTRY VARCHAR(15) NOT NULL, "
+         "TITLE VARCHAR(25), UNIQUE (TITLE), PRIMARY KEY (JOB_CODE, JOB_GRADE, JOB_COUNTRY))",
+         "CREATE TABLE \"Badges\" (\"Id\" INTEGER, \"Code\" VARCHAR(5) NOT NULL, \"Site\" INTEGER NOT NULL, "
+         "UNIQUE (\"Site\", \"Code\"))",
+         "CREATE TABLE LOOSE (X INTEGER)"});
+    auto c = open();
+    EXPECT_EQ(FirebirdKeyColumns(*c, "JOB"), (std::vector<std::string>{"JOB_CODE", "JOB_GRADE", "JOB_COUNTRY"}));
+    EXPECT_EQ(FirebirdKeyColumns(*c, "Badges"), (std::vector<std::string>{"Site", "Code"}));
+    EXPECT_TRUE(FirebirdKeyColumns(*c, "LOOSE").empty());
+    EXPECT_TRUE(FirebirdKeyColumns(*c, "job").empty()) << "names are compared as the catalogue spells them";
+}
 
 TEST_F(FirebirdTest, ListsTablesAndViewsButNotTheEnginesOwn) {
     run({"CREATE TABLE ORDERS (ID INTEGER)", "CREATE TABLE \"AB\" (X INTEGER)", "CREATE TABLE \"AB$CD\" (X INTEGER)",

@@ -40,7 +40,7 @@ TEST(RoundTrip, FirebirdToTheStandInAndBack) {
     {
         auto c = db.createConnection();
         c->open(FirebirdSettings(there.firebird));
-        c->execute("CREATE TABLE PEOPLE (ID INTEGER, BIG BIGINT, RATIO DOUBLE PRECISION, PRICE NUMERIC(18,4), "
+        c->execute("CREATE TABLE PEOPLE (ID INTEGER NOT NULL PRIMARY KEY, BIG BIGINT, RATIO DOUBLE PRECISION, PRICE NUMERIC(18,4), "
                    "NAME VARCHAR(40), NOTES BLOB SUB_TYPE TEXT, SEEN TIMESTAMP, BORN DATE, FLAG BOOLEAN)");
         c->execute("INSERT INTO PEOPLE VALUES (1, 9223372036854775807, 0.1, 12.3456, 'O''Brien \"x\"', 'n', "
                    "'2014-05-20 13:45:00.1234', '1970-01-01', TRUE)");

@@ -119,17 +119,29 @@ TEST_F(Verification, AChangeInAnyColumnIsFound) {
     }
 }
 
+// A row is named by the table's key, all of its columns; without a key, by every column, so that
+// no two rows are named alike.
 TEST_F(Verification, EachChangeIsFoundWithItsColumn) {
     target->execute("UPDATE \"Things\" SET \"Name\" = 'changed' WHERE \"Id\" = 7");
-    VerificationResult r = verify();
+    VerificationOptions keyed;
+    keyed.keyColumns = {"Id", "Code"};
+    VerificationResult r = verify(keyed);
     EXPECT_EQ(r.onlyInSource, 1);
     EXPECT_EQ(r.onlyInTarget, 1);
     ASSERT_EQ(r.differences.size(), 1u);
-    EXPECT_EQ(r.differences[0], "row Id '7' differs: Name source 'it's é 日本 😀 7', target 'changed';");
+    EXPECT_EQ(r.differences[0], "row Id '7', Code 'c7' differs: Name source 'it's é 日本 😀 7', target 'changed';");
+    r = verify();
+    ASSERT_EQ(r.differences.size(), 1u);
+    EXPECT_EQ(r.differences[0].rfind("row Id '7', Single '0.7', Double '2.333333333333333', Money '7.5', Flag '0', "
+                                     "Name 'it's é 日本 😀 7', Code 'c7', ",
+                                     0),
+              0u)
+        << r.differences[0];
 
     target->execute("DELETE FROM \"Things\" WHERE \"Id\" = 8");
     target->execute("INSERT INTO \"Things\" SELECT * FROM \"Things\" WHERE \"Id\" = 9");
-    r = verify();
+    keyed.keyColumns = {"Id"};
+    r = verify(keyed);
     EXPECT_EQ(r.targetRows, 41);
     EXPECT_EQ(r.matching, 39);
     EXPECT_EQ(r.onlyInSource, 2);

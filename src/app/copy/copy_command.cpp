@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "catalogue/sqlserver_table_names.h"
+#include "catalogue/table_keys.h"
 #include "catalogue/table_listing.h"
 #include "app/copy/copy_summary.h"
 #include "common/printable_text.h"
@@ -147,6 +148,9 @@ bool VerifyOne(const std::string& entry, const VerifyEnds& ends, const SqlServer
     verification.progress = [&](const char* side, long long done) {
         toolkit.rowsSent(entry + " (" + side + ")", done, -1);
     };
+    // Rows are named by the source table's key.
+    verification.keyColumns = ends.toFirebird ? SqlServerKeyColumns(ends.sqlServer, table.schema, table.name)
+                                              : FirebirdKeyColumns(ends.firebird, entry);
     try {
         const VerificationResult r =
             ends.toFirebird ? VerifyTable(ends.sqlServer, sqlServerQuery, ends.firebird, firebirdQuery,

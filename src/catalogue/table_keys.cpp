@@ -1,0 +1,57 @@
+#include "catalogue/table_keys.h"
+
+#include <variant>
+
+#include "common/sql_literal.h"
+#include "platform/database.h"
+
+namespace tess {
+namespace {
+
+// The first column holds the column's name, the second the key's name; the rows come ordered with
+// the chosen key first.
+std::vector<std::string> FirstKey(Connection& connection, const std::string& query) {
+    std::vector<std::string> columns;
+    try {
+        auto rows = connection.openRecordset(query);
+        std::string key;
+        for (; !rows->eof(); rows->moveNext()) {
+            const auto* column = std::get_if<std::string>(&rows->value(0));
+            const auto* name = std::get_if<std::string>(&rows->value(1));
+            if (!column || !name) break;
+            if (columns.empty()) key = *name;
+            if (*name != key) break;
+            columns.push_back(*column);
+        }
+        rows->close();
+    } catch (const DatabaseError&) {
+        return {};
+    }
+    return columns;
+}
+
+}  // namespace
+
+std::vector<std::string> FirebirdKeyColumns(Connection& connection, const std::string& table) {
+    return FirstKey(connection,
+                    "SELECT TRIM(S.RDB$FIELD_NAME), TRIM(C.RDB$CONSTRAINT_NAME) FROM RDB$RELATION_CONSTRAINTS C "
+                    "JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = C.RDB$INDEX_NAME "
+                    "WHERE C.RDB$RELATION_NAME = " + QuotedLiteral(table) +
+                        " AND C.RDB$CONSTRAINT_TYPE IN ('PRIMARY KEY', 'UNIQUE') "
+                        "ORDER BY C.RDB$CONSTRAINT_TYPE, C.RDB$CONSTRAINT_NAME, S.RDB$FIELD_POSITION");
+}
+
+std::vector<std::string> SqlServerKeyColumns(Connection& connection, const std::string& schema,
+                                             const std::string& table) {
+    const std::string inSchema = schema.empty() ? "SCHEMA_NAME()" : "N" + QuotedLiteral(schema);
+    return FirstKey(connection,
+                    "SELECT K.COLUMN_NAME, T.CONSTRAINT_NAME FROM INFORMATION_SCHEMA.TABLE_CONSTRAINTS T "
+                    "JOIN INFORMATION_SCHEMA.KEY_COLUMN_USAGE K ON K.CONSTRAINT_SCHEMA = T.CONSTRAINT_SCHEMA "
+                    "AND K.CONSTRAINT_NAME = T.CONSTRAINT_NAME "
+                    "WHERE T.TABLE_SCHEMA = " + inSchema + " AND T.TABLE_NAME = N" + QuotedLiteral(table) +
+                        " AND T.CONSTRAINT_TYPE IN ('PRIMARY KEY', 'UNIQUE') "
+                        "ORDER BY CASE T.CONSTRAINT_TYPE WHEN 'PRIMARY KEY' THEN 0 ELSE 1 END, T.CONSTRAINT_NAME, "
+                        "K.ORDINAL_POSITION");
+}
+
+}  // namespace tess
