@@ -13,7 +13,8 @@ struct StepFailure {
     int step;
     std::string description;
     std::string table;
-    long long row = 0;  // 0: not a row's
+    long long row = 0;   // 0: not a row's
+    std::string rowKey;  // the row's key values ("ID '5', CODE 'x'"), when asked for and known
 };
 
 class CopyObserver {

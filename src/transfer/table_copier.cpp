@@ -4,12 +4,14 @@
 #include <chrono>
 #include <optional>
 
+#include "common/sql_literal.h"
 #include "common/text_case.h"
 #include "platform/database.h"
 #include "platform/read_ahead.h"
 #include "platform/toolkit.h"
 #include "routines/helpers.h"
 #include "transfer/row_writers.h"
+#include "transfer/value_text.h"
 
 namespace tess {
 namespace {
@@ -52,7 +54,7 @@ TableCopier::TableCopier(CopyEnds ends, TableList& targetTables, TransferDirecti
       trap_([this](int step, const std::string& description) {
           const WaitingForAPerson waiting(*this);
           if (reportedRow_ == 0) tableReport_ = description;
-          observer_.report({step, description, reportedTable_, reportedRow_});
+          observer_.report({step, description, reportedTable_, reportedRow_, reportedRow_ ? rowKey() : ""});
       }) {}
 
 TableOutcome TableCopier::copy(const std::string& entry) {
@@ -89,6 +91,27 @@ void TableCopier::cancelCalls() noexcept {
 void TableCopier::setWatchdog(CopyWatchdog* watchdog) {
     std::lock_guard lock(watchdogMutex_);
     watchdog_ = watchdog;
+}
+
+// The columns that name a row in reports: the key's, where each is among the columns; else the first.
+void TableCopier::nameRowsBy(const std::vector<SourceColumn>& columns) {
+    keyIndices_.clear();
+    columnNames_.clear();
+    for (const auto& c : columns) columnNames_.push_back(c.name);
+    for (const auto& name : keyNames_)
+        for (size_t j = 0; j < columns.size(); ++j)
+            if (LowerCase(columns[j].name) == LowerCase(name)) keyIndices_.push_back(j);
+    if (keyIndices_.size() != keyNames_.size() || keyIndices_.empty()) keyIndices_.assign(columns.empty() ? 0 : 1, 0);
+}
+
+std::string TableCopier::rowKey() const {
+    if (!nameRowsByKey_ || !reportedValues_) return "";
+    std::string key;
+    for (size_t j : keyIndices_)
+        if (j < reportedValues_->size() && j < columnNames_.size())
+            key += (key.empty() ? "" : ", ") + columnNames_[j] + " " +
+                   (IsNull((*reportedValues_)[j]) ? std::string("NULL") : QuotedLiteral(ValueText((*reportedValues_)[j])));
+    return key;
 }
 
 // A source given up for not answering cannot close either; that is no failure of the copy.
@@ -146,6 +169,8 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     }
     // The source is opened before anything is dropped: a table that cannot be read must not cost
     // the existing target table. Without it there is nothing more to do for this table.
+    // The key is read before the source is open: a connection may hold one result at a time.
+    keyNames_ = nameRowsByKey_ ? direction_.sourceKey(*ends_.source, entry) : std::vector<std::string>{};
     std::unique_ptr<Recordset> source;
     if (!trap_.step(steps_.openSource, [&] { source = direction_.openSource(*ends_.source, entry); })) return;
     if (answer == kAnswerYes && !dropListedTarget(table)) {
@@ -159,6 +184,7 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
             columns.push_back(source->field(j));
         }
     });
+    nameRowsBy(columns);
     const bool created = createTarget(table, columns, outcome);
     if (ends_.targetOpen && created) copyRows(table, *source, columns.size(), outcome);
     trap_.step(steps_.resetProgress, [&] { observer_.resetProgress(); });
@@ -368,9 +394,12 @@ void TableCopier::readRows(const std::string& table, Recordset& unread, RowWrite
         if (stepOrEnd(steps_.readRow, [&] {
                 values = &source.currentValues();
                 observer_.betweenRows();
-            }, End::kSource))
+            }, End::kSource)) {
+            reportedValues_ = writer.writesAtOnce() ? values : nullptr;
             writer.write(*values);
+        }
         reportedRow_ = 0;
+        reportedValues_ = nullptr;
         if (!perCommit) outcome.rowsWritten = tally.written;
         observer_.rowSent(table, k + 1, count);
         if (ending_.ended()) break;

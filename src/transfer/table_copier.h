@@ -49,6 +49,10 @@ public:
     virtual Statement insertStatement(const std::string& table, const std::vector<Value>& row) const = 0;
     // Rows run in one transaction committed this often and at the table's end; 0 keeps autocommit.
     virtual long long rowsPerCommit(bool bulk) const = 0;
+    // The columns that name the source table's rows (its key), for reports; none when it has none.
+    virtual std::vector<std::string> sourceKey(Connection& /*source*/, const std::string& /*entry*/) const {
+        return {};
+    }
     // The companion's bulk mode: one INSERT prepared per table and each row's values for it.
     virtual std::string bulkStatement(const std::string& table, size_t columns) const = 0;
     virtual std::vector<Value> bulkValues(const std::vector<Value>& row) const = 0;
@@ -79,6 +83,8 @@ public:
     // a call that takes longer than `grace` gives its connection up.
     void setLimits(CopyWatchdog::Limits limits) { limits_ = limits; }
     static constexpr CopyWatchdog::Limits kDefaultLimits{std::chrono::seconds(600), std::chrono::seconds(10)};
+    // Reports of a row name it by the source table's key values too (read before each table).
+    void nameRowsByKey() { nameRowsByKey_ = true; }
 
 private:
     void copyTable(const std::string& entry, TableOutcome& outcome);
@@ -131,6 +137,13 @@ private:
     std::string reportedTable_;  // where a report comes from: the source entry,
     long long reportedRow_ = 0;  // and the row being read or written (0: none)
     std::string tableReport_;    // the table's last report that was not a row's
+    bool nameRowsByKey_ = false;
+    std::vector<std::string> keyNames_;        // of the table being copied
+    std::vector<size_t> keyIndices_;           // the naming columns among its columns
+    std::vector<std::string> columnNames_;
+    const std::vector<Value>* reportedValues_ = nullptr;  // the row being written
+    std::string rowKey() const;
+    void nameRowsBy(const std::vector<SourceColumn>& columns);
 };
 
 }  // namespace tess

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "catalogue/sqlserver_table_names.h"
+#include "catalogue/table_keys.h"
 #include "platform/database.h"
 #include "transfer/firebird_insert.h"
 #include "transfer/firebird_mapping.h"
@@ -21,6 +22,10 @@ public:
     std::unique_ptr<Recordset> openSource(Connection& sqlServer, const std::string& entry) const override {
         return sqlServer.openRecordset("SELECT * FROM " + SqlServerObjectName(names_, entry), kOpenStatic,
                                        kLockOptimistic);
+    }
+    std::vector<std::string> sourceKey(Connection& sqlServer, const std::string& entry) const override {
+        const SqlServerTable table = SqlServerTableOf(names_, entry);
+        return SqlServerKeyColumns(sqlServer, table.schema, table.name);
     }
     // A table of another schema is created under its own name.
     std::string targetName(const std::string& entry) const override { return SqlServerTableOf(names_, entry).name; }

@@ -1,6 +1,7 @@
 #include "transfer/to_sqlserver.h"
 
 #include "catalogue/sqlserver_table_names.h"
+#include "catalogue/table_keys.h"
 #include "platform/database.h"
 #include "transfer/identifiers.h"
 #include "transfer/sqlserver_insert.h"
@@ -17,6 +18,9 @@ public:
 
     std::unique_ptr<Recordset> openSource(Connection& firebird, const std::string& table) const override {
         return firebird.openRecordset("SELECT * FROM " + FirebirdName(table));
+    }
+    std::vector<std::string> sourceKey(Connection& firebird, const std::string& table) const override {
+        return FirebirdKeyColumns(firebird, table);
     }
     std::string dropStatement(const std::string& listed) const override {
         return "DROP TABLE " + SqlServerObjectName(names_, listed);

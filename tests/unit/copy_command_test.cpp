@@ -120,7 +120,8 @@ TEST_F(CopyCommandTest, SendsTheNamedTablesAndSaysHowItWent) {
     printed.str("");
     db.failOn("execute INSERT", "conversion error", 1);
     EXPECT_EQ(run({"send-to-firebird", "Orders"}, kAnswerYes), kExitFailed);
-    EXPECT_NE(printed.str().find("tessaline-copy: Orders, row 1: conversion error [step 318]\n"), std::string::npos)
+    EXPECT_NE(printed.str().find("tessaline-copy: Orders, row 1 (ID '1'): conversion error [step 318]\n"),
+              std::string::npos)
         << printed.str();
     EXPECT_NE(printed.str().find("read 2, written 1, refused 1, "), std::string::npos) << printed.str();
     EXPECT_NE(printed.str().find("in target 2 (differs from written), some rows refused"), std::string::npos)
@@ -175,6 +176,16 @@ TEST_F(CopyCommandTest, ResultsAndDiagnosticsGoApart) {
     db.results["SELECT * FROM [Orders]"] = {{{"ID", 3}}, {{std::int64_t{1}}, {std::int64_t{2}}}};
     db.results["SELECT COUNT(*) FROM \"Orders\""] = {{{"COUNT", 20}}, {{std::int64_t{2}}}};
     db.failOn("execute INSERT", "conversion error\nexpected length 5", 1);
+    // Orders' key, as SQL Server's catalogue gives it.
+    db.results["SELECT K.COLUMN_NAME, T.CONSTRAINT_NAME FROM INFORMATION_SCHEMA.TABLE_CONSTRAINTS T "
+               "JOIN INFORMATION_SCHEMA.KEY_COLUMN_USAGE K ON K.CONSTRAINT_SCHEMA = T.CONSTRAINT_SCHEMA "
+               "AND K.CONSTRAINT_NAME = T.CONSTRAINT_NAME WHERE T.TABLE_SCHEMA = SCHEMA_NAME() AND T.TABLE_NAME = "
+               "N'Orders' AND T.CONSTRAINT_TYPE IN ('PRIMARY KEY', 'UNIQUE') ORDER BY CASE T.CONSTRAINT_TYPE WHEN "
+               "'PRIMARY KEY' THEN 0 ELSE 1 END, T.CONSTRAINT_NAME, K.ORDINAL_POSITION"] =
+        {{{"COLUMN_NAME", 202}, {"CONSTRAINT_NAME", 202}},
+         {{std::string("Region"), std::string("PK")}, {std::string("ID"), std::string("PK")}}};
+    db.results["SELECT * FROM [Orders]"] = {{{"ID", 3}, {"Region", 202}},
+                                            {{std::int64_t{1}, std::string("north")}, {std::int64_t{2}, std::string("it's")}}};
     const auto json = std::filesystem::temp_directory_path() / ("summary-" + std::to_string(getpid()) + ".json");
     std::ostringstream results, diagnostics;
     ConsoleToolkit toolkit(diagnostics, kAnswerYes, false);
@@ -187,7 +198,8 @@ TEST_F(CopyCommandTest, ResultsAndDiagnosticsGoApart) {
         << results.str();
     const std::string said = diagnostics.str();
     EXPECT_NE(said.find("tessaline-copy: no table named \"Missing\" in the source list\n"), std::string::npos) << said;
-    EXPECT_NE(said.find("tessaline-copy: Orders, row 1: conversion error / expected length 5 [step 318]\n"),
+    EXPECT_NE(said.find("tessaline-copy: Orders, row 1 (Region 'north', ID '1'): conversion error / expected length 5 "
+                        "[step 318]\n"),
               std::string::npos)
         << said;
     EXPECT_EQ(said.find('\r'), std::string::npos);

@@ -60,6 +60,7 @@ public:
     void report(const StepFailure& failure) override {
         std::string where = PrintableText(failure.table);
         if (failure.row > 0) where += ", row " + std::to_string(failure.row);
+        if (!failure.rowKey.empty()) where += " (" + PrintableText(failure.rowKey) + ")";
         toolkit_.reportFailure(where + ": " + ConsoleToolkit::OneLine(failure.description) + " [step " +
                                std::to_string(failure.step) + "]");
     }
@@ -282,6 +283,7 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
     // Capped where the clock's nanoseconds would overflow: three years waits as long as "no end".
     const long long stall = std::min<long long>(options.stallTimeout, 100'000'000);
     copier.setLimits({std::chrono::seconds(stall), TableCopier::kDefaultLimits.grace});
+    copier.nameRowsByKey();
     {
         const CancelOnStop cancelling(stop, [&copier] { copier.cancel(); });
         for (const auto& table : tables) {
