@@ -204,6 +204,7 @@ TEST_F(CopyCommandTest, ResultsAndDiagnosticsGoApart) {
         << said;
     EXPECT_EQ(said.find('\r'), std::string::npos);
     EXPECT_EQ(said.find("Please email"), std::string::npos);
+    EXPECT_EQ(said.find("Please select"), std::string::npos) << "a missing table is said once";
 
     const auto summary = nlohmann::json::parse(std::ifstream(json));
     std::filesystem::remove(json);
