@@ -74,7 +74,7 @@ public:
         spill();
         const std::vector<char> bytes = files_[static_cast<size_t>(p)].readAll();
         std::vector<Hash> out(bytes.size() / sizeof(Hash));
-        std::memcpy(out.data(), bytes.data(), out.size() * sizeof(Hash));
+        if (!out.empty()) std::memcpy(out.data(), bytes.data(), out.size() * sizeof(Hash));
         std::sort(out.begin(), out.end());
         return out;
     }
