@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "catalogue/ado_type_name.h"
 #include "transfer/identifiers.h"
 #include "transfer/value_text.h"
 
@@ -18,16 +19,23 @@ bool HasLineContinuation(const std::string& text) {
     return false;
 }
 
+// The zero date marks a time of day only in a column of times: 30 December 1899 is a date too.
+std::string SqlServerValueText(const Value& value, bool timeOnly) {
+    const auto* t = std::get_if<DateTime>(&value);
+    if (!t) return ValueText(value);
+    return timeOnly ? TimeOfDayText(*t) : DateTimeText(*t, !t->isMidnight());
+}
+
 // The literal of one value; false when it must be a parameter: a line continuation, or a literal
 // longer than `limit` bytes of UTF-8 (each of which is at most one UTF-16 unit).
-bool AppendLiteral(std::string& s, const Value& value, size_t limit) {
+bool AppendLiteral(std::string& s, const Value& value, bool timeOnly, size_t limit) {
     if (const auto* bytes = std::get_if<Bytes>(&value); bytes && !bytes->empty()) {
         if (bytes->size() * 2 + 2 > limit) return false;
         s += "0x";
         s += HexDigits(*bytes);
         return true;
     }
-    const std::string text = ValueText(value);
+    const std::string text = SqlServerValueText(value, timeOnly);
     if (text.empty()) return s += "NULL", true;
     if (HasLineContinuation(text) || text.size() + 3 > limit) return false;
     if (!IsAscii(text)) s += 'N';
@@ -37,15 +45,21 @@ bool AppendLiteral(std::string& s, const Value& value, size_t limit) {
     return true;
 }
 
-Statement Render(const std::string& tableName, const std::vector<Value>& row, size_t literalLimit) {
+bool IsTimeOnly(const std::vector<bool>& timeOnly, size_t column) {
+    return column < timeOnly.size() && timeOnly[column];
+}
+
+Statement Render(const std::string& tableName, const std::vector<Value>& row, const std::vector<bool>& timeOnly,
+                 size_t literalLimit) {
     Statement statement;
     std::string& s = statement.text;
     s.reserve(64 + row.size() * 16);
     s += "INSERT INTO ";
     s += SqlServerName(tableName);
     s += " VALUES(";
-    for (const Value& value : row) {
-        if (!AppendLiteral(s, value, literalLimit)) {
+    for (size_t i = 0; i < row.size(); ++i) {
+        const Value& value = row[i];
+        if (!AppendLiteral(s, value, IsTimeOnly(timeOnly, i), literalLimit)) {
             s += '?';
             statement.parameters.push_back(value);
         }
@@ -62,15 +76,22 @@ std::string SqlServerBulkInsert(const std::string& tableName, size_t columns) {
     return PreparedInsert(SqlServerName(tableName), columns);
 }
 
-std::vector<Value> SqlServerBulkValues(const std::vector<Value>& row) {
+std::vector<bool> TimeOnlyColumns(const std::vector<SourceColumn>& columns) {
+    std::vector<bool> timeOnly;
+    for (const SourceColumn& c : columns) timeOnly.push_back(LowerAdoTypeName(c.type) == "addbtime");
+    return timeOnly;
+}
+
+std::vector<Value> SqlServerBulkValues(const std::vector<Value>& row, const std::vector<bool>& timeOnly) {
     std::vector<Value> values;
     values.reserve(row.size());
-    for (const Value& v : row) {
+    for (size_t i = 0; i < row.size(); ++i) {
+        const Value& v = row[i];
         if (const auto* bytes = std::get_if<Bytes>(&v)) {
             values.push_back(bytes->empty() ? Value{} : v);
             continue;
         }
-        std::string text = ValueText(v);
+        std::string text = SqlServerValueText(v, IsTimeOnly(timeOnly, i));
         if (text.empty())
             values.emplace_back(Null{});
         else
@@ -79,13 +100,14 @@ std::vector<Value> SqlServerBulkValues(const std::vector<Value>& row) {
     return values;
 }
 
-Statement RenderSqlServerInsert(const std::string& tableName, const std::vector<Value>& row) {
+Statement RenderSqlServerInsert(const std::string& tableName, const std::vector<Value>& row,
+                                const std::vector<bool>& timeOnly) {
     constexpr size_t kMaxUtf8Bytes = kSqlServerMaxStatementUtf16Bytes / 2;
-    Statement statement = Render(tableName, row, kMaxUtf8Bytes);
+    Statement statement = Render(tableName, row, timeOnly, kMaxUtf8Bytes);
     // Many large values in one row: move ever shorter ones to parameters until the text fits.
     for (size_t limit : {kMaxUtf8Bytes / 16, size_t{4096}, size_t{0}}) {
         if (statement.text.size() <= kMaxUtf8Bytes) break;
-        statement = Render(tableName, row, limit);
+        statement = Render(tableName, row, timeOnly, limit);
     }
     return statement;
 }

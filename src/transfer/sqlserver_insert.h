@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "transfer/source_column.h"
 #include "transfer/statement.h"
 
 namespace tess {
@@ -17,11 +18,17 @@ inline constexpr size_t kSqlServerMaxStatementUtf16Bytes = 16u << 20;
 // binary values are written 0x.... A text holding a backslash directly before a line break, which
 // a T-SQL literal would read as a line continuation and drop, travels as a parameter, as do values
 // too long for the statement.
-Statement RenderSqlServerInsert(const std::string& tableName, const std::vector<Value>& row);
+// A date-time is written with its date, the date alone at midnight; only the values of a column of
+// times of day (`timeOnly`, by column) are written as the time alone.
+Statement RenderSqlServerInsert(const std::string& tableName, const std::vector<Value>& row,
+                                const std::vector<bool>& timeOnly = {});
+
+// The columns that hold a time of day alone.
+std::vector<bool> TimeOnlyColumns(const std::vector<SourceColumn>& columns);
 
 // The companion's bulk mode: one INSERT with a marker a column, prepared once, and each row's
 // values as the literals of RenderSqlServerInsert give them, so that every value arrives the same.
 std::string SqlServerBulkInsert(const std::string& tableName, size_t columns);
-std::vector<Value> SqlServerBulkValues(const std::vector<Value>& row);
+std::vector<Value> SqlServerBulkValues(const std::vector<Value>& row, const std::vector<bool>& timeOnly = {});
 
 }  // namespace tess

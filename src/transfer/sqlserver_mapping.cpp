@@ -56,6 +56,9 @@ std::optional<std::string> ValueAfterCopyToSqlServer(const Value& value, const S
     // A single goes into REAL and stays the single it was.
     if (const auto* f = std::get_if<Floating>(&value); f && Has(LowerAdoTypeName(column.type), "single"))
         return ValueText(Floating{static_cast<float>(f->value), true});
+    // 30 December 1899 is a date like any other; only a column of times of day drops it.
+    if (const auto* t = std::get_if<DateTime>(&value); t && LowerAdoTypeName(column.type) != "addbtime")
+        return DateTimeText(*t, !t->isMidnight());
     // Empty texts and empty binaries are written as NULL.
     const std::string text = ValueText(value);
     if (text.empty()) return std::nullopt;

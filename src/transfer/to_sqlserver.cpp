@@ -26,17 +26,18 @@ public:
         return "DROP TABLE " + SqlServerObjectName(names_, listed);
     }
     std::string createStatement(const std::string& table, const std::vector<SourceColumn>& columns) override {
+        timeOnly_ = TimeOnlyColumns(columns);
         return MapColumnsToSqlServer(table, columns);
     }
     Statement insertStatement(const std::string& table, const std::vector<Value>& row) const override {
-        return RenderSqlServerInsert(table, row);
+        return RenderSqlServerInsert(table, row, timeOnly_);
     }
     // SQL Server keeps autocommit: a conversion error there can roll back a whole open transaction.
     long long rowsPerCommit(bool) const override { return 0; }
     std::string bulkStatement(const std::string& table, size_t columns) const override {
         return SqlServerBulkInsert(table, columns);
     }
-    std::vector<Value> bulkValues(const std::vector<Value>& row) const override { return SqlServerBulkValues(row); }
+    std::vector<Value> bulkValues(const std::vector<Value>& row) const override { return SqlServerBulkValues(row, timeOnly_); }
     // A transaction of several hundred rows; SQL Server may abort the whole of it for one refused
     // row, so a failed batch is rolled back and written again row by row.
     size_t bulkBatch() const override { return kSqlServerBulkBatch; }
@@ -48,6 +49,7 @@ public:
 
 private:
     SqlServerTableNames* names_;
+    std::vector<bool> timeOnly_;
 };
 
 }  // namespace

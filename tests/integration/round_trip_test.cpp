@@ -17,6 +17,7 @@
 #include "temp_folder.h"
 #include "tables/send_to_firebird.h"
 #include "tables/send_to_sqlserver.h"
+#include "transfer/sqlserver_mapping.h"
 #include "transfer/value_text.h"
 
 namespace tess {
@@ -41,11 +42,11 @@ TEST(RoundTrip, FirebirdToTheStandInAndBack) {
         auto c = db.createConnection();
         c->open(FirebirdSettings(there.firebird));
         c->execute("CREATE TABLE PEOPLE (ID INTEGER NOT NULL PRIMARY KEY, BIG BIGINT, RATIO DOUBLE PRECISION, PRICE NUMERIC(18,4), "
-                   "NAME VARCHAR(40), NOTES BLOB SUB_TYPE TEXT, SEEN TIMESTAMP, BORN DATE, FLAG BOOLEAN)");
+                   "NAME VARCHAR(40), NOTES BLOB SUB_TYPE TEXT, SEEN TIMESTAMP, BORN DATE, FLAG BOOLEAN, ALARM TIME)");
         c->execute("INSERT INTO PEOPLE VALUES (1, 9223372036854775807, 0.1, 12.3456, 'O''Brien \"x\"', 'n', "
-                   "'2014-05-20 13:45:00.1234', '1970-01-01', TRUE)");
-        c->execute("INSERT INTO PEOPLE VALUES (2, -9223372036854775808, -1.5e300, -0.5, ' ', NULL, NULL, NULL, FALSE)");
-        c->execute("INSERT INTO PEOPLE VALUES (3, 0, NULL, NULL, NULL, NULL, '2000-02-29 00:00:00', NULL, NULL)");
+                   "'2014-05-20 13:45:00.1234', '1970-01-01', TRUE, '10:30:00')");
+        c->execute("INSERT INTO PEOPLE VALUES (2, -9223372036854775808, -1.5e300, -0.5, ' ', NULL, '1899-12-30 10:00:00', NULL, FALSE, NULL)");
+        c->execute("INSERT INTO PEOPLE VALUES (3, 0, NULL, NULL, NULL, NULL, '2000-02-29 00:00:00', '1899-12-30', NULL, '00:00:00')");
         c->executeWith("UPDATE PEOPLE SET NOTES = ? WHERE ID = 3", {longText});
         c->close();
     }
@@ -69,7 +70,7 @@ TEST(RoundTrip, FirebirdToTheStandInAndBack) {
     ASSERT_EQ(backList.items(), (std::vector<std::string>{"PEOPLE"}));
 
     // Dates travel as text on the SQL Server side (its columns for them are TEXT) and come back as
-    // that text; every other value comes back as itself.
+    // that text, 30 December 1899 as a date; every other value comes back as itself.
     auto open = [&](const FirebirdLogin& login) {
         auto c = db.createConnection();
         c->open(FirebirdSettings(login));
@@ -83,7 +84,8 @@ TEST(RoundTrip, FirebirdToTheStandInAndBack) {
     for (; !a->eof(); a->moveNext(), b->moveNext(), ++rows) {
         ASSERT_FALSE(b->eof());
         for (int j = 0; j < a->fieldCount(); ++j) {
-            const std::string was = ValueText(a->value(j)), is = ValueText(b->value(j));
+            const std::string was = ValueAfterCopyToSqlServer(a->value(j), a->field(j)).value_or("");
+            const std::string is = ValueText(b->value(j));
             EXPECT_EQ(was.size(), is.size()) << a->field(j).name << " row " << rows;
             EXPECT_TRUE(was == is) << a->field(j).name << " row " << rows << ": " << was.substr(0, 80) << " / "
                                    << is.substr(0, 80);
@@ -91,6 +93,11 @@ TEST(RoundTrip, FirebirdToTheStandInAndBack) {
     }
     EXPECT_TRUE(b->eof());
     EXPECT_EQ(rows, 3);
+    auto dates = second->openRecordset("SELECT BORN, SEEN, ALARM FROM PEOPLE WHERE ID IN (2, 3) ORDER BY ID");
+    EXPECT_EQ(dates->value(1), Value(std::string("12/30/1899 10:00:00")));
+    dates->moveNext();
+    EXPECT_EQ(dates->value(0), Value(std::string("12/30/1899")));
+    EXPECT_EQ(dates->value(2), Value(std::string("00:00:00")));
 
     // The companion's verification: the stand-in's table against its Firebird source.
     auto verify = [&](std::string& printed) {

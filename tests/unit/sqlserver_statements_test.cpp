@@ -81,6 +81,21 @@ TEST(RenderSqlServerInsert, Values) {
         EXPECT_EQ(RenderSqlServerInsert("t]x", {c.value}).text, std::string("INSERT INTO [t]]x] VALUES(") + c.item + ")");
 }
 
+// 30 December 1899 is the zero date that a time of day rides on, and a date as well.
+TEST(RenderSqlServerInsert, TheZeroDateIsDroppedOnlyInAColumnOfTimes) {
+    const std::vector<SourceColumn> columns = {{"D", 133}, {"T", 134}, {"S", 135}};
+    const std::vector<Value> row = {DateTime{1899, 12, 30, 0, 0, 0, 0}, DateTime{1899, 12, 30, 10, 30, 0, 0},
+                                    DateTime{1899, 12, 30, 10, 30, 0, 0}};
+    const char* expected = "INSERT INTO [t] VALUES('12/30/1899', '10:30:00', '12/30/1899 10:30:00')";
+    const std::vector<std::string> texts = {"12/30/1899", "10:30:00", "12/30/1899 10:30:00"};
+    EXPECT_EQ(RenderSqlServerInsert("t", row, TimeOnlyColumns(columns)).text, expected);
+    const std::vector<Value> bulk = SqlServerBulkValues(row, TimeOnlyColumns(columns));
+    for (size_t i = 0; i < row.size(); ++i) {
+        EXPECT_EQ(bulk[i], Value(texts[i]));
+        EXPECT_EQ(ValueAfterCopyToSqlServer(row[i], columns[i]), texts[i]);  // what verify expects
+    }
+}
+
 // A backslash before a line break would vanish from a T-SQL literal together with the break.
 TEST(RenderSqlServerInsert, LineContinuationsTravelAsParameters) {
     for (const std::string text : {"a\\\nb", "a\\\r\nb", "C:\\dir\\\n", "\\\r"}) {
