@@ -266,7 +266,8 @@ VerificationResult VerifyTable(Connection& source, const std::string& sourceQuer
 
     VerificationResult result;
     {
-        auto rows = source.openRecordset(sourceQuery);
+        // Only a sample needs the source's row count, which a static cursor gives.
+        auto rows = source.openRecordset(sourceQuery, options.sample > 0 ? kOpenStatic : kOpenForwardOnly);
         v.setColumns(*rows);
         v.setSample(rows->recordCount());
         result.sourceRows = v.read(*rows, sourceHashes, "source");

@@ -79,6 +79,8 @@ TEST_F(OdbcSqliteTest, ConnectsListsAndReadsEveryValueKind) {
     ListSqlServerTables(db_, login(file), list, ui);
     EXPECT_EQ(list.items(), (std::vector<std::string>{"Orders"}));
 
+    // As in ADO, only a static cursor counts its rows (a count reads the table again).
+    EXPECT_EQ(c->openRecordset("SELECT * FROM [Orders]")->recordCount(), -1);
     auto rs = c->openRecordset("SELECT * FROM [Orders]", kOpenStatic, kLockOptimistic);
     EXPECT_EQ(rs->recordCount(), 2);
     ASSERT_EQ(rs->fieldCount(), 12);

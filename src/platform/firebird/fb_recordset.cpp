@@ -21,7 +21,7 @@ constexpr unsigned char kReadOnlySnapshot[] = {isc_tpb_version3, isc_tpb_concurr
 }  // namespace
 
 FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, const std::string& query)
-    : session_(std::move(session)) {
+    : session_(std::move(session)), query_(query) {
     IMaster* master = session_->master;
     CallFirebird(*session_, [&] {
         FbStatus status(master);
@@ -34,11 +34,6 @@ FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, c
         metadata_ = FbHandle<IMessageMetadata>(master, statement_->getOutputMetadata(&status));
     });
     describe();
-    try {
-        recordCount_ = scalar("SELECT COUNT(*) FROM (" + query + ") tessaline_count");
-    } catch (const FirebirdError&) {
-        recordCount_ = -1;  // the provider cannot tell; the rows are still read to their end
-    }
     CallFirebird(*session_, [&] {
         FbStatus status(master);
         cursor_ = FbHandle<IResultSet>(
@@ -51,7 +46,18 @@ FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, c
     fetch();
 }
 
-long long FirebirdRecordset::scalar(const std::string& query) {
+long long FirebirdRecordset::recordCount() const {
+    if (!counted_) {
+        try {
+            counted_ = transaction_ ? scalar("SELECT COUNT(*) FROM (" + query_ + ") tessaline_count") : -1;
+        } catch (const FirebirdError&) {
+            counted_ = -1;  // the provider cannot tell; the rows are still read to their end
+        }
+    }
+    return *counted_;
+}
+
+long long FirebirdRecordset::scalar(const std::string& query) const {
     return CallFirebird(*session_, [&] {
         FbStatus status(session_->master);
         FbHandle<IStatement> stmt(session_->master,

@@ -1,5 +1,6 @@
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,9 @@ public:
 
     void close() override;
     void cancel() noexcept override { CancelFirebirdCall(*session_); }
+    // Counted when first asked, in the rows' own snapshot: a count reads the whole table again,
+    // and only a copy's progress needs one.
+    long long recordCount() const override;
 
 private:
     struct Column {
@@ -31,10 +35,12 @@ private:
     void describe();
     Value decode(const Column& column);
     std::string readBlob(const ISC_QUAD& id);
-    long long scalar(const std::string& query);
+    long long scalar(const std::string& query) const;
     unsigned bytesPerCharacter(unsigned charSet);
 
     std::shared_ptr<FirebirdSession> session_;
+    std::string query_;
+    mutable std::optional<long long> counted_;
     FbHandle<Firebird::ITransaction> transaction_;
     FbHandle<Firebird::IStatement> statement_;
     FbHandle<Firebird::IResultSet> cursor_;

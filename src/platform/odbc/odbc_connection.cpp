@@ -216,12 +216,13 @@ std::unique_ptr<Recordset> OdbcConnection::openSchema(int schema) {
     return std::make_unique<OdbcRecordset>(std::move(stmt), -1, OdbcRecordset::kCatalogueNames);
 }
 
-std::unique_ptr<Recordset> OdbcConnection::openRecordset(const std::string& query, int /*cursorType*/,
+std::unique_ptr<Recordset> OdbcConnection::openRecordset(const std::string& query, int cursorType,
                                                          int /*lockType*/) {
-    // The row count is taken before the rows are read, so that the rows can stream through a
-    // forward-only cursor instead of being held in memory.
+    // As in ADO, only a static cursor knows its row count. It is taken before the rows are read,
+    // so that the rows can stream through a forward-only cursor instead of being held in memory;
+    // other queries are not read twice.
     long long count = -1;
-    if (StartsWithSelect(query)) {
+    if (cursorType == kOpenStatic && StartsWithSelect(query)) {
         try {
             OdbcHandle countStmt = newStatement();
             std::u16string countText = Utf8ToUtf16("SELECT COUNT(*) FROM (" + query + ") tessaline_count");
