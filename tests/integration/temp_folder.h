@@ -1,5 +1,7 @@
 #pragma once
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tess {
 
@@ -20,6 +22,15 @@ private:
 // Creates an empty Firebird database file with the embedded engine (owner SYSDBA, dialect 3), with
 // the given default character set (the engine's own default, NONE, when empty).
 void CreateFirebirdDatabase(const std::string& path, const std::string& defaultCharacterSet = "");
+
+// Writes one array value through the client library's own slice description, and stores it with
+// `update`, a statement with one marker for the array ("UPDATE T SET A = ? WHERE ID = 1").
+// `elementType` is a blr type, `elementBytes` its size in the slice (for blr_cstring: with the
+// terminating zero); `bounds` lower and upper index by dimension; `slice` the elements, last index
+// fastest.
+void PutFirebirdArray(const std::string& path, const std::string& relation, const std::string& field,
+                      const std::string& update, unsigned char elementType, unsigned short elementBytes,
+                      const std::vector<std::pair<int, int>>& bounds, std::vector<unsigned char> slice);
 
 // Registers drivers for this process only: writes odbcinst.ini to `folder` and points ODBCSYSINI there.
 void UsePrivateOdbcDrivers(const std::string& folder, const std::string& iniText);

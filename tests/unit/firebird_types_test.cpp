@@ -34,6 +34,7 @@ TEST(FirebirdColumnTypes, MapToAdoNumbers) {
         {{SQL_TYPE_TIME, 0, 4, 0, 0, 1, 0}, 134, 6, 255, 0},
         {{SQL_TIMESTAMP, 0, 8, 0, 0, 1, 0}, 135, 16, 255, 4},
         {{SQL_BOOLEAN, 0, 1, 0, 0, 1, 0}, 11, 2, 255, 0},
+        {{SQL_ARRAY, 0, 8, 0, 0, 1, 0}, 203, 2147483647, 255, 0},
     };
     for (const auto& c : cases) {
         FieldInfo f = AdoFieldFromFirebird("c", c.shape);
@@ -41,6 +42,18 @@ TEST(FirebirdColumnTypes, MapToAdoNumbers) {
         EXPECT_EQ(f.definedSize, c.definedSize) << c.shape.type;
         EXPECT_EQ(f.precision, c.precision) << c.shape.type;
         EXPECT_EQ(f.numericScale, c.scale) << c.shape.type;
+    }
+}
+
+// A newer server's types (INT128 is 32752, DECFLOAT(34) 32762) are never read as empty.
+TEST(FirebirdColumnTypes, AnUnknownTypeIsRefusedByName) {
+    for (unsigned type : {32752u, 32762u, unsigned{SQL_QUAD}}) {
+        try {
+            AdoFieldFromFirebird("AMOUNT", {type, 0, 16, 0, 0, 1, 0});
+            ADD_FAILURE() << type;
+        } catch (const DatabaseError& e) {
+            EXPECT_NE(std::string(e.what()).find("AMOUNT"), std::string::npos) << e.what();
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include <ibase.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "common/sql_literal.h"
 #include "platform/firebird/fb_error.h"
@@ -107,6 +108,7 @@ unsigned FirebirdRecordset::bytesPerCharacter(unsigned charSet) {
 }
 
 void FirebirdRecordset::describe() {
+    std::vector<std::tuple<unsigned, std::string, std::string>> arrays;  // column, relation, field
     CallFirebird(*session_, [&] {
         FbStatus status(session_->master);
         const unsigned count = metadata_->getCount(&status);
@@ -132,10 +134,41 @@ void FirebirdRecordset::describe() {
                            "ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE WHERE RF.RDB$RELATION_NAME = " +
                            QuotedLiteral(relation) + " AND RF.RDB$FIELD_NAME = " + QuotedLiteral(fieldName)));
             }
+            if (shape.type == SQL_ARRAY) arrays.emplace_back(i, std::string(relation ? relation : ""),
+                                                             std::string(fieldName ? fieldName : ""));
             fields_.push_back(AdoFieldFromFirebird(metadata_->getAlias(&status, i), shape));
             columns_.push_back(c);
         }
     });
+    for (const auto& [index, relation, field] : arrays) columns_[index].array = arrayShape(relation, field);
+}
+
+// An array the catalogue cannot describe (one computed in the query) cannot be read: the table
+// fails to open rather than arrive without it.
+std::shared_ptr<const FirebirdArrayShape> FirebirdRecordset::arrayShape(const std::string& relation,
+                                                                       const std::string& field) {
+    if (relation.empty() || field.empty())
+        throw FirebirdError("An array column that is not a table's own column cannot be read.");
+    FirebirdRecordset rows(session_,
+                           "SELECT F.RDB$FIELD_TYPE, F.RDB$FIELD_LENGTH, F.RDB$FIELD_SCALE, F.RDB$FIELD_SUB_TYPE, "
+                           "F.RDB$CHARACTER_SET_ID, D.RDB$LOWER_BOUND, D.RDB$UPPER_BOUND FROM RDB$RELATION_FIELDS RF "
+                           "JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
+                           "JOIN RDB$FIELD_DIMENSIONS D ON D.RDB$FIELD_NAME = F.RDB$FIELD_NAME "
+                           "WHERE RF.RDB$RELATION_NAME = " + QuotedLiteral(relation) +
+                               " AND RF.RDB$FIELD_NAME = " + QuotedLiteral(field) + " ORDER BY D.RDB$DIMENSION");
+    auto number = [&](int i) {
+        const auto* n = std::get_if<std::int64_t>(&rows.value(i));
+        return n ? static_cast<int>(*n) : 0;
+    };
+    FirebirdArrayField f;
+    f.relation = relation, f.field = field;
+    for (; !rows.eof(); rows.moveNext()) {
+        f.blrType = number(0), f.length = number(1), f.scale = number(2), f.subType = number(3);
+        f.charSet = number(4);
+        f.bounds.emplace_back(number(5), number(6));
+    }
+    rows.close();
+    return std::make_shared<const FirebirdArrayShape>(ShapeOfFirebirdArray(f));
 }
 
 void FirebirdRecordset::fetch() {
@@ -150,6 +183,11 @@ void FirebirdRecordset::fetch() {
 Value FirebirdRecordset::decode(const Column& c) {
     const unsigned char* data = &buffer_[c.offset];
     if (*reinterpret_cast<const short*>(&buffer_[c.nullOffset]) != 0) return Null{};
+    if (c.array) {
+        ISC_QUAD id;
+        std::memcpy(&id, data, sizeof id);
+        return readArray(id, *c.array);
+    }
     if (c.shape.type == SQL_BLOB) {
         ISC_QUAD id;
         std::memcpy(&id, data, sizeof id);
@@ -178,6 +216,17 @@ std::string FirebirdRecordset::readBlob(const ISC_QUAD& id) {
     blob->close(&status);
     blob.forget();
     return content;
+}
+
+std::string FirebirdRecordset::readArray(const ISC_QUAD& id, const FirebirdArrayShape& shape) {
+    FbStatus status(session_->master);
+    ISC_QUAD arrayId = id;
+    std::vector<unsigned char> slice(shape.elementCount() * shape.elementBytes);
+    const int got = session_->attachment->getSlice(&status, transaction_.get(), &arrayId,
+                                                   static_cast<unsigned>(shape.sdl.size()), shape.sdl.data(), 0,
+                                                   nullptr, static_cast<int>(slice.size()), slice.data());
+    slice.resize(static_cast<size_t>(got));
+    return FirebirdArrayText(session_->util, shape, slice);
 }
 
 void FirebirdRecordset::close() {

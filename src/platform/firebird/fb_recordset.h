@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/buffered_recordset.h"
+#include "platform/firebird/fb_array.h"
 #include "platform/firebird/fb_error.h"
 #include "platform/firebird/fb_session.h"
 #include "platform/firebird/fb_types.h"
@@ -28,6 +29,7 @@ private:
     struct Column {
         FirebirdColumnShape shape;
         unsigned offset = 0, nullOffset = 0;
+        std::shared_ptr<const FirebirdArrayShape> array;  // array columns only
     };
 
     bool isOpen() const override { return bool(cursor_); }
@@ -35,6 +37,8 @@ private:
     void describe();
     Value decode(const Column& column);
     std::string readBlob(const ISC_QUAD& id);
+    std::string readArray(const ISC_QUAD& id, const FirebirdArrayShape& shape);
+    std::shared_ptr<const FirebirdArrayShape> arrayShape(const std::string& relation, const std::string& field);
     long long scalar(const std::string& query) const;
     unsigned bytesPerCharacter(unsigned charSet);
 

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/text_codec.h"
+#include "platform/firebird/fb_error.h"
 
 namespace tess {
 
@@ -83,7 +84,11 @@ FieldInfo AdoFieldFromFirebird(const std::string& name, const FirebirdColumnShap
         case SQL_TYPE_TIME: f.type = 134, f.definedSize = 6; break;
         case SQL_TIMESTAMP: f.type = 135, f.definedSize = 16, f.numericScale = 4; break;
         case SQL_BOOLEAN: f.type = 11, f.definedSize = 2; break;
-        default: f.type = 200; break;  // read as text
+        case SQL_ARRAY: f.type = 203, f.definedSize = kLongSize; break;  // carried as its text
+        case SQL_NULL: f.type = 200; break;  // a bare NULL in a query: always null
+        default:
+            throw FirebirdError("The column " + name + " is of Firebird type " + std::to_string(s.type) +
+                                ", which this program cannot read.");
     }
     return f;
 }
@@ -142,7 +147,7 @@ Value DecodeFirebirdValue(Firebird::IUtil* util, const FirebirdColumnShape& s, c
             if (s.charSet == kCsOctets) return Bytes(text.begin(), text.end());
             return FirebirdText(std::move(text), s.charSet);
         }
-        default: return std::string();
+        default: return Null{};  // SQL_NULL; AdoFieldFromFirebird refuses every other type
     }
 }
 

@@ -21,6 +21,7 @@ struct FirebirdColumnShape {
 
 enum FirebirdCharacterSets { kCsNone = 0, kCsOctets = 1, kCsUnicodeFss = 3, kCsUtf8 = 4 };
 
+// Throws FirebirdError for a type it does not know: such a column is never read as empty.
 FieldInfo AdoFieldFromFirebird(const std::string& name, const FirebirdColumnShape& shape);
 // Every kind but blobs, which need a round trip of their own.
 Value DecodeFirebirdValue(Firebird::IUtil* util, const FirebirdColumnShape& shape, const unsigned char* data);
