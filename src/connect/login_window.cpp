@@ -28,7 +28,15 @@ SqlServerLogin Form1::sqlServerLogin() const {
             c_.check4.value() == 1};
 }
 
-FirebirdLogin Form1::firebirdLogin() const { return {c_.text1.text(), c_.text7.text(), c_.text2.text()}; }
+// The code page of NONE text is no field of the window: it is set in the settings file alone.
+FirebirdLogin Form1::firebirdLogin() const {
+    FirebirdLogin login;
+    login.database = c_.text1.text();
+    login.user = c_.text7.text();
+    login.password = c_.text2.text();
+    login.noneCodePage = settings_.read(kSettingsSection, kNoneCodePageKey, "");
+    return login;
+}
 
 const char* Form1::KeyOf(const TextField& f) const {
     if (&f == &c_.text1) return "FireBirdDatabase";

@@ -19,4 +19,10 @@ StoredLogins ReadStoredLogins(const SettingsStore& store) {
     return s;
 }
 
+StoredLogins ReadLoginsAndCodePage(const SettingsStore& store) {
+    StoredLogins s = ReadStoredLogins(store);
+    s.firebird.noneCodePage = store.read(kSettingsSection, kNoneCodePageKey, "");
+    return s;
+}
+
 }  // namespace tess

@@ -22,6 +22,9 @@ struct FirebirdLogin {
     std::string password;
     std::string charset = "NONE";  // what the connection text declares
     std::string role = "admin";
+    // The code page that text in columns of character set NONE is in, by any name ICU knows;
+    // empty: text that is valid UTF-8 is read as UTF-8, anything else as Windows-1252.
+    std::string noneCodePage{};
 };
 
 struct ConnectionSettings {

@@ -47,6 +47,7 @@ public:
     void setConnectionTimeout(int seconds) override { db_.call("ConnectionTimeout " + std::to_string(seconds)); }
     void open(const ConnectionSettings& settings) override {
         db_.call("open " + settings.text);
+        db_.opened.push_back(settings);
         open_ = true;
     }
     void execute(const std::string& sql) override {

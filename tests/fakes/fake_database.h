@@ -34,6 +34,7 @@ public:
     // "schema 20", "query SELECT ...", "movenext", "recordset close", "begin", "commit", "close".
     std::vector<std::string> log;
     std::vector<std::vector<Value>> parameters;  // of each executeWith, in order
+    std::vector<ConnectionSettings> opened;      // of each open, in order
     int connectionsCreated = 0;
     std::atomic<int> cancels{0};  // cancel() calls on any of its connections, from any thread
 

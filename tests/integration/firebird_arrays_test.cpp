@@ -69,5 +69,59 @@ TEST(FirebirdArrays, EveryElementTypeArrivesAsItsText) {
     c->close();
 }
 
+// Text in NONE columns has no declared code page: the one the user names, else the guess.
+TEST(FirebirdNoneText, IsReadInTheCodePageNamedElseGuessed) {
+    struct Case {
+        const char* hex;
+        const char* codePage;
+        const char* expected;
+    } cases[] = {
+        {"416C6269F1736BB9", "windows-1250", "Albińską"},
+        {"E0E1EEF0F2E0F0B3BF", "cp1251", "абортарії"},
+        {"C7E980", "windows-1252", "Çé€"},
+        {"416C6269F1736BB9", "", "Albiñsk¹"},  // not UTF-8: read as Windows-1252
+        {"C3A9", "", "é"},                      // valid UTF-8: read as UTF-8
+    };
+    TempFolder folder;
+    const std::string path = folder.file("none.fdb");
+    CreateFirebirdDatabase(path);
+    DriversDatabase db;
+    auto c = db.createConnection();
+    c->open(FirebirdSettings({path, "SYSDBA", ""}));
+    c->execute("CREATE TABLE T (ID INTEGER, V VARCHAR(20), B BLOB SUB_TYPE TEXT, A VARCHAR(20)[1:2])");
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const std::string bytes = std::string("x'") + cases[i].hex + "'";
+        c->execute("INSERT INTO T (ID, V, B) VALUES (" + std::to_string(i) + ", CAST(" + bytes +
+                   " AS VARCHAR(20) CHARACTER SET NONE), CAST(" + bytes + " AS BLOB SUB_TYPE TEXT CHARACTER SET NONE))");
+    }
+    c->close();
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        std::vector<unsigned char> element(42, 0);  // the text, then an empty element
+        for (size_t at = 0; cases[i].hex[2 * at]; ++at)
+            element[at] = static_cast<unsigned char>(std::stoi(std::string(cases[i].hex + 2 * at, 2), nullptr, 16));
+        PutFirebirdArray(path, "T", "A", "UPDATE T SET A = ? WHERE ID = " + std::to_string(i), blr_cstring, 21,
+                         {{1, 2}}, element);
+    }
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        FirebirdLogin login{path, "SYSDBA", ""};
+        login.noneCodePage = cases[i].codePage;
+        c->open(FirebirdSettings(login));
+        auto rows = c->openRecordset("SELECT V, B, A FROM T WHERE ID = " + std::to_string(i));
+        EXPECT_EQ(rows->value(0), Value(std::string(cases[i].expected))) << cases[i].hex << " " << cases[i].codePage;
+        EXPECT_EQ(rows->value(1), Value(std::string(cases[i].expected))) << cases[i].hex << " " << cases[i].codePage;
+        EXPECT_EQ(rows->value(2), Value("{" + std::string(cases[i].expected) + ",\"\"}")) << cases[i].hex;
+        rows->close();
+        c->close();
+    }
+    FirebirdLogin unknown{path, "SYSDBA", ""};
+    unknown.noneCodePage = "windows-9999";
+    try {
+        c->open(FirebirdSettings(unknown));
+        ADD_FAILURE() << "a code page ICU does not know was taken";
+    } catch (const DatabaseError& e) {
+        EXPECT_NE(std::string(e.what()).find("windows-9999"), std::string::npos) << e.what();
+    }
+}
+
 }  // namespace
 }  // namespace tess

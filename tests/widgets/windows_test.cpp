@@ -82,6 +82,18 @@ TEST_F(WindowsTest, MovesOnByItselfWhenBothLoginsWork) {
     EXPECT_TRUE(ui.boxes.empty());
 }
 
+// The code page of NONE text is set in the settings file alone, and reaches every Firebird login.
+TEST_F(WindowsTest, TheCodePageOfNoneTextComesFromTheSettings) {
+    storeWorkingLogins();
+    settings.values["Tessaline/FireBird NONE Code Page"] = "cp1251";
+    start();
+    ASSERT_FALSE(firebird.opened.empty());
+    for (const ConnectionSettings& opened : firebird.opened) {
+        ASSERT_NE(opened.firebird(), nullptr);
+        EXPECT_EQ(opened.firebird()->noneCodePage, "cp1251");
+    }
+}
+
 TEST_F(WindowsTest, AFailingFirebirdCheckStopsTheMoveSilently) {
     storeWorkingLogins();
     firebird.failOn("open", "I/O error");

@@ -51,6 +51,6 @@ int main(int argc, char** argv) {
     // Results on standard output, for every command; progress and reports on standard error.
     tess::ConsoleToolkit toolkit(std::cerr, options.overwrite ? tess::kAnswerYes : tess::kAnswerNo, isatty(2) == 1);
     const int status =
-        tess::RunCopyCommand(options, tess::ReadStoredLogins(settings), database, toolkit, std::cout, &stop);
+        tess::RunCopyCommand(options, tess::ReadLoginsAndCodePage(settings), database, toolkit, std::cout, &stop);
     return stop.requested() ? tess::SignalExitStatus(stop.signal()) : status;
 }

@@ -22,7 +22,7 @@ std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::st
         {"--ms-port", &CopyOptions::msPort},         {"--ms-database", &CopyOptions::msDatabase},
         {"--ms-user", &CopyOptions::msUser},         {"--ms-password", &CopyOptions::msPassword},
         {"--fb-password-file", &CopyOptions::fbPasswordFile}, {"--ms-password-file", &CopyOptions::msPasswordFile},
-        {"--summary-json", &CopyOptions::summaryJson},
+        {"--summary-json", &CopyOptions::summaryJson}, {"--fb-none-code-page", &CopyOptions::fbNoneCodePage},
     };
     std::vector<std::string> words;
     bool optionsEnded = false;
@@ -100,6 +100,7 @@ StoredLogins CopyOptions::apply(StoredLogins s) const {
     lay(s.firebird.database, fbDatabase);
     lay(s.firebird.user, fbUser);
     lay(s.firebird.password, fbPassword);
+    lay(s.firebird.noneCodePage, fbNoneCodePage);
     lay(s.sqlServer.server, msServer);
     lay(s.sqlServer.port, msPort);
     lay(s.sqlServer.database, msDatabase);

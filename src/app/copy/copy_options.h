@@ -16,6 +16,8 @@ inline constexpr const char* kCopyUsage =
     "  --fb-database PATH --fb-user NAME --fb-password TEXT --fb-password-file FILE\n"
     "  --ms-server NAME --ms-port N --ms-database NAME --ms-user NAME --ms-password TEXT --ms-password-file FILE\n"
     "  --ms-local\n"
+    "  --fb-none-code-page NAME  the code page of text in Firebird NONE columns (windows-1250, cp1251,\n"
+    "                         any name ICU knows); default: UTF-8 when valid, else Windows-1252\n"
     "  --overwrite yes|no     answer to the overwrite question (default no)\n"
     "  --bulk                 one prepared INSERT per table instead of a literal statement per row\n"
     "  --sample N             verify only about N rows of each table, spread across it\n"
@@ -32,6 +34,7 @@ inline constexpr const char* kCopyVersion = "tessaline-copy " TESSALINE_VERSION 
 
 struct CopyOptions {
     std::optional<std::string> fbDatabase, fbUser, fbPassword;
+    std::optional<std::string> fbNoneCodePage;  // the code page of text in NONE columns (an ICU name)
     std::optional<std::string> msServer, msPort, msDatabase, msUser, msPassword;
     std::optional<std::string> fbPasswordFile, msPasswordFile;
     std::optional<std::string> summaryJson;  // the file the copy's summary is written to as JSON

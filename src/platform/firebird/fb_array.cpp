@@ -119,12 +119,13 @@ struct PlainText {
     }
 };
 
-Value ArrayElement(Firebird::IUtil* util, const FirebirdColumnShape& element, const unsigned char* data) {
-    if (element.type != SQL_TEXT) return DecodeFirebirdValue(util, element, data);
+Value ArrayElement(Firebird::IUtil* util, const FirebirdColumnShape& element, const unsigned char* data,
+                   const CodePage* noneText) {
+    if (element.type != SQL_TEXT) return DecodeFirebirdValue(util, element, data, noneText);
     const char* text = reinterpret_cast<const char*>(data);
     std::string bytes(text, strnlen(text, element.length));
     if (element.charSet == kCsOctets) return Bytes(bytes.begin(), bytes.end());
-    return FirebirdText(std::move(bytes), element.charSet);
+    return FirebirdText(std::move(bytes), element.charSet, noneText);
 }
 
 }  // namespace
@@ -136,7 +137,7 @@ std::string ArrayElementText(const Value& element, unsigned sqlType) {
 }
 
 std::string FirebirdArrayText(Firebird::IUtil* util, const FirebirdArrayShape& shape,
-                              const std::vector<unsigned char>& slice) {
+                              const std::vector<unsigned char>& slice, const CodePage* noneText) {
     const size_t count = shape.elementCount(), dims = shape.bounds.size();
     if (slice.size() < count * shape.elementBytes) throw FirebirdError("The engine returned part of an array.");
     std::vector<size_t> block(dims);  // elements inside one brace pair of each level
@@ -147,7 +148,7 @@ std::string FirebirdArrayText(Firebird::IUtil* util, const FirebirdArrayShape& s
     for (size_t i = 0; i < count; ++i) {
         for (size_t d = 0; d < dims; ++d)
             if (i % block[d] == 0) text += '{';
-        const Value element = ArrayElement(util, shape.element, &slice[i * shape.elementBytes]);
+        const Value element = ArrayElement(util, shape.element, &slice[i * shape.elementBytes], noneText);
         text += ArrayElementText(element, shape.element.type);
         for (size_t d = dims; d-- > 0;)
             if ((i + 1) % block[d] == 0) text += '}';

@@ -43,7 +43,7 @@ FirebirdArrayShape ShapeOfFirebirdArray(const FirebirdArrayField& field);
 
 // The whole array as text, from the slice the engine filled.
 std::string FirebirdArrayText(Firebird::IUtil* util, const FirebirdArrayShape& shape,
-                              const std::vector<unsigned char>& slice);
+                              const std::vector<unsigned char>& slice, const CodePage* noneText = nullptr);
 
 // One element, of the slice's SQL type, as the array text writes it.
 std::string ArrayElementText(const Value& element, unsigned sqlType);

@@ -103,6 +103,13 @@ void FirebirdConnection::open(const ConnectionSettings& settings) {
     auto session = std::make_shared<FirebirdSession>();
     session->master = master_;
     session->util = master_->getUtilInterface();
+    if (!p.noneCodePage.empty()) {
+        try {
+            session->noneText = std::make_shared<const CodePage>(p.noneCodePage);
+        } catch (const std::invalid_argument& e) {
+            throw FirebirdError(std::string(e.what()) + " It was named as the code page of text in NONE columns.");
+        }
+    }
     CallFirebird(session->util, [&] {
         FbStatus status(master_);
         FbHandle<IXpbBuilder> dpb(master_, session->util->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0));

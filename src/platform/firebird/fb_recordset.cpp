@@ -192,10 +192,10 @@ Value FirebirdRecordset::decode(const Column& c) {
         ISC_QUAD id;
         std::memcpy(&id, data, sizeof id);
         std::string content = readBlob(id);
-        if (c.shape.subType == isc_blob_text) return FirebirdText(std::move(content), c.shape.charSet);
+        if (c.shape.subType == isc_blob_text) return FirebirdText(std::move(content), c.shape.charSet, session_->noneText.get());
         return Bytes(content.begin(), content.end());
     }
-    return DecodeFirebirdValue(session_->util, c.shape, data);
+    return DecodeFirebirdValue(session_->util, c.shape, data, session_->noneText.get());
 }
 
 std::string FirebirdRecordset::readBlob(const ISC_QUAD& id) {
@@ -226,7 +226,7 @@ std::string FirebirdRecordset::readArray(const ISC_QUAD& id, const FirebirdArray
                                                    static_cast<unsigned>(shape.sdl.size()), shape.sdl.data(), 0,
                                                    nullptr, static_cast<int>(slice.size()), slice.data());
     slice.resize(static_cast<size_t>(got));
-    return FirebirdArrayText(session_->util, shape, slice);
+    return FirebirdArrayText(session_->util, shape, slice, session_->noneText.get());
 }
 
 void FirebirdRecordset::close() {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/code_page.h"
 #include "platform/firebird/fb_error.h"
 #include "platform/firebird/fb_handle.h"
 
@@ -20,6 +21,7 @@ struct FirebirdSession {
     Firebird::IUtil* util = nullptr;
     FbHandle<Firebird::IAttachment> attachment;
     std::map<unsigned, unsigned> bytesPerCharacter;  // by character set id, read once
+    std::shared_ptr<const CodePage> noneText;        // the code page of NONE text; null: guessed
     // After the attachment, so that it is rolled back before the attachment is detached.
     FbHandle<Firebird::ITransaction> transaction;  // the connection's open transaction, if any
     bool closed = false;                           // the connection was closed or has gone

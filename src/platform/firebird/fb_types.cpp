@@ -28,8 +28,10 @@ T Read(const unsigned char* data) {
 
 }  // namespace
 
-std::string FirebirdText(std::string bytes, unsigned charSet) {
-    if (charSet != kCsNone || IsValidUtf8(bytes)) return bytes;
+std::string FirebirdText(std::string bytes, unsigned charSet, const CodePage* noneText) {
+    if (charSet != kCsNone) return bytes;
+    if (noneText) return noneText->toUtf8(bytes);
+    if (IsValidUtf8(bytes)) return bytes;
     return Windows1252ToUtf8(bytes);
 }
 
@@ -93,7 +95,8 @@ FieldInfo AdoFieldFromFirebird(const std::string& name, const FirebirdColumnShap
     return f;
 }
 
-Value DecodeFirebirdValue(Firebird::IUtil* util, const FirebirdColumnShape& s, const unsigned char* data) {
+Value DecodeFirebirdValue(Firebird::IUtil* util, const FirebirdColumnShape& s, const unsigned char* data,
+                          const CodePage* noneText) {
     if (IsExactNumeric(s)) {
         long long n = s.type == SQL_SHORT ? Read<ISC_SHORT>(data) : s.type == SQL_LONG ? Read<ISC_LONG>(data)
                                                                                         : Read<ISC_INT64>(data);
@@ -139,13 +142,13 @@ Value DecodeFirebirdValue(Firebird::IUtil* util, const FirebirdColumnShape& s, c
             std::string text(reinterpret_cast<const char*>(data), s.length);
             if (s.charSet == kCsOctets) return Bytes(text.begin(), text.end());
             if (s.bytesPerCharacter > 1) text = std::string(FirstCharacters(text, s.length / s.bytesPerCharacter));
-            return FirebirdText(std::move(text), s.charSet);
+            return FirebirdText(std::move(text), s.charSet, noneText);
         }
         case SQL_VARYING: {
             auto length = Read<unsigned short>(data);
             std::string text(reinterpret_cast<const char*>(data + 2), length);
             if (s.charSet == kCsOctets) return Bytes(text.begin(), text.end());
-            return FirebirdText(std::move(text), s.charSet);
+            return FirebirdText(std::move(text), s.charSet, noneText);
         }
         default: return Null{};  // SQL_NULL; AdoFieldFromFirebird refuses every other type
     }

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "common/code_page.h"
 #include "platform/database.h"
 
 namespace tess {
@@ -24,11 +25,14 @@ enum FirebirdCharacterSets { kCsNone = 0, kCsOctets = 1, kCsUnicodeFss = 3, kCsU
 // Throws FirebirdError for a type it does not know: such a column is never read as empty.
 FieldInfo AdoFieldFromFirebird(const std::string& name, const FirebirdColumnShape& shape);
 // Every kind but blobs, which need a round trip of their own.
-Value DecodeFirebirdValue(Firebird::IUtil* util, const FirebirdColumnShape& shape, const unsigned char* data);
+// `noneText`: the code page of text in NONE columns; null: guessed as FirebirdText says.
+Value DecodeFirebirdValue(Firebird::IUtil* util, const FirebirdColumnShape& shape, const unsigned char* data,
+                          const CodePage* noneText = nullptr);
 // Text as the UTF8 connection hands it over, as UTF-8. The engine converts every column but those
 // of character set NONE, which hold bytes: we write UTF-8 there, programs on Windows wrote their
-// code page, so bytes that are not valid UTF-8 are read as Windows-1252.
-std::string FirebirdText(std::string bytes, unsigned charSet);
+// code page, so bytes that are not valid UTF-8 are read as Windows-1252, unless the user named the
+// code page (`noneText`).
+std::string FirebirdText(std::string bytes, unsigned charSet, const CodePage* noneText = nullptr);
 // 123456 with scale -4 is "12.3456".
 std::string ScaledIntegerText(long long value, int scale);
 
