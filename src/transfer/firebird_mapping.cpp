@@ -4,6 +4,7 @@
 
 #include "catalogue/ado_type_name.h"
 #include "common/text_case.h"
+#include "common/text_codec.h"
 #include "transfer/identifiers.h"
 #include "transfer/value_text.h"
 
@@ -30,8 +31,9 @@ bool Has(const std::string& typeName, const char* word) { return typeName.find(w
 
 class ColumnTypes {
 public:
-    explicit ColumnTypes(FirebirdDefaultCharacterSet target)
-        : clause_(target == FirebirdDefaultCharacterSet::Limited ? " CHARACTER SET UTF8" : "") {}
+    explicit ColumnTypes(const FirebirdTargetFacts& target)
+        : clause_(target.characterSet == FirebirdDefaultCharacterSet::Limited ? " CHARACTER SET UTF8" : ""),
+          target_(target) {}
 
     ColumnType of(const SourceColumn& c) const {
         const std::string t = LowerAdoTypeName(c.type);
@@ -64,19 +66,41 @@ private:
     }
 
     // Firebird stores NUMERIC(p) of up to 4 digits in 16 bits, DECIMAL(p) in at least 32, and
-    // either of up to 9 digits in 32 bits, beyond that in 64.
-    static ColumnType exact(const char* word, const SourceColumn& c) {
-        const int precision = c.precision > 0 ? std::min(c.precision, kFirebirdMaxPrecision) : kFirebirdMaxPrecision;
+    // either of up to 9 digits in 32 bits, up to 18 in 64, beyond that (Firebird 4) in 128.
+    ColumnType exact(const char* word, const SourceColumn& c) const {
+        const int most = target_.engineMajorVersion >= 4 ? kFirebird4MaxPrecision : kFirebirdMaxPrecision;
+        if (c.precision > most) return tooWide(word, c, most);
+        const int precision = c.precision > 0 ? c.precision : kFirebirdMaxPrecision;
         const int scale = std::clamp(c.numericScale, 0, precision);
         const bool decimal = std::string(word) == "DECIMAL";
         const FirebirdColumnStorage storage = precision <= 4 && !decimal ? FirebirdColumnStorage{2, 2}
                                               : precision <= 9           ? FirebirdColumnStorage{4, 4}
-                                                                         : FirebirdColumnStorage{8, 8};
+                                              : precision <= 18          ? FirebirdColumnStorage{8, 8}
+                                                                         : FirebirdColumnStorage{16, 8};
         return {std::string(word) + "(" + std::to_string(precision) + "," + std::to_string(scale) + ")", storage,
                 true};
     }
 
+    // More digits than the target's NUMERIC holds: the measured values decide. Currency is a 64-bit
+    // integer of ten-thousandths, which is what NUMERIC(18,4) stores.
+    ColumnType tooWide(const char* word, const SourceColumn& c, int most) const {
+        if (Has(LowerAdoTypeName(c.type), "currency")) return exact(word, SourceColumn{c.name, c.type, 8, 18, 4});
+        const int scale = std::clamp(c.numericScale, 0, c.precision);
+        const auto measured = target_.wholeDigits.find(c.name);
+        if (measured != target_.wholeDigits.end() && measured->second + scale <= most)
+            return exact(word, SourceColumn{c.name, c.type, c.definedSize, most, scale});
+        return exactText(c.precision);
+    }
+
+    // Every digit, a sign and a point, as text.
+    ColumnType exactText(int digits) const {
+        const long long characters = digits + 2;
+        return {"VARCHAR(" + std::to_string(characters) + ")" + clause_,
+                {characters * kUtf8BytesPerCharacter + 2, 2}, false, false, false};
+    }
+
     std::string clause_;
+    const FirebirdTargetFacts& target_;
 };
 
 // The widest VARCHARs become text BLOBs until the record fits.
@@ -95,7 +119,14 @@ void FitRecord(std::vector<ColumnType>& types, const ColumnTypes& rules) {
     }
 }
 
-void RequireFirebirdName(const std::string& name, const char* what) {
+void RequireFirebirdName(const std::string& name, const char* what, int engineMajorVersion) {
+    if (engineMajorVersion >= 4) {
+        if (CharacterCount(name) > kFirebird4MaxNameCharacters)
+            throw TableRefused("The " + std::string(what) + " name " + FirebirdName(name) + " is " +
+                               std::to_string(CharacterCount(name)) + " characters long; Firebird takes names of at most " +
+                               std::to_string(kFirebird4MaxNameCharacters) + " characters. The table was not copied.");
+        return;
+    }
     if (name.size() > kFirebirdMaxNameBytes)
         throw TableRefused("The " + std::string(what) + " name " + FirebirdName(name) + " is " +
                            std::to_string(name.size()) + " bytes long; Firebird takes names of at most " +
@@ -134,9 +165,9 @@ std::optional<std::string> ValueAfterCopyToFirebird(const Value& value, const So
 }
 
 FirebirdTableDefinition MapColumnsToFirebird(const std::string& tableName, const std::vector<SourceColumn>& columns,
-                                             FirebirdDefaultCharacterSet target) {
-    RequireFirebirdName(tableName, "table");
-    for (const auto& c : columns) RequireFirebirdName(c.name, "column");
+                                             const FirebirdTargetFacts& target) {
+    RequireFirebirdName(tableName, "table", target.engineMajorVersion);
+    for (const auto& c : columns) RequireFirebirdName(c.name, "column", target.engineMajorVersion);
     const ColumnTypes rules(target);
     std::vector<ColumnType> types;
     types.reserve(columns.size());

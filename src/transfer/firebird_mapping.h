@@ -1,5 +1,6 @@
 #pragma once
 // SQL Server result columns to a Firebird CREATE TABLE statement, and which columns are numeric.
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,8 +16,11 @@ struct FirebirdTableDefinition {
     std::vector<bool> dateOnly;  // per column: a DATE, which takes a date without a time of day
 };
 
-// Firebird 3's limits that the column types must respect.
+// Firebird 3's limits that the column types must respect; version 4 takes NUMERIC of 38 digits and
+// names of 63 characters.
 inline constexpr int kFirebirdMaxPrecision = 18;
+inline constexpr int kFirebird4MaxPrecision = 38;
+inline constexpr size_t kFirebird4MaxNameCharacters = 63;
 inline constexpr long long kFirebirdMaxVarcharBytes = 32765;
 inline constexpr long long kFirebirdMaxRecordBytes = 65535;
 inline constexpr size_t kFirebirdMaxNameBytes = 31;
@@ -30,10 +34,27 @@ inline constexpr long long kUtf8BytesPerCharacter = 4;
 enum class FirebirdDefaultCharacterSet { HoldsAnyText, Limited };
 FirebirdDefaultCharacterSet ClassifyFirebirdCharacterSet(const std::string& name);
 
+// What the mapping knows of the target and of the source's values, read before the CREATE.
+struct FirebirdTargetFacts {
+    FirebirdDefaultCharacterSet characterSet = FirebirdDefaultCharacterSet::HoldsAnyText;
+    int engineMajorVersion = 3;
+    // Source columns of more digits than the target's NUMERIC holds, by name: the whole digits of
+    // their largest value. A column missing here was not measured.
+    std::map<std::string, int> wholeDigits{};
+};
+
 // Throws TableRefused when the table's or a column's name is longer than Firebird takes.
-FirebirdTableDefinition MapColumnsToFirebird(
+//
+// A NUMERIC or DECIMAL of more digits than the target's NUMERIC holds (18 before Firebird 4)
+// becomes NUMERIC(18, scale) when its largest value, measured in the source, fits that with every
+// scale digit; else a VARCHAR holding each value's exact digits. No value is refused or rounded.
+FirebirdTableDefinition MapColumnsToFirebird(const std::string& tableName, const std::vector<SourceColumn>& columns,
+                                             const FirebirdTargetFacts& target);
+inline FirebirdTableDefinition MapColumnsToFirebird(
     const std::string& tableName, const std::vector<SourceColumn>& columns,
-    FirebirdDefaultCharacterSet target = FirebirdDefaultCharacterSet::HoldsAnyText);
+    FirebirdDefaultCharacterSet characterSet = FirebirdDefaultCharacterSet::HoldsAnyText) {
+    return MapColumnsToFirebird(tableName, columns, FirebirdTargetFacts{characterSet});
+}
 
 // A value as the copy to Firebird leaves it, for telling a copy from its source: every conversion
 // that this mapping and the Firebird row writer make by design, written down here once. Nothing

@@ -171,6 +171,7 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     // the existing target table. Without it there is nothing more to do for this table.
     // The key is read before the source is open: a connection may hold one result at a time.
     keyNames_ = nameRowsByKey_ ? direction_.sourceKey(*ends_.source, entry) : std::vector<std::string>{};
+    direction_.measureSource(*ends_.source, entry);
     std::unique_ptr<Recordset> source;
     if (!trap_.step(steps_.openSource, [&] { source = direction_.openSource(*ends_.source, entry); })) return;
     if (answer == kAnswerYes && !dropListedTarget(table)) {

@@ -53,6 +53,8 @@ public:
     virtual std::vector<std::string> sourceKey(Connection& /*source*/, const std::string& /*entry*/) const {
         return {};
     }
+    // Called before the source is opened, for what the CREATE needs to know of the source's values.
+    virtual void measureSource(Connection& /*source*/, const std::string& /*entry*/) {}
     // The companion's bulk mode: one INSERT prepared per table and each row's values for it.
     virtual std::string bulkStatement(const std::string& table, size_t columns) const = 0;
     virtual std::vector<Value> bulkValues(const std::vector<Value>& row) const = 0;

@@ -1,5 +1,7 @@
 #include "transfer/to_firebird.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <optional>
 
 #include "catalogue/sqlserver_table_names.h"
@@ -9,11 +11,13 @@
 #include "transfer/firebird_mapping.h"
 #include "transfer/identifiers.h"
 #include "transfer/value_text.h"
+#include "transfer/wide_numbers.h"
 
 namespace tess {
 namespace {
 
-constexpr const char* kDefaultCharacterSetQuery = "SELECT TRIM(RDB$CHARACTER_SET_NAME) FROM RDB$DATABASE";
+constexpr const char* kTargetQuery =
+    "SELECT TRIM(RDB$CHARACTER_SET_NAME), RDB$GET_CONTEXT('SYSTEM', 'ENGINE_VERSION') FROM RDB$DATABASE";
 
 class FirebirdDirection : public TransferDirection {
 public:
@@ -30,8 +34,16 @@ public:
     // A table of another schema is created under its own name.
     std::string targetName(const std::string& entry) const override { return SqlServerTableOf(names_, entry).name; }
     std::string dropStatement(const std::string& listed) const override { return "DROP TABLE " + FirebirdName(listed); }
+    void measureSource(Connection& sqlServer, const std::string& entry) override {
+        const SqlServerTable table = SqlServerTableOf(names_, entry);
+        const int digits = target().engineMajorVersion >= 4 ? kFirebird4MaxPrecision : kFirebirdMaxPrecision;
+        wholeDigits_ = MeasureWideNumbers(sqlServer, table.schema, table.name, SqlServerObjectName(names_, entry), digits);
+    }
     std::string createStatement(const std::string& table, const std::vector<SourceColumn>& columns) override {
-        definition_ = MapColumnsToFirebird(table, columns, defaultCharacterSet());
+        FirebirdTargetFacts facts = target();
+        facts.wholeDigits = std::move(wholeDigits_);
+        wholeDigits_.clear();
+        definition_ = MapColumnsToFirebird(table, columns, facts);
         return definition_.createStatement;
     }
     Statement insertStatement(const std::string& table, const std::vector<Value>& row) const override {
@@ -48,25 +60,29 @@ public:
     }
 
 private:
-    // Read once a run. A database that cannot say is taken to hold any text, and its CREATE texts
-    // stay as plain as the database's own would be.
-    FirebirdDefaultCharacterSet defaultCharacterSet() {
-        if (!characterSet_ && firebird_) {
-            characterSet_ = FirebirdDefaultCharacterSet::HoldsAnyText;
+    // Read once a run. A database that cannot say is taken to hold any text, and to be of
+    // Firebird 3, whose limits are the narrower; its CREATE texts stay as plain as its own would be.
+    const FirebirdTargetFacts& target() {
+        if (!target_ && firebird_) {
+            target_ = FirebirdTargetFacts{};
             try {
-                auto rows = firebird_->openRecordset(kDefaultCharacterSetQuery);
+                auto rows = firebird_->openRecordset(kTargetQuery);
                 const Value name = rows->eof() ? Value{} : rows->value(0);
+                const Value version = rows->eof() ? Value{} : rows->value(1);
                 rows->close();
-                characterSet_ = ClassifyFirebirdCharacterSet(IsNull(name) ? "NONE" : ValueText(name));
+                target_->characterSet = ClassifyFirebirdCharacterSet(IsNull(name) ? "NONE" : ValueText(name));
+                target_->engineMajorVersion = std::max(3, std::atoi(ValueText(version).c_str()));
             } catch (const std::exception&) {
             }
         }
-        return characterSet_.value_or(FirebirdDefaultCharacterSet::HoldsAnyText);
+        if (!target_) target_ = FirebirdTargetFacts{};
+        return *target_;
     }
 
     Connection* firebird_;
     const SqlServerTableNames* names_;
-    std::optional<FirebirdDefaultCharacterSet> characterSet_;
+    std::optional<FirebirdTargetFacts> target_;
+    std::map<std::string, int> wholeDigits_;
     FirebirdTableDefinition definition_;
 };
 

@@ -36,6 +36,16 @@ TEST_F(TransferFirebirdTest, HostileValuesArriveExactly) {
         {std::int64_t{0}, std::int64_t{0}, Null{}, Null{}, Null{}, Null{}, std::string(""), Null{}, Null{}, Null{},
          Null{}, Null{}, Null{}},
     };
+    // Money has 19 digits, one more than Firebird 3's NUMERIC: its largest amount is measured first.
+    FakeResult wide, largest;
+    wide.fields = {{"COLUMN_NAME", 202, 128, 255, 0}};
+    wide.rows = {{std::string("Money")}};
+    largest.fields = {{"", 131, 19, 19, 4}};
+    largest.rows = {{Decimal{"99999999999999.9999"}}};
+    sqlServer.results["SELECT COLUMN_NAME FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_SCHEMA = SCHEMA_NAME() AND "
+                      "TABLE_NAME = N'Everything' AND DATA_TYPE IN ('decimal', 'numeric', 'money') AND "
+                      "NUMERIC_PRECISION > 18 ORDER BY ORDINAL_POSITION"] = wide;
+    sqlServer.results["SELECT MAX(ABS([Money])) FROM [Everything]"] = largest;
     list2.clear();
     sendToFirebird("Everything", source, bulk);
     for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
@@ -66,6 +76,39 @@ TEST_F(TransferFirebirdTest, HostileValuesArriveExactly) {
 }
 
 // Rows go in one transaction, yet a row that Firebird refuses costs only itself.
+// DECIMAL(38,10) into Firebird 3, whose NUMERIC holds 18 digits: as NUMERIC(18,10) where the
+// largest value leaves room for every scale digit, else as exact text. No value is refused.
+TEST_F(TransferFirebirdTest, NumbersOfMoreDigitsThanFirebirdHoldsArriveWhole) {
+    FakeResult source;
+    source.fields = {{"Id", 3, 4, 10, 0}, {"Amount", 131, 17, 38, 10}};
+    const std::vector<std::string> small = {"12345678.0123456789", "-0.0000000001", "0"};
+    const std::vector<std::string> large = {"1234567890123456789012345678.0123456789",
+                                            "-9999999999999999999999999999.9999999999", "0.5"};
+    FakeResult wide, largest;
+    wide.fields = {{"COLUMN_NAME", 202, 128, 255, 0}};
+    wide.rows = {{std::string("Amount")}};
+    largest.fields = {{"", 131, 17, 38, 10}};
+    largest.rows = {{Decimal{"12345678.0123456789"}}};
+    sqlServer.results["SELECT COLUMN_NAME FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_SCHEMA = SCHEMA_NAME() AND "
+                      "TABLE_NAME = N'Measured' AND DATA_TYPE IN ('decimal', 'numeric', 'money') AND "
+                      "NUMERIC_PRECISION > 18 ORDER BY ORDINAL_POSITION"] = wide;
+    sqlServer.results["SELECT MAX(ABS([Amount])) FROM [Measured]"] = largest;
+    for (size_t i = 0; i < small.size(); ++i) source.rows.push_back({std::int64_t(i), Decimal{small[i]}});
+    sendToFirebird("Measured", source);
+    source.rows.clear();
+    for (size_t i = 0; i < large.size(); ++i) source.rows.push_back({std::int64_t(i), Decimal{large[i]}});
+    sendToFirebird("Unmeasured", source);
+    for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
+
+    const auto measured = rows("SELECT \"Amount\" FROM \"Measured\" ORDER BY \"Id\"");
+    const std::vector<std::string> padded = {"12345678.0123456789", "-0.0000000001", "0.0000000000"};
+    ASSERT_EQ(measured.size(), small.size());
+    for (size_t i = 0; i < small.size(); ++i) EXPECT_EQ(measured[i][0], Value(Decimal{padded[i]})) << i;
+    const auto text = rows("SELECT \"Amount\" FROM \"Unmeasured\" ORDER BY \"Id\"");
+    ASSERT_EQ(text.size(), large.size());
+    for (size_t i = 0; i < large.size(); ++i) EXPECT_EQ(text[i][0], Value(large[i])) << i;
+}
+
 TEST_F(TransferFirebirdTest, ARefusedRowCostsOnlyItself) {
     FakeResult source;
     source.fields = {{"ID", 3, 4, 10, 0}, {"AMOUNT", 131, 8, 18, 2}};

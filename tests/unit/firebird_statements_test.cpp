@@ -11,14 +11,46 @@ SourceColumn Column(const char* name, int type, long long size = 0, int precisio
 }
 
 TEST(MapColumnsToFirebird, TheOrdersExample) {
+    FirebirdTargetFacts facts;
+    facts.wholeDigits["Amount"] = 6;
     const auto d = MapColumnsToFirebird("Orders", {Column("OrderID", 3), Column("Customer", 202, 40),
                                                    Column("Amount", 131, 19, 19, 4), Column("Placed", 135),
-                                                   Column("Flag", 11)});
-    // Money arrives as 19,4; Firebird 3 takes 18 digits at most.
+                                                   Column("Flag", 11)}, facts);
+    // Money arrives as 19,4; Firebird 3 takes 18 digits, which its largest amount leaves room for.
     EXPECT_EQ(d.createStatement,
               "CREATE TABLE \"Orders\"(\"OrderID\" INTEGER,\"Customer\" BLOB SUB_TYPE TEXT,\"Amount\" NUMERIC(18,4),"
               "\"Placed\" TIMESTAMP,\"Flag\" SMALLINT)");
     EXPECT_EQ(d.numeric, (std::vector<bool>{true, false, true, false, true}));
+}
+
+// More digits than Firebird 3's NUMERIC holds: the source's largest value decides, and no value
+// is refused or rounded. Firebird 4 takes 38 digits.
+TEST(MapColumnsToFirebird, NumbersOfMoreDigitsThanTheTargetHolds) {
+    struct Case {
+        int precision, scale;
+        int wholeDigits;  // of the largest value; -1: not measured
+        int engine;
+        const char* type;
+        bool numeric;
+    } cases[] = {
+        {38, 10, 8, 3, "NUMERIC(18,10)", true},  // fits with every scale digit
+        {38, 10, 9, 3, "VARCHAR(40)", false},    // 123456789.0123456789 would need 19
+        {38, 10, -1, 3, "VARCHAR(40)", false},   // not measured
+        {19, 4, 14, 3, "NUMERIC(18,4)", true},
+        {19, 4, 15, 3, "VARCHAR(21)", false},
+        {38, 0, 0, 3, "NUMERIC(18,0)", true},    // an empty table
+        {18, 4, -1, 3, "NUMERIC(18,4)", true},
+        {38, 10, -1, 4, "NUMERIC(38,10)", true},
+        {30, 2, -1, 5, "NUMERIC(30,2)", true},
+    };
+    for (const auto& c : cases) {
+        FirebirdTargetFacts facts;
+        facts.engineMajorVersion = c.engine;
+        if (c.wholeDigits >= 0) facts.wholeDigits["n"] = c.wholeDigits;
+        const auto d = MapColumnsToFirebird("t", {Column("n", 131, 17, c.precision, c.scale)}, facts);
+        EXPECT_EQ(d.createStatement, std::string("CREATE TABLE \"t\"(\"n\" ") + c.type + ")") << c.precision;
+        EXPECT_EQ(d.numeric, std::vector<bool>{c.numeric}) << c.precision;
+    }
 }
 
 TEST(MapColumnsToFirebird, EveryAdoType) {
@@ -46,7 +78,7 @@ TEST(MapColumnsToFirebird, EveryAdoType) {
         {Column("c", 21), "BIGINT", true},
         {Column("c", 6, 8, 19, 4), "NUMERIC(18,4)", true},
         {Column("c", 131, 10, 10, 2), "NUMERIC(10,2)", true},
-        {Column("c", 139, 10, 38, 10), "NUMERIC(18,10)", true},
+        {Column("c", 139, 10, 38, 10), "VARCHAR(40)", false},  // not measured: exact text
         {Column("c", 14, 10, 9, 2), "DECIMAL(9,2)", true},
         {Column("c", 131, 0, 0, 0), "NUMERIC(18,0)", true},
         {Column("c", 7), "DATE", false},
@@ -110,6 +142,12 @@ TEST(MapColumnsToFirebird, NamesLongerThanFirebirdTakesAreRefused) {
     EXPECT_THROW(MapColumnsToFirebird(thirtyTwo, {Column("c", 3)}), TableRefused);
     EXPECT_THROW(MapColumnsToFirebird("t", {Column(thirtyTwo.c_str(), 3)}), TableRefused);
     EXPECT_THROW(MapColumnsToFirebird("t", {Column("日本語日本語日本語日本語", 3)}), TableRefused);  // 12 characters, 36 bytes
+    // Firebird 4 counts 63 characters.
+    FirebirdTargetFacts four;
+    four.engineMajorVersion = 4;
+    const std::string sixtyThree(63, 'n'), sixtyFour(64, 'n');
+    EXPECT_NO_THROW(MapColumnsToFirebird(sixtyThree, {Column("日本語日本語日本語日本語", 3)}, four));
+    EXPECT_THROW(MapColumnsToFirebird(sixtyFour, {Column("c", 3)}, four), TableRefused);
 }
 
 TEST(FirebirdRecordBytes, NullBitmapAndAlignment) {

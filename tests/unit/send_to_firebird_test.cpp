@@ -47,6 +47,34 @@ TEST_F(SendToFirebirdTest, WithoutACurrentEntryOnlyAsks) {
     EXPECT_TRUE(window.pointerHistory.empty());
 }
 
+// The target's version decides its limits: Firebird 4 takes 38 digits and names of 63 characters.
+TEST_F(SendToFirebirdTest, TheTargetsVersionDecidesItsLimits) {
+    const std::string name(40, 'A');
+    list1.addItem(name);
+    FakeResult rows;
+    rows.fields = {{"N", 131, 17, 38, 10}};
+    db.results["SELECT * FROM [" + name + "]"] = rows;
+    for (const char* version : {"4.0.2", "3.0.11"}) {
+        FakeResult target;
+        target.fields = {{"", 200, 31, 255, 0}, {"", 200, 255, 255, 0}};
+        target.rows = {{std::string("UTF8"), std::string(version)}};
+        db.results["SELECT TRIM(RDB$CHARACTER_SET_NAME), RDB$GET_CONTEXT('SYSTEM', 'ENGINE_VERSION') FROM "
+                   "RDB$DATABASE"] = target;
+        db.log.clear();
+        list2.clear();
+        ui.boxes.clear();
+        select(name);
+        click();
+        if (std::string(version) == "4.0.2") {
+            EXPECT_EQ(executed(), std::vector<std::string>{"execute CREATE TABLE \"" + name + "\"(\"N\" NUMERIC(38,10))"});
+            EXPECT_TRUE(ui.boxes.empty());
+        } else {
+            EXPECT_TRUE(executed().empty());  // 40 bytes: more than Firebird 3 takes
+            ASSERT_EQ(ui.boxes.size(), 1u);
+        }
+    }
+}
+
 TEST_F(SendToFirebirdTest, SendsSelectedTablesBottomUpAndListsThem) {
     db.results["SELECT * FROM [A]"] = Rows(1);
     db.results["SELECT * FROM [C]"] = Rows(2);
