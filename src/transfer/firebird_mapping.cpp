@@ -43,6 +43,7 @@ public:
         if (Has(t, "double")) return {"DOUBLE PRECISION", {8, 8}, true};
         if (Has(t, "single")) return {"FLOAT", {4, 4}, true};
         if (Has(t, "smallint") || Has(t, "tinyint")) return {"SMALLINT", {2, 2}, true};
+        if ((Has(t, "bigint") || Has(t, "unsignedint")) && target_.dialect == 1) return dialectOneDouble(c, 0);
         if (Has(t, "bigint") || Has(t, "unsignedint")) return {"BIGINT", {8, 8}, true};
         if (Has(t, "int")) return {"INTEGER", {4, 4}, true};
         if (Has(t, "currency") || Has(t, "numeric")) return exact("NUMERIC", c);
@@ -69,6 +70,7 @@ private:
     // either of up to 9 digits in 32 bits, up to 18 in 64, beyond that (Firebird 4) in 128.
     ColumnType exact(const char* word, const SourceColumn& c) const {
         const int most = target_.engineMajorVersion >= 4 ? kFirebird4MaxPrecision : kFirebirdMaxPrecision;
+        if (target_.dialect == 1 && c.precision > 9) return dialectOneDouble(c, std::max(c.numericScale, 0));
         if (c.precision > most) return tooWide(word, c, most);
         const int precision = c.precision > 0 ? c.precision : kFirebirdMaxPrecision;
         const int scale = std::clamp(c.numericScale, 0, precision);
@@ -90,6 +92,18 @@ private:
         if (measured != target_.wholeDigits.end() && measured->second + scale <= most)
             return exact(word, SourceColumn{c.name, c.type, c.definedSize, most, scale});
         return exactText(c.precision);
+    }
+
+    // Dialect 1 keeps these as doubles: exact where the measured values fit 15 digits.
+    ColumnType dialectOneDouble(const SourceColumn& c, int scale) const {
+        constexpr int kDoubleDigits = 15;
+        const auto measured = target_.wholeDigits.find(c.name);
+        if (measured == target_.wholeDigits.end() || measured->second + scale > kDoubleDigits)
+            throw TableRefused("The column " + c.name + " may hold numbers of more than " +
+                               std::to_string(kDoubleDigits) +
+                               " digits, which a dialect 1 database does not keep exactly. The table was not copied.");
+        if (scale == 0) return {"DOUBLE PRECISION", {8, 8}, true};
+        return {"NUMERIC(15," + std::to_string(scale) + ")", {8, 8}, true};
     }
 
     // Every digit, a sign and a point, as text.
@@ -119,8 +133,12 @@ void FitRecord(std::vector<ColumnType>& types, const ColumnTypes& rules) {
     }
 }
 
-void RequireFirebirdName(const std::string& name, const char* what, int engineMajorVersion) {
-    if (engineMajorVersion >= 4) {
+void RequireFirebirdName(const std::string& name, const char* what, const FirebirdTargetFacts& target) {
+    if (target.dialect == 1 && !IsDialectOneName(name))
+        throw TableRefused("The " + std::string(what) + " name " + FirebirdName(name) +
+                           " cannot be written in a dialect 1 database, which takes only names of capital letters, "
+                           "digits, _ and $ that begin with a letter, of at most 31 bytes. The table was not copied.");
+    if (target.engineMajorVersion >= 4) {
         if (CharacterCount(name) > kFirebird4MaxNameCharacters)
             throw TableRefused("The " + std::string(what) + " name " + FirebirdName(name) + " is " +
                                std::to_string(CharacterCount(name)) + " characters long; Firebird takes names of at most " +
@@ -164,10 +182,19 @@ std::optional<std::string> ValueAfterCopyToFirebird(const Value& value, const So
     return text;
 }
 
+std::string FirebirdNameFor(const std::string& name, int dialect) {
+    return dialect == 1 && IsDialectOneName(name) ? name : FirebirdName(name);
+}
+
+bool IsDialectOneName(const std::string& name) {
+    if (name.empty() || name.size() > kFirebirdMaxNameBytes || name[0] < 'A' || name[0] > 'Z') return false;
+    return name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_$") == std::string::npos;
+}
+
 FirebirdTableDefinition MapColumnsToFirebird(const std::string& tableName, const std::vector<SourceColumn>& columns,
                                              const FirebirdTargetFacts& target) {
-    RequireFirebirdName(tableName, "table", target.engineMajorVersion);
-    for (const auto& c : columns) RequireFirebirdName(c.name, "column", target.engineMajorVersion);
+    RequireFirebirdName(tableName, "table", target);
+    for (const auto& c : columns) RequireFirebirdName(c.name, "column", target);
     const ColumnTypes rules(target);
     std::vector<ColumnType> types;
     types.reserve(columns.size());
@@ -176,9 +203,9 @@ FirebirdTableDefinition MapColumnsToFirebird(const std::string& tableName, const
 
     FirebirdTableDefinition definition;
     std::string& s = definition.createStatement;
-    s = "CREATE TABLE " + FirebirdName(tableName) + "(";
+    s = "CREATE TABLE " + FirebirdNameFor(tableName, target.dialect) + "(";
     for (size_t i = 0; i < columns.size(); ++i) {
-        s += FirebirdName(columns[i].name);
+        s += FirebirdNameFor(columns[i].name, target.dialect);
         s += ' ';
         s += types[i].text;
         s += ',';

@@ -38,6 +38,9 @@ FirebirdDefaultCharacterSet ClassifyFirebirdCharacterSet(const std::string& name
 struct FirebirdTargetFacts {
     FirebirdDefaultCharacterSet characterSet = FirebirdDefaultCharacterSet::HoldsAnyText;
     int engineMajorVersion = 3;
+    // A dialect 1 database has no quoted names, no BIGINT, and keeps NUMERIC of more than 9 digits
+    // as a double, exact to 15 digits.
+    int dialect = 3;
     // Source columns of more digits than the target's NUMERIC holds, by name: the whole digits of
     // their largest value. A column missing here was not measured.
     std::map<std::string, int> wholeDigits{};
@@ -48,6 +51,10 @@ struct FirebirdTargetFacts {
 // A NUMERIC or DECIMAL of more digits than the target's NUMERIC holds (18 before Firebird 4)
 // becomes NUMERIC(18, scale) when its largest value, measured in the source, fits that with every
 // scale digit; else a VARCHAR holding each value's exact digits. No value is refused or rounded.
+//
+// Into a dialect 1 database names are written bare, and must be upper-case identifiers; BIGINT and
+// NUMERIC of more than 9 digits become DOUBLE PRECISION or NUMERIC(15, scale) where the measured
+// values fit 15 digits. Anything else refuses the table, saying why.
 FirebirdTableDefinition MapColumnsToFirebird(const std::string& tableName, const std::vector<SourceColumn>& columns,
                                              const FirebirdTargetFacts& target);
 inline FirebirdTableDefinition MapColumnsToFirebird(
@@ -55,6 +62,11 @@ inline FirebirdTableDefinition MapColumnsToFirebird(
     FirebirdDefaultCharacterSet characterSet = FirebirdDefaultCharacterSet::HoldsAnyText) {
     return MapColumnsToFirebird(tableName, columns, FirebirdTargetFacts{characterSet});
 }
+
+// The name as a statement for that database writes it: quoted, or bare in dialect 1.
+std::string FirebirdNameFor(const std::string& name, int dialect);
+// A name a dialect 1 database can take: an upper-case identifier of at most 31 bytes.
+bool IsDialectOneName(const std::string& name);
 
 // A value as the copy to Firebird leaves it, for telling a copy from its source: every conversion
 // that this mapping and the Firebird row writer make by design, written down here once. Nothing

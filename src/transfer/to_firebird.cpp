@@ -17,7 +17,8 @@ namespace tess {
 namespace {
 
 constexpr const char* kTargetQuery =
-    "SELECT TRIM(RDB$CHARACTER_SET_NAME), RDB$GET_CONTEXT('SYSTEM', 'ENGINE_VERSION') FROM RDB$DATABASE";
+    "SELECT TRIM(RDB$CHARACTER_SET_NAME), RDB$GET_CONTEXT('SYSTEM', 'ENGINE_VERSION'), "
+    "(SELECT MON$SQL_DIALECT FROM MON$DATABASE) FROM RDB$DATABASE";
 
 class FirebirdDirection : public TransferDirection {
 public:
@@ -33,11 +34,18 @@ public:
     }
     // A table of another schema is created under its own name.
     std::string targetName(const std::string& entry) const override { return SqlServerTableOf(names_, entry).name; }
-    std::string dropStatement(const std::string& listed) const override { return "DROP TABLE " + FirebirdName(listed); }
+    std::string dropStatement(const std::string& listed) const override {
+        return "DROP TABLE " + FirebirdNameFor(listed, target_ ? target_->dialect : 3);
+    }
     void measureSource(Connection& sqlServer, const std::string& entry) override {
         const SqlServerTable table = SqlServerTableOf(names_, entry);
-        const int digits = target().engineMajorVersion >= 4 ? kFirebird4MaxPrecision : kFirebirdMaxPrecision;
-        wholeDigits_ = MeasureWideNumbers(sqlServer, table.schema, table.name, SqlServerObjectName(names_, entry), digits);
+        const FirebirdTargetFacts& facts = target();
+        const bool dialectOne = facts.dialect == 1;
+        const int digits = dialectOne                        ? 9
+                           : facts.engineMajorVersion >= 4 ? kFirebird4MaxPrecision
+                                                             : kFirebirdMaxPrecision;
+        wholeDigits_ = MeasureWideNumbers(sqlServer, table.schema, table.name, SqlServerObjectName(names_, entry),
+                                          digits, dialectOne);
     }
     std::string createStatement(const std::string& table, const std::vector<SourceColumn>& columns) override {
         FirebirdTargetFacts facts = target();
@@ -69,7 +77,9 @@ private:
                 auto rows = firebird_->openRecordset(kTargetQuery);
                 const Value name = rows->eof() ? Value{} : rows->value(0);
                 const Value version = rows->eof() ? Value{} : rows->value(1);
+                const Value dialect = rows->eof() ? Value{} : rows->value(2);
                 rows->close();
+                target_->dialect = ValueText(dialect) == "1" ? 1 : 3;
                 target_->characterSet = ClassifyFirebirdCharacterSet(IsNull(name) ? "NONE" : ValueText(name));
                 target_->engineMajorVersion = std::max(3, std::atoi(ValueText(version).c_str()));
             } catch (const std::exception&) {

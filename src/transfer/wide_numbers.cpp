@@ -12,11 +12,12 @@ namespace tess {
 namespace {
 
 std::vector<std::string> WideColumns(Connection& sqlServer, const std::string& schema, const std::string& table,
-                                     int digits) {
+                                     int digits, bool withBigint) {
     const std::string inSchema = schema.empty() ? "SCHEMA_NAME()" : "N" + QuotedLiteral(schema);
     auto rows = sqlServer.openRecordset(
         "SELECT COLUMN_NAME FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_SCHEMA = " + inSchema +
-        " AND TABLE_NAME = N" + QuotedLiteral(table) + " AND DATA_TYPE IN ('decimal', 'numeric', 'money') " +
+        " AND TABLE_NAME = N" + QuotedLiteral(table) + " AND DATA_TYPE IN ('decimal', 'numeric', 'money'" +
+        (withBigint ? ", 'bigint') " : ") ") +
         "AND NUMERIC_PRECISION > " + std::to_string(digits) + " ORDER BY ORDINAL_POSITION");
     std::vector<std::string> columns;
     for (; !rows->eof(); rows->moveNext())
@@ -35,10 +36,11 @@ int WholeDigits(const std::string& plainDecimal) {
 }
 
 std::map<std::string, int> MeasureWideNumbers(Connection& sqlServer, const std::string& schema,
-                                              const std::string& table, const std::string& quotedTable, int digits) {
+                                              const std::string& table, const std::string& quotedTable, int digits,
+                                              bool withBigint) {
     std::map<std::string, int> measured;
     try {
-        const std::vector<std::string> columns = WideColumns(sqlServer, schema, table, digits);
+        const std::vector<std::string> columns = WideColumns(sqlServer, schema, table, digits, withBigint);
         if (columns.empty()) return measured;
         std::string query = "SELECT ";
         for (const std::string& c : columns) query += "MAX(ABS(" + SqlServerName(c) + ")), ";

@@ -23,9 +23,9 @@ protected:
     virtual std::string defaultCharacterSet() const { return ""; }
     void SetUp() override { useDatabase("target.fdb"); }
     // Makes a new database in the folder and points the Firebird login at it.
-    void useDatabase(const std::string& name) {
+    void useDatabase(const std::string& name, int dialect = 3) {
         logins.firebird = {folder.file(name), "SYSDBA", ""};
-        CreateFirebirdDatabase(logins.firebird.database, defaultCharacterSet());
+        CreateFirebirdDatabase(logins.firebird.database, defaultCharacterSet(), dialect);
     }
     std::unique_ptr<Connection> firebird() {
         auto c = drivers.createConnection();

@@ -22,13 +22,13 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-void CreateFirebirdDatabase(const std::string& path, const std::string& defaultCharacterSet) {
+void CreateFirebirdDatabase(const std::string& path, const std::string& defaultCharacterSet, int dialect) {
     using namespace Firebird;
     IMaster* master = fb_get_master_interface();
     ThrowStatusWrapper status(master->getStatus());
     IXpbBuilder* dpb = master->getUtilInterface()->getXpbBuilder(&status, IXpbBuilder::DPB, nullptr, 0);
     dpb->insertString(&status, isc_dpb_user_name, "SYSDBA");
-    dpb->insertInt(&status, isc_dpb_sql_dialect, 3);
+    dpb->insertInt(&status, isc_dpb_sql_dialect, dialect);
     if (!defaultCharacterSet.empty()) dpb->insertString(&status, isc_dpb_set_db_charset, defaultCharacterSet.c_str());
     IProvider* provider = master->getDispatcher();
     IAttachment* attachment =

@@ -21,7 +21,7 @@ private:
 
 // Creates an empty Firebird database file with the embedded engine (owner SYSDBA, dialect 3), with
 // the given default character set (the engine's own default, NONE, when empty).
-void CreateFirebirdDatabase(const std::string& path, const std::string& defaultCharacterSet = "");
+void CreateFirebirdDatabase(const std::string& path, const std::string& defaultCharacterSet = "", int dialect = 3);
 
 // Writes one array value through the client library's own slice description, and stores it with
 // `update`, a statement with one marker for the array ("UPDATE T SET A = ? WHERE ID = 1").

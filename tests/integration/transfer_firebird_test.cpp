@@ -109,6 +109,45 @@ TEST_F(TransferFirebirdTest, NumbersOfMoreDigitsThanFirebirdHoldsArriveWhole) {
     for (size_t i = 0; i < large.size(); ++i) EXPECT_EQ(text[i][0], Value(large[i])) << i;
 }
 
+// Old databases are of dialect 1: no quoted names, no BIGINT, DATE with a time of day. A table
+// whose names fit is created there; one whose names do not is refused once, naming the dialect.
+TEST_F(TransferFirebirdTest, ADialectOneDatabaseTakesWhatItCanHold) {
+    useDatabase("dialect1.fdb", 1);
+    FakeResult source;
+    source.fields = {{"ID", 20, 8, 19, 0}, {"NAME", 202, 20, 255, 0}, {"PRICE", 131, 9, 12, 2},
+                     {"SEEN", 135, 16, 23, 3}, {"BORN", 133, 10, 255, 0}};
+    source.rows = {{std::int64_t{123456789012345}, std::string("Zoë"), Decimal{"1234567890.12"},
+                    DateTime{2014, 5, 20, 10, 30, 0, 0}, DateTime{1970, 1, 1, 0, 0, 0, 0}},
+                   {std::int64_t{-1}, Null{}, Decimal{"-0.01"}, Null{}, Null{}}};
+    FakeResult wide, largest;
+    wide.fields = {{"COLUMN_NAME", 202, 128, 255, 0}};
+    wide.rows = {{std::string("ID")}, {std::string("PRICE")}};
+    largest.fields = {{"", 20, 8, 19, 0}, {"", 131, 9, 12, 2}};
+    largest.rows = {{std::int64_t{123456789012345}, Decimal{"1234567890.12"}}};
+    auto measure = [&](const std::string& table) {
+        sqlServer.results["SELECT COLUMN_NAME FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_SCHEMA = SCHEMA_NAME() AND "
+                          "TABLE_NAME = N'" + table + "' AND DATA_TYPE IN ('decimal', 'numeric', 'money', 'bigint') "
+                          "AND NUMERIC_PRECISION > 9 ORDER BY ORDINAL_POSITION"] = wide;
+        sqlServer.results["SELECT MAX(ABS([ID])), MAX(ABS([PRICE])) FROM [" + table + "]"] = largest;
+    };
+    measure("ITEMS");
+    sendToFirebird("ITEMS", source);
+    EXPECT_EQ(reports(), "");
+    const auto got = rows("SELECT ID, NAME, PRICE, SEEN, BORN FROM ITEMS ORDER BY ID");
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[1][0], Value(Floating{123456789012345.0, false}));
+    EXPECT_EQ(got[1][1], Value(std::string("Zoë")));
+    EXPECT_EQ(got[1][3], Value(DateTime{2014, 5, 20, 10, 30, 0, 0}));
+    EXPECT_EQ(got[1][4], Value(DateTime{1970, 1, 1, 0, 0, 0, 0}));
+
+    sendToFirebird("Mixed Case", source);  // its name cannot be written bare
+    sendToFirebird("UNMEASURED", source);  // ID could hold more than 15 digits
+    ASSERT_EQ(ui.boxes.size(), 2u) << reports();
+    EXPECT_NE(ui.boxes[0].text.find("dialect 1"), std::string::npos) << ui.boxes[0].text;
+    EXPECT_NE(ui.boxes[1].text.find("dialect 1"), std::string::npos) << ui.boxes[1].text;
+    EXPECT_EQ(list2.items(), (std::vector<std::string>{"ITEMS"}));
+}
+
 TEST_F(TransferFirebirdTest, ARefusedRowCostsOnlyItself) {
     FakeResult source;
     source.fields = {{"ID", 3, 4, 10, 0}, {"AMOUNT", 131, 8, 18, 2}};

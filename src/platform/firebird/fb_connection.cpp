@@ -1,5 +1,7 @@
 #include "platform/firebird/fb_connection.h"
 
+#include <cctype>
+
 #include "platform/object_state.h"
 
 #include <ibase.h>
@@ -89,6 +91,28 @@ void FirebirdConnection::endSession() noexcept {
     session_->closed = true;
 }
 
+namespace {
+
+unsigned DatabaseDialect(ThrowStatusWrapper* status, IAttachment* attachment) {
+    const unsigned char items[] = {isc_info_db_sql_dialect, isc_info_end};
+    unsigned char answer[16] = {};
+    attachment->getInfo(status, sizeof items, items, sizeof answer, answer);
+    if (answer[0] != isc_info_db_sql_dialect) return SQL_DIALECT_V6;
+    const unsigned length = answer[1] | (answer[2] << 8u);
+    return length >= 1 && answer[3] == 1 ? 1 : SQL_DIALECT_V6;
+}
+
+bool IsDefinition(const std::string& sql) {
+    const size_t start = sql.find_first_not_of(" \t\r\n");
+    if (start == std::string::npos) return false;
+    std::string word;
+    for (size_t i = start; i < sql.size() && std::isalpha(static_cast<unsigned char>(sql[i])); ++i)
+        word += static_cast<char>(std::toupper(static_cast<unsigned char>(sql[i])));
+    return word == "CREATE" || word == "DROP" || word == "ALTER" || word == "RECREATE";
+}
+
+}  // namespace
+
 void FirebirdConnection::requireOpen() const {
     RequireOpen<FirebirdError>(session_ != nullptr);
 }
@@ -125,6 +149,7 @@ void FirebirdConnection::open(const ConnectionSettings& settings) {
         IAttachment* attachment = provider->attachDatabase(&status, database.c_str(), dpb->getBufferLength(&status),
                                                            dpb->getBuffer(&status));
         session->attachment = FbHandle<IAttachment>(master_, attachment);
+        session->databaseDialect = DatabaseDialect(&status, attachment);
     });
     session->lockTimeout = commandTimeout_;
     session_ = std::move(session);
@@ -150,8 +175,9 @@ void InFirebirdTransaction(FirebirdSession& session, const std::function<void(Th
 void FirebirdConnection::execute(const std::string& sql) {
     requireOpen();
     InFirebirdTransaction(*session_, [&](ThrowStatusWrapper* status, ITransaction* transaction) {
-        session_->attachment->execute(status, transaction, static_cast<unsigned>(sql.size()), sql.c_str(),
-                                      SQL_DIALECT_V6, nullptr, nullptr, nullptr, nullptr);
+        const unsigned dialect = IsDefinition(sql) ? session_->databaseDialect : SQL_DIALECT_V6;
+        session_->attachment->execute(status, transaction, static_cast<unsigned>(sql.size()), sql.c_str(), dialect,
+                                      nullptr, nullptr, nullptr, nullptr);
     });
 }
 

@@ -26,6 +26,9 @@ struct FirebirdSession {
     FbHandle<Firebird::ITransaction> transaction;  // the connection's open transaction, if any
     bool closed = false;                           // the connection was closed or has gone
     int lockTimeout = 0;  // seconds a statement waits for another transaction's lock; 0: no end
+    // A dialect 1 database takes definitions (CREATE, DROP, ALTER) only in its own dialect; every
+    // other statement runs in dialect 3, which reads both.
+    unsigned databaseDialect = 3;
 
     // A cancel is raised only while a call is under way: raised on an idle attachment it would
     // wait there and fail the next call, such as the commit that a stop makes.
