@@ -1,11 +1,12 @@
 // The SQL Server side of the copy benchmarks: SQLite's ODBC driver registered as "SQL Server" (the
 // caller's odbcinst.ini), read through the program's own ODBC layer.
 //   standin fill DB ROWS          a table BIG of ten mixed columns, ROWS rows
-//   standin read DB               reads every row: the driver's own time and memory
+//   standin read DB [TABLE]       reads every row (of BIG): the driver's own time and memory
 //   standin script DB FDB FILE    the windows' path's very INSERTs for BIG, as an isql script
 //   standin replay FDB FILE       runs that script's statements from memory through the program's
 //                                 own Firebird connection, committing as the program does: the
 //                                 floor of any copier that sends a literal INSERT a row
+//   standin huge DB MB ROWS       a table HUGE of ROWS rows, each an ID and a text of MB megabytes
 //   standin create-fdb FDB        an empty Firebird database
 //   standin target DB             the table that read_firebird fills, in types SQLite reads, named
 //                                 MIXEDSYS: the listing leaves out names with "SYS", so the copy asks
@@ -56,6 +57,15 @@ int main(int argc, char** argv) {
         c->close();
         return 0;
     }
+    if (mode == "huge" && argc > 4) {
+        auto c = Open(db, argv[2]);
+        c->execute("CREATE TABLE HUGE (ID INTEGER, BODY TEXT)");
+        const long long bytes = std::atoll(argv[3]) * 1000000;
+        c->execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::string(argv[4]) +
+                   ") INSERT INTO HUGE SELECT i, hex(zeroblob(" + std::to_string(bytes / 2) + ")) FROM n");
+        c->close();
+        return 0;
+    }
     if (mode == "target") {
         auto c = Open(db, argv[2]);
         c->execute("CREATE TABLE [MIXEDSYS]([ID] INT,[CODE] BIGINT,[NAME] TEXT,[PRICE] DECIMAL(19,4),[RATIO] FLOAT,"
@@ -66,7 +76,7 @@ int main(int argc, char** argv) {
     if (mode == "read") {
         auto c = Open(db, argv[2]);
         const auto start = std::chrono::steady_clock::now();
-        auto rs = c->openRecordset("SELECT * FROM [BIG]");
+        auto rs = c->openRecordset("SELECT * FROM [" + std::string(argc > 3 ? argv[3] : "BIG") + "]");
         long long rows = 0;
         for (; !rs->eof(); rs->moveNext()) ++rows;
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

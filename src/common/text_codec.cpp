@@ -39,14 +39,25 @@ std::u16string Utf8ToUtf16(std::string_view text) {
 }
 
 std::string Utf16ToUtf8(const char16_t* text, std::size_t length) {
-    std::string out(length * 3, '\0');
-    int32_t written = 0;
-    UErrorCode error = U_ZERO_ERROR;
-    u_strToUTF8WithSub(out.data(), Length(out.size()), &written, reinterpret_cast<const UChar*>(text),
-                       Length(length), kReplacementCharacter, nullptr, &error);
-    Check(error, "UTF-16 to UTF-8");
-    out.resize(static_cast<std::size_t>(written));
+    std::string out;
+    AppendUtf16AsUtf8(out, text, length);
     return out;
+}
+
+void AppendUtf16AsUtf8(std::string& out, const char16_t* text, std::size_t length) {
+    int32_t needed = 0;
+    UErrorCode error = U_ZERO_ERROR;
+    u_strToUTF8WithSub(nullptr, 0, &needed, reinterpret_cast<const UChar*>(text), Length(length),
+                       kReplacementCharacter, nullptr, &error);
+    if (error != U_BUFFER_OVERFLOW_ERROR) Check(error, "UTF-16 to UTF-8");
+    const std::size_t at = out.size();
+    out.resize(at + static_cast<std::size_t>(needed));
+    error = U_ZERO_ERROR;
+    int32_t written = 0;
+    u_strToUTF8WithSub(out.data() + at, needed, &written, reinterpret_cast<const UChar*>(text), Length(length),
+                       kReplacementCharacter, nullptr, &error);
+    if (error != U_STRING_NOT_TERMINATED_WARNING) Check(error, "UTF-16 to UTF-8");
+    out.resize(at + static_cast<std::size_t>(written));
 }
 
 void AppendUtf8(std::string& out, char32_t c) {

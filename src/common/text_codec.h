@@ -16,6 +16,9 @@ inline constexpr char32_t kReplacementCharacter = 0xFFFD;
 std::u16string Utf8ToUtf16(std::string_view text);
 std::string Utf16ToUtf8(const char16_t* text, std::size_t length);
 inline std::string Utf16ToUtf8(const std::u16string& text) { return Utf16ToUtf8(text.data(), text.size()); }
+// Appends the UTF-8 of the text to `out`, growing it by exactly that much: long values are read
+// in pieces, and no piece may cost more than its own size.
+void AppendUtf16AsUtf8(std::string& out, const char16_t* text, std::size_t length);
 
 // Surrogates and values past U+10FFFF are appended as U+FFFD.
 void AppendUtf8(std::string& out, char32_t c);

@@ -119,10 +119,17 @@ TEST_F(OdbcSqliteTest, LongTextArrivesWhole) {
     std::string text;
     for (int i = 0; i < 40000; ++i) text += "é日x";
     c->execute("INSERT INTO t VALUES ('" + text + "')");
+    // A character of two UTF-16 units on each side of the first piece's end (32,766 units).
+    for (size_t before : {32764u, 32765u, 32766u})
+        c->executeWith("INSERT INTO t VALUES (?)", {std::string(before, 'x') + "😀" + text});
     auto rs = c->openRecordset("SELECT body FROM t", kOpenStatic, kLockOptimistic);
     const std::string read = std::get<std::string>(rs->value(0));
     EXPECT_EQ(read.size(), text.size());
     EXPECT_TRUE(read == text);
+    for (size_t before : {32764u, 32765u, 32766u}) {
+        rs->moveNext();
+        EXPECT_TRUE(std::get<std::string>(rs->value(0)) == std::string(before, 'x') + "😀" + text) << before;
+    }
 }
 
 TEST_F(OdbcSqliteTest, DiagnosticsReachTheError) {

@@ -4,33 +4,79 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "common/text_codec.h"
 #include "platform/odbc/odbc_error.h"
 
 namespace tess {
 
-// False when the value is NULL.
+// False when the value is NULL. Once the driver has said how much is left, the rest is read in one
+// call straight into the result: some drivers (SQLite's) convert the whole remainder on every
+// call, which made a value read in fixed pieces cost the square of its length.
 template <class Unit>
 bool ReadLong(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, std::vector<char>& scratch,
               std::basic_string<Unit>& out) {
     const size_t terminator = cType == SQL_C_BINARY ? 0 : 1;
-    const size_t capacity = scratch.size() / sizeof(Unit);
-    auto* buffer = reinterpret_cast<Unit*>(scratch.data());
     out.clear();
+    size_t left = 0;  // units the driver said are still to come; 0: unknown
     for (;;) {
+        const size_t at = out.size();
+        if (left > 0) out.resize(at + left + terminator);
+        Unit* target = left > 0 ? out.data() + at : reinterpret_cast<Unit*>(scratch.data());
+        const size_t capacity = left > 0 ? left + terminator : scratch.size() / sizeof(Unit);
         SQLLEN indicator = 0;
-        SQLRETURN rc = SQLGetData(stmt, column, cType, buffer, static_cast<SQLLEN>(capacity * sizeof(Unit)), &indicator);
-        if (rc == SQL_NO_DATA) return true;
+        SQLRETURN rc = SQLGetData(stmt, column, cType, target, static_cast<SQLLEN>(capacity * sizeof(Unit)), &indicator);
+        if (rc == SQL_NO_DATA) return out.resize(at), true;
         CheckOdbc(rc, SQL_HANDLE_STMT, stmt, "SQLGetData");
         if (indicator == SQL_NULL_DATA) return false;
         size_t units = capacity - terminator;
         if (indicator != SQL_NO_TOTAL && static_cast<size_t>(indicator) / sizeof(Unit) < units)
             units = static_cast<size_t>(indicator) / sizeof(Unit);
-        out.append(buffer, units);
+        if (left > 0)
+            out.resize(at + units);
+        else
+            out.append(target, units);
         if (rc == SQL_SUCCESS) return true;
+        left = indicator == SQL_NO_TOTAL ? 0 : static_cast<size_t>(indicator) / sizeof(Unit) - units;
     }
+}
+
+// Text as UTF-8, read as UTF-16. Once the driver says how much is left, the rest comes in one call,
+// converted as it arrives: SQLite's driver converts the whole value again on every call, so any
+// fixed piece made the cost grow with the square of the value. The UTF-16 piece lives only while
+// it is converted; a high surrogate at a piece's end waits for its partner.
+inline bool ReadLongText(SQLHSTMT stmt, SQLUSMALLINT column, std::vector<char>& scratch, std::string& out) {
+    out.clear();
+    std::u16string large;
+    char16_t held = 0;  // a high surrogate whose partner comes in the next piece
+    size_t left = 0;    // units the driver said are still to come; 0: unknown
+    for (;;) {
+        const size_t room = std::max(scratch.size() / sizeof(char16_t), left + 2);
+        if (room * sizeof(char16_t) > scratch.size()) large.resize(room);
+        char16_t* buffer = room * sizeof(char16_t) > scratch.size() ? large.data()
+                                                                   : reinterpret_cast<char16_t*>(scratch.data());
+        buffer[0] = held;  // the piece is read after it
+        SQLLEN indicator = 0;
+        const SQLLEN bytes = static_cast<SQLLEN>((room - 1) * sizeof(char16_t));
+        SQLRETURN rc = SQLGetData(stmt, column, SQL_C_WCHAR, buffer + 1, bytes, &indicator);
+        if (rc == SQL_NO_DATA) break;
+        CheckOdbc(rc, SQL_HANDLE_STMT, stmt, "SQLGetData");
+        if (indicator == SQL_NULL_DATA) return false;
+        size_t units = room - 2;  // less the held unit's place and the terminator
+        if (indicator != SQL_NO_TOTAL && static_cast<size_t>(indicator) / sizeof(char16_t) < units)
+            units = static_cast<size_t>(indicator) / sizeof(char16_t);
+        const char16_t* from = held ? buffer : buffer + 1;
+        size_t length = units + (held ? 1 : 0);
+        held = rc != SQL_SUCCESS && units > 0 && (buffer[units] & 0xFC00) == 0xD800 ? buffer[units] : 0;
+        AppendUtf16AsUtf8(out, from, length - (held ? 1 : 0));
+        if (rc == SQL_SUCCESS) return true;
+        left = indicator == SQL_NO_TOTAL ? 0 : static_cast<size_t>(indicator) / sizeof(char16_t) - units;
+    }
+    if (held) AppendUtf16AsUtf8(out, &held, 1);
+    return true;
 }
 
 }  // namespace tess

@@ -159,8 +159,9 @@ Value OdbcRecordset::readInPieces(int index) {
             return Bytes(bytes.begin(), bytes.end());
         }
         default: {
-            if (!ReadLong(stmt, column, SQL_C_WCHAR, scratch_, wide_)) return Null{};
-            return Utf16ToUtf8(wide_);
+            std::string text;
+            if (!ReadLongText(stmt, column, scratch_, text)) return Null{};
+            return text;
         }
     }
 }

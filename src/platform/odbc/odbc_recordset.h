@@ -34,7 +34,6 @@ private:
     std::vector<int> scales_;
     std::unique_ptr<OdbcBlock> block_;  // where every column is a number, a decimal or a date
     std::vector<char> scratch_ = std::vector<char>(65536);  // every SQLGetData's buffer
-    std::u16string wide_;
 };
 
 }  // namespace tess
