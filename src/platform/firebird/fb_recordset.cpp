@@ -17,6 +17,17 @@ using namespace Firebird;
 
 namespace {
 
+size_t BlobLength(ThrowStatusWrapper* status, IBlob* blob) {
+    const unsigned char items[] = {isc_info_blob_total_length};
+    unsigned char answer[16] = {};
+    blob->getInfo(status, sizeof items, items, sizeof answer, answer);
+    if (answer[0] != isc_info_blob_total_length) return 0;
+    const unsigned length = answer[1] | (answer[2] << 8u);
+    unsigned long long total = 0;
+    for (unsigned i = 0; i < length && i < 8; ++i) total |= static_cast<unsigned long long>(answer[3 + i]) << (8 * i);
+    return static_cast<size_t>(total);
+}
+
 constexpr unsigned char kReadOnlySnapshot[] = {isc_tpb_version3, isc_tpb_concurrency, isc_tpb_read, isc_tpb_wait};
 
 }  // namespace
@@ -204,6 +215,7 @@ std::string FirebirdRecordset::readBlob(const ISC_QUAD& id) {
     FbHandle<IBlob> blob(session_->master,
                          session_->attachment->openBlob(&status, transaction_.get(), &blobId, 0, nullptr));
     std::string content;
+    content.reserve(BlobLength(&status, blob.get()));  // one allocation of the exact size, not doublings
     char segment[32768];
     for (;;) {
         unsigned length = 0;
