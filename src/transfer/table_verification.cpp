@@ -1,5 +1,7 @@
 #include "transfer/table_verification.h"
 
+#include "catalogue/ado_type_name.h"
+
 #include <stdlib.h>
 
 #include <algorithm>
@@ -143,9 +145,16 @@ public:
         return row;
     }
 
+    // A type that no rule of either mapping names has no known form on the other side.
     void setColumns(const Recordset& source) {
         columns_.clear();
-        for (int j = 0; j < source.fieldCount(); ++j) columns_.push_back(source.field(j));
+        for (int j = 0; j < source.fieldCount(); ++j) {
+            const FieldInfo& f = source.field(j);
+            if (LowerAdoTypeName(f.type).empty())
+                throw ColumnNotComparable("column " + f.name + " is of a type the verification cannot compare (ADO type " +
+                                          std::to_string(f.type) + ")");
+            columns_.push_back(f);
+        }
     }
     const std::vector<SourceColumn>& columns() const { return columns_; }
 

@@ -40,6 +40,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A column whose values the verification cannot compare exactly: the table is not verified, which
+// is never "identical". what() names the column.
+class ColumnNotComparable : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 struct VerificationResult {
     long long sourceRows = 0, targetRows = 0;  // rows compared on each side
     long long matching = 0, onlyInSource = 0, onlyInTarget = 0;

@@ -169,6 +169,18 @@ TEST_F(CopyCommandTest, AStopEndsVerifyAndSaysHowFar) {
         << printed.str();
 }
 
+// A column of a type neither side has a form for is never called identical.
+TEST_F(CopyCommandTest, AColumnVerifyCannotCompareLeavesTheTableNotVerified) {
+    db.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}});
+    db.results["SELECT * FROM [Orders]"] = {{{"ID", 3}, {"SHAPE", 999}}, {{std::int64_t{1}, std::string()}}};
+    db.results["SELECT * FROM \"Orders\""] = {{{"ID", 3}, {"SHAPE", 200}}, {{std::int64_t{1}, Null{}}}};
+    EXPECT_EQ(run({"verify", "sqlserver-to-firebird", "Orders"}), kExitFailed);
+    EXPECT_NE(printed.str().find("table Orders: not verified: column SHAPE is of a type the verification cannot "
+                                 "compare (ADO type 999)\n"),
+              std::string::npos)
+        << printed.str();
+}
+
 // Results on standard output, a line a table; diagnostics on standard error, a line each; and the
 // summary as JSON for a scheduler.
 TEST_F(CopyCommandTest, ResultsAndDiagnosticsGoApart) {

@@ -168,6 +168,9 @@ bool VerifyOne(const std::string& entry, const VerifyEnds& ends, const SqlServer
     } catch (const VerificationStopped& e) {
         toolkit.endProgressLine();
         out << "table " << PrintableText(entry) << ": " << e.what() << "\n";
+    } catch (const ColumnNotComparable& e) {
+        toolkit.endProgressLine();
+        out << "table " << PrintableText(entry) << ": not verified: " << e.what() << "\n";
     } catch (const std::exception& e) {  // a call that the stop cancelled, among others
         toolkit.endProgressLine();
         out << "table " << PrintableText(entry) << ": "
