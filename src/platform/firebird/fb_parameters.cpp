@@ -7,6 +7,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 #include "platform/firebird/fb_error.h"
 
@@ -75,13 +76,15 @@ void WriteFloating(unsigned type, const Value& value, unsigned char* target) {
     }
 }
 
-// The bytes of a value for a text or blob column: into a column of another kind, a float is the
-// shortest text that reads back as the same value.
-std::string ParameterBytes(const Value& value) {
-    if (const auto* n = std::get_if<std::int64_t>(&value)) return std::to_string(*n);
-    if (const auto* floating = std::get_if<Floating>(&value)) return ShortestText(*floating);
+// The bytes of a value for a text or blob column, seen in place (a long value is never copied);
+// `made` holds those that must be made: into a column of another kind, a float is the shortest
+// text that reads back as the same value.
+std::string_view ParameterBytes(const Value& value, std::string& made) {
     if (const auto* text = std::get_if<std::string>(&value)) return *text;
-    if (const auto* binary = std::get_if<Bytes>(&value)) return std::string(binary->begin(), binary->end());
+    if (const auto* binary = std::get_if<Bytes>(&value))
+        return {reinterpret_cast<const char*>(binary->data()), binary->size()};
+    if (const auto* n = std::get_if<std::int64_t>(&value)) return made = std::to_string(*n);
+    if (const auto* floating = std::get_if<Floating>(&value)) return made = ShortestText(*floating);
     throw FirebirdError("A value of this kind cannot be passed as a parameter.");
 }
 
@@ -127,7 +130,8 @@ void WriteFirebirdParameter(FirebirdSession& session, ThrowStatusWrapper* status
         *nullFlag = 0;
         return;
     }
-    const std::string bytes = ParameterBytes(value);
+    std::string made;
+    const std::string_view bytes = ParameterBytes(value, made);
     *nullFlag = 0;
     switch (type) {
         case SQL_BLOB: {
