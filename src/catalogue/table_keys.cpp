@@ -41,6 +41,22 @@ std::vector<std::string> FirebirdKeyColumns(Connection& connection, const std::s
                         "ORDER BY C.RDB$CONSTRAINT_TYPE, C.RDB$CONSTRAINT_NAME, S.RDB$FIELD_POSITION");
 }
 
+std::vector<std::string> FirebirdArrayColumns(Connection& connection, const std::string& table) {
+    std::vector<std::string> columns;
+    try {
+        auto rows = connection.openRecordset(
+            "SELECT TRIM(RF.RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS RF JOIN RDB$FIELDS F "
+            "ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE WHERE RF.RDB$RELATION_NAME = " + QuotedLiteral(table) +
+            " AND F.RDB$DIMENSIONS > 0");
+        for (; !rows->eof(); rows->moveNext())
+            if (const auto* name = std::get_if<std::string>(&rows->value(0))) columns.push_back(*name);
+        rows->close();
+    } catch (const DatabaseError&) {
+        return {};
+    }
+    return columns;
+}
+
 std::vector<std::string> SqlServerKeyColumns(Connection& connection, const std::string& schema,
                                              const std::string& table) {
     const std::string inSchema = schema.empty() ? "SCHEMA_NAME()" : "N" + QuotedLiteral(schema);

@@ -15,4 +15,7 @@ std::vector<std::string> FirebirdKeyColumns(Connection& connection, const std::s
 std::vector<std::string> SqlServerKeyColumns(Connection& connection, const std::string& schema,
                                              const std::string& table);
 
+// The table's array columns, by the catalogue; empty when it has none or cannot be read.
+std::vector<std::string> FirebirdArrayColumns(Connection& connection, const std::string& table);
+
 }  // namespace tess

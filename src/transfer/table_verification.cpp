@@ -128,6 +128,12 @@ void CountMatches(HashStore& sourceHashes, HashStore& targetHashes, size_t kept,
     }
 }
 
+// The text an array is carried as: "{...}".
+bool IsArrayText(const Value& v) {
+    const auto* text = std::get_if<std::string>(&v);
+    return text && text->size() >= 2 && text->front() == '{' && text->back() == '}';
+}
+
 class Verification {
 public:
     Verification(CopyDirection direction, const VerificationOptions& options)
@@ -139,6 +145,8 @@ public:
         for (size_t j = 0; j < columns_.size(); ++j) {
             const Value& v = rows.value(static_cast<int>(j));
             if (IsNull(v)) continue;
+            if (isArray_[j] && !IsArrayText(v))
+                throw ColumnNotComparable("column " + columns_[j].name + " is an array, and was not read as one");
             row[j] = direction_ == CopyDirection::kToFirebird ? ValueAfterCopyToFirebird(v, columns_[j])
                                                               : ValueAfterCopyToSqlServer(v, columns_[j]);
         }
@@ -148,12 +156,15 @@ public:
     // A type that no rule of either mapping names has no known form on the other side.
     void setColumns(const Recordset& source) {
         columns_.clear();
+        isArray_.clear();
         for (int j = 0; j < source.fieldCount(); ++j) {
             const FieldInfo& f = source.field(j);
             if (LowerAdoTypeName(f.type).empty())
                 throw ColumnNotComparable("column " + f.name + " is of a type the verification cannot compare (ADO type " +
                                           std::to_string(f.type) + ")");
             columns_.push_back(f);
+            isArray_.push_back(std::find(options_.arrayColumns.begin(), options_.arrayColumns.end(), f.name) !=
+                               options_.arrayColumns.end());
         }
     }
     const std::vector<SourceColumn>& columns() const { return columns_; }
@@ -185,6 +196,7 @@ private:
     CopyDirection direction_;
     const VerificationOptions& options_;
     std::vector<SourceColumn> columns_;
+    std::vector<bool> isArray_;
     std::optional<std::uint64_t> threshold_;
 };
 

@@ -30,6 +30,9 @@ struct VerificationOptions {
     // The columns that name a row in the differences shown (the table's key); all of them when
     // empty or when one is not among the table's columns.
     std::vector<std::string> keyColumns;
+    // The source's array columns, by its catalogue: each value must arrive as the text the copy
+    // carries ("{...}"), or the table is not verified.
+    std::vector<std::string> arrayColumns;
     // Asked before each row: true ends the verification with VerificationStopped.
     std::function<bool()> stopRequested;
 };

@@ -152,6 +152,7 @@ bool VerifyOne(const std::string& entry, const VerifyEnds& ends, const SqlServer
     // Rows are named by the source table's key.
     verification.keyColumns = ends.toFirebird ? SqlServerKeyColumns(ends.sqlServer, table.schema, table.name)
                                               : FirebirdKeyColumns(ends.firebird, entry);
+    verification.arrayColumns = ends.toFirebird ? std::vector<std::string>{} : FirebirdArrayColumns(ends.firebird, entry);
     try {
         const VerificationResult r =
             ends.toFirebird ? VerifyTable(ends.sqlServer, sqlServerQuery, ends.firebird, firebirdQuery,
