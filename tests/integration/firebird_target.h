@@ -51,6 +51,25 @@ protected:
         SendToFirebird(db, ui, logins, controls(), guard).PushButton3_Click();
         list1.clear();
     }
+    // What the SQL Server side answers when a table's widest numbers are measured before the copy:
+    // the columns of more than `digits` digits and their largest values.
+    void scriptWideNumbers(const std::string& table, const std::vector<std::string>& columns,
+                           const std::vector<Value>& largest, int digits = 18) {
+        FakeResult wide, values;
+        wide.fields = {{"COLUMN_NAME", 202, 128, 255, 0}};
+        std::string maxima;
+        for (const auto& c : columns) {
+            wide.rows.push_back({c});
+            values.fields.push_back({"", 131, 17, 38, 10});
+            maxima += (maxima.empty() ? "" : ", ") + std::string("MAX(ABS([") + c + "]))";
+        }
+        values.rows = {largest};
+        sqlServer.results["SELECT COLUMN_NAME FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_SCHEMA = SCHEMA_NAME() AND "
+                          "TABLE_NAME = N'" + table + "' AND DATA_TYPE IN ('decimal', 'numeric', 'money'" +
+                          (digits == 9 ? ", 'bigint'" : "") + ") AND NUMERIC_PRECISION > " + std::to_string(digits) +
+                          " ORDER BY ORDINAL_POSITION"] = wide;
+        sqlServer.results["SELECT " + maxima + " FROM [" + table + "]"] = values;
+    }
     std::vector<std::vector<Value>> rows(const std::string& query) {
         auto c = firebird();
         auto rs = c->openRecordset(query);

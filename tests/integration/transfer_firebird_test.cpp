@@ -37,15 +37,7 @@ TEST_F(TransferFirebirdTest, HostileValuesArriveExactly) {
          Null{}, Null{}, Null{}},
     };
     // Money has 19 digits, one more than Firebird 3's NUMERIC: its largest amount is measured first.
-    FakeResult wide, largest;
-    wide.fields = {{"COLUMN_NAME", 202, 128, 255, 0}};
-    wide.rows = {{std::string("Money")}};
-    largest.fields = {{"", 131, 19, 19, 4}};
-    largest.rows = {{Decimal{"99999999999999.9999"}}};
-    sqlServer.results["SELECT COLUMN_NAME FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_SCHEMA = SCHEMA_NAME() AND "
-                      "TABLE_NAME = N'Everything' AND DATA_TYPE IN ('decimal', 'numeric', 'money') AND "
-                      "NUMERIC_PRECISION > 18 ORDER BY ORDINAL_POSITION"] = wide;
-    sqlServer.results["SELECT MAX(ABS([Money])) FROM [Everything]"] = largest;
+    scriptWideNumbers("Everything", {"Money"}, {Decimal{"99999999999999.9999"}});
     list2.clear();
     sendToFirebird("Everything", source, bulk);
     for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
@@ -84,15 +76,7 @@ TEST_F(TransferFirebirdTest, NumbersOfMoreDigitsThanFirebirdHoldsArriveWhole) {
     const std::vector<std::string> small = {"12345678.0123456789", "-0.0000000001", "0"};
     const std::vector<std::string> large = {"1234567890123456789012345678.0123456789",
                                             "-9999999999999999999999999999.9999999999", "0.5"};
-    FakeResult wide, largest;
-    wide.fields = {{"COLUMN_NAME", 202, 128, 255, 0}};
-    wide.rows = {{std::string("Amount")}};
-    largest.fields = {{"", 131, 17, 38, 10}};
-    largest.rows = {{Decimal{"12345678.0123456789"}}};
-    sqlServer.results["SELECT COLUMN_NAME FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_SCHEMA = SCHEMA_NAME() AND "
-                      "TABLE_NAME = N'Measured' AND DATA_TYPE IN ('decimal', 'numeric', 'money') AND "
-                      "NUMERIC_PRECISION > 18 ORDER BY ORDINAL_POSITION"] = wide;
-    sqlServer.results["SELECT MAX(ABS([Amount])) FROM [Measured]"] = largest;
+    scriptWideNumbers("Measured", {"Amount"}, {Decimal{"12345678.0123456789"}});
     for (size_t i = 0; i < small.size(); ++i) source.rows.push_back({std::int64_t(i), Decimal{small[i]}});
     sendToFirebird("Measured", source);
     source.rows.clear();
@@ -119,18 +103,7 @@ TEST_F(TransferFirebirdTest, ADialectOneDatabaseTakesWhatItCanHold) {
     source.rows = {{std::int64_t{123456789012345}, std::string("Zoë"), Decimal{"1234567890.12"},
                     DateTime{2014, 5, 20, 10, 30, 0, 0}, DateTime{1970, 1, 1, 0, 0, 0, 0}},
                    {std::int64_t{-1}, Null{}, Decimal{"-0.01"}, Null{}, Null{}}};
-    FakeResult wide, largest;
-    wide.fields = {{"COLUMN_NAME", 202, 128, 255, 0}};
-    wide.rows = {{std::string("ID")}, {std::string("PRICE")}};
-    largest.fields = {{"", 20, 8, 19, 0}, {"", 131, 9, 12, 2}};
-    largest.rows = {{std::int64_t{123456789012345}, Decimal{"1234567890.12"}}};
-    auto measure = [&](const std::string& table) {
-        sqlServer.results["SELECT COLUMN_NAME FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_SCHEMA = SCHEMA_NAME() AND "
-                          "TABLE_NAME = N'" + table + "' AND DATA_TYPE IN ('decimal', 'numeric', 'money', 'bigint') "
-                          "AND NUMERIC_PRECISION > 9 ORDER BY ORDINAL_POSITION"] = wide;
-        sqlServer.results["SELECT MAX(ABS([ID])), MAX(ABS([PRICE])) FROM [" + table + "]"] = largest;
-    };
-    measure("ITEMS");
+    scriptWideNumbers("ITEMS", {"ID", "PRICE"}, {std::int64_t{123456789012345}, Decimal{"1234567890.12"}}, 9);
     sendToFirebird("ITEMS", source);
     EXPECT_EQ(reports(), "");
     const auto got = rows("SELECT ID, NAME, PRICE, SEEN, BORN FROM ITEMS ORDER BY ID");
