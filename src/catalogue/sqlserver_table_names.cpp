@@ -16,6 +16,7 @@ std::string Bracketed(const std::string& name) {
 
 std::string SqlServerTableNames::listed(const std::string& schema, const std::string& table,
                                         const std::string& defaultSchema) {
+    if (!defaultSchema.empty()) defaultSchema_ = defaultSchema;
     if (schema.empty() || schema == defaultSchema) return table;
     const std::string entry = schema + "." + table;
     others_[entry] = {schema, table};
@@ -31,6 +32,12 @@ std::string SqlServerTableNames::renamed(const std::string& oldEntry, const std:
     const SqlServerTable table = tableOf(oldEntry);
     others_.erase(oldEntry);
     return table.schema.empty() ? newName : listed(table.schema, newName, "");
+}
+
+std::string SqlServerTableNames::qualified(const std::string& entry) const {
+    const SqlServerTable table = tableOf(entry);
+    const std::string& schema = table.schema.empty() ? defaultSchema_ : table.schema;
+    return schema.empty() ? table.name : schema + "." + table.name;
 }
 
 SqlServerTable SqlServerTableOf(const SqlServerTableNames* names, const std::string& entry) {

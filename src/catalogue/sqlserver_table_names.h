@@ -24,9 +24,12 @@ public:
     // After a rename: the new entry text, in the same schema.
     std::string renamed(const std::string& oldEntry, const std::string& newName);
     void removed(const std::string& entry) { others_.erase(entry); }
+    // "schema.table" for every entry, the default schema named too once a listing has said it.
+    std::string qualified(const std::string& entry) const;
 
 private:
     std::map<std::string, SqlServerTable> others_;  // by entry text
+    std::string defaultSchema_;
 };
 
 // "[schema].[table]", or "[table]" for a default-schema table, each part escaped. Without a record

@@ -1,4 +1,5 @@
 #include "app/copy/copy_command.h"
+#include "app/copy/table_choice.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +31,13 @@ TEST(ParseCopyOptions, CommandsAndUsageErrors) {
         {{}, "no command given"},
         {{"list"}, "list takes sqlserver or firebird"},
         {{"list", "oracle"}, "list takes sqlserver or firebird"},
-        {{"send-to-firebird"}, "send-to-firebird needs at least one table"},
+        {{"send-to-firebird"}, "send-to-firebird needs at least one table, --all or --include"},
+        {{"send-to-firebird", "--all"}, nullptr},
+        {{"--include", "dbo.*", "send-to-sqlserver"}, nullptr},
+        {{"verify", "sqlserver-to-firebird"}, "verify takes sqlserver-to-firebird or firebird-to-sqlserver and at "
+                                              "least one table, --all or --include"},
+        {{"verify", "--all", "sqlserver-to-firebird"}, nullptr},
+        {{"send-to-firebird", "--exclude"}, "--exclude needs a pattern"},
         {{"--overwrite", "maybe", "test"}, "--overwrite takes yes or no"},
         {{"test", "--fb-user"}, "--fb-user needs a value"},
         {{"--colour", "test"}, "unknown option --colour"},
@@ -51,6 +58,27 @@ TEST(ParseCopyOptions, CommandsAndUsageErrors) {
     EXPECT_EQ(o.arguments, std::vector<std::string>{"--odd name"});
     EXPECT_EQ(o.stallTimeout, 600) << "a default a user would accept";
     EXPECT_EQ(std::get<CopyOptions>(ParseCopyOptions({"--stall-timeout", "30", "test"})).stallTimeout, 30);
+}
+
+TEST(ChooseTables, NamesThenPatternsEachTableOnce) {
+    const std::vector<std::string> listed = {"Orders", "OrderLines", "OldOrders", "sales.Orders", "Customers"};
+    auto qualified = [](const std::string& entry) { return entry.find('.') == std::string::npos ? "dbo." + entry : entry; };
+    struct Case {
+        std::vector<std::string> named;
+        TableChoice choice;
+        std::vector<std::string> chosen;
+    } cases[] = {
+        {{"Customers"}, {}, {"Customers"}},
+        {{}, {true, {}, {}}, listed},
+        {{}, {false, {"Order*"}, {}}, {"Orders", "OrderLines"}},
+        {{}, {false, {"*Orders"}, {"Old*"}}, {"Orders", "sales.Orders"}},
+        {{}, {false, {"sales.*"}, {}}, {"sales.Orders"}},
+        {{}, {false, {"dbo.*"}, {"dbo.O*"}}, {"Customers"}},  // the default schema, named
+        {{"OldOrders"}, {true, {}, {"Old*"}}, {"OldOrders", "Orders", "OrderLines", "sales.Orders", "Customers"}},
+        {{}, {false, {"orders"}, {}}, {}},  // case counts
+        {{}, {false, {"Order[sL]*"}, {}}, {"Orders", "OrderLines"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ChooseTables(listed, c.named, c.choice, qualified), c.chosen);
 }
 
 TEST(ParseCopyOptions, OptionsLayOverTheStoredLogins) {
@@ -126,6 +154,22 @@ TEST_F(CopyCommandTest, SendsTheNamedTablesAndSaysHowItWent) {
     EXPECT_NE(printed.str().find("read 2, written 1, refused 1, "), std::string::npos) << printed.str();
     EXPECT_NE(printed.str().find("in target 2 (differs from written), some rows refused"), std::string::npos)
         << printed.str();
+}
+
+// Every table in one run, less those excluded; the summary lists each.
+TEST_F(CopyCommandTest, AllTablesInOneRunLessThoseExcluded) {
+    db.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}, {"Lines", "TABLE"}, {"OldOrders", "TABLE"}});
+    for (const char* table : {"Orders", "Lines"}) {
+        db.results["SELECT * FROM [" + std::string(table) + "]"] = {{{"ID", 3}}, {{std::int64_t{1}}}};
+        db.results["SELECT COUNT(*) FROM \"" + std::string(table) + "\""] = {{{"COUNT", 20}}, {{std::int64_t{1}}}};
+    }
+    EXPECT_EQ(run({"send-to-firebird", "--all", "--exclude", "Old*"}, kAnswerYes), kExitCopied) << printed.str();
+    EXPECT_NE(printed.str().find("table Orders: read 1, written 1"), std::string::npos) << printed.str();
+    EXPECT_NE(printed.str().find("table Lines: read 1, written 1"), std::string::npos) << printed.str();
+    EXPECT_EQ(printed.str().find("OldOrders"), std::string::npos) << printed.str();
+    printed.str("");
+    EXPECT_EQ(run({"send-to-firebird", "--include", "Nothing*"}), kExitFailed);
+    EXPECT_NE(printed.str().find("no table in the source list matches"), std::string::npos) << printed.str();
 }
 
 // A stop reaches a call that is blocked in the driver: the call is cancelled, the table ends as

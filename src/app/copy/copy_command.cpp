@@ -98,21 +98,32 @@ OpenEnds OpenCopyEnds(Database& database, const StoredLogins& logins, bool toFir
     return {std::move(firebird), std::move(sqlServer)};
 }
 
-// The named tables that the source lists, each once and in the order named; the others are said.
+// The named tables that the source lists, each once and in the order named, the others said; then
+// those the patterns choose. A SQL Server entry matches a pattern by its schema-qualified name too.
 std::vector<std::string> TablesToCopy(const MemoryTableList& sources, const std::vector<std::string>& names,
+                                      const TableChoice& choice, const SqlServerTableNames* sqlServerNames,
                                       ConsoleToolkit& toolkit, bool& allFound) {
     const auto listed = sources.items();
-    std::vector<std::string> tables;
+    std::vector<std::string> found;
     allFound = true;
     for (const auto& name : names) {
         if (std::find(listed.begin(), listed.end(), name) == listed.end()) {
             toolkit.say("no table named \"" + PrintableText(name) + "\" in the source list");
             allFound = false;
-        } else if (std::find(tables.begin(), tables.end(), name) != tables.end()) {
+        } else if (std::find(found.begin(), found.end(), name) != found.end()) {
             toolkit.say(PrintableText(name) + " is named more than once; it is copied once");
         } else {
-            tables.push_back(name);
+            found.push_back(name);
         }
+    }
+    auto qualified = [sqlServerNames](const std::string& entry) {
+        return sqlServerNames ? sqlServerNames->qualified(entry) : entry;
+    };
+    std::vector<std::string> tables = ChooseTables(listed, found, choice, qualified);
+    // Patterns that choose nothing are a mistake a scheduler must hear of, not a copy of nothing.
+    if (choice.byPattern() && ChooseTables(listed, {}, choice, qualified).empty()) {
+        toolkit.say("no table in the source list matches");
+        allFound = false;
     }
     return tables;
 }
@@ -203,15 +214,14 @@ int Verify(const CopyOptions& options, const Logins& logins, Database& database,
         firebird->cancel();
     });
     const VerifyEnds ends{*sqlServer, *firebird, options.arguments[0] == "sqlserver-to-firebird"};
-    bool identical = true;
-    for (size_t i = 1; i < options.arguments.size(); ++i) {
-        const std::string& entry = options.arguments[i];
-        const auto items = sources.items();
+    bool allFound = true;
+    const std::vector<std::string> named(options.arguments.begin() + 1, options.arguments.end());
+    const auto tables =
+        TablesToCopy(sources, named, options.choice, ends.toFirebird ? &names : nullptr, toolkit, allFound);
+    bool identical = allFound;
+    for (const auto& entry : tables) {
         if (verification.stopRequested()) {
             out << "table " << PrintableText(entry) << ": not compared\n";
-            identical = false;
-        } else if (std::find(items.begin(), items.end(), entry) == items.end()) {
-            toolkit.say("no table named \"" + PrintableText(entry) + "\" in the source list");
             identical = false;
         } else {
             identical = VerifyOne(entry, ends, names, verification, toolkit, out) && identical;
@@ -271,7 +281,8 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
          ListedTables listed, std::ostream& out, const StopRequest* stop) {
     const bool toFirebird = options.command == "send-to-firebird";
     bool allFound = true;
-    const auto tables = TablesToCopy(toFirebird ? listed.sqlServer : listed.firebird, options.arguments, toolkit, allFound);
+    const auto tables = TablesToCopy(toFirebird ? listed.sqlServer : listed.firebird, options.arguments, options.choice,
+                                     toFirebird ? &listed.sqlServerNames : nullptr, toolkit, allFound);
     OpenEnds ends;
     try {
         ends = OpenCopyEnds(database, logins, toFirebird);

@@ -12,6 +12,27 @@ bool IsCount(const std::string& text) {
     return !text.empty() && text.size() <= 15 && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
+// The command and its arguments agree.
+std::optional<UsageError> CheckCommand(const CopyOptions& o) {
+    if (o.command == "test") {
+        if (!o.arguments.empty()) return UsageError{"test takes no arguments"};
+    } else if (o.command == "list") {
+        if (o.arguments.size() != 1 || (o.arguments[0] != "sqlserver" && o.arguments[0] != "firebird"))
+            return UsageError{"list takes sqlserver or firebird"};
+    } else if (o.command == "verify") {
+        if (o.arguments.empty() || (o.arguments.size() < 2 && !o.choice.byPattern()) ||
+            (o.arguments[0] != "sqlserver-to-firebird" && o.arguments[0] != "firebird-to-sqlserver"))
+            return UsageError{"verify takes sqlserver-to-firebird or firebird-to-sqlserver and at least one table, "
+                              "--all or --include"};
+    } else if (o.command == "send-to-firebird" || o.command == "send-to-sqlserver") {
+        if (o.arguments.empty() && !o.choice.byPattern())
+            return UsageError{o.command + " needs at least one table, --all or --include"};
+    } else {
+        return UsageError{"unknown command " + o.command};
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::string>& args) {
@@ -41,6 +62,11 @@ std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::st
             (a == "--sample" ? o.sample : o.stallTimeout) = std::stoll(args[++i]);
         } else if (a == "--bulk") {
             o.bulk = true;
+        } else if (a == "--all") {
+            o.choice.all = true;
+        } else if (a == "--include" || a == "--exclude") {
+            if (i + 1 >= args.size()) return UsageError{a + " needs a pattern"};
+            (a == "--include" ? o.choice.include : o.choice.exclude).push_back(args[++i]);
         } else if (a == "--ms-local") {
             o.msLocal = true;
         } else if (a == "--overwrite") {
@@ -57,19 +83,7 @@ std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::st
     if (words.empty()) return UsageError{"no command given"};
     o.command = words.front();
     o.arguments.assign(words.begin() + 1, words.end());
-    if (o.command == "test") {
-        if (!o.arguments.empty()) return UsageError{"test takes no arguments"};
-    } else if (o.command == "list") {
-        if (o.arguments.size() != 1 || (o.arguments[0] != "sqlserver" && o.arguments[0] != "firebird"))
-            return UsageError{"list takes sqlserver or firebird"};
-    } else if (o.command == "verify") {
-        if (o.arguments.size() < 2 || (o.arguments[0] != "sqlserver-to-firebird" && o.arguments[0] != "firebird-to-sqlserver"))
-            return UsageError{"verify takes sqlserver-to-firebird or firebird-to-sqlserver and at least one table"};
-    } else if (o.command == "send-to-firebird" || o.command == "send-to-sqlserver") {
-        if (o.arguments.empty()) return UsageError{o.command + " needs at least one table"};
-    } else {
-        return UsageError{"unknown command " + o.command};
-    }
+    if (auto error = CheckCommand(o)) return *error;
     return o;
 }
 

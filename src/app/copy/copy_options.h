@@ -5,6 +5,7 @@
 #include <variant>
 #include <vector>
 
+#include "app/copy/table_choice.h"
 #include "connect/stored_logins.h"
 
 namespace tess {
@@ -18,6 +19,10 @@ inline constexpr const char* kCopyUsage =
     "  --ms-local\n"
     "  --fb-none-code-page NAME  the code page of text in Firebird NONE columns (windows-1250, cp1251,\n"
     "                         any name ICU knows); default: UTF-8 when valid, else Windows-1252\n"
+    "  --all                  every table of the source list, after those named\n"
+    "  --include PATTERN      the source tables the shell-style pattern matches (schema.table on the\n"
+    "                         SQL Server side too); may be given again\n"
+    "  --exclude PATTERN      not the tables it matches, unless named; may be given again\n"
     "  --overwrite yes|no     answer to the overwrite question (default no)\n"
     "  --bulk                 one prepared INSERT per table instead of a literal statement per row\n"
     "  --sample N             verify only about N rows of each table, spread across it\n"
@@ -38,6 +43,7 @@ struct CopyOptions {
     std::optional<std::string> msServer, msPort, msDatabase, msUser, msPassword;
     std::optional<std::string> fbPasswordFile, msPasswordFile;
     std::optional<std::string> summaryJson;  // the file the copy's summary is written to as JSON
+    TableChoice choice;  // --all, --include, --exclude
     bool msLocal = false;
     bool overwrite = false;
     bool bulk = false;

@@ -1,0 +1,27 @@
+#pragma once
+// Which source tables one run of the companion takes: those named, and those that --all, --include
+// and --exclude choose from the source's list.
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tess {
+
+struct TableChoice {
+    bool all = false;
+    std::vector<std::string> include, exclude;  // shell-style patterns: *, ?, [...]
+    bool byPattern() const { return all || !include.empty(); }
+};
+
+// True when the pattern matches the entry as listed, or its `qualified` name ("schema.table" on
+// the SQL Server side). Case counts, as it does in the lists.
+bool MatchesTablePattern(const std::string& pattern, const std::string& entry, const std::string& qualified);
+
+// The named tables first, in the order named; then, in the list's order, those the patterns
+// choose: every listed table with --all, else those an --include matches, less those an --exclude
+// matches. A table named outright is always taken. Each table once.
+std::vector<std::string> ChooseTables(const std::vector<std::string>& listed, const std::vector<std::string>& named,
+                                      const TableChoice& choice,
+                                      const std::function<std::string(const std::string&)>& qualified);
+
+}  // namespace tess
