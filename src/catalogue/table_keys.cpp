@@ -41,6 +41,41 @@ std::vector<std::string> FirebirdKeyColumns(Connection& connection, const std::s
                         "ORDER BY C.RDB$CONSTRAINT_TYPE, C.RDB$CONSTRAINT_NAME, S.RDB$FIELD_POSITION");
 }
 
+namespace {
+
+ForeignKeyPairs Pairs(Connection& connection, const std::string& query) {
+    ForeignKeyPairs pairs;
+    try {
+        auto rows = connection.openRecordset(query);
+        for (; !rows->eof(); rows->moveNext())
+            pairs.emplace_back(TextOrEmpty(rows->value(0)), TextOrEmpty(rows->value(1)));
+        rows->close();
+    } catch (const DatabaseError&) {
+        return {};
+    }
+    return pairs;
+}
+
+}  // namespace
+
+ForeignKeyPairs FirebirdForeignKeyPairs(Connection& connection) {
+    return Pairs(connection,
+                 "SELECT TRIM(C.RDB$RELATION_NAME), TRIM(P.RDB$RELATION_NAME) FROM RDB$RELATION_CONSTRAINTS C "
+                 "JOIN RDB$REF_CONSTRAINTS R ON R.RDB$CONSTRAINT_NAME = C.RDB$CONSTRAINT_NAME "
+                 "JOIN RDB$RELATION_CONSTRAINTS P ON P.RDB$CONSTRAINT_NAME = R.RDB$CONST_NAME_UQ "
+                 "WHERE C.RDB$CONSTRAINT_TYPE = 'FOREIGN KEY'");
+}
+
+ForeignKeyPairs SqlServerForeignKeyPairs(Connection& connection) {
+    return Pairs(connection,
+                 "SELECT C.TABLE_SCHEMA + N'.' + C.TABLE_NAME, P.TABLE_SCHEMA + N'.' + P.TABLE_NAME "
+                 "FROM INFORMATION_SCHEMA.REFERENTIAL_CONSTRAINTS R "
+                 "JOIN INFORMATION_SCHEMA.TABLE_CONSTRAINTS C ON C.CONSTRAINT_SCHEMA = R.CONSTRAINT_SCHEMA "
+                 "AND C.CONSTRAINT_NAME = R.CONSTRAINT_NAME "
+                 "JOIN INFORMATION_SCHEMA.TABLE_CONSTRAINTS P ON P.CONSTRAINT_SCHEMA = R.UNIQUE_CONSTRAINT_SCHEMA "
+                 "AND P.CONSTRAINT_NAME = R.UNIQUE_CONSTRAINT_NAME");
+}
+
 std::vector<std::string> FirebirdArrayColumns(Connection& connection, const std::string& table) {
     std::vector<std::string> columns;
     try {

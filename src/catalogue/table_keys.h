@@ -2,6 +2,7 @@
 // The columns that name a table's rows: its primary key, else its first unique key, as the
 // database's catalogue records them.
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tess {
@@ -14,6 +15,12 @@ std::vector<std::string> FirebirdKeyColumns(Connection& connection, const std::s
 // `schema` empty: the user's default schema.
 std::vector<std::string> SqlServerKeyColumns(Connection& connection, const std::string& schema,
                                              const std::string& table);
+
+// Each foreign key's table and the table it refers to, by name ("schema.table" on the SQL Server
+// side); empty when the catalogue cannot be read.
+using ForeignKeyPairs = std::vector<std::pair<std::string, std::string>>;
+ForeignKeyPairs FirebirdForeignKeyPairs(Connection& connection);
+ForeignKeyPairs SqlServerForeignKeyPairs(Connection& connection);
 
 // The table's array columns, by the catalogue; empty when it has none or cannot be read.
 std::vector<std::string> FirebirdArrayColumns(Connection& connection, const std::string& table);

@@ -81,6 +81,23 @@ TEST(ChooseTables, NamesThenPatternsEachTableOnce) {
     for (const auto& c : cases) EXPECT_EQ(ChooseTables(listed, c.named, c.choice, qualified), c.chosen);
 }
 
+// Each table after those it refers to; a cycle keeps the order given.
+TEST(InForeignKeyOrder, ParentsFirst) {
+    auto same = [](const std::string& t) { return t; };
+    struct Case {
+        std::vector<std::string> tables;
+        std::vector<std::pair<std::string, std::string>> references;  // table, the table it refers to
+        std::vector<std::string> ordered;
+    } cases[] = {
+        {{"SALES", "CUSTOMER", "EMPLOYEE"}, {{"SALES", "CUSTOMER"}, {"SALES", "EMPLOYEE"}}, {"CUSTOMER", "EMPLOYEE", "SALES"}},
+        {{"C", "B", "A"}, {{"C", "B"}, {"B", "A"}}, {"A", "B", "C"}},
+        {{"DEPT", "EMP", "JOB"}, {{"DEPT", "EMP"}, {"EMP", "DEPT"}, {"EMP", "JOB"}, {"DEPT", "DEPT"}}, {"JOB", "DEPT", "EMP"}},
+        {{"X", "Y"}, {{"X", "ELSEWHERE"}}, {"X", "Y"}},  // a table not copied does not hold one back
+        {{"B", "A"}, {}, {"B", "A"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(InForeignKeyOrder(c.tables, c.references, same), c.ordered);
+}
+
 TEST(ParseCopyOptions, OptionsLayOverTheStoredLogins) {
     StoredLogins stored;
     stored.firebird = {"/stored.fdb", "SYSDBA", "a"};

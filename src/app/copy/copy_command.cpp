@@ -281,14 +281,21 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
          ListedTables listed, std::ostream& out, const StopRequest* stop) {
     const bool toFirebird = options.command == "send-to-firebird";
     bool allFound = true;
-    const auto tables = TablesToCopy(toFirebird ? listed.sqlServer : listed.firebird, options.arguments, options.choice,
-                                     toFirebird ? &listed.sqlServerNames : nullptr, toolkit, allFound);
+    auto tables = TablesToCopy(toFirebird ? listed.sqlServer : listed.firebird, options.arguments, options.choice,
+                               toFirebird ? &listed.sqlServerNames : nullptr, toolkit, allFound);
     OpenEnds ends;
     try {
         ends = OpenCopyEnds(database, logins, toFirebird);
     } catch (const std::exception& e) {
         toolkit.say(ConsoleToolkit::OneLine(e.what()));
         return kExitFailed;
+    }
+    // Tables the patterns chose come after those their foreign keys refer to.
+    if (options.choice.byPattern()) {
+        const SqlServerTableNames& names = listed.sqlServerNames;
+        tables = InForeignKeyOrder(
+            tables, toFirebird ? SqlServerForeignKeyPairs(*ends.source) : FirebirdForeignKeyPairs(*ends.source),
+            [&](const std::string& entry) { return toFirebird ? names.qualified(entry) : entry; });
     }
     const auto direction = toFirebird ? ToFirebird(ends.target.get(), &listed.sqlServerNames)
                                       : ToSqlServer(&listed.sqlServerNames);

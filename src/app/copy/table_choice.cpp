@@ -36,4 +36,33 @@ std::vector<std::string> ChooseTables(const std::vector<std::string>& listed, co
     return tables;
 }
 
+std::vector<std::string> InForeignKeyOrder(const std::vector<std::string>& tables,
+                                           const std::vector<std::pair<std::string, std::string>>& references,
+                                           const std::function<std::string(const std::string&)>& qualified) {
+    std::vector<std::string> names, ordered;
+    for (const auto& t : tables) names.push_back(qualified(t));
+    std::vector<bool> placed(tables.size(), false);
+    // A table waits while a table it refers to, other than itself, is among those still to place.
+    auto waits = [&](size_t i) {
+        return std::any_of(references.begin(), references.end(), [&](const auto& r) {
+            if (r.first != names[i] || r.second == names[i]) return false;
+            for (size_t j = 0; j < tables.size(); ++j)
+                if (!placed[j] && names[j] == r.second) return true;
+            return false;
+        });
+    };
+    while (ordered.size() < tables.size()) {
+        size_t next = tables.size(), firstLeft = tables.size();
+        for (size_t i = 0; i < tables.size() && next == tables.size(); ++i) {
+            if (placed[i]) continue;
+            if (firstLeft == tables.size()) firstLeft = i;
+            if (!waits(i)) next = i;
+        }
+        if (next == tables.size()) next = firstLeft;  // a cycle: the order given decides
+        placed[next] = true;
+        ordered.push_back(tables[next]);
+    }
+    return ordered;
+}
+
 }  // namespace tess

@@ -3,6 +3,7 @@
 // and --exclude choose from the source's list.
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tess {
@@ -23,5 +24,12 @@ bool MatchesTablePattern(const std::string& pattern, const std::string& entry, c
 std::vector<std::string> ChooseTables(const std::vector<std::string>& listed, const std::vector<std::string>& named,
                                       const TableChoice& choice,
                                       const std::function<std::string(const std::string&)>& qualified);
+
+// The tables in an order where each comes after the tables its foreign keys refer to (given as
+// pairs of `qualified` names: the table, the table it refers to), else in the order given; tables
+// that refer to each other keep the order given among themselves.
+std::vector<std::string> InForeignKeyOrder(const std::vector<std::string>& tables,
+                                           const std::vector<std::pair<std::string, std::string>>& references,
+                                           const std::function<std::string(const std::string&)>& qualified);
 
 }  // namespace tess
