@@ -38,7 +38,10 @@ ReadAhead::ReadAhead(Recordset& source) : source_(source) {
         for (int i = 0; i < source.fieldCount(); ++i) fields_.push_back(source.field(i));
     } catch (const std::exception&) {
     }
-    reader_ = std::thread([this] { read(); });
+    // A table whose rows fit one batch is read in place, row by row as asked: a thread of its own
+    // would cost more than its rows (a copy of many small tables started one a table).
+    direct_ = count_ >= 0 && static_cast<size_t>(count_) < kRowsPerBatch;
+    if (!direct_) reader_ = std::thread([this] { read(); });
 }
 
 ReadAhead::~ReadAhead() { close(); }
@@ -144,6 +147,7 @@ void ReadAhead::arrive() const {
 }
 
 bool ReadAhead::eof() const {
+    if (direct_) return source_.eof();
     arrive();
     if (position_ < current_.used) return false;
     if (current_.eofFailure) std::rethrow_exception(current_.eofFailure);
@@ -153,6 +157,19 @@ bool ReadAhead::eof() const {
 
 const ReadAhead::Row& ReadAhead::row() const {
     if (eof()) throw DatabaseError(kNoCurrentRecord);
+    if (direct_) {
+        if (!directRead_) {
+            if (const auto* values = source_.currentRow()) {
+                directRow_.values = *values;
+            } else {
+                directRow_.values.resize(static_cast<size_t>(source_.fieldCount()));
+                for (size_t j = 0; j < directRow_.values.size(); ++j)
+                    directRow_.values[j] = source_.value(static_cast<int>(j));
+            }
+            directRead_ = true;
+        }
+        return directRow_;
+    }
     const Row& row = current_.rows[position_];
     if (row.failure) std::rethrow_exception(row.failure);
     return row;
@@ -160,6 +177,7 @@ const ReadAhead::Row& ReadAhead::row() const {
 
 // Every row is held together here; a row whose reading failed fails here, as its values would.
 const std::vector<Value>* ReadAhead::currentRow() const {
+    if (direct_) return source_.eof() ? nullptr : &row().values;
     arrive();
     return position_ < current_.used ? &row().values : nullptr;
 }
@@ -172,6 +190,10 @@ const FieldInfo& ReadAhead::field(int index) const { return fields_.at(static_ca
 
 void ReadAhead::moveNext() {
     if (eof()) throw DatabaseError(kNoCurrentRecord);
+    if (direct_) {
+        directRead_ = false;
+        return source_.moveNext();
+    }
     ++position_;
     // The source's own MoveNext failed after this row: the caller learns it here, as it would have.
     if (position_ == current_.used && current_.moveFailure) std::rethrow_exception(current_.moveFailure);

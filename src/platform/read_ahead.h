@@ -70,6 +70,10 @@ private:
     mutable std::atomic<bool> hungry_ = false;
     std::atomic<bool> inDriver_ = false;  // the reader is reading from the source
 
+    bool direct_ = false;  // a small table: read in place, no thread
+    mutable Row directRow_;
+    mutable bool directRead_ = false;
+
     mutable Batch current_;
     mutable size_t position_ = 0;
     std::thread reader_;
