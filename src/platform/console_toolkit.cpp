@@ -54,17 +54,21 @@ std::string ConsoleToolkit::programFolder() const {
     return error ? std::string(".") : exe.parent_path().string();
 }
 
+// A few lines a second at most, for the whole run: a run of many small tables writes a line now and
+// then, not two a table. A table that has shown a line shows its last one too, so that no line
+// stands stale.
 void ConsoleToolkit::rowsSent(const std::string& table, long long done, long long total) {
     const auto now = std::chrono::steady_clock::now();
     if (table != progressTable_) {
-        endProgressLine();
+        if (tableShown_) endProgressLine();
         progressTable_ = table;
+        tableShown_ = false;
         tableStart_ = now;
-    } else if (now - lastLine_ < (terminal_ ? std::chrono::milliseconds(200) : std::chrono::milliseconds(2000)) &&
-               done != total) {
-        return;
     }
+    const auto interval = terminal_ ? std::chrono::milliseconds(200) : std::chrono::milliseconds(2000);
+    if (now - lastLine_ < interval && !(done == total && tableShown_)) return;
     lastLine_ = now;
+    tableShown_ = true;
     const double seconds = std::chrono::duration<double>(now - tableStart_).count();
     // A terminal's line is rewritten in place; a file or a pipe gets whole lines, a few a minute.
     out_ << (terminal_ ? "\r" : "") << table << ": " << done << " of "
@@ -75,8 +79,9 @@ void ConsoleToolkit::rowsSent(const std::string& table, long long done, long lon
 
 void ConsoleToolkit::endProgressLine() {
     if (progressTable_.empty()) return;
-    if (terminal_) out_ << "\n";
+    if (terminal_ && tableShown_) out_ << "\n";
     progressTable_.clear();
+    tableShown_ = false;
 }
 
 }  // namespace tess

@@ -42,6 +42,7 @@ private:
     bool terminal_;
     int errorReports_ = 0;
     std::string progressTable_;
+    bool tableShown_ = false;  // the current table has written a progress line
     std::chrono::steady_clock::time_point tableStart_, lastLine_;
 };
 

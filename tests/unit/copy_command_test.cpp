@@ -5,6 +5,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <future>
@@ -96,6 +98,25 @@ TEST(InForeignKeyOrder, ParentsFirst) {
         {{"B", "A"}, {}, {"B", "A"}},
     };
     for (const auto& c : cases) EXPECT_EQ(InForeignKeyOrder(c.tables, c.references, same), c.ordered);
+}
+
+// Progress is a few lines a second for the whole run, however many tables it copies: the first
+// table's lines, then one for each interval (200 ms on a terminal, 2 s elsewhere) that passed.
+TEST(ConsoleProgress, ManySmallTablesWriteAFewLines) {
+    for (const bool terminal : {true, false}) {
+        std::ostringstream out;
+        ConsoleToolkit toolkit(out, kAnswerNo, terminal);
+        const auto start = std::chrono::steady_clock::now();
+        for (int t = 0; t < 500; ++t)
+            for (long long row = 1; row <= 3; ++row) toolkit.rowsSent("T" + std::to_string(t), row, 3);
+        toolkit.endProgressLine();
+        const double intervals = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() /
+                                 (terminal ? 0.2 : 2.0);
+        const std::string text = out.str();
+        const auto lines = std::count(text.begin(), text.end(), terminal ? '\r' : '\n');
+        EXPECT_LE(lines, 2 + 2 * static_cast<long>(intervals)) << terminal << "\n" << text.substr(0, 400);
+        EXPECT_NE(text.find("T0: 3 of 3 rows"), std::string::npos) << "a table that showed a line ends it";
+    }
 }
 
 TEST(ParseCopyOptions, OptionsLayOverTheStoredLogins) {
