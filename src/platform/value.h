@@ -42,6 +42,10 @@ inline bool IsNull(const Value& v) { return std::holds_alternative<Null>(v); }
 // The shortest text that reads back as the same value, judged at float precision for a single.
 std::string ShortestText(const Floating& f);
 
+// "HH:MM:SS", with the ten-thousandths of a second Firebird keeps when there are any ("…:05.12");
+// finer digits are beyond both ends' common ground.
+void AppendTimeOfDay(std::string& out, const DateTime& t);
+
 // A catalogue column's text; a null or a value of another kind reads as the empty text.
 inline std::string TextOrEmpty(const Value& v) {
     const auto* text = std::get_if<std::string>(&v);

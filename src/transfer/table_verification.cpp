@@ -1,7 +1,5 @@
 #include "transfer/table_verification.h"
 
-#include "catalogue/ado_type_name.h"
-
 #include <stdlib.h>
 
 #include <algorithm>
@@ -16,6 +14,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "catalogue/ado_type_name.h"
 #include "common/anonymous_file.h"
 #include "common/text_case.h"
 #include "platform/database.h"

@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "common/digits.h"
+
 namespace tess {
 namespace {
 
@@ -31,38 +33,6 @@ struct TextOf {
 
 }  // namespace
 
-namespace {
-
-// Digits written by hand: these run for every date of every row, and snprintf cost a tenth of a
-// bulk copy.
-void AppendDigits(std::string& out, int value, int width) {
-    char digits[12];
-    int n = 0;
-    unsigned v = static_cast<unsigned>(value < 0 ? -value : value);
-    do {
-        digits[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0 || n < width);
-    if (value < 0) out += '-';
-    while (n > 0) out += digits[--n];
-}
-
-void AppendTimeOfDay(std::string& out, const DateTime& t) {
-    AppendDigits(out, t.hour, 2);
-    out += ':';
-    AppendDigits(out, t.minute, 2);
-    out += ':';
-    AppendDigits(out, t.second, 2);
-    // Firebird keeps ten-thousandths of a second; finer digits are beyond both ends' common ground.
-    if (unsigned tenThousandths = t.nanos / 100000; tenThousandths != 0) {
-        out += '.';
-        AppendDigits(out, static_cast<int>(tenThousandths), 4);
-        out.erase(out.find_last_not_of('0') + 1);
-    }
-}
-
-}  // namespace
-
 std::string TimeOfDayText(const DateTime& t) {
     std::string text;
     AppendTimeOfDay(text, t);
@@ -85,13 +55,8 @@ std::string DateTimeText(const DateTime& t, bool withTime) {
 }
 
 std::string HexDigits(const Bytes& bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
     std::string hex;
-    hex.reserve(bytes.size() * 2);
-    for (std::uint8_t b : bytes) {
-        hex += kDigits[b >> 4];
-        hex += kDigits[b & 15];
-    }
+    AppendHex(hex, bytes.data(), bytes.size());
     return hex;
 }
 

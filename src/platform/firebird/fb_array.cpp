@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "common/digits.h"
 #include "platform/firebird/fb_error.h"
 
 namespace tess {
@@ -63,26 +64,14 @@ void PutElement(std::vector<unsigned char>& sdl, const ElementKind& kind, const 
     }
 }
 
-void Append(std::string& out, int value, int width) {
-    std::string digits = std::to_string(value < 0 ? -value : value);
-    if (value < 0) out += '-';
-    if (static_cast<int>(digits.size()) < width) out.append(static_cast<size_t>(width) - digits.size(), '0');
-    out += digits;
-}
-
 std::string IsoText(const DateTime& t, unsigned sqlType) {
     std::string out;
     if (sqlType != SQL_TYPE_TIME) {
-        Append(out, t.year, 4), out += '-', Append(out, t.month, 2), out += '-', Append(out, t.day, 2);
+        AppendDigits(out, t.year, 4), out += '-', AppendDigits(out, t.month, 2), out += '-', AppendDigits(out, t.day, 2);
         if (sqlType == SQL_TYPE_DATE) return out;
         out += ' ';
     }
-    Append(out, t.hour, 2), out += ':', Append(out, t.minute, 2), out += ':', Append(out, t.second, 2);
-    if (const unsigned tenThousandths = t.nanos / 100000; tenThousandths != 0) {
-        out += '.';
-        Append(out, static_cast<int>(tenThousandths), 4);
-        out.erase(out.find_last_not_of('0') + 1);
-    }
+    AppendTimeOfDay(out, t);
     return out;
 }
 
@@ -112,9 +101,8 @@ struct PlainText {
     std::string operator()(const Decimal& d) const { return d.text; }
     std::string operator()(const DateTime& t) const { return IsoText(t, sqlType); }
     std::string operator()(const Bytes& b) const {
-        static constexpr char kDigits[] = "0123456789ABCDEF";
         std::string hex;
-        for (std::uint8_t c : b) hex += kDigits[c >> 4], hex += kDigits[c & 15];
+        AppendHex(hex, b.data(), b.size());
         return hex;
     }
 };

@@ -1,12 +1,11 @@
 #include "platform/firebird/fb_connection.h"
 
-#include <cctype>
-
 #include "platform/object_state.h"
 
 #include <ibase.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 
 #include "platform/firebird/fb_error.h"
