@@ -10,6 +10,10 @@ const Value& Recordset::value(const std::string& fieldName) const {
 
 void Connection::rollbackTransaction() { throw DatabaseError("This connection cannot roll a transaction back."); }
 
+std::unique_ptr<Recordset> Connection::openCatalogue(int, const std::string&, const std::string&) {
+    throw DatabaseError("This connection has no catalogue calls.");
+}
+
 std::unique_ptr<PreparedStatement> Connection::prepare(const std::string&) {
     throw DatabaseError("This connection cannot prepare statements.");
 }

@@ -56,7 +56,14 @@ private:
 enum AdoCursorLocation { kUseServer = 2, kUseClient = 3 };
 enum AdoCursorType { kOpenForwardOnly = 0, kOpenStatic = 3 };
 enum AdoLockType { kLockReadOnly = 1, kLockOptimistic = 3 };
-enum AdoSchema { kSchemaTables = 20 };
+// ADO's schema numbers of the catalogue calls: columns, indexes, tables, foreign keys, primary keys.
+enum AdoSchema {
+    kSchemaColumns = 4,
+    kSchemaIndexes = 12,
+    kSchemaTables = 20,
+    kSchemaForeignKeys = 27,
+    kSchemaPrimaryKeys = 28
+};
 
 struct FieldInfo {
     std::string name;
@@ -127,6 +134,12 @@ public:
     virtual std::unique_ptr<PreparedStatement> prepare(const std::string& sql);
     // Rows with at least TABLE_NAME and TABLE_TYPE, as the driver's tables catalogue reports them.
     virtual std::unique_ptr<Recordset> openSchema(int schema) = 0;
+    // One table's columns, indexes, foreign keys or primary key (kSchemaColumns, ...), as the
+    // driver's catalogue calls report them, with ODBC's column names (COLUMN_NAME, KEY_SEQ,
+    // INDEX_NAME, ...). `schemaName` empty: the table is looked for in any schema. An adapter
+    // without such calls says so.
+    virtual std::unique_ptr<Recordset> openCatalogue(int schema, const std::string& schemaName,
+                                                     const std::string& table);
     virtual std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType = kOpenForwardOnly,
                                                      int lockType = kLockReadOnly) = 0;
     virtual void close() = 0;

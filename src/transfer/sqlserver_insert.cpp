@@ -49,13 +49,14 @@ bool IsTimeOnly(const std::vector<bool>& timeOnly, size_t column) {
     return column < timeOnly.size() && timeOnly[column];
 }
 
-Statement Render(const std::string& tableName, const std::vector<Value>& row, const std::vector<bool>& timeOnly,
-                 size_t literalLimit) {
+Statement Render(const std::string& tableName, const std::string& columnList, const std::vector<Value>& row,
+                 const std::vector<bool>& timeOnly, size_t literalLimit) {
     Statement statement;
     std::string& s = statement.text;
     s.reserve(64 + row.size() * 16);
     s += "INSERT INTO ";
     s += SqlServerName(tableName);
+    s += columnList;
     s += " VALUES(";
     for (size_t i = 0; i < row.size(); ++i) {
         const Value& value = row[i];
@@ -72,8 +73,14 @@ Statement Render(const std::string& tableName, const std::vector<Value>& row, co
 
 }  // namespace
 
-std::string SqlServerBulkInsert(const std::string& tableName, size_t columns) {
-    return PreparedInsert(SqlServerName(tableName), columns);
+std::string SqlServerBulkInsert(const std::string& tableName, size_t columns, const std::string& columnList) {
+    return PreparedInsert(SqlServerName(tableName) + columnList, columns);
+}
+
+std::string SqlServerColumnList(const std::vector<SourceColumn>& columns) {
+    std::string list;
+    for (const auto& c : columns) list += (list.empty() ? "(" : ", ") + SqlServerName(c.name);
+    return list.empty() ? list : list + ")";
 }
 
 std::vector<bool> TimeOnlyColumns(const std::vector<SourceColumn>& columns) {
@@ -101,13 +108,13 @@ std::vector<Value> SqlServerBulkValues(const std::vector<Value>& row, const std:
 }
 
 Statement RenderSqlServerInsert(const std::string& tableName, const std::vector<Value>& row,
-                                const std::vector<bool>& timeOnly) {
+                                const std::vector<bool>& timeOnly, const std::string& columnList) {
     constexpr size_t kMaxUtf8Bytes = kSqlServerMaxStatementUtf16Bytes / 2;
-    Statement statement = Render(tableName, row, timeOnly, kMaxUtf8Bytes);
+    Statement statement = Render(tableName, columnList, row, timeOnly, kMaxUtf8Bytes);
     // Many large values in one row: move ever shorter ones to parameters until the text fits.
     for (size_t limit : {kMaxUtf8Bytes / 16, size_t{4096}, size_t{0}}) {
         if (statement.text.size() <= kMaxUtf8Bytes) break;
-        statement = Render(tableName, row, timeOnly, limit);
+        statement = Render(tableName, columnList, row, timeOnly, limit);
     }
     return statement;
 }

@@ -20,15 +20,19 @@ inline constexpr size_t kSqlServerMaxStatementUtf16Bytes = 16u << 20;
 // too long for the statement.
 // A date-time is written with its date, the date alone at midnight; only the values of a column of
 // times of day (`timeOnly`, by column) are written as the time alone.
+// `columnList` ("([A], [B])"), when given, names the columns: an identity column takes a value
+// only so.
 Statement RenderSqlServerInsert(const std::string& tableName, const std::vector<Value>& row,
-                                const std::vector<bool>& timeOnly = {});
+                                const std::vector<bool>& timeOnly = {}, const std::string& columnList = {});
+// "([A], [B])" of the columns.
+std::string SqlServerColumnList(const std::vector<SourceColumn>& columns);
 
 // The columns that hold a time of day alone.
 std::vector<bool> TimeOnlyColumns(const std::vector<SourceColumn>& columns);
 
 // The companion's bulk mode: one INSERT with a marker a column, prepared once, and each row's
 // values as the literals of RenderSqlServerInsert give them, so that every value arrives the same.
-std::string SqlServerBulkInsert(const std::string& tableName, size_t columns);
+std::string SqlServerBulkInsert(const std::string& tableName, size_t columns, const std::string& columnList = {});
 std::vector<Value> SqlServerBulkValues(const std::vector<Value>& row, const std::vector<bool>& timeOnly = {});
 
 }  // namespace tess

@@ -4,6 +4,7 @@
 
 #include "catalogue/ado_type_name.h"
 #include "transfer/identifiers.h"
+#include "transfer/structure_statements.h"
 #include "transfer/value_text.h"
 
 namespace tess {
@@ -14,6 +15,7 @@ bool Has(const std::string& typeName, const char* word) { return typeName.find(w
 // TEXT holds only the server's code page, and is refused outright on databases with UTF-8 or
 // supplementary-character collations (error 4188); NVARCHAR(MAX) holds any text on every one.
 constexpr const char* kAnyText = "NVARCHAR(MAX)";
+constexpr long long kSqlServerMaxKeyCharacters = 450;
 
 // Firebird keeps NUMERIC and DECIMAL values up to the range of their storage, not of their
 // declared precision: NUMERIC(4,2) holds 327.67. The precision is the storage's.
@@ -65,12 +67,28 @@ std::optional<std::string> ValueAfterCopyToSqlServer(const Value& value, const S
     return text;
 }
 
-std::string MapColumnsToSqlServer(const std::string& tableName, const std::vector<SourceColumn>& columns) {
+// SQL Server indexes keys of at most 900 bytes in a clustered index (1,700 in others): 450
+// characters of NVARCHAR. Dates travel as text here; their text is shorter than 32 characters.
+std::string SqlServerColumnType(const SourceColumn& c, const SqlServerKeyFacts& keys) {
+    const std::string type = SqlServerColumnType(c);
+    if (type == kAnyText && keys.indexed.count(c.name)) {
+        const bool text = Has(LowerAdoTypeName(c.type), "char");
+        if (!text) return "NVARCHAR(32)";
+        if (c.definedSize > 0 && c.definedSize <= kSqlServerMaxKeyCharacters)
+            return "NVARCHAR(" + std::to_string(c.definedSize) + ")";
+    }
+    return type;
+}
+
+std::string MapColumnsToSqlServer(const std::string& tableName, const std::vector<SourceColumn>& columns,
+                                  const SqlServerKeyFacts& keys) {
     std::string s = "CREATE TABLE " + SqlServerName(tableName) + "(";
     for (const auto& c : columns) {
         s += SqlServerName(c.name);
         s += ' ';
-        s += SqlServerColumnType(c);
+        const std::string type = SqlServerColumnType(c, keys);
+        s += type;
+        if (c.name == keys.identity && CanBeIdentity(type)) s += " IDENTITY(1,1)";
         s += ',';
     }
     s.back() = ')';

@@ -172,6 +172,7 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     // The key is read before the source is open: a connection may hold one result at a time.
     keyNames_ = nameRowsByKey_ ? direction_.sourceKey(*ends_.source, entry) : std::vector<std::string>{};
     direction_.measureSource(*ends_.source, entry);
+    direction_.readStructure(*ends_.source, entry);
     std::unique_ptr<Recordset> source;
     if (!trap_.step(steps_.openSource, [&] { source = direction_.openSource(*ends_.source, entry); })) return;
     if (answer == kAnswerYes && !dropListedTarget(table)) {
@@ -187,7 +188,11 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     });
     nameRowsBy(columns);
     const bool created = createTarget(table, columns, outcome);
-    if (ends_.targetOpen && created) copyRows(table, *source, columns.size(), outcome);
+    if (ends_.targetOpen && created) {
+        runOnTarget(direction_.beforeRows(table));
+        copyRows(table, *source, columns.size(), outcome);
+        runOnTarget(direction_.afterRows(table));
+    }
     trap_.step(steps_.resetProgress, [&] { observer_.resetProgress(); });
     closeSource(*source);
     // The list names the table as it was created, and only tables that exist.
@@ -218,6 +223,11 @@ bool TableCopier::createTarget(const std::string& table, const std::vector<Sourc
     });
     if (!created) outcome.ending = lost ? TableOutcome::kConnectionLost : TableOutcome::kNotCopied;
     return created;
+}
+
+// Settings of the target's session around the rows: a refusal is reported, and the rows still go.
+void TableCopier::runOnTarget(const std::vector<std::string>& statements) {
+    for (const auto& statement : statements) trap_.step(steps_.create, [&] { ends_.target->execute(statement); });
 }
 
 // Two source tables whose names differ only in case are one table to a target that ignores case:

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "transfer/copy_watchdog.h"
 #include "transfer/source_column.h"
 #include "transfer/statement.h"
+#include "transfer/structure_statements.h"
 #include "transfer/table_ending.h"
 
 namespace tess {
@@ -55,6 +57,14 @@ public:
     }
     // Called before the source is opened, for what the CREATE needs to know of the source's values.
     virtual void measureSource(Connection& /*source*/, const std::string& /*entry*/) {}
+    // With the source's structure (the companion's --keys): read before the source is opened, for
+    // the CREATE's identity column and key column types.
+    virtual void readStructure(Connection& /*source*/, const std::string& /*entry*/) {}
+    // Run on the target right after the CREATE and after the rows (SQL Server's IDENTITY_INSERT).
+    virtual std::vector<std::string> beforeRows(const std::string& /*table*/) const { return {}; }
+    virtual std::vector<std::string> afterRows(const std::string& /*table*/) const { return {}; }
+    // What makes the structure of a table created with it, taken once; nothing without --keys.
+    virtual std::optional<StructurePlan> takeStructurePlan(const std::string& /*table*/) { return std::nullopt; }
     // The companion's bulk mode: one INSERT prepared per table and each row's values for it.
     virtual std::string bulkStatement(const std::string& table, size_t columns) const = 0;
     virtual std::vector<Value> bulkValues(const std::vector<Value>& row) const = 0;
@@ -91,6 +101,7 @@ public:
 private:
     void copyTable(const std::string& entry, TableOutcome& outcome);
     bool dropListedTarget(const std::string& table);
+    void runOnTarget(const std::vector<std::string>& statements);
     bool copiedAsCaseTwin(const std::string& table, const std::vector<std::string>& alike);
     // False when there is no new table for the rows: the outcome then says why.
     bool createTarget(const std::string& table, const std::vector<SourceColumn>& columns, TableOutcome& outcome);

@@ -6,10 +6,12 @@
 
 #include "catalogue/sqlserver_table_names.h"
 #include "catalogue/table_keys.h"
+#include "catalogue/table_structure.h"
 #include "platform/database.h"
 #include "transfer/firebird_insert.h"
 #include "transfer/firebird_mapping.h"
 #include "transfer/identifiers.h"
+#include "transfer/structure_statements.h"
 #include "transfer/value_text.h"
 #include "transfer/wide_numbers.h"
 
@@ -22,7 +24,8 @@ constexpr const char* kTargetQuery =
 
 class FirebirdDirection : public TransferDirection {
 public:
-    FirebirdDirection(Connection* firebird, const SqlServerTableNames* names) : firebird_(firebird), names_(names) {}
+    FirebirdDirection(Connection* firebird, const SqlServerTableNames* names, bool keys)
+        : firebird_(firebird), names_(names), keys_(keys) {}
 
     std::unique_ptr<Recordset> openSource(Connection& sqlServer, const std::string& entry) const override {
         return sqlServer.openRecordset("SELECT * FROM " + SqlServerObjectName(names_, entry), kOpenStatic,
@@ -47,12 +50,28 @@ public:
         wholeDigits_ = MeasureWideNumbers(sqlServer, table.schema, table.name, SqlServerObjectName(names_, entry),
                                           digits, dialectOne);
     }
+    void readStructure(Connection& sqlServer, const std::string& entry) override {
+        if (!keys_) return;
+        const SqlServerTable table = SqlServerTableOf(names_, entry);
+        structure_ = ReadStructure([&] { return ReadSqlServerStructure(sqlServer, table.schema, table.name); });
+    }
     std::string createStatement(const std::string& table, const std::vector<SourceColumn>& columns) override {
         FirebirdTargetFacts facts = target();
         facts.wholeDigits = std::move(wholeDigits_);
         wholeDigits_.clear();
+        if (structure_) facts.identity = structure_->identity;
         definition_ = MapColumnsToFirebird(table, columns, facts);
+        if (structure_) {
+            if (!names_taken_) names_taken_.emplace(facts.engineMajorVersion >= 4 ? kFirebird4MaxNameCharacters
+                                                                                  : kFirebirdMaxNameBytes);
+            plans_[table] = FirebirdStructurePlan(table, *structure_, StructureColumns(columns, definition_.types),
+                                                  {facts.dialect, facts.engineMajorVersion}, *names_taken_);
+            structure_.reset();
+        }
         return definition_.createStatement;
+    }
+    std::optional<StructurePlan> takeStructurePlan(const std::string& table) override {
+        return TakePlan(plans_, table);
     }
     Statement insertStatement(const std::string& table, const std::vector<Value>& row) const override {
         return RenderFirebirdInsert(table, definition_.numeric, row, definition_.dateOnly);
@@ -91,6 +110,10 @@ private:
 
     Connection* firebird_;
     const SqlServerTableNames* names_;
+    bool keys_;
+    std::optional<TableStructure> structure_;  // of the table about to be created
+    std::map<std::string, StructurePlan> plans_;
+    std::optional<ConstraintNames> names_taken_;
     std::optional<FirebirdTargetFacts> target_;
     std::map<std::string, int> wholeDigits_;
     FirebirdTableDefinition definition_;
@@ -98,8 +121,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TransferDirection> ToFirebird(Connection* firebird, const SqlServerTableNames* names) {
-    return std::make_unique<FirebirdDirection>(firebird, names);
+std::unique_ptr<TransferDirection> ToFirebird(Connection* firebird, const SqlServerTableNames* names, bool keys) {
+    return std::make_unique<FirebirdDirection>(firebird, names, keys);
 }
 
 }  // namespace tess

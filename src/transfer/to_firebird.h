@@ -24,6 +24,8 @@ inline constexpr TableSteps kToFirebirdSteps{
 
 // `firebird` is asked for its default character set once; `names` tells which schema each SQL
 // Server entry names (nullptr: the default schema).
-std::unique_ptr<TransferDirection> ToFirebird(Connection* firebird, const SqlServerTableNames* names);
+// `keys`: the source's structure is read and carried (the companion's --keys).
+std::unique_ptr<TransferDirection> ToFirebird(Connection* firebird, const SqlServerTableNames* names,
+                                              bool keys = false);
 
 }  // namespace tess

@@ -17,6 +17,7 @@ inline constexpr TableSteps kToSqlServerSteps{
     .addToList = 260};
 
 // `names` learns of every SQL Server table dropped or made (nullptr: none is recorded).
-std::unique_ptr<TransferDirection> ToSqlServer(SqlServerTableNames* names);
+// `keys`: the source's structure is read and carried (the companion's --keys).
+std::unique_ptr<TransferDirection> ToSqlServer(SqlServerTableNames* names, bool keys = false);
 
 }  // namespace tess

@@ -94,6 +94,15 @@ public:
         db_.call("schema " + std::to_string(schema));
         return std::make_unique<FakeRecordset>(db_, db_.catalogue);
     }
+    // Served from `results` under "catalogue N schema.table".
+    std::unique_ptr<Recordset> openCatalogue(int schema, const std::string& owner, const std::string& table) override {
+        requireOpen();
+        const std::string key = "catalogue " + std::to_string(schema) + " " + owner + "." + table;
+        db_.call(key);
+        auto it = db_.results.find(key);
+        if (it == db_.results.end()) throw FakeDatabaseError("No catalogue rows for " + key);
+        return std::make_unique<FakeRecordset>(db_, it->second);
+    }
     std::unique_ptr<Recordset> openRecordset(const std::string& query, int, int) override {
         requireOpen();
         db_.call("query " + query);

@@ -18,6 +18,7 @@
 #include "routines/error_trap.h"
 #include "transfer/copy_observer.h"
 #include "transfer/identifiers.h"
+#include "transfer/structure_maker.h"
 #include "transfer/table_copier.h"
 #include "transfer/table_outcome.h"
 #include "transfer/table_verification.h"
@@ -237,8 +238,13 @@ struct SummaryTarget {
     ConnectionSettings settings;
     bool toFirebird;
 };
-int Summarize(const std::vector<TableOutcome>& outcomes, const std::vector<std::string>& requested, bool failures,
+struct CopyResults {
+    const std::vector<TableOutcome>& tables;
+    const std::vector<StructureOutcome>& structure;  // with --keys
+};
+int Summarize(const CopyResults& results, const std::vector<std::string>& requested, bool failures,
               const SummaryTarget& target, const CopyOptions& options, ConsoleToolkit& toolkit, std::ostream& out) {
+    const auto& outcomes = results.tables;
     // Counted through a connection of its own, opened once for every table.
     std::unique_ptr<Connection> counter;
     try {
@@ -257,6 +263,8 @@ int Summarize(const std::vector<TableOutcome>& outcomes, const std::vector<std::
             const std::string name = target.toFirebird ? FirebirdName(o.target) : SqlServerName(o.target);
             summary.inTarget = TargetRows(counter.get(), "SELECT COUNT(*) FROM " + name);
             skipped = skipped || o.ending == TableOutcome::kSkipped;
+            for (const auto& made : results.structure)
+                if (made.table == o.target) summary.structure = made;
         }
         PrintSummaryLine(out, summary);
         complete = complete && SummaryComplete(summary);
@@ -268,6 +276,23 @@ int Summarize(const std::vector<TableOutcome>& outcomes, const std::vector<std::
         return kExitFailed;
     }
     return status;
+}
+
+// --keys: the structure of each table whose rows went in, then every foreign key, each refusal
+// reported once.
+std::vector<StructureOutcome> MakeStructure(TransferDirection& direction, Connection& target,
+                                            const std::vector<TableOutcome>& outcomes, ConsoleToolkit& toolkit) {
+    StructureMaker maker(target, [&toolkit](const std::string& table, const std::string& what, const std::string& why) {
+        toolkit.reportFailure(PrintableText(table) + ": " + what + " was not made: " + ConsoleToolkit::OneLine(why));
+    });
+    for (const auto& o : outcomes) {
+        auto plan = direction.takeStructurePlan(o.target);
+        if (plan && o.ending != TableOutcome::kNotCopied && o.ending != TableOutcome::kSkipped &&
+            o.ending != TableOutcome::kConnectionLost)
+            maker.make(o.target, std::move(*plan));
+    }
+    maker.makeForeignKeys();
+    return maker.outcomes();
 }
 
 struct ListedTables {
@@ -297,8 +322,8 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
             tables, toFirebird ? SqlServerForeignKeyPairs(*ends.source) : FirebirdForeignKeyPairs(*ends.source),
             [&](const std::string& entry) { return toFirebird ? names.qualified(entry) : entry; });
     }
-    const auto direction = toFirebird ? ToFirebird(ends.target.get(), &listed.sqlServerNames)
-                                      : ToSqlServer(&listed.sqlServerNames);
+    const auto direction = toFirebird ? ToFirebird(ends.target.get(), &listed.sqlServerNames, options.keys)
+                                      : ToSqlServer(&listed.sqlServerNames, options.keys);
     CompanionObserver observer(toolkit, stop);
     TableCopier copier({ends.source.get(), ends.target.get(), true}, toFirebird ? listed.firebird : listed.sqlServer,
                        *direction, toFirebird ? kToFirebirdSteps : kToSqlServerSteps, observer, options.bulk);
@@ -314,10 +339,13 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
         }
     }
     toolkit.endProgressLine();
+    const auto structure =
+        options.keys && !observer.stopRequested() ? MakeStructure(*direction, *ends.target, observer.outcomes, toolkit)
+                                                  : std::vector<StructureOutcome>{};
     const SummaryTarget target{database, toFirebird ? FirebirdSettings(logins.firebird) : SqlServerSettings(logins.sqlServer),
                                toFirebird};
-    return Summarize(observer.outcomes, tables, !allFound || toolkit.errorReports() > 0, target, options, toolkit,
-                     out);
+    return Summarize({observer.outcomes, structure}, tables, !allFound || toolkit.errorReports() > 0, target, options,
+                     toolkit, out);
 }
 
 }  // namespace

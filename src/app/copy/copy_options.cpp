@@ -62,6 +62,8 @@ std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::st
             (a == "--sample" ? o.sample : o.stallTimeout) = std::stoll(args[++i]);
         } else if (a == "--bulk") {
             o.bulk = true;
+        } else if (a == "--keys") {
+            o.keys = true;
         } else if (a == "--all") {
             o.choice.all = true;
         } else if (a == "--include" || a == "--exclude") {

@@ -25,6 +25,9 @@ inline constexpr const char* kCopyUsage =
     "  --exclude PATTERN      not the tables it matches, unless named; may be given again\n"
     "  --overwrite yes|no     answer to the overwrite question (default no)\n"
     "  --bulk                 one prepared INSERT per table instead of a literal statement per row\n"
+    "  --keys                 also NOT NULL, keys, indexes, foreign keys, the identity and simple\n"
+    "                         defaults, made once the rows are in; the summary names what is not\n"
+    "                         carried (CHECK constraints, triggers, views, ...)\n"
     "  --sample N             verify only about N rows of each table, spread across it\n"
     "  --summary-json FILE    also write the copy's summary to FILE as JSON, for schedulers\n"
     "  --stall-timeout S      give a table up when nothing comes through for S seconds (default 600;\n"
@@ -47,6 +50,7 @@ struct CopyOptions {
     bool msLocal = false;
     bool overwrite = false;
     bool bulk = false;
+    bool keys = false;  // the tables' keys, indexes, identities and defaults too
     long long sample = 0;
     long long stallTimeout = 600;  // seconds
     std::string command;  // test, list, send-to-firebird, send-to-sqlserver, verify; help, version

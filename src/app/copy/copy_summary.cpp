@@ -23,6 +23,23 @@ bool SummaryComplete(const TableSummary& summary) {
            (!summary.inTarget || *summary.inTarget == o.rowsWritten);
 }
 
+namespace {
+
+void PrintList(std::ostream& out, const char* heading, const std::vector<std::string>& items) {
+    if (items.empty()) return;
+    out << "  " << heading << ":";
+    for (size_t i = 0; i < items.size(); ++i) out << (i ? "; " : " ") << PrintableText(items[i]);
+    out << "\n";
+}
+
+void PrintStructure(std::ostream& out, const StructureOutcome& structure) {
+    PrintList(out, "made", structure.made);
+    PrintList(out, "REFUSED", structure.refused);
+    PrintList(out, "not carried", structure.notCarried);
+}
+
+}  // namespace
+
 void PrintSummaryLine(std::ostream& out, const TableSummary& summary) {
     out << "table " << PrintableText(summary.table) << ": ";
     if (!summary.outcome) {
@@ -41,6 +58,7 @@ void PrintSummaryLine(std::ostream& out, const TableSummary& summary) {
     if (summary.inTarget && *summary.inTarget != o.rowsWritten && o.ending != TableOutcome::kSkipped)
         out << " (differs from written)";
     out << ", " << SummaryOutcome(summary) << "\n";
+    if (summary.structure) PrintStructure(out, *summary.structure);
 }
 
 std::string SummaryJson(const std::vector<TableSummary>& tables, int exitStatus) {
@@ -54,6 +72,8 @@ std::string SummaryJson(const std::vector<TableSummary>& tables, int exitStatus)
             t["seconds"] = o->seconds;
             if (!o->cause.empty()) t["cause"] = o->cause;
         }
+        if (const auto& k = summary.structure)
+            t["structure"] = {{"made", k->made}, {"refused", k->refused}, {"notCarried", k->notCarried}};
         t["inTarget"] = summary.inTarget ? nlohmann::json(*summary.inTarget) : nlohmann::json(nullptr);
         list.push_back(std::move(t));
     }

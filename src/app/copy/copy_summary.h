@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "transfer/structure_maker.h"
 #include "transfer/table_outcome.h"
 
 namespace tess {
@@ -14,6 +15,7 @@ struct TableSummary {
     std::string table;                     // as requested
     std::optional<TableOutcome> outcome;   // none: never started
     std::optional<long long> inTarget;     // the rows the target holds after, when they could be counted
+    std::optional<StructureOutcome> structure{};  // with --keys, for a table whose rows went in
 };
 
 // "complete", "some rows refused", "stopped", ..., "not started".
@@ -23,8 +25,8 @@ bool SummaryComplete(const TableSummary& summary);
 
 void PrintSummaryLine(std::ostream& out, const TableSummary& summary);
 // {"tables": [{"table", "outcome", "rowsRead", "rowsWritten", "rowsRefused", "inTarget", "seconds",
-// "cause"}, ...], "exitStatus": N}; "inTarget" is null when unknown, "cause" only for a table that
-// ended early.
+// "cause", "structure"}, ...], "exitStatus": N}; "inTarget" is null when unknown, "cause" only for a
+// table that ended early, "structure" ({"made", "refused", "notCarried"}) only with --keys.
 std::string SummaryJson(const std::vector<TableSummary>& tables, int exitStatus);
 
 }  // namespace tess

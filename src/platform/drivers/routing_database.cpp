@@ -39,6 +39,10 @@ public:
     void rollbackTransaction() override { opened().rollbackTransaction(); }
     std::unique_ptr<PreparedStatement> prepare(const std::string& sql) override { return opened().prepare(sql); }
     std::unique_ptr<Recordset> openSchema(int schema) override { return opened().openSchema(schema); }
+    std::unique_ptr<Recordset> openCatalogue(int schema, const std::string& schemaName,
+                                             const std::string& table) override {
+        return opened().openCatalogue(schema, schemaName, table);
+    }
     std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override {
         return opened().openRecordset(query, cursorType, lockType);
     }

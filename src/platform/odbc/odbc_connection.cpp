@@ -216,6 +216,42 @@ std::unique_ptr<Recordset> OdbcConnection::openSchema(int schema) {
     return std::make_unique<OdbcRecordset>(std::move(stmt), -1, OdbcRecordset::kCatalogueNames);
 }
 
+// The catalogue calls of ODBC 3, which every driver answers (FreeTDS, Microsoft's, SQLite's);
+// SQLStatistics with SQL_QUICK, so that the server is not asked to count its rows.
+std::unique_ptr<Recordset> OdbcConnection::openCatalogue(int schema, const std::string& schemaName,
+                                                         const std::string& table) {
+    OdbcHandle stmt = newStatement();
+    std::u16string owner = Utf8ToUtf16(schemaName), name = Utf8ToUtf16(table);
+    SQLWCHAR* ownerText = schemaName.empty() ? nullptr : Wide(owner);
+    const auto ownerLength = static_cast<SQLSMALLINT>(schemaName.empty() ? 0 : owner.size());
+    const auto nameLength = static_cast<SQLSMALLINT>(name.size());
+    SQLRETURN rc = SQL_ERROR;
+    const char* call = "";
+    switch (schema) {
+        case kSchemaColumns:
+            call = "SQLColumns";
+            rc = SQLColumnsW(stmt.get(), nullptr, 0, ownerText, ownerLength, Wide(name), nameLength, nullptr, 0);
+            break;
+        case kSchemaIndexes:
+            call = "SQLStatistics";
+            rc = SQLStatisticsW(stmt.get(), nullptr, 0, ownerText, ownerLength, Wide(name), nameLength, SQL_INDEX_ALL,
+                                SQL_QUICK);
+            break;
+        case kSchemaForeignKeys:
+            call = "SQLForeignKeys";
+            rc = SQLForeignKeysW(stmt.get(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0, ownerText, ownerLength,
+                                 Wide(name), nameLength);
+            break;
+        case kSchemaPrimaryKeys:
+            call = "SQLPrimaryKeys";
+            rc = SQLPrimaryKeysW(stmt.get(), nullptr, 0, ownerText, ownerLength, Wide(name), nameLength);
+            break;
+        default: throw OdbcError("No catalogue call answers schema " + std::to_string(schema) + ".");
+    }
+    CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), call);
+    return std::make_unique<OdbcRecordset>(std::move(stmt), -1, OdbcRecordset::kCatalogueNames);
+}
+
 std::unique_ptr<Recordset> OdbcConnection::openRecordset(const std::string& query, int cursorType,
                                                          int /*lockType*/) {
     // As in ADO, only a static cursor knows its row count. It is taken before the rows are read,

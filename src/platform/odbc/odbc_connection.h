@@ -26,6 +26,8 @@ public:
     void rollbackTransaction() override;
     std::unique_ptr<PreparedStatement> prepare(const std::string& sql) override;
     std::unique_ptr<Recordset> openSchema(int schema) override;
+    std::unique_ptr<Recordset> openCatalogue(int schema, const std::string& schemaName,
+                                             const std::string& table) override;
     std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override;
     void close() override;
     void cancel() noexcept override;

@@ -1,0 +1,175 @@
+#include <functional>
+#include <regex>
+#include <variant>
+
+#include "catalogue/table_structure.h"
+#include "common/sql_literal.h"
+#include "platform/database.h"
+
+namespace tess {
+namespace {
+
+using Row = std::function<void(const Recordset&)>;
+
+void EachRow(Connection& firebird, const std::string& query, const Row& row) {
+    auto rows = firebird.openRecordset(query);
+    for (; !rows->eof(); rows->moveNext()) row(*rows);
+    rows->close();
+}
+
+std::string UpperAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+long long Number(const Value& value) {
+    const auto* n = std::get_if<std::int64_t>(&value);
+    return n ? *n : 0;
+}
+
+// Names the engine made up for itself; the target makes up its own.
+std::string OwnName(const std::string& name) {
+    static const std::regex made(R"((INTEG_|RDB\$PRIMARY|RDB\$FOREIGN|RDB\$)[0-9]+)");
+    return std::regex_match(name, made) ? std::string() : name;
+}
+
+std::string Rule(const std::string& firebirdRule) {
+    // Firebird's RESTRICT refuses at once what NO ACTION refuses at the statement's end; with
+    // no deferred checking on either side, they refuse the same changes.
+    return firebirdRule == "RESTRICT" || firebirdRule.empty() ? "NO ACTION" : firebirdRule;
+}
+
+// Columns: NOT NULL (the column's own, or its domain's), defaults, computed columns and a
+// Firebird 3 identity. The identity column is asked for apart: older engines lack it.
+void ReadColumns(Connection& firebird, const std::string& relation, TableStructure& s) {
+    EachRow(firebird,
+            "SELECT TRIM(RF.RDB$FIELD_NAME), COALESCE(RF.RDB$NULL_FLAG, F.RDB$NULL_FLAG, 0), "
+            "COALESCE(RF.RDB$DEFAULT_SOURCE, F.RDB$DEFAULT_SOURCE), F.RDB$COMPUTED_SOURCE "
+            "FROM RDB$RELATION_FIELDS RF JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
+            "WHERE RF.RDB$RELATION_NAME = " + relation + " ORDER BY RF.RDB$FIELD_POSITION",
+            [&s](const Recordset& r) {
+                const std::string column = TextOrEmpty(r.value(0));
+                const std::string defaultSource = TextOrEmpty(r.value(2));
+                if (!IsNull(r.value(3))) {
+                    s.notCarried.push_back("computed column " + column + " (its values are copied)");
+                    return;
+                }
+                if (Number(r.value(1))) s.notNull.push_back(column);
+                if (defaultSource.empty()) return;
+                if (auto parsed = ParseDefault(defaultSource)) s.defaults[column] = *parsed;
+                else if (!IsNullDefault(defaultSource)) s.notCarried.push_back("default of " + column + " (" + defaultSource + ")");
+            });
+    try {
+        EachRow(firebird,
+                "SELECT TRIM(RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME = " + relation +
+                    " AND RDB$IDENTITY_TYPE IS NOT NULL",
+                [&s](const Recordset& r) { s.identity = TextOrEmpty(r.value(0)); });
+    } catch (const DatabaseError&) {
+        // an engine before Firebird 3: no identity columns
+    }
+}
+
+// Primary key, unique constraints and CHECK constraints, with their columns in key order.
+void ReadConstraints(Connection& firebird, const std::string& relation, TableStructure& s) {
+    EachRow(firebird,
+            "SELECT TRIM(C.RDB$CONSTRAINT_NAME), TRIM(C.RDB$CONSTRAINT_TYPE), TRIM(S.RDB$FIELD_NAME) "
+            "FROM RDB$RELATION_CONSTRAINTS C LEFT JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = C.RDB$INDEX_NAME "
+            "WHERE C.RDB$RELATION_NAME = " + relation + " AND C.RDB$CONSTRAINT_TYPE IN ('PRIMARY KEY', 'UNIQUE', 'CHECK') "
+            "ORDER BY C.RDB$CONSTRAINT_NAME, S.RDB$FIELD_POSITION",
+            [&s, last = std::string()](const Recordset& r) mutable {
+                const std::string name = TextOrEmpty(r.value(0)), type = TextOrEmpty(r.value(1));
+                const bool next = name != last;
+                last = name;
+                if (type == "CHECK") {
+                    if (next) s.notCarried.push_back("CHECK constraint " + name);
+                    return;
+                }
+                if (type == "PRIMARY KEY" && !s.primaryKey) s.primaryKey = KeyDefinition{OwnName(name), {}};
+                if (type == "UNIQUE" && next) s.uniques.push_back(KeyDefinition{OwnName(name), {}});
+                auto& key = type == "PRIMARY KEY" ? *s.primaryKey : s.uniques.back();
+                key.columns.push_back(TextOrEmpty(r.value(2)));
+            });
+}
+
+void ReadForeignKeys(Connection& firebird, const std::string& relation, TableStructure& s) {
+    EachRow(firebird,
+            "SELECT TRIM(C.RDB$CONSTRAINT_NAME), TRIM(S.RDB$FIELD_NAME), TRIM(P.RDB$RELATION_NAME), "
+            "TRIM(PS.RDB$FIELD_NAME), TRIM(R.RDB$UPDATE_RULE), TRIM(R.RDB$DELETE_RULE) "
+            "FROM RDB$RELATION_CONSTRAINTS C "
+            "JOIN RDB$REF_CONSTRAINTS R ON R.RDB$CONSTRAINT_NAME = C.RDB$CONSTRAINT_NAME "
+            "JOIN RDB$RELATION_CONSTRAINTS P ON P.RDB$CONSTRAINT_NAME = R.RDB$CONST_NAME_UQ "
+            "JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = C.RDB$INDEX_NAME "
+            "JOIN RDB$INDEX_SEGMENTS PS ON PS.RDB$INDEX_NAME = P.RDB$INDEX_NAME "
+            "AND PS.RDB$FIELD_POSITION = S.RDB$FIELD_POSITION "
+            "WHERE C.RDB$RELATION_NAME = " + relation + " AND C.RDB$CONSTRAINT_TYPE = 'FOREIGN KEY' "
+            "ORDER BY C.RDB$CONSTRAINT_NAME, S.RDB$FIELD_POSITION",
+            [&s, last = std::string()](const Recordset& r) mutable {
+                const std::string name = TextOrEmpty(r.value(0));
+                if (name != last || s.foreignKeys.empty())
+                    s.foreignKeys.push_back({OwnName(name), {}, TextOrEmpty(r.value(2)), {},
+                                             Rule(TextOrEmpty(r.value(4))), Rule(TextOrEmpty(r.value(5)))});
+                last = name;
+                s.foreignKeys.back().columns.push_back(TextOrEmpty(r.value(1)));
+                s.foreignKeys.back().referencedColumns.push_back(TextOrEmpty(r.value(3)));
+            });
+}
+
+// Indexes of their own, not those behind a key; an index on an expression is not carried.
+void ReadIndexes(Connection& firebird, const std::string& relation, TableStructure& s) {
+    EachRow(firebird,
+            "SELECT TRIM(I.RDB$INDEX_NAME), COALESCE(I.RDB$UNIQUE_FLAG, 0), COALESCE(I.RDB$INDEX_TYPE, 0), "
+            "I.RDB$EXPRESSION_SOURCE, TRIM(S.RDB$FIELD_NAME) "
+            "FROM RDB$INDICES I LEFT JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = I.RDB$INDEX_NAME "
+            "WHERE I.RDB$RELATION_NAME = " + relation + " AND NOT EXISTS (SELECT 1 FROM RDB$RELATION_CONSTRAINTS C "
+            "WHERE C.RDB$INDEX_NAME = I.RDB$INDEX_NAME) ORDER BY I.RDB$INDEX_NAME, S.RDB$FIELD_POSITION",
+            [&s, last = std::string()](const Recordset& r) mutable {
+                const std::string name = TextOrEmpty(r.value(0));
+                const bool next = name != last;
+                last = name;
+                if (!IsNull(r.value(3))) {
+                    if (next) s.notCarried.push_back("index " + name + " on an expression");
+                    return;
+                }
+                if (next) s.indexes.push_back({name, Number(r.value(1)) != 0, Number(r.value(2)) == 1, {}});
+                s.indexes.back().columns.push_back(TextOrEmpty(r.value(4)));
+            });
+}
+
+// Triggers are not carried, except the BEFORE INSERT trigger that numbers a column from a
+// generator, which becomes the target's identity.
+void ReadTriggers(Connection& firebird, const std::string& relation, TableStructure& s) {
+    static const std::regex numbering(
+        R"re(NEW\s*\.\s*(?:"([^"]+)"|([A-Za-z0-9_$]+))\s*=\s*(?:GEN_ID\s*\(\s*"?[A-Za-z0-9_$]+"?\s*,\s*1\s*\)|NEXT\s+VALUE\s+FOR\s+"?[A-Za-z0-9_$]+"?))re",
+        std::regex::icase);
+    EachRow(firebird,
+            "SELECT TRIM(T.RDB$TRIGGER_NAME), T.RDB$TRIGGER_TYPE, T.RDB$TRIGGER_SOURCE FROM RDB$TRIGGERS T "
+            "WHERE T.RDB$RELATION_NAME = " + relation + " AND COALESCE(T.RDB$SYSTEM_FLAG, 0) = 0 "
+            "AND NOT EXISTS (SELECT 1 FROM RDB$CHECK_CONSTRAINTS K WHERE K.RDB$TRIGGER_NAME = T.RDB$TRIGGER_NAME) "
+            "ORDER BY T.RDB$TRIGGER_NAME",
+            [&s](const Recordset& r) {
+                const std::string name = TextOrEmpty(r.value(0)), source = TextOrEmpty(r.value(2));
+                std::smatch found;
+                if (Number(r.value(1)) == 1 && s.identity.empty() && std::regex_search(source, found, numbering)) {
+                    // A name written bare is upper case, as the engine keeps it.
+                    s.identity = found[1].matched ? found[1].str() : UpperAscii(found[2].str());
+                    return;
+                }
+                s.notCarried.push_back("trigger " + name);
+            });
+}
+
+}  // namespace
+
+TableStructure ReadFirebirdStructure(Connection& firebird, const std::string& table) {
+    const std::string relation = QuotedLiteral(table);
+    TableStructure s;
+    ReadColumns(firebird, relation, s);
+    ReadConstraints(firebird, relation, s);
+    ReadForeignKeys(firebird, relation, s);
+    ReadIndexes(firebird, relation, s);
+    ReadTriggers(firebird, relation, s);
+    return s;
+}
+
+}  // namespace tess

@@ -1,0 +1,61 @@
+#include "transfer/structure_maker.h"
+
+#include "platform/database.h"
+#include "transfer/value_text.h"
+
+namespace tess {
+namespace {
+
+constexpr int kOffendersShown = 5;
+
+}  // namespace
+
+void StructureMaker::make(const std::string& table, StructurePlan plan) {
+    outcomes_.push_back({table, {}, {}, std::move(plan.notCarried)});
+    for (const auto& statement : plan.statements) run(outcomes_.back(), statement);
+    for (auto& key : plan.foreignKeys) foreignKeys_.emplace_back(outcomes_.size() - 1, std::move(key));
+}
+
+void StructureMaker::makeForeignKeys() {
+    for (const auto& [index, statement] : foreignKeys_) run(outcomes_[index], statement);
+    foreignKeys_.clear();
+}
+
+void StructureMaker::run(StructureOutcome& outcome, const StructureStatement& statement) {
+    try {
+        target_.execute(statement.sql);
+        outcome.made.push_back(statement.what);
+    } catch (const DatabaseError& e) {
+        std::string why = e.what();
+        const std::string inTheWay = offenders(statement);
+        if (!inTheWay.empty()) why += "\n" + statement.offendersAre + ": " + inTheWay;
+        outcome.refused.push_back(statement.what);
+        refused_(outcome.table, statement.what, why);
+    }
+}
+
+// The first few rows of the offenders' query, each as its values; empty when there is no query
+// or it fails too.
+std::string StructureMaker::offenders(const StructureStatement& statement) {
+    if (statement.offenders.empty()) return {};
+    std::string listed;
+    try {
+        auto rows = target_.openRecordset(statement.offenders);
+        for (int n = 0; !rows->eof(); rows->moveNext(), ++n) {
+            if (n == kOffendersShown) {
+                listed += ", ...";
+                break;
+            }
+            std::string row;
+            for (int i = 0; i < rows->fieldCount(); ++i)
+                row += (i ? ", " : "") + (IsNull(rows->value(i)) ? std::string("NULL") : ValueText(rows->value(i)));
+            listed += (listed.empty() ? "" : "; ") + row;
+        }
+        rows->close();
+    } catch (const std::exception&) {
+        return {};
+    }
+    return listed;
+}
+
+}  // namespace tess
