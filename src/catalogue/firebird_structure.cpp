@@ -45,7 +45,8 @@ std::string Rule(const std::string& firebirdRule) {
 void ReadColumns(Connection& firebird, const std::string& relation, TableStructure& s) {
     EachRow(firebird,
             "SELECT TRIM(RF.RDB$FIELD_NAME), COALESCE(RF.RDB$NULL_FLAG, F.RDB$NULL_FLAG, 0), "
-            "COALESCE(RF.RDB$DEFAULT_SOURCE, F.RDB$DEFAULT_SOURCE), F.RDB$COMPUTED_SOURCE "
+            "COALESCE(RF.RDB$DEFAULT_SOURCE, F.RDB$DEFAULT_SOURCE), F.RDB$COMPUTED_SOURCE, "
+            "TRIM(RF.RDB$FIELD_SOURCE), F.RDB$VALIDATION_SOURCE "
             "FROM RDB$RELATION_FIELDS RF JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
             "WHERE RF.RDB$RELATION_NAME = " + relation + " ORDER BY RF.RDB$FIELD_POSITION",
             [&s](const Recordset& r) {
@@ -55,6 +56,9 @@ void ReadColumns(Connection& firebird, const std::string& relation, TableStructu
                     s.notCarried.push_back("computed column " + column + " (its values are copied)");
                     return;
                 }
+                // A domain is carried as what it gives the column: its type, NOT NULL and default.
+                if (!IsNull(r.value(5)))
+                    s.notCarried.push_back("CHECK of domain " + TextOrEmpty(r.value(4)) + " on " + column);
                 if (Number(r.value(1))) s.notNull.push_back(column);
                 if (defaultSource.empty()) return;
                 if (auto parsed = ParseDefault(defaultSource)) s.defaults[column] = *parsed;
@@ -164,6 +168,8 @@ void ReadTriggers(Connection& firebird, const std::string& relation, TableStruct
 TableStructure ReadFirebirdStructure(Connection& firebird, const std::string& table) {
     const std::string relation = QuotedLiteral(table);
     TableStructure s;
+    EachRow(firebird, "SELECT 1 FROM RDB$RELATIONS WHERE RDB$VIEW_BLR IS NOT NULL AND RDB$RELATION_NAME = " + relation,
+            [&s](const Recordset&) { s.notCarried.push_back("the view itself (its rows are copied as a table)"); });
     ReadColumns(firebird, relation, s);
     ReadConstraints(firebird, relation, s);
     ReadForeignKeys(firebird, relation, s);

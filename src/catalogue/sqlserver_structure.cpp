@@ -109,7 +109,9 @@ void ReadWhatIsNotCarried(Connection& c, const std::string& schema, const std::s
         EachRow(c.openRecordset("SELECT N'CHECK constraint ' + name FROM sys.check_constraints WHERE parent_object_id = " +
                                 id + " UNION ALL SELECT N'computed column ' + name + N' (its values are copied)' "
                                 "FROM sys.computed_columns WHERE object_id = " + id +
-                                " UNION ALL SELECT N'trigger ' + name FROM sys.triggers WHERE parent_id = " + id),
+                                " UNION ALL SELECT N'trigger ' + name FROM sys.triggers WHERE parent_id = " + id +
+                                " UNION ALL SELECT N'the view itself (its rows are copied as a table)' FROM sys.views "
+                                "WHERE object_id = " + id),
                 [&s](const Recordset& r) { s.notCarried.push_back(TextOrEmpty(r.value(0))); });
     } catch (const DatabaseError&) {
         s.notCarried.push_back("CHECK constraints, computed columns and triggers, which the source cannot list");

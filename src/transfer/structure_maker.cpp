@@ -1,5 +1,6 @@
 #include "transfer/structure_maker.h"
 
+#include "common/sql_literal.h"
 #include "platform/database.h"
 #include "transfer/value_text.h"
 
@@ -7,6 +8,13 @@ namespace tess {
 namespace {
 
 constexpr int kOffendersShown = 5;
+
+// Texts quoted, so that their spaces show.
+std::string Shown(const Value& value) {
+    if (IsNull(value)) return "NULL";
+    if (std::holds_alternative<std::string>(value)) return QuotedLiteral(ValueText(value));
+    return ValueText(value);
+}
 
 }  // namespace
 
@@ -47,8 +55,7 @@ std::string StructureMaker::offenders(const StructureStatement& statement) {
                 break;
             }
             std::string row;
-            for (int i = 0; i < rows->fieldCount(); ++i)
-                row += (i ? ", " : "") + (IsNull(rows->value(i)) ? std::string("NULL") : ValueText(rows->value(i)));
+            for (int i = 0; i < rows->fieldCount(); ++i) row += (i ? ", " : "") + Shown(rows->value(i));
             listed += (listed.empty() ? "" : "; ") + row;
         }
         rows->close();

@@ -87,7 +87,7 @@ void AddNotNullAndDefaults(const std::string& table, const TableStructure& s, co
         if (const auto* column = Find(columns, name))
             plan.statements.push_back({"NOT NULL on " + name, syntax.notNull(table, *column),
                                        "SELECT COUNT(*) FROM " + syntax.name(table) + " WHERE " + syntax.name(name) +
-                                           " IS NULL",
+                                           " IS NULL HAVING COUNT(*) > 0",
                                        "rows without a value"});
     for (const auto& [name, value] : s.defaults) {
         const auto* column = Find(columns, name);
