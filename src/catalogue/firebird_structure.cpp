@@ -89,10 +89,13 @@ void ReadConstraints(Connection& firebird, const std::string& relation, TableStr
                     if (next) s.notCarried.push_back("CHECK constraint " + name);
                     return;
                 }
-                if (type == "PRIMARY KEY" && !s.primaryKey) s.primaryKey = KeyDefinition{OwnName(name), {}};
-                if (type == "UNIQUE" && next) s.uniques.push_back(KeyDefinition{OwnName(name), {}});
-                auto& key = type == "PRIMARY KEY" ? *s.primaryKey : s.uniques.back();
-                key.columns.push_back(TextOrEmpty(r.value(2)));
+                if (type == "PRIMARY KEY") {
+                    if (!s.primaryKey) s.primaryKey = KeyDefinition{OwnName(name), {}};
+                    s.primaryKey->columns.push_back(TextOrEmpty(r.value(2)));
+                } else if (type == "UNIQUE") {
+                    if (next || s.uniques.empty()) s.uniques.push_back(KeyDefinition{OwnName(name), {}});
+                    s.uniques.back().columns.push_back(TextOrEmpty(r.value(2)));
+                }
             });
 }
 
@@ -135,7 +138,7 @@ void ReadIndexes(Connection& firebird, const std::string& relation, TableStructu
                     if (next) s.notCarried.push_back("index " + name + " on an expression");
                     return;
                 }
-                if (next) s.indexes.push_back({name, Number(r.value(1)) != 0, Number(r.value(2)) == 1, {}});
+                if (next || s.indexes.empty()) s.indexes.push_back({name, Number(r.value(1)) != 0, Number(r.value(2)) == 1, {}});
                 s.indexes.back().columns.push_back(TextOrEmpty(r.value(4)));
             });
 }

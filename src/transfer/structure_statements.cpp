@@ -34,6 +34,9 @@ struct TargetSyntax {
     std::function<std::string(const std::string& table, const std::string& column, const std::string&)> setDefault;
     std::function<std::string(const std::string& table, const IndexDefinition&)> index;
     std::function<std::string(const std::string&)> text;  // a quoted text literal
+    // SQL Server's identity columns are NOT NULL by being one, and refuse ALTER COLUMN.
+    std::function<bool(const StructureColumn&, const TableStructure&)> isIdentity =
+        [](const StructureColumn&, const TableStructure&) { return false; };
 };
 
 // The default as the target column takes it; nothing when it would mean something else there.
@@ -84,7 +87,7 @@ void AddNotNullAndDefaults(const std::string& table, const TableStructure& s, co
         for (const auto& c : s.primaryKey->columns)
             if (std::find(notNull.begin(), notNull.end(), c) == notNull.end()) notNull.push_back(c);
     for (const auto& name : notNull)
-        if (const auto* column = Find(columns, name))
+        if (const auto* column = Find(columns, name); column && !syntax.isIdentity(*column, s))
             plan.statements.push_back({"NOT NULL on " + name, syntax.notNull(table, *column),
                                        "SELECT COUNT(*) FROM " + syntax.name(table) + " WHERE " + syntax.name(name) +
                                            " IS NULL HAVING COUNT(*) > 0",
@@ -234,6 +237,9 @@ StructurePlan SqlServerStructurePlan(const std::string& table, const TableStruct
         for (const auto& c : i.columns) list += (list.empty() ? "" : ", ") + SqlServerName(c) + (i.descending ? " DESC" : "");
         return std::string("CREATE ") + (i.unique ? "UNIQUE " : "") + "INDEX " + SqlServerName(i.name) + " ON " +
                SqlServerName(t) + " (" + list + ")";
+    };
+    syntax.isIdentity = [](const StructureColumn& c, const TableStructure& s) {
+        return c.name == s.identity && CanBeIdentity(c.targetType);
     };
     syntax.text = [](const std::string& text) {
         const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });

@@ -107,8 +107,12 @@ public:
         requireOpen();
         db_.call("query " + query);
         auto it = db_.results.find(query);
-        if (it == db_.results.end()) throw FakeDatabaseError("Invalid object name in " + query);
-        return std::make_unique<FakeRecordset>(db_, it->second);
+        if (it != db_.results.end()) return std::make_unique<FakeRecordset>(db_, it->second);
+        for (const auto& [texts, result] : db_.resultsContaining)
+            if (std::all_of(texts.begin(), texts.end(),
+                            [&](const std::string& text) { return query.find(text) != std::string::npos; }))
+                return std::make_unique<FakeRecordset>(db_, result);
+        throw FakeDatabaseError("Invalid object name in " + query);
     }
     void close() override {
         requireOpen();

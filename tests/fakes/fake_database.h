@@ -40,6 +40,8 @@ public:
 
     FakeResult catalogue;                        // the tables schema rows
     std::map<std::string, FakeResult> results;   // by exact query text
+    // For a query not in `results`: the first whose texts all stand in it.
+    std::vector<std::pair<std::vector<std::string>, FakeResult>> resultsContaining;
 
     // The next calls whose log line starts with `prefix` throw `message` (`times` of them; -1: all),
     // as a failure that ends the connection when `connectionLost`.

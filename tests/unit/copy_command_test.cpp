@@ -194,6 +194,50 @@ TEST_F(CopyCommandTest, SendsTheNamedTablesAndSaysHowItWent) {
         << printed.str();
 }
 
+// What --keys sends SQL Server, in its order: the identity in the CREATE, the copied values let
+// into it around the rows, each table's keys once its rows are in, and the foreign keys last.
+TEST_F(CopyCommandTest, KeysReachSqlServerInTheirOrder) {
+    db.catalogue = FakeDatabase::Catalogue({{"ORDERS", "TABLE"}, {"LINES", "TABLE"}});
+    db.results["SELECT * FROM \"ORDERS\""] = {{{"ID", 3}, {"CODE", 202, 10}}, {{std::int64_t{4}, std::string("a")}}};
+    db.results["SELECT * FROM \"LINES\""] = {{{"ID", 3}, {"ORDER_ID", 3}}, {{std::int64_t{1}, std::int64_t{4}}}};
+    auto fields = [](int count) { return std::vector<FieldInfo>(count, FieldInfo{"F", 202}); };
+    using Row = std::vector<Value>;
+    db.resultsContaining = {
+        {{"RDB$COMPUTED_SOURCE", "'ORDERS'"},
+         {fields(6), {Row{"ID", std::int64_t{1}, Null{}, Null{}, "RDB$1", Null{}},
+                      Row{"CODE", std::int64_t{0}, "DEFAULT 'x'", Null{}, "RDB$2", Null{}}}}},
+        {{"'PRIMARY KEY', 'UNIQUE', 'CHECK'", "'ORDERS'"},
+         {fields(3), {Row{"PK_ORDERS", "PRIMARY KEY", "ID"}, Row{"INTEG_5", "UNIQUE", "CODE"}}}},
+        {{"RDB$TRIGGERS", "'ORDERS'"},
+         {fields(3), {Row{"SET_ID", std::int64_t{1}, "AS BEGIN IF (NEW.ID IS NULL) THEN new.id = gen_id(g, 1); END"}}}},
+        {{"'FOREIGN KEY'", "'LINES'"},
+         {fields(6), {Row{"FK_LINES", "ORDER_ID", "ORDERS", "ID", "RESTRICT", "CASCADE"}}}},
+        {{"RDB$"}, {fields(1), {}}},  // the rest of the catalogue: nothing
+    };
+    EXPECT_EQ(run({"--keys", "send-to-sqlserver", "ORDERS", "LINES"}, kAnswerYes), kExitCopied) << printed.str();
+    std::vector<std::string> sent;
+    for (const auto& call : db.calls("execute "))
+        if (call.find("DROP TABLE") == std::string::npos) sent.push_back(call.substr(8));
+    EXPECT_EQ(sent, (std::vector<std::string>{
+                        "CREATE TABLE [ORDERS]([ID] INT IDENTITY(1,1),[CODE] NVARCHAR(10));",
+                        "SET IDENTITY_INSERT [ORDERS] ON",
+                        "INSERT INTO [ORDERS]([ID], [CODE]) VALUES('4', 'a')",
+                        "SET IDENTITY_INSERT [ORDERS] OFF",
+                        "CREATE TABLE [LINES]([ID] INT,[ORDER_ID] INT);",
+                        "INSERT INTO [LINES] VALUES('1', '4')",
+                        "ALTER TABLE [ORDERS] ADD DEFAULT 'x' FOR [CODE]",
+                        "ALTER TABLE [ORDERS] ADD CONSTRAINT [PK_ORDERS] PRIMARY KEY ([ID])",
+                        "ALTER TABLE [ORDERS] ADD UNIQUE ([CODE])",
+                        "DBCC CHECKIDENT (N'[ORDERS]', RESEED)",
+                        "ALTER TABLE [LINES] ADD CONSTRAINT [FK_LINES] FOREIGN KEY ([ORDER_ID]) REFERENCES [ORDERS] "
+                        "([ID]) ON DELETE CASCADE",
+                    }));
+    EXPECT_NE(printed.str().find("  made: default of CODE; primary key PK_ORDERS (ID); unique constraint (CODE); "
+                                 "identity ID, continuing after the largest value\n"),
+              std::string::npos)
+        << printed.str();
+}
+
 // Every table in one run, less those excluded; the summary lists each.
 TEST_F(CopyCommandTest, AllTablesInOneRunLessThoseExcluded) {
     db.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}, {"Lines", "TABLE"}, {"OldOrders", "TABLE"}});
