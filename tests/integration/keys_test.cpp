@@ -68,6 +68,10 @@ TEST(Keys, TheStandInsKeysArriveInFirebird) {
         << run.printed;
     EXPECT_NE(run.printed.find("  REFUSED: unique constraint (CODE)\n"), std::string::npos) << run.printed;
     EXPECT_NE(run.printed.find("table PARENT: read 3, written 3"), std::string::npos) << run.printed;
+    const CompanionRun verified = Companion(db, firebird, standIn, {"--all", "--keys", "verify", "sqlserver-to-firebird"});
+    EXPECT_EQ(verified.status, kExitFailed);
+    EXPECT_NE(verified.printed.find("only in target 0, identical\n  keys: all there\n"), std::string::npos) << verified.printed;
+    EXPECT_NE(verified.printed.find("  keys: MISSING unique (CODE)\n"), std::string::npos) << verified.printed;
 
     auto c = db.createConnection();
     c->open(FirebirdSettings({firebird, "SYSDBA", ""}));
@@ -119,10 +123,23 @@ TEST(Keys, TheEmployeeExampleThereAndBack) {
         EXPECT_NE(there.printed.find(said), std::string::npos) << said << "\n" << there.printed;
     EXPECT_EQ(there.printed.find("trigger SET_EMP_NO"), std::string::npos) << "the generator's trigger is the identity";
     EXPECT_EQ(Companion(db, first, standIn, {"--all", "verify", "firebird-to-sqlserver"}).status, kExitCopied);
+    // What the stand-in refused, verify --keys finds missing; the indexes it took are there.
+    const CompanionRun verified = Companion(db, first, standIn, {"--all", "--keys", "verify", "firebird-to-sqlserver"});
+    EXPECT_EQ(verified.status, kExitFailed);
+    EXPECT_NE(verified.printed.find("  keys: MISSING primary key (EMP_NO); foreign key (DEPT_NO) to DEPARTMENT (DEPT_NO);"),
+              std::string::npos)
+        << verified.printed;
+    for (const char* there : {"index (LAST_NAME, FIRST_NAME)", "identity EMP_NO"})
+        EXPECT_EQ(verified.printed.find(there), std::string::npos) << there << "\n" << verified.printed;
 
     const CompanionRun back = Companion(db, second, standIn, {"--all", "--keys", "send-to-firebird"});
     EXPECT_EQ(back.status, kExitCopied) << back.printed;
-    EXPECT_EQ(Companion(db, second, standIn, {"--all", "verify", "sqlserver-to-firebird"}).status, kExitCopied);
+    const CompanionRun verifiedBack = Companion(db, second, standIn, {"--all", "--keys", "verify", "sqlserver-to-firebird"});
+    EXPECT_EQ(verifiedBack.status, kExitCopied) << verifiedBack.printed;
+    EXPECT_NE(verifiedBack.printed.find("table EMPLOYEE: source 42 rows, target 42 rows, matching 42, only in source 0, "
+                                        "only in target 0, identical\n  keys: all there\n"),
+              std::string::npos)
+        << verifiedBack.printed;
     auto c = db.createConnection();
     c->open(FirebirdSettings({second, "SYSDBA", ""}));
     EXPECT_EQ(Rows(*c, "SELECT TRIM(S.RDB$FIELD_NAME), I.RDB$UNIQUE_FLAG FROM RDB$INDICES I JOIN RDB$INDEX_SEGMENTS S "

@@ -8,6 +8,7 @@
 #include "catalogue/sqlserver_table_names.h"
 #include "catalogue/table_keys.h"
 #include "catalogue/table_listing.h"
+#include "catalogue/table_structure.h"
 #include "app/copy/copy_summary.h"
 #include "common/printable_text.h"
 #include "common/stop_request.h"
@@ -18,6 +19,7 @@
 #include "routines/error_trap.h"
 #include "transfer/copy_observer.h"
 #include "transfer/identifiers.h"
+#include "transfer/structure_comparison.h"
 #include "transfer/structure_maker.h"
 #include "transfer/table_copier.h"
 #include "transfer/table_outcome.h"
@@ -192,6 +194,26 @@ bool VerifyOne(const std::string& entry, const VerifyEnds& ends, const SqlServer
     return false;
 }
 
+// --keys: the copy holds each key, index, foreign key, identity and NOT NULL of its source.
+bool VerifyKeys(const std::string& entry, const VerifyEnds& ends, const SqlServerTableNames& names, std::ostream& out) {
+    const SqlServerTable table = SqlServerTableOf(&names, entry);
+    std::vector<std::string> missing;
+    try {
+        const TableStructure sqlServer =
+            ReadSqlServerStructure(ends.sqlServer, ends.toFirebird ? table.schema : "", ends.toFirebird ? table.name : entry);
+        const TableStructure firebird = ReadFirebirdStructure(ends.firebird, ends.toFirebird ? table.name : entry);
+        missing = ends.toFirebird ? MissingStructure(sqlServer, firebird) : MissingStructure(firebird, sqlServer);
+    } catch (const std::exception& e) {
+        out << "  keys: cannot be compared: " << ConsoleToolkit::OneLine(e.what()) << "\n";
+        return false;
+    }
+    out << "  keys: ";
+    if (missing.empty()) out << "all there";
+    for (size_t i = 0; i < missing.size(); ++i) out << (i ? "; " : "MISSING ") << PrintableText(missing[i]);
+    out << "\n";
+    return missing.empty();
+}
+
 // Each named table against its copy; 0 when every one matches. A stop ends the table being
 // compared, and names those not compared.
 int Verify(const CopyOptions& options, const Logins& logins, Database& database, ConsoleToolkit& toolkit,
@@ -226,6 +248,7 @@ int Verify(const CopyOptions& options, const Logins& logins, Database& database,
             identical = false;
         } else {
             identical = VerifyOne(entry, ends, names, verification, toolkit, out) && identical;
+            if (options.keys) identical = VerifyKeys(entry, ends, names, out) && identical;
         }
     }
     return identical ? kExitCopied : kExitFailed;
