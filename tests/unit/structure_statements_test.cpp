@@ -1,0 +1,115 @@
+#include "transfer/structure_statements.h"
+
+#include <gtest/gtest.h>
+
+namespace tess {
+namespace {
+
+TEST(ParseDefault, WhatEachCatalogueSpells) {
+    struct Case {
+        const char* source;
+        std::optional<DefaultValue::Kind> kind;
+        const char* text;
+    } cases[] = {
+        {"DEFAULT 0", DefaultValue::kNumber, "0"},
+        {"((-1.5))", DefaultValue::kNumber, "-1.5"},
+        {"default 'it''s'", DefaultValue::kText, "it's"},
+        {"(N'Łódź')", DefaultValue::kText, "Łódź"},
+        {"DEFAULT 'NOW'", DefaultValue::kText, "NOW"},  // a moment only in a date column
+        {"(getdate())", DefaultValue::kCurrentTimestamp, ""},
+        {"DEFAULT CURRENT_DATE", DefaultValue::kCurrentDate, ""},
+        {"((1)+(2))", std::nullopt, ""},  // an expression
+        {"('a')+('b')", std::nullopt, ""},
+        {"'unclosed", std::nullopt, ""},
+        {"DEFAULT NULL", std::nullopt, ""},
+    };
+    for (const auto& c : cases) {
+        const auto parsed = ParseDefault(c.source);
+        ASSERT_EQ(parsed.has_value(), c.kind.has_value()) << c.source;
+        if (!parsed) continue;
+        EXPECT_EQ(parsed->kind, *c.kind) << c.source;
+        EXPECT_EQ(parsed->text, c.text) << c.source;
+    }
+    EXPECT_TRUE(IsNullDefault("DEFAULT NULL"));
+    EXPECT_TRUE(IsNullDefault("(NULL)"));
+    EXPECT_FALSE(IsNullDefault("'NULL'"));
+}
+
+// Names each once in a run and within the target's length, never cut inside a character.
+TEST(ConstraintNames, UniqueAndWithinTheLength) {
+    ConstraintNames names(10);
+    EXPECT_EQ(names.take(""), "");
+    EXPECT_EQ(names.take("PK_ORDERS"), "PK_ORDERS");
+    EXPECT_EQ(names.take("pk_orders"), "pk_order_2");  // the same name to a target that ignores case
+    EXPECT_EQ(names.take("IX_ORDER_LINES"), "IX_ORDER_L");
+    EXPECT_EQ(names.take("IX_ORDER_LINES_2"), "IX_ORDER_2");
+    EXPECT_EQ(names.take("IX_ÄÄÄÄÄÄ"), "IX_ÄÄÄ");  // 9 bytes: a fourth Ä would need 11
+}
+
+TableStructure Orders() {
+    TableStructure s;
+    s.notNull = {"ID"};
+    s.primaryKey = KeyDefinition{"PK_ORDERS", {"ID"}};
+    s.indexes = {{"", false, true, {"PLACED", "ID"}}};
+    s.identity = "ID";
+    s.defaults["PLACED"] = {DefaultValue::kText, "now"};
+    s.defaults["NOTE"] = {DefaultValue::kText, "none"};
+    s.foreignKeys = {{"", {"CUSTOMER"}, "CUSTOMERS", {"ID"}, "CASCADE", "NO ACTION"}};
+    return s;
+}
+
+TEST(StructurePlan, FirebirdStatementsAfterTheRows) {
+    const std::vector<StructureColumn> columns = {
+        {"ID", "INTEGER"}, {"PLACED", "TIMESTAMP", true}, {"NOTE", "VARCHAR(10)"}, {"CUSTOMER", "INTEGER"}};
+    struct Case {
+        FirebirdStructureTarget target;
+        std::vector<std::string> statements;
+    } cases[] = {
+        {{3, 3},
+         {"ALTER TABLE \"ORDERS\" ALTER COLUMN \"ID\" SET NOT NULL",
+          "ALTER TABLE \"ORDERS\" ALTER COLUMN \"NOTE\" SET DEFAULT 'none'",
+          "ALTER TABLE \"ORDERS\" ALTER COLUMN \"PLACED\" SET DEFAULT CURRENT_TIMESTAMP",
+          "ALTER TABLE \"ORDERS\" ADD CONSTRAINT \"PK_ORDERS\" PRIMARY KEY (\"ID\")",
+          "CREATE DESCENDING INDEX \"IX_ORDERS_1\" ON \"ORDERS\" (\"PLACED\", \"ID\")",
+          "EXECUTE BLOCK AS DECLARE N BIGINT; BEGIN SELECT MAX(\"ID\") FROM \"ORDERS\" INTO :N; IF (N IS NOT NULL) "
+          "THEN EXECUTE STATEMENT 'ALTER TABLE \"ORDERS\" ALTER COLUMN \"ID\" RESTART WITH ' || (N); END"}},
+        // Dialect 1 takes bare names; Firebird 4 gives the restart value itself next.
+        {{1, 4},
+         {"ALTER TABLE ORDERS ALTER COLUMN ID SET NOT NULL", "ALTER TABLE ORDERS ALTER COLUMN NOTE SET DEFAULT 'none'",
+          "ALTER TABLE ORDERS ALTER COLUMN PLACED SET DEFAULT CURRENT_TIMESTAMP",
+          "ALTER TABLE ORDERS ADD CONSTRAINT PK_ORDERS PRIMARY KEY (ID)",
+          "CREATE DESCENDING INDEX IX_ORDERS_1 ON ORDERS (PLACED, ID)",
+          "EXECUTE BLOCK AS DECLARE N BIGINT; BEGIN SELECT MAX(ID) FROM ORDERS INTO :N; IF (N IS NOT NULL) "
+          "THEN EXECUTE STATEMENT 'ALTER TABLE ORDERS ALTER COLUMN ID RESTART WITH ' || (N + 1); END"}},
+    };
+    for (const auto& c : cases) {
+        ConstraintNames names(31);
+        const StructurePlan plan = FirebirdStructurePlan("ORDERS", Orders(), columns, c.target, names);
+        std::vector<std::string> statements;
+        for (const auto& s : plan.statements) statements.push_back(s.sql);
+        EXPECT_EQ(statements, c.statements);
+        ASSERT_EQ(plan.foreignKeys.size(), 1u);
+        EXPECT_NE(plan.foreignKeys[0].sql.find(" REFERENCES "), std::string::npos);
+        EXPECT_NE(plan.foreignKeys[0].sql.find(" ON UPDATE CASCADE"), std::string::npos);
+        EXPECT_EQ(plan.foreignKeys[0].sql.find(" ON DELETE"), std::string::npos) << "NO ACTION is the default";
+    }
+}
+
+// Into SQL Server dates are text: a moment's default would be a word there, and is said instead.
+TEST(StructurePlan, SqlServerSaysWhatItsColumnsCannotTake) {
+    const std::vector<StructureColumn> columns = {
+        {"ID", "INT"}, {"PLACED", "NVARCHAR(32)", true}, {"NOTE", "NVARCHAR(10)"}, {"CUSTOMER", "INT"}};
+    ConstraintNames names(128);
+    const StructurePlan plan = SqlServerStructurePlan("ORDERS", Orders(), columns, names);
+    std::vector<std::string> statements;
+    for (const auto& s : plan.statements) statements.push_back(s.sql);
+    EXPECT_EQ(statements, (std::vector<std::string>{"ALTER TABLE [ORDERS] ADD DEFAULT 'none' FOR [NOTE]",
+                                                    "ALTER TABLE [ORDERS] ADD CONSTRAINT [PK_ORDERS] PRIMARY KEY ([ID])",
+                                                    "CREATE INDEX [IX_ORDERS_1] ON [ORDERS] ([PLACED] DESC, [ID] DESC)",
+                                                    "DBCC CHECKIDENT (N'[ORDERS]', RESEED)"}));
+    EXPECT_EQ(plan.notCarried,
+              std::vector<std::string>{"default of PLACED (now), which the column's type here does not take"});
+}
+
+}  // namespace
+}  // namespace tess
