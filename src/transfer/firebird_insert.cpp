@@ -122,6 +122,11 @@ std::string FirebirdBulkInsert(const std::string& tableName, size_t columns) {
 
 std::vector<Value> FirebirdBulkValues(const std::vector<bool>& numeric, const std::vector<Value>& row,
                                       const std::vector<bool>& dateOnly) {
+    return FirebirdBulkValues(numeric, row, dateOnly, {});
+}
+
+std::vector<Value> FirebirdBulkValues(const std::vector<bool>& numeric, const std::vector<Value>& row,
+                                      const std::vector<bool>& dateOnly, const std::vector<bool>& moment) {
     std::vector<Value> values;
     values.reserve(row.size());
     for (size_t j = 0; j < row.size(); ++j) {
@@ -133,6 +138,8 @@ std::vector<Value> FirebirdBulkValues(const std::vector<bool>& numeric, const st
             values.push_back(std::int64_t{*b ? 1 : 0});
         } else if (const auto* bytes = std::get_if<Bytes>(&v)) {
             values.push_back(bytes->empty() ? Value{} : v);
+        } else if (std::holds_alternative<DateTime>(v) && j < moment.size() && moment[j]) {
+            values.push_back(v);
         } else if (const auto* t = std::get_if<DateTime>(&v); t && !(j < numeric.size() && numeric[j])) {
             const bool alone = j < dateOnly.size() && dateOnly[j];
             values.push_back(DateTimeText(*t, !(t->isMidnight() && (alone || !t->isZeroDate()))));

@@ -17,9 +17,13 @@ Statement RenderFirebirdInsert(const std::string& tableName, const std::vector<b
                                const std::vector<Value>& row, const std::vector<bool>& dateOnly = {});
 
 // The companion's bulk mode: one INSERT with a marker a column, prepared once, and each row's
-// values as the literals of RenderFirebirdInsert give them (as text, which Firebird converts as it
-// converts those literals; floating point as itself), so that every value arrives the same.
+// values for it: numbers, and date-times bound for a DATE, TIME or TIMESTAMP column (`moment`), as
+// themselves, which the adapter writes in the column's own type, converted as Firebird converts the
+// literals of RenderFirebirdInsert; the rest as the text of those literals. Every value arrives
+// the same by either path.
 std::string FirebirdBulkInsert(const std::string& tableName, size_t columns);
+std::vector<Value> FirebirdBulkValues(const std::vector<bool>& numeric, const std::vector<Value>& row,
+                                      const std::vector<bool>& dateOnly, const std::vector<bool>& moment);
 std::vector<Value> FirebirdBulkValues(const std::vector<bool>& numeric, const std::vector<Value>& row,
                                       const std::vector<bool>& dateOnly);
 

@@ -15,6 +15,7 @@ struct FirebirdTableDefinition {
     std::vector<bool> numeric;   // per column: values are written bare
     std::vector<bool> dateOnly;  // per column: a DATE, which takes a date without a time of day
     std::vector<std::string> types;  // per column: the type the CREATE gives it
+    std::vector<bool> moment;        // per column: a DATE, TIME or TIMESTAMP
 };
 
 // Firebird 3's limits that the column types must respect; version 4 takes NUMERIC of 38 digits and

@@ -83,7 +83,7 @@ public:
         return FirebirdBulkInsert(table, columns);
     }
     std::vector<Value> bulkValues(const std::vector<Value>& row) const override {
-        return FirebirdBulkValues(definition_.numeric, row, definition_.dateOnly);
+        return FirebirdBulkValues(definition_.numeric, row, definition_.dateOnly, definition_.moment);
     }
 
 private:

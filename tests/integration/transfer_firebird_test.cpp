@@ -67,6 +67,40 @@ TEST_F(TransferFirebirdTest, HostileValuesArriveExactly) {
   }
 }
 
+// --bulk writes scaled numbers, dates, times and timestamps in their own types, converted by the
+// program: on the edges of rounding, range and calendar each arrives, or is refused, exactly as the
+// literal statement of the windows' path makes it.
+TEST_F(TransferFirebirdTest, TypedBulkValuesAreWhatTheLiteralsMake) {
+    FakeResult source;
+    source.fields = {{"Id", 3, 4, 10, 0},   {"Amount", 131, 9, 9, 2}, {"Big", 131, 8, 18, 4},
+                     {"Day", 133, 6, 0, 0}, {"Clock", 134, 6, 0, 0},  {"Stamp", 135, 16, 23, 3}};
+    const DateTime day{2020, 2, 29}, stamp{2014, 5, 20, 23, 59, 59, 999950000};
+    auto row = [&](int id, Value amount, Value big, Value d, Value clock, Value ts) {
+        source.rows.push_back({std::int64_t{id}, amount, big, d, clock, ts});
+    };
+    row(1, Decimal{"1.235"}, Decimal{"-922337203685477.5808"}, day, DateTime{1899, 12, 30, 10, 11, 12, 123456789},
+        stamp);
+    row(2, Decimal{"-1.235"}, Decimal{"0.00005"}, DateTime{1, 1, 1}, DateTime{1899, 12, 30}, DateTime{1, 1, 1});
+    row(3, Decimal{"-0.004"}, Decimal{"-0.00005"}, DateTime{9999, 12, 31}, Null{}, DateTime{9999, 12, 31, 23, 59, 59, 999900000});
+    row(4, Decimal{"21474836.48"}, Null{}, Null{}, Null{}, Null{});                   // past the storage: refused
+    row(5, Null{}, Decimal{"922337203685477.58075"}, Null{}, Null{}, Null{});          // rounds past it: refused
+    row(6, Null{}, Null{}, DateTime{2020, 2, 29, 10, 0, 0, 0}, Null{}, Null{});       // a DATE with a time: refused
+    row(7, std::string("1e2"), std::int64_t{-7}, Null{}, Null{}, DateTime{1899, 12, 30});
+    sendToFirebird("Literal", source);
+    EXPECT_EQ(ui.boxes.size(), 3u) << reports();
+    const auto literal = rows("SELECT * FROM \"Literal\" ORDER BY \"Id\"");
+    useDatabase("bulk.fdb");
+    list2.clear();
+    sendToFirebird("Literal", source, true);
+    const auto bulk = rows("SELECT * FROM \"Literal\" ORDER BY \"Id\"");
+    ASSERT_EQ(literal.size(), 4u) << "rows 4, 5 and 6 refused";
+    ASSERT_EQ(bulk.size(), literal.size());
+    for (size_t i = 0; i < literal.size(); ++i)
+        for (size_t j = 0; j < literal[i].size(); ++j)
+            EXPECT_TRUE(bulk[i][j] == literal[i][j]) << "row " << i << " column " << j;
+    EXPECT_TRUE(literal[0][1] == Value(Decimal{"1.24"}));
+}
+
 // Rows go in one transaction, yet a row that Firebird refuses costs only itself.
 // DECIMAL(38,10) into Firebird 3, whose NUMERIC holds 18 digits: as NUMERIC(18,10) where the
 // largest value leaves room for every scale digit, else as exact text. No value is refused.

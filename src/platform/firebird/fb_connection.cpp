@@ -20,6 +20,7 @@ namespace {
 
 constexpr const char* kConnectionCharacterSet = "UTF8";
 constexpr unsigned kUtf8CharacterSetId = 4;
+constexpr unsigned kOctetsCharacterSetId = 1;
 constexpr unsigned kFirebirdLongestParameterText = 32765;
 
 // Relations in the shape of the ADO tables schema. The engine's own tables are reported as
@@ -268,10 +269,12 @@ std::unique_ptr<PreparedStatement> FirebirdConnection::prepare(const std::string
         FbHandle<IMessageMetadata> native(master_, statement->getInputMetadata(status));
         FbHandle<IMetadataBuilder> builder(master_, native->getBuilder(status));
         for (unsigned i = 0, n = native->getCount(status); i < n; ++i) {
+            // Each value in its column's own type; only text of a character set other than UTF-8's
+            // goes as UTF-8 text, for the engine to translate.
             const unsigned type = native->getType(status, i) & ~1u;
-            if (type == SQL_BLOB || type == SQL_DOUBLE || type == SQL_FLOAT) continue;
-            const bool integer = type == SQL_SHORT || type == SQL_LONG || type == SQL_INT64;
-            if (integer && native->getScale(status, i) == 0) continue;
+            if (type != SQL_VARYING && type != SQL_TEXT) continue;
+            const unsigned charSet = native->getCharSet(status, i);
+            if (type == SQL_VARYING && (charSet == kUtf8CharacterSetId || charSet == kOctetsCharacterSetId)) continue;
             builder->setType(status, i, SQL_VARYING + 1);
             builder->setLength(status, i, kFirebirdLongestParameterText);
             builder->setCharSet(status, i, kUtf8CharacterSetId);

@@ -7,6 +7,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "platform/firebird/fb_error.h"
@@ -88,6 +89,82 @@ std::string_view ParameterBytes(const Value& value, std::string& made) {
     throw FirebirdError("A value of this kind cannot be passed as a parameter.");
 }
 
+// A number as the integer of its `scale` decimal places, rounded half away from zero as the engine
+// rounds a literal: "12.345" at scale 2 is 1235.
+std::int64_t ScaledInteger(const Value& value, int scale) {
+    std::string made;
+    std::string_view text;
+    if (const auto* d = std::get_if<Decimal>(&value)) text = d->text;
+    else if (const auto* t = std::get_if<std::string>(&value)) text = *t;
+    else if (const auto* n = std::get_if<std::int64_t>(&value)) text = made = std::to_string(*n);
+    else if (const auto* f = std::get_if<Floating>(&value)) text = made = ShortestText(*f);
+    else if (const auto* b = std::get_if<bool>(&value)) text = *b ? "1" : "0";
+    else throw FirebirdError("A value of this kind cannot be passed to a numeric column.");
+    const std::string_view whole = text;
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
+    int exponent = 0;
+    if (const auto e = text.find_first_of("eE"); e != std::string_view::npos) {
+        const auto [end, error] = std::from_chars(text.data() + e + 1 + (e + 1 < text.size() && text[e + 1] == '+'),
+                                               text.data() + text.size(), exponent);
+        if (error != std::errc() || end != text.data() + text.size()) text = {};
+        else text = text.substr(0, e);
+    }
+    std::string digits;  // every digit, the point taken out: the number is digits × 10^(exponent − after)
+    int after = 0, seen = 0;
+    bool point = false;
+    for (char c : text) {
+        if (c == '.' && !point) { point = true; continue; }
+        if (c < '0' || c > '9') { seen = 0; break; }
+        digits += c, ++seen, after += point;
+    }
+    if (seen == 0) throw FirebirdError("conversion error from string \"" + std::string(whole) + "\"");
+    const int shift = exponent - after + scale;  // the digits times 10^shift is the scaled integer
+    const size_t keep = shift >= 0 ? digits.size() : digits.size() - std::min<size_t>(digits.size(), -shift);
+    const bool roundUp = keep < digits.size() && digits[keep] >= '5';
+    digits.resize(keep);
+    if (shift > 0) digits.append(static_cast<size_t>(shift), '0');
+    unsigned long long n = 0;
+    for (char c : digits)
+        if (__builtin_mul_overflow(n, 10ULL, &n) || __builtin_add_overflow(n, static_cast<unsigned long long>(c - '0'), &n))
+            throw FirebirdError("arithmetic exception, numeric overflow, or string truncation\n"
+                                "-numeric value is out of range");
+    n += roundUp;
+    if (n > (negative ? 9223372036854775808ULL : 9223372036854775807ULL))
+        throw FirebirdError("arithmetic exception, numeric overflow, or string truncation\n"
+                            "-numeric value is out of range");
+    return negative ? static_cast<std::int64_t>(0 - n) : static_cast<std::int64_t>(n);
+}
+
+// Dates, times and timestamps from a date-time, in the engine's own encoding (to 1/10000 s, as a
+// literal keeps); a DATE takes no time of day, as it takes no literal with one. Booleans from
+// true and false.
+void WriteMoment(IUtil& util, unsigned type, const Value& value, unsigned char* target) {
+    if (type == SQL_BOOLEAN) {
+        const auto* b = std::get_if<bool>(&value);
+        const auto* n = std::get_if<std::int64_t>(&value);
+        if (!b && !n) throw FirebirdError("A value of this kind cannot be passed to a boolean column.");
+        *target = static_cast<unsigned char>(b ? *b : *n != 0);
+        return;
+    }
+    const auto* t = std::get_if<DateTime>(&value);
+    if (!t) throw FirebirdError("A value of this kind cannot be passed to a date or time column.");
+    if (t->year < 1 || t->year > 9999) throw FirebirdError("value exceeds the range for valid dates");
+    const ISC_DATE date = util.encodeDate(static_cast<unsigned>(t->year), static_cast<unsigned>(t->month),
+                                          static_cast<unsigned>(t->day));
+    const ISC_TIME time = util.encodeTime(static_cast<unsigned>(t->hour), static_cast<unsigned>(t->minute),
+                                          static_cast<unsigned>(t->second), t->nanos / 100000);
+    if (type == SQL_TYPE_DATE) {
+        if (!t->isMidnight()) throw FirebirdError("conversion error: a DATE takes no time of day");
+        std::memcpy(target, &date, sizeof date);
+    } else if (type == SQL_TYPE_TIME) {
+        std::memcpy(target, &time, sizeof time);
+    } else {
+        const ISC_TIMESTAMP stamp{date, time};
+        std::memcpy(target, &stamp, sizeof stamp);
+    }
+}
+
 ISC_QUAD WriteBlob(FirebirdSession& session, ThrowStatusWrapper* status, ITransaction* transaction,
                    const unsigned char* data, size_t size) {
     ISC_QUAD id{};
@@ -105,7 +182,7 @@ ISC_QUAD WriteBlob(FirebirdSession& session, ThrowStatusWrapper* status, ITransa
 
 FirebirdParameterSlot FirebirdParameterSlot::Of(ThrowStatusWrapper* status, IMessageMetadata* input, unsigned index) {
     return {input->getType(status, index) & ~1u, input->getLength(status, index), input->getOffset(status, index),
-            input->getNullOffset(status, index)};
+            input->getNullOffset(status, index), input->getScale(status, index)};
 }
 
 void WriteFirebirdParameter(FirebirdSession& session, ThrowStatusWrapper* status, ITransaction* transaction,
@@ -120,8 +197,18 @@ void WriteFirebirdParameter(FirebirdSession& session, ThrowStatusWrapper* status
     const unsigned type = slot.type;
     const unsigned length = slot.length;
     if (IsNull(value)) return void(*nullFlag = -1);
+    if ((type == SQL_SHORT || type == SQL_LONG || type == SQL_INT64) && slot.scale < 0) {
+        WriteInteger(type, Value{ScaledInteger(value, -slot.scale)}, target);
+        *nullFlag = 0;
+        return;
+    }
     if (type == SQL_SHORT || type == SQL_LONG || type == SQL_INT64) {
         WriteInteger(type, value, target);
+        *nullFlag = 0;
+        return;
+    }
+    if (type == SQL_TIMESTAMP || type == SQL_TYPE_DATE || type == SQL_TYPE_TIME || type == SQL_BOOLEAN) {
+        WriteMoment(*session.util, type, value, target);
         *nullFlag = 0;
         return;
     }
