@@ -98,6 +98,12 @@ std::vector<Value> SqlServerBulkValues(const std::vector<Value>& row, const std:
             values.push_back(bytes->empty() ? Value{} : v);
             continue;
         }
+        // Numbers as themselves: the server reads the same number from them that it reads from
+        // their literal text.
+        if (std::holds_alternative<std::int64_t>(v) || std::holds_alternative<Floating>(v)) {
+            values.push_back(v);
+            continue;
+        }
         std::string text = SqlServerValueText(v, IsTimeOnly(timeOnly, i));
         if (text.empty())
             values.emplace_back(Null{});

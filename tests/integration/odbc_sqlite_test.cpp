@@ -203,18 +203,21 @@ TEST_F(OdbcParameters, ParametersAndTransactionsReachTheDriver) {
     c->beginTransaction();
     c->executeWith("INSERT INTO T VALUES (1, ?, ?)", {longText, raw});
     c->executeWith("INSERT INTO T VALUES (2, ?, ?)", {Null{}, Null{}});
-    EXPECT_THROW(c->executeWith("INSERT INTO T VALUES (3, ?, ?)", {std::int64_t{5}, Null{}}), DatabaseError);
+    c->executeWith("INSERT INTO T VALUES (?, ?, NULL)", {std::int64_t{3}, Floating{0.1, false}});
+    EXPECT_THROW(c->executeWith("INSERT INTO T VALUES (5, ?, ?)", {DateTime{}, Null{}}), DatabaseError);
     c->commitTransaction();
     c->execute("INSERT INTO T VALUES (4, 'after', NULL)");  // autocommit again
     c->close();
 
     auto reader = open(file);
     const auto rows = ReadAll(*reader, "SELECT n, note, raw FROM T ORDER BY n");
-    ASSERT_EQ(rows.size(), 3u);
+    ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0][1], Value(longText));
     EXPECT_EQ(rows[0][2], Value(raw));
     EXPECT_TRUE(IsNull(rows[1][1]) && IsNull(rows[1][2]));
-    EXPECT_EQ(rows[2][1], Value(std::string("after")));
+    EXPECT_EQ(rows[2][0], Value(std::int64_t{3})) << "an integer arrives as one";
+    EXPECT_EQ(rows[2][1], Value(std::string("0.1")));
+    EXPECT_EQ(rows[3][1], Value(std::string("after")));
 }
 
 // The bulk mode's statement: prepared once, run with row after row, inside a transaction that can
@@ -281,20 +284,21 @@ TEST_F(OdbcParameters, ArraysOfRowsArriveWholeAndARefusalIsNotLost) {
     const std::string file = folder_.file("arrays.db");
     auto c = open(file);
     for (const char* table : {"T", "U"})
-        c->execute(std::string("CREATE TABLE ") + table + " (n TEXT CHECK (n <> 'refused'), note TEXT, x)");
+        c->execute(std::string("CREATE TABLE ") + table + " (n TEXT CHECK (n <> 'refused'), note TEXT, x, k)");
     std::vector<std::vector<Value>> rows;
     for (int i = 0; i < 600; ++i) {
         Value note = i % 3 == 0 ? Value(Null{}) : Value(std::string(static_cast<size_t>(i), 'a') + "é日本😀");
-        if (i == 5) note = Floating{0.1, false};
         Value number = i % 2 ? Value(Floating{i / 7.0, i % 4 == 1}) : Value(Null{});
-        rows.push_back({std::to_string(1000 + i), note, number});
+        // Integers alone travel as integers; a column that mixes them with text, as text.
+        Value integer = i % 5 == 0 ? Value(Null{}) : Value(std::int64_t{(i - 300) * 30000000007LL});
+        rows.push_back({std::to_string(1000 + i), note, number, integer});
     }
-    auto arrays = c->prepare("INSERT INTO T VALUES (?, ?, ?)");
-    auto single = c->prepare("INSERT INTO U VALUES (?, ?, ?)");
+    auto arrays = c->prepare("INSERT INTO T VALUES (?, ?, ?, ?)");
+    auto single = c->prepare("INSERT INTO U VALUES (?, ?, ?, ?)");
     arrays->executeMany(rows);
     for (const auto& row : rows) single->execute(row);
-    const std::vector<std::vector<Value>> wide = {{std::string("wide"), std::string(100'000, 'z'), Null{}},
-                                                  {std::string("wide 2"), std::string("short"), Null{}}};
+    const std::vector<std::vector<Value>> wide = {{std::string("wide"), std::string(100'000, 'z'), Null{}, std::int64_t{1}},
+                                                  {std::string("wide 2"), std::string("short"), Null{}, std::string("2")}};
     arrays->executeMany(wide);
     for (const auto& row : wide) single->execute(row);
 
@@ -316,19 +320,19 @@ TEST_F(OdbcParameters, ArraysOfRowsArriveWholeAndARefusalIsNotLost) {
         EXPECT_NE(std::string(e.what()).find("constraint"), std::string::npos) << e.what();
     }
     // Binary values still arrive, one row at a time.
-    const std::vector<std::vector<Value>> mixed = {{std::string("mixed 1"), std::string("text"), Bytes{1, 2, 3}},
-                                                   {std::string("mixed 2"), Bytes{1, 2}, Bytes{4}}};
+    const std::vector<std::vector<Value>> mixed = {{std::string("mixed 1"), std::string("text"), Bytes{1, 2, 3}, Null{}},
+                                                   {std::string("mixed 2"), Bytes{1, 2}, Bytes{4}, Null{}}};
     arrays->executeMany(mixed);
     single->executeMany(mixed);
-    arrays->execute({std::string("single"), std::string("after the arrays"), Null{}});
-    single->execute({std::string("single"), std::string("after the arrays"), Null{}});
+    arrays->execute({std::string("single"), std::string("after the arrays"), Null{}, Null{}});
+    single->execute({std::string("single"), std::string("after the arrays"), Null{}, Null{}});
 
-    const auto viaArrays = ReadAll(*c, "SELECT n, note, x FROM T ORDER BY n");
-    const auto viaRows = ReadAll(*c, "SELECT n, note, x FROM U ORDER BY n");
+    const auto viaArrays = ReadAll(*c, "SELECT n, note, x, k FROM T ORDER BY n");
+    const auto viaRows = ReadAll(*c, "SELECT n, note, x, k FROM U ORDER BY n");
     ASSERT_EQ(viaArrays.size(), 605u);
     ASSERT_EQ(viaRows.size(), 605u);
     for (size_t i = 0, shown = 0; i < viaArrays.size() && shown < 5; ++i)
-        for (size_t j = 0; j < 3; ++j)
+        for (size_t j = 0; j < 4; ++j)
             if (viaArrays[i][j] != viaRows[i][j] && ++shown) ADD_FAILURE() << "row " << i << ", column " << j << ": " << ValueText(viaArrays[i][j]) << " | " << ValueText(viaRows[i][j]);
     EXPECT_EQ(viaArrays[603][1], Value(std::string(100'000, 'z')));
 }

@@ -4,6 +4,7 @@
 #include <sqlucode.h>
 
 #include <algorithm>
+#include <optional>
 #include <charconv>
 #include <cstring>
 
@@ -16,25 +17,41 @@ namespace {
 // A larger array is sent as rows one by one: a few long texts must not cost hundreds of megabytes.
 constexpr size_t kArrayBytesLimit = 32u << 20;
 
-enum class Kind { kNull, kText, kBinary };
+enum class Kind { kNull, kText, kBinary, kInteger, kDouble };
 
+// Integers and floating point travel as themselves, so that the server converts no text.
 Kind KindOf(const Value& value) {
     if (IsNull(value)) return Kind::kNull;
     if (std::holds_alternative<Bytes>(value)) return Kind::kBinary;
-    if (std::holds_alternative<std::string>(value) || std::holds_alternative<Floating>(value)) return Kind::kText;
-    throw OdbcError("Only text, binary and floating-point values can be passed as parameters.");
+    if (std::holds_alternative<std::string>(value)) return Kind::kText;
+    if (std::holds_alternative<std::int64_t>(value)) return Kind::kInteger;
+    if (std::holds_alternative<Floating>(value)) return Kind::kDouble;
+    throw OdbcError("Only text, binary, integer and floating-point values can be passed as parameters.");
 }
 
-// Floating-point values travel as their shortest exact text, judged at their own precision.
-std::u16string MarkerText(const Value& value) {
-    if (const auto* f = std::get_if<Floating>(&value)) return Utf8ToUtf16(ShortestText(*f));
-    return Utf8ToUtf16(std::get<std::string>(value));
+std::u16string MarkerText(const Value& value) { return Utf8ToUtf16(std::get<std::string>(value)); }
+
+// The one kind of a column's values in an array, which binds them all; nothing where they are of
+// several kinds (which then go a row at a time, each in its own kind, as one row would send it).
+std::optional<ParameterArray::Column::Kind> ColumnKind(const std::vector<std::vector<Value>>& rows, size_t j) {
+    Kind seen = Kind::kNull;
+    for (const auto& row : rows) {
+        const Kind kind = KindOf(row[j]);
+        if (kind == Kind::kNull) continue;
+        if (seen != Kind::kNull && kind != seen) return std::nullopt;
+        seen = kind;
+    }
+    return seen == Kind::kInteger ? ParameterArray::Column::kInteger
+           : seen == Kind::kDouble ? ParameterArray::Column::kDouble
+                                   : ParameterArray::Column::kText;
 }
 
 }  // namespace
 
 void ParameterRow::bind(SQLHSTMT stmt, const std::vector<Value>& parameters) {
     texts_.assign(parameters.size(), {});
+    integers_.assign(parameters.size(), 0);
+    doubles_.assign(parameters.size(), 0);
     lengths_.assign(parameters.size(), 0);
     for (size_t i = 0; i < parameters.size(); ++i) {
         const auto number = static_cast<SQLUSMALLINT>(i + 1);
@@ -56,6 +73,16 @@ void ParameterRow::bind(SQLHSTMT stmt, const std::vector<Value>& parameters) {
                                       lengths_[i], &lengths_[i]);
                 break;
             }
+            case Kind::kInteger:
+                integers_[i] = std::get<std::int64_t>(value);
+                rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0, &integers_[i], 0,
+                                      nullptr);
+                break;
+            case Kind::kDouble:
+                doubles_[i] = std::get<Floating>(value).value;
+                rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0, &doubles_[i], 0,
+                                      nullptr);
+                break;
             case Kind::kNull:
                 lengths_[i] = SQL_NULL_DATA;
                 rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, 1, 0, nullptr, 0,
@@ -80,16 +107,25 @@ bool ParameterArray::gather(const std::vector<std::vector<Value>>& rows) {
     std::vector<std::vector<std::u16string>> texts(markers, std::vector<std::u16string>(rowCount));
     columns_.assign(markers, {});
     size_t bytes = 0;
+    for (const auto& row : rows)
+        if (row.size() != markers) return false;
     for (size_t j = 0; j < markers; ++j) {
         Column& column = columns_[j];
         for (size_t r = 0; r < rowCount; ++r) {
-            if (rows[r].size() != markers) return false;
-            const Value& value = rows[r][j];
             // Binary values go row by row: SQLite's driver gave every row of a binary array the
             // length of its first value, and no other driver can be tried here.
-            if (KindOf(value) == Kind::kBinary) return false;
-            if (IsNull(value)) continue;
-            texts[j][r] = MarkerText(value);
+            if (KindOf(rows[r][j]) == Kind::kBinary) return false;
+        }
+        const auto kind = ColumnKind(rows, j);
+        if (!kind) return false;
+        column.kind = *kind;
+        if (column.kind != Column::kText) {
+            gatherNumbers(rows, j);
+            continue;
+        }
+        for (size_t r = 0; r < rowCount; ++r) {
+            if (IsNull(rows[r][j])) continue;
+            texts[j][r] = MarkerText(rows[r][j]);
             column.width = std::max(column.width, texts[j][r].size());
         }
         bytes += column.width * rowCount * sizeof(char16_t);
@@ -97,6 +133,7 @@ bool ParameterArray::gather(const std::vector<std::vector<Value>>& rows) {
     }
     for (size_t j = 0; j < markers; ++j) {
         Column& column = columns_[j];
+        if (column.kind != Column::kText) continue;
         column.lengths.assign(rowCount, SQL_NULL_DATA);
         column.texts.assign(column.width * rowCount, u'\0');
         for (size_t r = 0; r < rowCount; ++r) {
@@ -107,6 +144,20 @@ bool ParameterArray::gather(const std::vector<std::vector<Value>>& rows) {
         }
     }
     return true;
+}
+
+void ParameterArray::gatherNumbers(const std::vector<std::vector<Value>>& rows, size_t j) {
+    Column& column = columns_[j];
+    column.lengths.assign(rows.size(), SQL_NULL_DATA);
+    if (column.kind == Column::kInteger) column.integers.assign(rows.size(), 0);
+    else column.doubles.assign(rows.size(), 0);
+    for (size_t r = 0; r < rows.size(); ++r) {
+        const Value& value = rows[r][j];
+        if (IsNull(value)) continue;
+        column.lengths[r] = 0;  // ignored for a fixed-length type, but not the null marker
+        if (column.kind == Column::kInteger) column.integers[r] = std::get<std::int64_t>(value);
+        else column.doubles[r] = std::get<Floating>(value).value;
+    }
 }
 
 void ParameterArray::bindGathered(SQLHSTMT stmt, size_t rowCount) {
@@ -130,10 +181,19 @@ void ParameterArray::bindGathered(SQLHSTMT stmt, size_t rowCount) {
     set(SQL_ATTR_PARAMS_PROCESSED_PTR, &processed_);
     for (size_t j = 0; j < columns_.size(); ++j) {
         Column& column = columns_[j];
-        CheckOdbc(SQLBindParameter(stmt, static_cast<SQLUSMALLINT>(j + 1), SQL_PARAM_INPUT, SQL_C_WCHAR,
-                                   SQL_WLONGVARCHAR, column.width, 0, column.texts.data(),
-                                   static_cast<SQLLEN>(column.width * sizeof(char16_t)), column.lengths.data()),
-                  SQL_HANDLE_STMT, stmt, "SQLBindParameter");
+        const auto number = static_cast<SQLUSMALLINT>(j + 1);
+        SQLRETURN rc = SQL_SUCCESS;
+        if (column.kind == Column::kInteger)
+            rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0, column.integers.data(),
+                                  sizeof(std::int64_t), column.lengths.data());
+        else if (column.kind == Column::kDouble)
+            rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0, column.doubles.data(),
+                                  sizeof(double), column.lengths.data());
+        else
+            rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WLONGVARCHAR, column.width, 0,
+                                  column.texts.data(), static_cast<SQLLEN>(column.width * sizeof(char16_t)),
+                                  column.lengths.data());
+        CheckOdbc(rc, SQL_HANDLE_STMT, stmt, "SQLBindParameter");
     }
     guard.kept = true;
 }

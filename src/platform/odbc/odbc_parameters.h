@@ -18,6 +18,8 @@ public:
 
 private:
     std::vector<std::u16string> texts_;
+    std::vector<std::int64_t> integers_;
+    std::vector<double> doubles_;
     std::vector<SQLLEN> lengths_;
 };
 
@@ -25,28 +27,34 @@ private:
 // the rows it says it processed and each row's status.
 bool EveryArrayRowTaken(SQLRETURN rc, SQLULEN processed, const std::vector<SQLUSMALLINT>& statuses);
 
-// Many rows of text values (null, text, floating point) as one array a marker. The driver runs
-// every row, and says per row whether it was taken: SQLExecute succeeds "with information" even
-// when every row was refused.
+// Many rows of values as one array a marker, each column in the one kind of its values: 64-bit
+// integers, doubles or text. The driver runs every row, and says per row whether it was taken:
+// SQLExecute succeeds "with information" even when every row was refused.
 class ParameterArray {
 public:
-    // False when the rows cannot travel as arrays: a binary value among them, or more than the
-    // memory limit in one array. The statement is left as it was.
+    // False when the rows cannot travel as arrays: a binary value among them, a column of values of
+    // several kinds, or more than the memory limit in one array. The statement is left as it was.
     bool bind(SQLHSTMT stmt, const std::vector<std::vector<Value>>& rows);
     // Throws OdbcError with the driver's diagnostics unless the call succeeded for every row.
     void check(SQLHSTMT stmt, SQLRETURN rc) const;
     // Back to one row a call.
     static void unbind(SQLHSTMT stmt) noexcept;
 
-private:
-    bool gather(const std::vector<std::vector<Value>>& rows);
-    void bindGathered(SQLHSTMT stmt, size_t rowCount);
-
+    // One marker's values, in the buffers of their kind.
     struct Column {
+        enum Kind { kText, kInteger, kDouble } kind = kText;
         size_t width = 1;  // UTF-16 code units of the longest value
         std::vector<char16_t> texts;
+        std::vector<std::int64_t> integers;
+        std::vector<double> doubles;
         std::vector<SQLLEN> lengths;
     };
+
+private:
+    bool gather(const std::vector<std::vector<Value>>& rows);
+    void gatherNumbers(const std::vector<std::vector<Value>>& rows, size_t column);
+    void bindGathered(SQLHSTMT stmt, size_t rowCount);
+
     std::vector<Column> columns_;
     std::vector<SQLUSMALLINT> statuses_;
     SQLULEN processed_ = 0;
