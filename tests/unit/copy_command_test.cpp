@@ -214,7 +214,14 @@ TEST_F(CopyCommandTest, KeysReachSqlServerInTheirOrder) {
          {fields(6), {Row{"FK_LINES", "ORDER_ID", "ORDERS", "ID", "RESTRICT", "CASCADE"}}}},
         {{"RDB$"}, {fields(1), {}}},  // the rest of the catalogue: nothing
     };
-    EXPECT_EQ(run({"--keys", "send-to-sqlserver", "ORDERS", "LINES"}, kAnswerYes), kExitCopied) << printed.str();
+    const auto json = std::filesystem::temp_directory_path() / ("keys-" + std::to_string(getpid()) + ".json");
+    EXPECT_EQ(run({"--keys", "--summary-json", json.string(), "send-to-sqlserver", "ORDERS", "LINES"}, kAnswerYes),
+              kExitCopied)
+        << printed.str();
+    const auto summary = nlohmann::json::parse(std::ifstream(json));
+    std::filesystem::remove(json);
+    EXPECT_EQ(summary["tables"][1]["structure"]["made"],
+              nlohmann::json::array({"foreign key FK_LINES (ORDER_ID) to ORDERS"}));
     std::vector<std::string> sent;
     for (const auto& call : db.calls("execute "))
         if (call.find("DROP TABLE") == std::string::npos) sent.push_back(call.substr(8));
