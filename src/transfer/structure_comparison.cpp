@@ -12,6 +12,17 @@ std::string Columns(const std::vector<std::string>& columns) {
     return "(" + list + ")";
 }
 
+// What is the same words on both sides: foreign keys, the identity, NOT NULL.
+std::vector<std::string> Plain(const TableStructure& t) {
+    std::vector<std::string> words;
+    for (const auto& key : t.foreignKeys)
+        words.push_back("foreign key " + Columns(key.columns) + " to " + key.referencedTable + " " +
+                        Columns(key.referencedColumns));
+    if (!t.identity.empty()) words.push_back("identity " + t.identity);
+    for (const auto& column : t.notNull) words.push_back("NOT NULL on " + column);
+    return words;
+}
+
 // What the target has, each as the words the source's requirement is written in.
 std::set<std::string> Held(const TableStructure& t) {
     std::set<std::string> held;
@@ -28,11 +39,7 @@ std::set<std::string> Held(const TableStructure& t) {
         if (index.unique) unique(index.columns);
         held.insert("index " + Columns(index.columns));
     }
-    for (const auto& key : t.foreignKeys)
-        held.insert("foreign key " + Columns(key.columns) + " to " + key.referencedTable + " " +
-                    Columns(key.referencedColumns));
-    if (!t.identity.empty()) held.insert("identity " + t.identity);
-    for (const auto& column : t.notNull) held.insert("NOT NULL on " + column);
+    for (auto& words : Plain(t)) held.insert(std::move(words));
     return held;
 }
 
@@ -41,11 +48,7 @@ std::vector<std::string> Wanted(const TableStructure& s) {
     if (s.primaryKey) wanted.push_back("primary key " + Columns(s.primaryKey->columns));
     for (const auto& key : s.uniques) wanted.push_back("unique " + Columns(key.columns));
     for (const auto& index : s.indexes) wanted.push_back((index.unique ? "unique " : "index ") + Columns(index.columns));
-    for (const auto& key : s.foreignKeys)
-        wanted.push_back("foreign key " + Columns(key.columns) + " to " + key.referencedTable + " " +
-                         Columns(key.referencedColumns));
-    if (!s.identity.empty()) wanted.push_back("identity " + s.identity);
-    for (const auto& column : s.notNull) wanted.push_back("NOT NULL on " + column);
+    for (auto& words : Plain(s)) wanted.push_back(std::move(words));
     return wanted;
 }
 
