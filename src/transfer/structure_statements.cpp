@@ -259,7 +259,7 @@ StructurePlan SqlServerStructurePlan(const std::string& table, const TableStruct
 TableStructure ReadStructure(const std::function<TableStructure()>& read) {
     try {
         return read();
-    } catch (const DatabaseError& e) {
+    } catch (const std::exception& e) {  // whatever it was, the rows are still copied
         TableStructure unread;
         unread.notCarried.push_back("keys, indexes, defaults and the identity: the source's catalogue could not be read (" +
                                     std::string(e.what()) + ")");
