@@ -16,12 +16,13 @@ namespace {
 
 bool Has(const std::string& type, const char* word) { return type.find(word) != std::string::npos; }
 
-enum class Kind { kText, kNumber, kDate, kTimestamp, kOther };
+enum class Kind { kText, kNumber, kDate, kTime, kTimestamp, kOther };
 
 Kind KindOf(const std::string& targetType) {
     const std::string t = LowerCase(targetType);
     if (Has(t, "char") || Has(t, "sub_type text")) return Kind::kText;
     if (t == "date") return Kind::kDate;
+    if (t == "time") return Kind::kTime;
     if (Has(t, "time")) return Kind::kTimestamp;
     if (Has(t, "blob") || Has(t, "binary")) return Kind::kOther;
     return Kind::kNumber;
@@ -47,11 +48,12 @@ std::optional<std::string> DefaultClause(const DefaultValue& value, const Struct
     const bool moment = value.kind == DefaultValue::kCurrentTimestamp || value.kind == DefaultValue::kCurrentDate ||
                         (value.kind == DefaultValue::kText && column.sourceIsDate && (word == "now" || word == "today"));
     if (moment) {
+        if (kind == Kind::kTime) return "CURRENT_TIME";
         if (kind != Kind::kDate && kind != Kind::kTimestamp) return std::nullopt;
         const bool dateOnly = kind == Kind::kDate || value.kind == DefaultValue::kCurrentDate || word == "today";
         return dateOnly ? "CURRENT_DATE" : "CURRENT_TIMESTAMP";
     }
-    if (column.sourceIsDate || kind == Kind::kDate || kind == Kind::kTimestamp || kind == Kind::kOther)
+    if (column.sourceIsDate || (kind != Kind::kText && kind != Kind::kNumber))
         return std::nullopt;  // a date's text is each side's own
     if (kind == Kind::kText) return syntax.text(value.text);
     if (value.kind == DefaultValue::kNumber) return value.text;

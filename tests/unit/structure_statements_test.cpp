@@ -95,6 +95,20 @@ TEST(StructurePlan, FirebirdStatementsAfterTheRows) {
     }
 }
 
+// A moment's default takes the form the column's type has.
+TEST(StructurePlan, TheMomentOfTheInsertInEachDateType) {
+    TableStructure s;
+    for (const char* column : {"AT", "ON", "WHEN"}) s.defaults[column] = {DefaultValue::kCurrentTimestamp, ""};
+    ConstraintNames names(31);
+    const StructurePlan plan = FirebirdStructurePlan(
+        "T", s, {{"AT", "TIME", true}, {"ON", "DATE", true}, {"WHEN", "TIMESTAMP", true}}, {}, names);
+    std::vector<std::string> statements;
+    for (const auto& statement : plan.statements) statements.push_back(statement.sql);
+    EXPECT_EQ(statements, (std::vector<std::string>{"ALTER TABLE \"T\" ALTER COLUMN \"AT\" SET DEFAULT CURRENT_TIME",
+                                                    "ALTER TABLE \"T\" ALTER COLUMN \"ON\" SET DEFAULT CURRENT_DATE",
+                                                    "ALTER TABLE \"T\" ALTER COLUMN \"WHEN\" SET DEFAULT CURRENT_TIMESTAMP"}));
+}
+
 // Into SQL Server dates are text: a moment's default would be a word there, and is said instead.
 TEST(StructurePlan, SqlServerSaysWhatItsColumnsCannotTake) {
     const std::vector<StructureColumn> columns = {
