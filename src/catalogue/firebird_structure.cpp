@@ -1,7 +1,7 @@
 #include <functional>
-#include <regex>
 #include <variant>
 
+#include "catalogue/name_patterns.h"
 #include "catalogue/table_structure.h"
 #include "common/sql_literal.h"
 #include "platform/database.h"
@@ -17,22 +17,13 @@ void EachRow(Connection& firebird, const std::string& query, const Row& row) {
     rows->close();
 }
 
-std::string UpperAscii(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
 long long Number(const Value& value) {
     const auto* n = std::get_if<std::int64_t>(&value);
     return n ? *n : 0;
 }
 
 // Names the engine made up for itself; the target makes up its own.
-std::string OwnName(const std::string& name) {
-    static const std::regex made(R"((INTEG_|RDB\$PRIMARY|RDB\$FOREIGN|RDB\$)[0-9]+)");
-    return std::regex_match(name, made) ? std::string() : name;
-}
+std::string OwnName(const std::string& name) { return IsMadeUpFirebirdName(name) ? std::string() : name; }
 
 std::string Rule(const std::string& firebirdRule) {
     // Firebird's RESTRICT refuses at once what NO ACTION refuses at the statement's end; with
@@ -146,9 +137,6 @@ void ReadIndexes(Connection& firebird, const std::string& relation, TableStructu
 // Triggers are not carried, except the BEFORE INSERT trigger that numbers a column from a
 // generator, which becomes the target's identity.
 void ReadTriggers(Connection& firebird, const std::string& relation, TableStructure& s) {
-    static const std::regex numbering(
-        R"re(NEW\s*\.\s*(?:"([^"]+)"|([A-Za-z0-9_$]+))\s*=\s*(?:GEN_ID\s*\(\s*"?[A-Za-z0-9_$]+"?\s*,\s*1\s*\)|NEXT\s+VALUE\s+FOR\s+"?[A-Za-z0-9_$]+"?))re",
-        std::regex::icase);
     EachRow(firebird,
             "SELECT TRIM(T.RDB$TRIGGER_NAME), T.RDB$TRIGGER_TYPE, T.RDB$TRIGGER_SOURCE FROM RDB$TRIGGERS T "
             "WHERE T.RDB$RELATION_NAME = " + relation + " AND COALESCE(T.RDB$SYSTEM_FLAG, 0) = 0 "
@@ -156,12 +144,11 @@ void ReadTriggers(Connection& firebird, const std::string& relation, TableStruct
             "ORDER BY T.RDB$TRIGGER_NAME",
             [&s](const Recordset& r) {
                 const std::string name = TextOrEmpty(r.value(0)), source = TextOrEmpty(r.value(2));
-                std::smatch found;
-                if (Number(r.value(1)) == 1 && s.identity.empty() && std::regex_search(source, found, numbering)) {
-                    // A name written bare is upper case, as the engine keeps it.
-                    s.identity = found[1].matched ? found[1].str() : UpperAscii(found[2].str());
-                    return;
-                }
+                if (Number(r.value(1)) == 1 && s.identity.empty())
+                    if (auto column = GeneratorFedColumn(source)) {
+                        s.identity = *column;
+                        return;
+                    }
                 s.notCarried.push_back("trigger " + name);
             });
 }

@@ -1,7 +1,7 @@
 #include <algorithm>
-#include <regex>
 #include <variant>
 
+#include "catalogue/name_patterns.h"
 #include "catalogue/table_structure.h"
 #include "common/text_case.h"
 #include "platform/database.h"
@@ -16,10 +16,7 @@ long long Number(const Value& value) {
 
 // Names the server made up for itself (PK__ORDERS__3214EC07…), or SQLite standing in for it
 // (sqlite_autoindex_…): the target makes up its own.
-std::string OwnName(const std::string& name) {
-    static const std::regex made(R"((PK|UQ|FK|DF)__.*__[0-9A-Fa-f]{8,}|sqlite_autoindex_.*)");
-    return std::regex_match(name, made) ? std::string() : name;
-}
+std::string OwnName(const std::string& name) { return IsMadeUpSqlServerName(name) ? std::string() : name; }
 
 // SQLForeignKeys' rule numbers (SQL_CASCADE 0, SQL_RESTRICT 1, SQL_SET_NULL 2, SQL_NO_ACTION 3,
 // SQL_SET_DEFAULT 4).

@@ -1,8 +1,8 @@
 #include "catalogue/table_structure.h"
 
 #include <algorithm>
-#include <regex>
 
+#include "catalogue/name_patterns.h"
 #include "common/text_case.h"
 
 namespace tess {
@@ -72,8 +72,7 @@ bool IsNullDefault(const std::string& source) { return LowerCase(DefaultText(sou
 std::optional<DefaultValue> ParseDefault(const std::string& source) {
     const std::string text = DefaultText(source);
     if (auto quoted = QuotedText(text)) return DefaultValue{DefaultValue::kText, *quoted};
-    static const std::regex number(R"([-+]?[0-9]+(\.[0-9]+)?([eE][-+]?[0-9]+)?)");
-    if (std::regex_match(text, number)) return DefaultValue{DefaultValue::kNumber, text[0] == '+' ? text.substr(1) : text};
+    if (IsPlainNumber(text)) return DefaultValue{DefaultValue::kNumber, text[0] == '+' ? text.substr(1) : text};
     const std::string word = LowerCase(text);
     if (word == "current_timestamp" || word == "getdate()" || word == "sysdatetime()" || word == "localtimestamp")
         return DefaultValue{DefaultValue::kCurrentTimestamp, {}};

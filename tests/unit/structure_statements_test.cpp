@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "catalogue/name_patterns.h"
+
 namespace tess {
 namespace {
 
@@ -33,6 +35,30 @@ TEST(ParseDefault, WhatEachCatalogueSpells) {
     EXPECT_TRUE(IsNullDefault("DEFAULT NULL"));
     EXPECT_TRUE(IsNullDefault("(NULL)"));
     EXPECT_FALSE(IsNullDefault("'NULL'"));
+}
+
+TEST(NamePatterns, WhatTheReadersRecognise) {
+    for (const char* yes : {"0", "-12", "+1.5", "2.5e-3", "1E10"}) EXPECT_TRUE(IsPlainNumber(yes)) << yes;
+    for (const char* no : {"", "-", "1.", ".5", "1e", "1+1", "0x10", "1 "}) EXPECT_FALSE(IsPlainNumber(no)) << no;
+    for (const char* yes : {"INTEG_12", "RDB$PRIMARY3", "RDB$FOREIGN17", "RDB$45"})
+        EXPECT_TRUE(IsMadeUpFirebirdName(yes)) << yes;
+    for (const char* no : {"INTEG_", "INTEG_X", "PK_ORDERS", "RDB$PRIMARY", "MY_INTEG_1"})
+        EXPECT_FALSE(IsMadeUpFirebirdName(no)) << no;
+    for (const char* yes : {"PK__ORDERS__3214EC07A1B2C3D4", "UQ__T__1A2B3C4D", "sqlite_autoindex_T_1"})
+        EXPECT_TRUE(IsMadeUpSqlServerName(yes)) << yes;
+    for (const char* no : {"PK_ORDERS", "PK__ORDERS__XYZ", "IX__A__1234567"}) EXPECT_FALSE(IsMadeUpSqlServerName(no)) << no;
+    struct Case {
+        const char* body;
+        std::optional<std::string> column;
+    } cases[] = {
+        {"AS BEGIN if (new.emp_no is null) then new.emp_no = gen_id(emp_no_gen, 1); END", "EMP_NO"},
+        {"AS BEGIN NEW.\"Id\" = NEXT VALUE FOR \"Seq\"; END", "Id"},
+        {"AS BEGIN\n  new . ID\t=\n GEN_ID( G ,1 );\nEND", "ID"},
+        {"AS BEGIN NEW.ID = GEN_ID(G, 10); END", std::nullopt},  // steps of ten: no identity
+        {"AS BEGIN RENEW.ID = GEN_ID(G, 1); END", std::nullopt},
+        {"AS BEGIN NEW.CHANGED = 'NOW'; END", std::nullopt},
+    };
+    for (const auto& c : cases) EXPECT_EQ(GeneratorFedColumn(c.body), c.column) << c.body;
 }
 
 // Names each once in a run and within the target's length, never cut inside a character.
