@@ -32,7 +32,7 @@ size_t Footprint(const std::vector<Value>& values) {
 
 // What the caller may ask of the rows' shape is copied now: later the source belongs to the reader.
 // A source that cannot tell it is left to fail where the rows are read.
-ReadAhead::ReadAhead(Recordset& source) : source_(source) {
+ReadAhead::ReadAhead(Recordset& source, std::chrono::milliseconds patience) : source_(source), patience_(patience) {
     try {
         count_ = source.recordCount();
         for (int i = 0; i < source.fieldCount(); ++i) fields_.push_back(source.field(i));
@@ -47,15 +47,19 @@ ReadAhead::ReadAhead(Recordset& source) : source_(source) {
 ReadAhead::~ReadAhead() { close(); }
 
 // A reader waiting on the driver (a server that stopped answering) is asked to give up, so that
-// leaving never waits for the driver.
+// leaving never waits for the driver. A reader merely fetching its next row is let finish first:
+// a driver need not bear a cancel racing a fetch that is ending (SQLite's ODBC driver frees the
+// statement's results under it), and the reader stops between rows once it sees stop_.
 void ReadAhead::close() {
-    {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
-    }
+    std::unique_lock lock(mutex_);
+    stop_ = true;
     changed_.notify_all();
     if (!reader_.joinable()) return;
-    if (inDriver_) source_.cancel();
+    // The reader clears inDriver_ and then takes the mutex to hand its batch over, so this wait
+    // cannot miss its leaving.
+    const bool left = changed_.wait_for(lock, patience_, [&] { return !inDriver_.load(); });
+    lock.unlock();
+    if (!left) source_.cancel();
     reader_.join();
 }
 
@@ -94,6 +98,7 @@ bool ReadAhead::fill(Batch& batch) {
     const auto started = std::chrono::steady_clock::now();
     size_t bytes = 0;
     while (batch.used < kRowsPerBatch && bytes < kBytesPerBatch) {
+        if (stop_.load(std::memory_order_relaxed)) return false;
         try {
             if (source_.eof()) return true;
         } catch (...) {

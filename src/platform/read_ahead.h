@@ -4,6 +4,7 @@
 // recordset reaches the caller at the very call where it would have come without the read-ahead:
 // eof(), the row's values, or moveNext().
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -19,7 +20,9 @@ class ReadAhead final : public Recordset {
 public:
     // Reads from the source's current row on. Nobody else may touch the source until close() or
     // the destructor has stopped the reading; the source stays open for its owner to close.
-    explicit ReadAhead(Recordset& source);
+    // A reader still in the driver when the reading stops is given `patience` to come out on its own
+    // before its fetch is cancelled.
+    explicit ReadAhead(Recordset& source, std::chrono::milliseconds patience = std::chrono::seconds(2));
     ~ReadAhead() override;
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
@@ -57,6 +60,7 @@ private:
     void arrive() const;
 
     Recordset& source_;
+    const std::chrono::milliseconds patience_;
     std::vector<FieldInfo> fields_;
     long long count_ = -1;
 
@@ -64,7 +68,7 @@ private:
     mutable std::condition_variable changed_;
     mutable std::deque<Batch> ready_;  // filled, waiting for the caller
     mutable std::vector<Batch> spare_;  // handed back by the caller, their buffers kept
-    bool stop_ = false;
+    std::atomic<bool> stop_ = false;  // written under mutex_; read by the reader between rows too
     // The caller waits for rows: the reader hands over what it has soon rather than fill the batch,
     // so that a slow source never holds back rows already read (nor the window waiting for them).
     mutable std::atomic<bool> hungry_ = false;
