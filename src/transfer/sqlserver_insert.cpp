@@ -19,6 +19,14 @@ bool HasLineContinuation(const std::string& text) {
     return false;
 }
 
+// A decimal the driver can take as one: digits, a sign and a point, at most SQL Server's 38 digits.
+bool IsPlainDecimal(const Value& v) {
+    const auto* d = std::get_if<Decimal>(&v);
+    if (!d) return false;
+    const auto digits = std::count_if(d->text.begin(), d->text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return digits > 0 && digits <= 38 && d->text.find_first_not_of("-0123456789.") == std::string::npos;
+}
+
 // The zero date marks a time of day only in a column of times: 30 December 1899 is a date too.
 std::string SqlServerValueText(const Value& value, bool timeOnly) {
     const auto* t = std::get_if<DateTime>(&value);
@@ -100,7 +108,7 @@ std::vector<Value> SqlServerBulkValues(const std::vector<Value>& row, const std:
         }
         // Numbers as themselves: the server reads the same number from them that it reads from
         // their literal text.
-        if (std::holds_alternative<std::int64_t>(v) || std::holds_alternative<Floating>(v)) {
+        if (std::holds_alternative<std::int64_t>(v) || std::holds_alternative<Floating>(v) || IsPlainDecimal(v)) {
             values.push_back(v);
             continue;
         }

@@ -31,7 +31,7 @@ std::string SqlServerColumnList(const std::vector<SourceColumn>& columns);
 std::vector<bool> TimeOnlyColumns(const std::vector<SourceColumn>& columns);
 
 // The companion's bulk mode: one INSERT with a marker a column, prepared once, and each row's
-// values: integers and floating point as themselves, the rest as the texts of the literals of
+// values: integers, floating point and decimals as themselves, the rest as the texts of the literals of
 // RenderSqlServerInsert, so that every value arrives the same.
 std::string SqlServerBulkInsert(const std::string& tableName, size_t columns, const std::string& columnList = {});
 std::vector<Value> SqlServerBulkValues(const std::vector<Value>& row, const std::vector<bool>& timeOnly = {});

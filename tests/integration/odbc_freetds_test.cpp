@@ -5,6 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "connect/connection_strings.h"
@@ -126,6 +127,59 @@ TEST(FreeTdsOnTheWire, ASilentServerIsGivenUpWithinTheTimeout) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(silent.connections(), 1);
     EXPECT_LT(seconds, 3 + 3.0);
+}
+
+}  // namespace
+}  // namespace tess
+
+namespace tess {
+namespace {
+
+// The declarations FreeTDS gives the markers of a prepared INSERT, for one row and for an array of
+// rows: each value in its own type, a decimal with its scale and SQL Server's widest precision.
+TEST(FreeTdsOnTheWire, EachValueIsDeclaredInItsOwnType) {
+    TdsListener listener(0, std::chrono::seconds(30), true);
+    DriversDatabase db;
+    auto c = db.createConnection();
+    c->setConnectionTimeout(5);
+    c->open(SqlServerSettings({"127.0.0.1", std::to_string(listener.port()), "Sales", "sa", "pw", false}));
+    auto insert = c->prepare("INSERT INTO [T] VALUES (?, ?, ?, ?, ?)");
+    const std::vector<Value> row = {Decimal{"-12.5000"}, std::int64_t{7}, Floating{0.25}, std::string("zürich"),
+                                    Bytes{1, 2}};
+    const std::vector<std::vector<Value>> rows = {
+        {Decimal{"1.5"}, std::int64_t{1}, Floating{1}, std::string("a")},
+        {Decimal{"-12.5000"}, Null{}, Null{}, Null{}},
+        {Null{}, std::int64_t{3}, Floating{3}, std::string("c")},
+    };
+    // The listener answers "done" where a server answers more: what the driver makes of that is
+    // not the question here.
+    try {
+        insert->execute(row);
+    } catch (const DatabaseError&) {
+    }
+    const size_t afterRow = listener.requests().size();
+    auto many = c->prepare("INSERT INTO [U] VALUES (?, ?, ?, ?)");
+    try {
+        many->executeMany(rows);
+    } catch (const DatabaseError&) {
+    }
+    const auto requests = listener.requests();
+    std::string oneRow, array;
+    std::vector<std::uint8_t> rowBytes;
+    for (size_t i = 0; i < requests.size(); ++i) {
+        (i < afterRow ? oneRow : array) += requests[i].asciiText();
+        if (i < afterRow) rowBytes.insert(rowBytes.end(), requests[i].payload.begin(), requests[i].payload.end());
+    }
+    // -12.5000 on the wire: precision 38, scale 4, 17 bytes, sign 0 (negative), 125000 least
+    // significant byte first.
+    const std::vector<std::uint8_t> minusTwelveAndAHalf = {38, 4, 17, 0, 0x48, 0xE8, 0x01, 0x00};
+    EXPECT_NE(oneRow.find("@P1 DECIMAL(38,4),@P2 BIGINT,@P3 FLOAT,@P4 NVARCHAR(MAX),@P5 VARBINARY(MAX)"),
+              std::string::npos)
+        << oneRow;
+    EXPECT_NE(std::search(rowBytes.begin(), rowBytes.end(), minusTwelveAndAHalf.begin(), minusTwelveAndAHalf.end()),
+              rowBytes.end())
+        << "the decimal's exact digits";
+    EXPECT_NE(array.find("@P1 DECIMAL(38,4),@P2 BIGINT,@P3 FLOAT,@P4 NVARCHAR(MAX)"), std::string::npos) << array;
 }
 
 }  // namespace

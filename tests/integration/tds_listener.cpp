@@ -60,6 +60,29 @@ std::vector<std::uint8_t> PreloginAnswer() {
             0x02};                         // ENCRYPT_NOT_SUP
 }
 
+void Append16(std::vector<std::uint8_t>& out, size_t value) {
+    out.push_back(static_cast<std::uint8_t>(value));
+    out.push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+// LOGINACK for the client's own TDS version (written most significant byte first), then DONE.
+std::vector<std::uint8_t> LoginAcknowledged(std::uint32_t tdsVersion) {
+    const std::u16string program = u"Listener";
+    std::vector<std::uint8_t> body = {0x01,  // interface: SQL
+                                      static_cast<std::uint8_t>(tdsVersion >> 24), static_cast<std::uint8_t>(tdsVersion >> 16),
+                                      static_cast<std::uint8_t>(tdsVersion >> 8), static_cast<std::uint8_t>(tdsVersion),
+                                      static_cast<std::uint8_t>(program.size())};
+    for (char16_t c : program) Append16(body, c);
+    body.insert(body.end(), {11, 0, 0, 0});  // the server's version
+    std::vector<std::uint8_t> out = {0xAD};
+    Append16(out, body.size());
+    out.insert(out.end(), body.begin(), body.end());
+    return out;
+}
+
+// DONE, final, no rows counted (the row count is 8 bytes from TDS 7.2 on).
+std::vector<std::uint8_t> Done() { return {0xFD, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}; }
+
 std::uint16_t Word(const std::vector<std::uint8_t>& p, size_t at) {
     return at + 1 < p.size() ? static_cast<std::uint16_t>(p[at] | (p[at + 1] << 8)) : 0;
 }
@@ -78,6 +101,13 @@ std::string Field(const std::vector<std::uint8_t>& p, size_t at, bool scrambled 
 }
 
 }  // namespace
+
+std::string TdsRequest::asciiText() const {
+    std::string text;
+    for (std::uint8_t b : payload)
+        if (b != 0) text.push_back(static_cast<char>(b));
+    return text;
+}
 
 std::string UnscrambleTdsPassword(const std::string& scrambled) {
     std::string out = scrambled;
@@ -137,7 +167,7 @@ SilentListener::~SilentListener() {
     close(socket_);
 }
 
-TdsListener::TdsListener(int port, std::chrono::seconds lifetime) {
+TdsListener::TdsListener(int port, std::chrono::seconds lifetime, bool letIn) : letIn_(letIn) {
     socket_ = ListenOnLoopback(port, port_);
     thread_ = std::thread([this, until = std::chrono::steady_clock::now() + lifetime] { serve(until); });
 }
@@ -154,6 +184,11 @@ TdsListener::~TdsListener() {
     close(socket_);
 }
 
+std::vector<TdsRequest> TdsListener::requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
 std::vector<Login7> TdsListener::logins() const {
     std::lock_guard lock(mutex_);
     return logins_;
@@ -162,7 +197,7 @@ std::vector<Login7> TdsListener::logins() const {
 void TdsListener::serve(std::chrono::steady_clock::time_point until) {
     AcceptUntil(socket_, until, stop_, connections_, [this](int client) {
         answer(client);
-        close(client);  // the login never completes: the driver reports a failure
+        close(client);  // unless clients are let in, the login never completes: the driver reports a failure
     });
 }
 
@@ -181,8 +216,25 @@ void TdsListener::answer(int client) {
     login.appName = Field(payload, 48);
     login.serverName = Field(payload, 52);
     login.database = Field(payload, 68);
-    std::lock_guard lock(mutex_);
-    logins_.push_back(login);
+    {
+        std::lock_guard lock(mutex_);
+        logins_.push_back(login);
+    }
+    if (letIn_) session(client);
+}
+
+// Every request is kept and answered "done" until the client goes or falls silent.
+void TdsListener::session(int client) {
+    std::vector<std::uint8_t> reply = LoginAcknowledged(logins().back().tdsVersion), done = Done();
+    reply.insert(reply.end(), done.begin(), done.end());
+    SendMessage(client, kReply, reply);
+    for (TdsRequest request; !stop_ && ReadMessage(client, request.type, request.payload);) {
+        {
+            std::lock_guard lock(mutex_);
+            requests_.push_back(request);
+        }
+        SendMessage(client, kReply, done);
+    }
 }
 
 }  // namespace tess

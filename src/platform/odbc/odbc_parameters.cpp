@@ -17,16 +17,27 @@ namespace {
 // A larger array is sent as rows one by one: a few long texts must not cost hundreds of megabytes.
 constexpr size_t kArrayBytesLimit = 32u << 20;
 
-enum class Kind { kNull, kText, kBinary, kInteger, kDouble };
+enum class Kind { kNull, kText, kBinary, kInteger, kDouble, kDecimal };
 
-// Integers and floating point travel as themselves, so that the server converts no text.
+// Integers, floating point and decimals travel as themselves, so that the server converts no text.
 Kind KindOf(const Value& value) {
     if (IsNull(value)) return Kind::kNull;
     if (std::holds_alternative<Bytes>(value)) return Kind::kBinary;
     if (std::holds_alternative<std::string>(value)) return Kind::kText;
     if (std::holds_alternative<std::int64_t>(value)) return Kind::kInteger;
     if (std::holds_alternative<Floating>(value)) return Kind::kDouble;
-    throw OdbcError("Only text, binary, integer and floating-point values can be passed as parameters.");
+    if (std::holds_alternative<Decimal>(value)) return Kind::kDecimal;
+    throw OdbcError("Only text, binary, integer, floating-point and decimal values can be passed as parameters.");
+}
+
+// A decimal is declared with SQL Server's widest precision and its own scale: the driver converts
+// its digits exactly (FreeTDS declares it DECIMAL(38,s)), and the column's own precision then
+// takes the value or refuses it as too large, as it would the literal.
+constexpr SQLULEN kDecimalPrecision = 38;
+
+SQLSMALLINT ScaleOf(const std::string& decimal) {
+    const size_t point = decimal.find('.');
+    return point == std::string::npos ? 0 : static_cast<SQLSMALLINT>(decimal.size() - point - 1);
 }
 
 std::u16string MarkerText(const Value& value) { return Utf8ToUtf16(std::get<std::string>(value)); }
@@ -41,15 +52,17 @@ std::optional<ParameterArray::Column::Kind> ColumnKind(const std::vector<std::ve
         if (seen != Kind::kNull && kind != seen) return std::nullopt;
         seen = kind;
     }
-    return seen == Kind::kInteger ? ParameterArray::Column::kInteger
-           : seen == Kind::kDouble ? ParameterArray::Column::kDouble
-                                   : ParameterArray::Column::kText;
+    return seen == Kind::kInteger   ? ParameterArray::Column::kInteger
+           : seen == Kind::kDouble  ? ParameterArray::Column::kDouble
+           : seen == Kind::kDecimal ? ParameterArray::Column::kDecimal
+                                    : ParameterArray::Column::kText;
 }
 
 }  // namespace
 
 void ParameterRow::bind(SQLHSTMT stmt, const std::vector<Value>& parameters) {
     texts_.assign(parameters.size(), {});
+    decimals_.assign(parameters.size(), {});
     integers_.assign(parameters.size(), 0);
     doubles_.assign(parameters.size(), 0);
     lengths_.assign(parameters.size(), 0);
@@ -82,6 +95,12 @@ void ParameterRow::bind(SQLHSTMT stmt, const std::vector<Value>& parameters) {
                 doubles_[i] = std::get<Floating>(value).value;
                 rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0, &doubles_[i], 0,
                                       nullptr);
+                break;
+            case Kind::kDecimal:
+                decimals_[i] = std::get<Decimal>(value).text;
+                lengths_[i] = static_cast<SQLLEN>(decimals_[i].size());
+                rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_DECIMAL, kDecimalPrecision,
+                                      ScaleOf(decimals_[i]), decimals_[i].data(), lengths_[i], &lengths_[i]);
                 break;
             case Kind::kNull:
                 lengths_[i] = SQL_NULL_DATA;
@@ -119,6 +138,10 @@ bool ParameterArray::gather(const std::vector<std::vector<Value>>& rows) {
         const auto kind = ColumnKind(rows, j);
         if (!kind) return false;
         column.kind = *kind;
+        if (column.kind == Column::kDecimal) {
+            gatherDecimals(rows, j);
+            continue;
+        }
         if (column.kind != Column::kText) {
             gatherNumbers(rows, j);
             continue;
@@ -160,6 +183,24 @@ void ParameterArray::gatherNumbers(const std::vector<std::vector<Value>>& rows, 
     }
 }
 
+void ParameterArray::gatherDecimals(const std::vector<std::vector<Value>>& rows, size_t j) {
+    Column& column = columns_[j];
+    for (const auto& row : rows) {
+        if (IsNull(row[j])) continue;
+        const std::string& text = std::get<Decimal>(row[j]).text;
+        column.width = std::max(column.width, text.size());
+        column.scale = std::max(column.scale, ScaleOf(text));
+    }
+    column.lengths.assign(rows.size(), SQL_NULL_DATA);
+    column.decimals.assign(column.width * rows.size(), '\0');
+    for (size_t r = 0; r < rows.size(); ++r) {
+        if (IsNull(rows[r][j])) continue;
+        const std::string& text = std::get<Decimal>(rows[r][j]).text;
+        std::copy(text.begin(), text.end(), column.decimals.begin() + static_cast<std::ptrdiff_t>(r * column.width));
+        column.lengths[r] = static_cast<SQLLEN>(text.size());
+    }
+}
+
 void ParameterArray::bindGathered(SQLHSTMT stmt, size_t rowCount) {
     statuses_.assign(rowCount, SQL_PARAM_UNUSED);
     processed_ = 0;
@@ -189,6 +230,10 @@ void ParameterArray::bindGathered(SQLHSTMT stmt, size_t rowCount) {
         else if (column.kind == Column::kDouble)
             rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0, column.doubles.data(),
                                   sizeof(double), column.lengths.data());
+        else if (column.kind == Column::kDecimal)
+            rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_DECIMAL, kDecimalPrecision,
+                                  column.scale, column.decimals.data(), static_cast<SQLLEN>(column.width),
+                                  column.lengths.data());
         else
             rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WLONGVARCHAR, column.width, 0,
                                   column.texts.data(), static_cast<SQLLEN>(column.width * sizeof(char16_t)),

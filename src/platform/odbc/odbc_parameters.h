@@ -18,6 +18,7 @@ public:
 
 private:
     std::vector<std::u16string> texts_;
+    std::vector<std::string> decimals_;
     std::vector<std::int64_t> integers_;
     std::vector<double> doubles_;
     std::vector<SQLLEN> lengths_;
@@ -28,7 +29,7 @@ private:
 bool EveryArrayRowTaken(SQLRETURN rc, SQLULEN processed, const std::vector<SQLUSMALLINT>& statuses);
 
 // Many rows of values as one array a marker, each column in the one kind of its values: 64-bit
-// integers, doubles or text. The driver runs every row, and says per row whether it was taken:
+// integers, doubles, decimals or text. The driver runs every row, and says per row whether it was taken:
 // SQLExecute succeeds "with information" even when every row was refused.
 class ParameterArray {
 public:
@@ -42,9 +43,11 @@ public:
 
     // One marker's values, in the buffers of their kind.
     struct Column {
-        enum Kind { kText, kInteger, kDouble } kind = kText;
-        size_t width = 1;  // UTF-16 code units of the longest value
+        enum Kind { kText, kInteger, kDouble, kDecimal } kind = kText;
+        size_t width = 1;  // UTF-16 code units (a decimal's: bytes) of the longest value
+        SQLSMALLINT scale = 0;  // a decimal column's: the most digits after the point of its values
         std::vector<char16_t> texts;
+        std::vector<char> decimals;
         std::vector<std::int64_t> integers;
         std::vector<double> doubles;
         std::vector<SQLLEN> lengths;
@@ -53,6 +56,7 @@ public:
 private:
     bool gather(const std::vector<std::vector<Value>>& rows);
     void gatherNumbers(const std::vector<std::vector<Value>>& rows, size_t column);
+    void gatherDecimals(const std::vector<std::vector<Value>>& rows, size_t column);
     void bindGathered(SQLHSTMT stmt, size_t rowCount);
 
     std::vector<Column> columns_;
