@@ -1,8 +1,12 @@
 // The SQL Server side of the copy benchmarks: SQLite's ODBC driver registered as "SQL Server" (the
 // caller's odbcinst.ini), read through the program's own ODBC layer.
 //   standin fill DB ROWS          a table BIG of ten mixed columns, ROWS rows
+//   standin fill-many DB N ROWS   N such tables of ROWS rows each, T0001 to T<N>
 //   standin read DB [TABLE]       reads every row (of BIG): the driver's own time and memory
-//   standin script DB FDB FILE    the windows' path's very INSERTs for BIG, as an isql script
+//   standin script DB FDB FILE [TABLE...]
+//                                 the windows' path's very CREATE and INSERTs for BIG (or the
+//                                 tables named), as an isql script: every table made, then every
+//                                 row in one transaction
 //   standin replay FDB FILE       runs that script's statements from memory through the program's
 //                                 own Firebird connection, committing as the program does: the
 //                                 floor of any copier that sends a literal INSERT a row
@@ -15,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 #include "connect/connection_strings.h"
@@ -36,6 +41,36 @@ std::unique_ptr<Connection> Open(Database& db, const std::string& file) {
     return c;
 }
 
+void Fill(Connection& c, const std::string& table, const std::string& rows) {
+    c.execute("CREATE TABLE " + table + " (ID INTEGER, CODE BIGINT, NAME VARCHAR(40), PRICE NUMERIC(18,4), "
+              "RATIO DOUBLE, QTY SMALLINT, PLACED TIMESTAMP, DAY DATE, FLAG BIT, SCORE REAL)");
+    c.execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + rows + ") INSERT INTO " +
+              table + " SELECT i, i * 1000003, 'name ' || i || ' O''Brien', i / 7.0, i / 3.0, i % 30000, "
+              "datetime(1400000000 + i, 'unixepoch'), date(946684800 + (i % 7000) * 86400, 'unixepoch'), i % 2, "
+              "i / 8.0 FROM n");
+}
+
+std::string ManyName(int t) {
+    char name[16];
+    std::snprintf(name, sizeof name, "T%04d", t);
+    return name;
+}
+
+// The table's CREATE to `creates`, its rows' INSERTs to `rows`.
+void Script(Connection& c, const std::string& table, std::ostream& creates, std::ostream& rows) {
+    auto rs = c.openRecordset("SELECT * FROM [" + table + "]");
+    std::vector<SourceColumn> columns;
+    for (int j = 0; j < rs->fieldCount(); ++j) columns.push_back(rs->field(j));
+    const auto definition = MapColumnsToFirebird(table, columns, FirebirdDefaultCharacterSet::Limited);
+    creates << definition.createStatement << ";\n";
+    std::vector<Value> row;
+    for (; !rs->eof(); rs->moveNext()) {
+        row.clear();
+        for (int j = 0; j < rs->fieldCount(); ++j) row.push_back(rs->value(j));
+        rows << RenderFirebirdInsert(table, definition.numeric, row, definition.dateOnly).text << ";\n";
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -48,12 +83,13 @@ int main(int argc, char** argv) {
     }
     if (mode == "fill" && argc > 3) {
         auto c = Open(db, argv[2]);
-        c->execute("CREATE TABLE BIG (ID INTEGER, CODE BIGINT, NAME VARCHAR(40), PRICE NUMERIC(18,4), RATIO DOUBLE, "
-                   "QTY SMALLINT, PLACED TIMESTAMP, DAY DATE, FLAG BIT, SCORE REAL)");
-        c->execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + std::string(argv[3]) +
-                   ") INSERT INTO BIG SELECT i, i * 1000003, 'name ' || i || ' O''Brien', i / 7.0, i / 3.0, i % 30000, "
-                   "datetime(1400000000 + i, 'unixepoch'), date(946684800 + (i % 7000) * 86400, 'unixepoch'), i % 2, "
-                   "i / 8.0 FROM n");
+        Fill(*c, "BIG", argv[3]);
+        c->close();
+        return 0;
+    }
+    if (mode == "fill-many" && argc > 4) {
+        auto c = Open(db, argv[2]);
+        for (int t = 1; t <= std::atoi(argv[3]); ++t) Fill(*c, ManyName(t), argv[4]);
         c->close();
         return 0;
     }
@@ -86,23 +122,15 @@ int main(int argc, char** argv) {
     if (mode == "script" && argc > 4) {
         CreateFirebirdDatabase(argv[3]);
         auto c = Open(db, argv[2]);
-        auto rs = c->openRecordset("SELECT * FROM [BIG]");
-        std::vector<SourceColumn> columns;
-        for (int j = 0; j < rs->fieldCount(); ++j) columns.push_back(rs->field(j));
-        // The very table and connection the program makes: UTF-8 text columns on a NONE database,
-        // an attachment in UTF8, so that isql converts as much text as the program does.
-        const auto definition = MapColumnsToFirebird("BIG", columns, FirebirdDefaultCharacterSet::Limited);
+        std::vector<std::string> tables(argv + 5, argv + argc);
+        if (tables.empty()) tables.push_back("BIG");
         std::ofstream out(argv[4]);
-        out << "SET NAMES UTF8;\nCONNECT '" << argv[3] << "' USER 'SYSDBA';\n" << definition.createStatement
-            << ";\nCOMMIT;\n";
-        out << "SET AUTODDL OFF;\n";
-        std::vector<Value> row;
-        for (; !rs->eof(); rs->moveNext()) {
-            row.clear();
-            for (int j = 0; j < rs->fieldCount(); ++j) row.push_back(rs->value(j));
-            out << RenderFirebirdInsert("BIG", definition.numeric, row, definition.dateOnly).text << ";\n";
-        }
-        out << "COMMIT;\n";
+        // The very tables and connection the program makes: UTF-8 text columns on a NONE database,
+        // an attachment in UTF8, so that isql converts as much text as the program does.
+        out << "SET NAMES UTF8;\nCONNECT '" << argv[3] << "' USER 'SYSDBA';\n";
+        std::ostringstream rows;
+        for (const std::string& table : tables) Script(*c, table, out, rows);
+        out << "COMMIT;\nSET AUTODDL OFF;\n" << rows.str() << "COMMIT;\n";
         return out ? 0 : 1;
     }
     if (mode == "replay" && argc > 3) {
@@ -127,6 +155,6 @@ int main(int argc, char** argv) {
         c->close();
         return 0;
     }
-    std::fprintf(stderr, "usage: standin fill DB ROWS | read DB | script DB FDB FILE | replay FDB FILE | create-fdb FDB\n");
+    std::fprintf(stderr, "usage: standin fill DB ROWS | fill-many DB N ROWS | read DB | script DB FDB FILE | replay FDB FILE | create-fdb FDB\n");
     return 2;
 }

@@ -48,31 +48,55 @@ bool CopyWatchdog::stalled() const {
     return stalled_;
 }
 
+void CopyWatchdog::rearm(Limits limits) noexcept {
+    {
+        std::lock_guard lock(mutex_);
+        limits_ = limits;
+        stalled_ = abandoned_ = false;
+        paused_ = 0;
+        cancelledAt_.reset();
+        progress();
+        armed_ = true;
+    }
+    changed_.notify_all();
+}
+
+void CopyWatchdog::disarm() noexcept {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return !acting_; });
+    armed_ = false;
+}
+
 // The callbacks run without the lock, so that the copy's own thread is never held up by them.
 bool CopyWatchdog::act(std::unique_lock<std::mutex>& lock) {
-    if (paused_ > 0) return false;
+    if (paused_ > 0 || !armed_) return false;
     const auto now = Clock::now();
+    const std::function<void()>* callback = nullptr;
     if (cancelledAt_ && !abandoned_ && now - std::max(lastProgress(), *cancelledAt_) >= limits_.grace) {
         abandoned_ = true;
-        lock.unlock();
-        abandon_();
-        lock.lock();
-        return true;
-    }
-    if (limits_.stall > Clock::duration::zero() && !stalled_ && now - lastProgress() >= limits_.stall) {
+        callback = &abandon_;
+    } else if (limits_.stall > Clock::duration::zero() && !stalled_ && now - lastProgress() >= limits_.stall) {
         stalled_ = true;
         if (!cancelledAt_) cancelledAt_ = now;
-        lock.unlock();
-        cancel_();
-        lock.lock();
-        return true;
+        callback = &cancel_;
     }
-    return false;
+    if (!callback) return false;
+    acting_ = true;
+    lock.unlock();
+    (*callback)();
+    lock.lock();
+    acting_ = false;
+    changed_.notify_all();
+    return true;
 }
 
 void CopyWatchdog::watch() {
     std::unique_lock lock(mutex_);
     while (!done_) {
+        if (!armed_) {
+            changed_.wait(lock);
+            continue;
+        }
         if (act(lock)) continue;
         auto next = Clock::time_point::max();
         if (cancelledAt_ && !abandoned_) next = std::min(next, std::max(lastProgress(), *cancelledAt_) + limits_.grace);

@@ -1,5 +1,5 @@
 #pragma once
-// Watches the copy of one table from a thread of its own, for the calls that never return: a
+// Watches the copy of a table from a thread of its own, for the calls that never return: a
 // server that stopped answering mid-copy, a lock that is never released. When neither a row nor a
 // call has come through for the stall time, the calls under way are cancelled; once a cancel has
 // been sent (the watchdog's own, or a stop's), a call that takes longer than the grace means a
@@ -35,17 +35,23 @@ public:
     void cancelled() noexcept;
     // The watchdog cancelled the calls because nothing came through for the stall time.
     bool stalled() const;
+    // Watches the next table, with nothing counted from the one before.
+    void rearm(Limits limits) noexcept;
+    // Stops watching until rearmed; returns once no cancel or abandon is under way, so that none
+    // reaches the next table.
+    void disarm() noexcept;
 
 private:
     void watch();
     // What is due now, under the lock: true when the watch acted (and the time moved on).
     bool act(std::unique_lock<std::mutex>& lock);
 
-    const Limits limits_;
+    Limits limits_;
     const std::function<void()> cancel_, abandon_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     bool done_ = false, stalled_ = false, abandoned_ = false;
+    bool armed_ = true, acting_ = false;
     int paused_ = 0;
     // Written for every row, so without the lock.
     std::atomic<Clock::rep> lastProgress_{Clock::now().time_since_epoch().count()};

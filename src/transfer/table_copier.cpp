@@ -63,11 +63,20 @@ TableOutcome TableCopier::copy(const std::string& entry) {
     outcome.source = reportedTable_ = entry;
     outcome.target = direction_.targetName(entry);
     tableReport_.clear();
+    if (!watchdogThread_)
+        watchdogThread_ = std::make_unique<CopyWatchdog>(limits_, [this] { cancelCalls(); }, [this] { abandon(); });
+    else
+        watchdogThread_->rearm(limits_);
     {
-        auto watchdog = std::make_unique<CopyWatchdog>(limits_, [this] { cancelCalls(); }, [this] { abandon(); });
-        setWatchdog(watchdog.get());
+        struct Unwatched {  // whatever way the table ends
+            TableCopier& copier;
+            ~Unwatched() {
+                copier.setWatchdog(nullptr);
+                copier.watchdogThread_->disarm();
+            }
+        } unwatched{*this};
+        setWatchdog(watchdogThread_.get());
         copyTable(entry, outcome);
-        setWatchdog(nullptr);
     }
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const bool early = outcome.ending == TableOutcome::kConnectionLost || outcome.ending == TableOutcome::kEnded ||

@@ -157,6 +157,9 @@ private:
     const std::vector<Value>* reportedValues_ = nullptr;  // the row being written
     std::string rowKey() const;
     void nameRowsBy(const std::vector<SourceColumn>& columns);
+    // One watching thread for every table of the run, rearmed for each: a run of many small tables
+    // starts no thread a table. Last, so that it stops before anything its callbacks touch goes.
+    std::unique_ptr<CopyWatchdog> watchdogThread_;
 };
 
 }  // namespace tess

@@ -1,5 +1,7 @@
 #include "fakes/fake_database.h"
 
+#include <algorithm>
+
 #include "transfer/value_text.h"
 
 namespace tess {
@@ -151,7 +153,7 @@ void FakeDatabase::failOn(const std::string& prefix, const std::string& message,
 
 void FakeDatabase::blockOn(const std::string& prefix) {
     std::lock_guard lock(mutex_);
-    blockOn_ = prefix;
+    blockOn_.push_back(prefix);
 }
 
 bool FakeDatabase::waitUntilBlocked() {
@@ -168,8 +170,10 @@ void FakeDatabase::cancel() noexcept {
 void FakeDatabase::call(const std::string& line) {
     std::unique_lock lock(mutex_);
     log.push_back(line);
-    if (!blockOn_.empty() && line.rfind(blockOn_, 0) == 0) {
-        blockOn_.clear();
+    const auto blocking =
+        std::find_if(blockOn_.begin(), blockOn_.end(), [&](const std::string& p) { return line.rfind(p, 0) == 0; });
+    if (blocking != blockOn_.end()) {
+        blockOn_.erase(blocking);
         blocked_ = true;
         const int before = cancels;
         changed_.notify_all();

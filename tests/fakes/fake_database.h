@@ -76,7 +76,7 @@ private:
         DatabaseError::Details details;
     };
     std::vector<Failure> failures_;
-    std::string blockOn_;
+    std::vector<std::string> blockOn_;  // each blocks the first call it begins
     bool blocked_ = false;
     mutable std::mutex mutex_;
     std::condition_variable changed_;

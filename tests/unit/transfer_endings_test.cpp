@@ -273,6 +273,22 @@ TEST_F(TransferEndings, TheStallTimeOutCancelsACallThatNeverReturns) {
     EXPECT_EQ(outcomes[1].ending, TableOutcome::kComplete);
 }
 
+// One watching thread serves every table of a run: the second table's stall is watched afresh.
+TEST_F(TransferEndings, EachTableHasItsOwnStallTimeOut) {
+    db.results["SELECT * FROM [B]"] = Rows(5);
+    db.results["SELECT * FROM [A]"] = Rows(5);
+    db.blockOn("execute INSERT INTO \"B\" VALUES(3)");
+    db.blockOn("execute INSERT INTO \"A\" VALUES(4)");
+    send({.toFirebird = true, .limits = CopyWatchdog::Limits{std::chrono::milliseconds(50), std::chrono::seconds(30)}},
+         {"B", "A"});
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_NE(ui.boxes[1].text.find("The copy of A ended here; 3 rows of it stand in the target."), std::string::npos)
+        << ui.boxes[1].text;
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_EQ(outcomes[0].ending, TableOutcome::kEnded);
+    EXPECT_EQ(outcomes[1].ending, TableOutcome::kEnded);
+}
+
 TEST_F(TransferEndings, EachFailureIsReportedAtItsStep) {
     const struct {
         bool toFirebird;
