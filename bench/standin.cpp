@@ -19,7 +19,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "connect/connection_strings.h"
@@ -56,18 +55,21 @@ std::string ManyName(int t) {
     return name;
 }
 
-// The table's CREATE to `creates`, its rows' INSERTs to `rows`.
-void Script(Connection& c, const std::string& table, std::ostream& creates, std::ostream& rows) {
-    auto rs = c.openRecordset("SELECT * FROM [" + table + "]");
+FirebirdTableDefinition Definition(Recordset& rows, const std::string& table) {
     std::vector<SourceColumn> columns;
-    for (int j = 0; j < rs->fieldCount(); ++j) columns.push_back(rs->field(j));
-    const auto definition = MapColumnsToFirebird(table, columns, FirebirdDefaultCharacterSet::Limited);
-    creates << definition.createStatement << ";\n";
+    for (int j = 0; j < rows.fieldCount(); ++j) columns.push_back(rows.field(j));
+    return MapColumnsToFirebird(table, columns, FirebirdDefaultCharacterSet::Limited);
+}
+
+// The table's INSERTs, written as they are read: a script of millions of rows is never held whole.
+void ScriptRows(Connection& c, const std::string& table, std::ostream& out) {
+    auto rs = c.openRecordset("SELECT * FROM [" + table + "]");
+    const auto definition = Definition(*rs, table);
     std::vector<Value> row;
     for (; !rs->eof(); rs->moveNext()) {
         row.clear();
         for (int j = 0; j < rs->fieldCount(); ++j) row.push_back(rs->value(j));
-        rows << RenderFirebirdInsert(table, definition.numeric, row, definition.dateOnly).text << ";\n";
+        out << RenderFirebirdInsert(table, definition.numeric, row, definition.dateOnly).text << ";\n";
     }
 }
 
@@ -128,9 +130,11 @@ int main(int argc, char** argv) {
         // The very tables and connection the program makes: UTF-8 text columns on a NONE database,
         // an attachment in UTF8, so that isql converts as much text as the program does.
         out << "SET NAMES UTF8;\nCONNECT '" << argv[3] << "' USER 'SYSDBA';\n";
-        std::ostringstream rows;
-        for (const std::string& table : tables) Script(*c, table, out, rows);
-        out << "COMMIT;\nSET AUTODDL OFF;\n" << rows.str() << "COMMIT;\n";
+        for (const std::string& table : tables)
+            out << Definition(*c->openRecordset("SELECT * FROM [" + table + "]"), table).createStatement << ";\n";
+        out << "COMMIT;\nSET AUTODDL OFF;\n";
+        for (const std::string& table : tables) ScriptRows(*c, table, out);
+        out << "COMMIT;\n";
         return out ? 0 : 1;
     }
     if (mode == "replay" && argc > 3) {
