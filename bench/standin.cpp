@@ -29,6 +29,7 @@
 #include "transfer/firebird_insert.h"
 #include "transfer/firebird_mapping.h"
 #include "transfer/to_firebird.h"
+#include "transfer/value_text.h"
 
 using namespace tess;
 
@@ -61,6 +62,25 @@ FirebirdTableDefinition Definition(Recordset& rows, const std::string& table) {
     return MapColumnsToFirebird(table, columns, FirebirdDefaultCharacterSet::Limited);
 }
 
+// The statement with each marker outside a quoted literal replaced by its value's text: isql takes
+// no markers, and the values the program sends as parameters (a double such as 1e+05, whose literal
+// Firebird would read inexactly) are exact enough for a reference's timing.
+std::string Inline(const Statement& statement) {
+    if (statement.parameters.empty()) return statement.text;
+    std::string out;
+    bool quoted = false;
+    size_t next = 0;
+    for (char c : statement.text) {
+        if (c == '\'') quoted = !quoted;
+        if (c == '?' && !quoted && next < statement.parameters.size()) {
+            out += ValueText(statement.parameters[next++]);
+            continue;
+        }
+        out += c;
+    }
+    return out;
+}
+
 // The table's INSERTs, written as they are read: a script of millions of rows is never held whole.
 void ScriptRows(Connection& c, const std::string& table, std::ostream& out) {
     auto rs = c.openRecordset("SELECT * FROM [" + table + "]");
@@ -69,7 +89,7 @@ void ScriptRows(Connection& c, const std::string& table, std::ostream& out) {
     for (; !rs->eof(); rs->moveNext()) {
         row.clear();
         for (int j = 0; j < rs->fieldCount(); ++j) row.push_back(rs->value(j));
-        out << RenderFirebirdInsert(table, definition.numeric, row, definition.dateOnly).text << ";\n";
+        out << Inline(RenderFirebirdInsert(table, definition.numeric, row, definition.dateOnly)) << ";\n";
     }
 }
 
