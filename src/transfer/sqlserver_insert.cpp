@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "catalogue/ado_type_name.h"
+#include "catalogue/name_patterns.h"
 #include "transfer/identifiers.h"
 #include "transfer/value_text.h"
 
@@ -19,12 +20,12 @@ bool HasLineContinuation(const std::string& text) {
     return false;
 }
 
-// A decimal the driver can take as one: digits, a sign and a point, at most SQL Server's 38 digits.
+// A decimal the driver can take as one: plain digits with a sign and a point, no exponent, at most
+// SQL Server's 38 digits.
 bool IsPlainDecimal(const Value& v) {
     const auto* d = std::get_if<Decimal>(&v);
-    if (!d) return false;
-    const auto digits = std::count_if(d->text.begin(), d->text.end(), [](char c) { return c >= '0' && c <= '9'; });
-    return digits > 0 && digits <= 38 && d->text.find_first_not_of("-0123456789.") == std::string::npos;
+    if (!d || !IsPlainNumber(d->text) || d->text.find_first_of("eE+") != std::string::npos) return false;
+    return std::count_if(d->text.begin(), d->text.end(), [](char c) { return c >= '0' && c <= '9'; }) <= 38;
 }
 
 // The zero date marks a time of day only in a column of times: 30 December 1899 is a date too.

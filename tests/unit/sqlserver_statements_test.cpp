@@ -124,3 +124,26 @@ TEST(RenderSqlServerInsert, HugeValuesTravelAsParameters) {
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+// --bulk sends a decimal as one when the driver can take its digits as they stand; any other
+// decimal text goes as the literal's text, which the server converts.
+TEST(SqlServerBulkValues, DecimalsTheDriverTakesGoAsDecimals) {
+    const std::string widest(38, '9'), tooWide(39, '9');
+    const struct {
+        std::string text;
+        bool asDecimal;
+    } cases[] = {
+        {"-12.5000", true}, {"0", true}, {widest, true}, {"-" + widest.substr(1) + ".5", true},
+        {tooWide, false}, {"1.5E+3", false}, {"+1.5", false}, {"1-2", false}, {"1.2.3", false},
+    };
+    for (const auto& c : cases) {
+        const Value sent = SqlServerBulkValues({Decimal{c.text}}).at(0);
+        EXPECT_EQ(std::holds_alternative<Decimal>(sent), c.asDecimal) << c.text;
+    }
+}
+
+}  // namespace
+}  // namespace tess
