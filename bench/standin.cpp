@@ -3,10 +3,11 @@
 //   standin fill DB ROWS          a table BIG of ten mixed columns, ROWS rows
 //   standin fill-many DB N ROWS   N such tables of ROWS rows each, T0001 to T<N>
 //   standin read DB [TABLE]       reads every row (of BIG): the driver's own time and memory
-//   standin script DB FDB FILE [TABLE...]
+//   standin script DB FDB FILE [--table-by-table] [TABLE...]
 //                                 the windows' path's very CREATE and INSERTs for BIG (or the
 //                                 tables named), as an isql script: every table made, then every
-//                                 row in one transaction
+//                                 row in one transaction; or, table by table, each table made,
+//                                 filled and committed in turn, as the program does
 //   standin replay FDB FILE       runs that script's statements from memory through the program's
 //                                 own Firebird connection, committing as the program does: the
 //                                 floor of any copier that sends a literal INSERT a row
@@ -144,14 +145,25 @@ int main(int argc, char** argv) {
     if (mode == "script" && argc > 4) {
         CreateFirebirdDatabase(argv[3]);
         auto c = Open(db, argv[2]);
-        std::vector<std::string> tables(argv + 5, argv + argc);
+        const bool tableByTable = argc > 5 && std::string(argv[5]) == "--table-by-table";
+        std::vector<std::string> tables(argv + (tableByTable ? 6 : 5), argv + argc);
         if (tables.empty()) tables.push_back("BIG");
         std::ofstream out(argv[4]);
         // The very tables and connection the program makes: UTF-8 text columns on a NONE database,
         // an attachment in UTF8, so that isql converts as much text as the program does.
         out << "SET NAMES UTF8;\nCONNECT '" << argv[3] << "' USER 'SYSDBA';\n";
-        for (const std::string& table : tables)
+        auto create = [&](const std::string& table) {
             out << Definition(*c->openRecordset("SELECT * FROM [" + table + "]"), table).createStatement << ";\n";
+        };
+        if (tableByTable) {  // AUTODDL commits each CREATE, as the program does before the rows
+            for (const std::string& table : tables) {
+                create(table);
+                ScriptRows(*c, table, out);
+                out << "COMMIT;\n";
+            }
+            return out ? 0 : 1;
+        }
+        for (const std::string& table : tables) create(table);
         out << "COMMIT;\nSET AUTODDL OFF;\n";
         for (const std::string& table : tables) ScriptRows(*c, table, out);
         out << "COMMIT;\n";
@@ -179,6 +191,8 @@ int main(int argc, char** argv) {
         c->close();
         return 0;
     }
-    std::fprintf(stderr, "usage: standin fill DB ROWS | fill-many DB N ROWS | read DB | script DB FDB FILE | replay FDB FILE | create-fdb FDB\n");
+    std::fprintf(stderr,
+                 "usage: standin fill DB ROWS | fill-many DB N ROWS | read DB | "
+                 "script DB FDB FILE [--table-by-table] [TABLE...] | replay FDB FILE | create-fdb FDB\n");
     return 2;
 }
