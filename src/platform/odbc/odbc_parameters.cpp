@@ -42,6 +42,21 @@ SQLSMALLINT ScaleOf(const std::string& decimal) {
 
 std::u16string MarkerText(const Value& value) { return Utf8ToUtf16(std::get<std::string>(value)); }
 
+// A column's values side by side, `width` characters apart, as a character array binds them; a null
+// value's length is the null marker.
+template <typename Char, typename TextOf>
+void FillFixedWidth(const std::vector<std::vector<Value>>& rows, size_t j, size_t width, std::vector<Char>& buffer,
+                    std::vector<SQLLEN>& lengths, TextOf textOf) {
+    lengths.assign(rows.size(), SQL_NULL_DATA);
+    buffer.assign(width * rows.size(), Char{});
+    for (size_t r = 0; r < rows.size(); ++r) {
+        if (IsNull(rows[r][j])) continue;
+        const auto& text = textOf(r);
+        std::copy(text.begin(), text.end(), buffer.begin() + static_cast<std::ptrdiff_t>(r * width));
+        lengths[r] = static_cast<SQLLEN>(text.size() * sizeof(Char));
+    }
+}
+
 // The one kind of a column's values in an array, which binds them all; nothing where they are of
 // several kinds (which then go a row at a time, each in its own kind, as one row would send it).
 std::optional<ParameterArray::Column::Kind> ColumnKind(const std::vector<std::vector<Value>>& rows, size_t j) {
@@ -157,14 +172,8 @@ bool ParameterArray::gather(const std::vector<std::vector<Value>>& rows) {
     for (size_t j = 0; j < markers; ++j) {
         Column& column = columns_[j];
         if (column.kind != Column::kText) continue;
-        column.lengths.assign(rowCount, SQL_NULL_DATA);
-        column.texts.assign(column.width * rowCount, u'\0');
-        for (size_t r = 0; r < rowCount; ++r) {
-            if (IsNull(rows[r][j])) continue;
-            const std::u16string& t = texts[j][r];
-            std::copy(t.begin(), t.end(), column.texts.begin() + static_cast<std::ptrdiff_t>(r * column.width));
-            column.lengths[r] = static_cast<SQLLEN>(t.size() * sizeof(char16_t));
-        }
+        FillFixedWidth(rows, j, column.width, column.texts, column.lengths,
+                       [&](size_t r) -> const std::u16string& { return texts[j][r]; });
     }
     return true;
 }
@@ -191,14 +200,8 @@ void ParameterArray::gatherDecimals(const std::vector<std::vector<Value>>& rows,
         column.width = std::max(column.width, text.size());
         column.scale = std::max(column.scale, ScaleOf(text));
     }
-    column.lengths.assign(rows.size(), SQL_NULL_DATA);
-    column.decimals.assign(column.width * rows.size(), '\0');
-    for (size_t r = 0; r < rows.size(); ++r) {
-        if (IsNull(rows[r][j])) continue;
-        const std::string& text = std::get<Decimal>(rows[r][j]).text;
-        std::copy(text.begin(), text.end(), column.decimals.begin() + static_cast<std::ptrdiff_t>(r * column.width));
-        column.lengths[r] = static_cast<SQLLEN>(text.size());
-    }
+    FillFixedWidth(rows, j, column.width, column.decimals, column.lengths,
+                   [&](size_t r) -> const std::string& { return std::get<Decimal>(rows[r][j]).text; });
 }
 
 void ParameterArray::bindGathered(SQLHSTMT stmt, size_t rowCount) {
