@@ -94,6 +94,59 @@ void ScriptRows(Connection& c, const std::string& table, std::ostream& out) {
     }
 }
 
+// standin script DB FDB FILE [--table-by-table] [TABLE...]
+int Script(Database& db, int argc, char** argv) {
+    CreateFirebirdDatabase(argv[3]);
+    auto c = Open(db, argv[2]);
+    const bool tableByTable = argc > 5 && std::string(argv[5]) == "--table-by-table";
+    std::vector<std::string> tables(argv + (tableByTable ? 6 : 5), argv + argc);
+    if (tables.empty()) tables.push_back("BIG");
+    std::ofstream out(argv[4]);
+    // The very tables and connection the program makes: UTF-8 text columns on a NONE database,
+    // an attachment in UTF8, so that isql converts as much text as the program does.
+    out << "SET NAMES UTF8;\nCONNECT '" << argv[3] << "' USER 'SYSDBA';\n";
+    auto create = [&](const std::string& table) {
+        out << Definition(*c->openRecordset("SELECT * FROM [" + table + "]"), table).createStatement << ";\n";
+    };
+    if (tableByTable) {  // AUTODDL commits each CREATE, as the program does before the rows
+        for (const std::string& table : tables) {
+            create(table);
+            ScriptRows(*c, table, out);
+            out << "COMMIT;\n";
+        }
+        return out ? 0 : 1;
+    }
+    for (const std::string& table : tables) create(table);
+    out << "COMMIT;\nSET AUTODDL OFF;\n";
+    for (const std::string& table : tables) ScriptRows(*c, table, out);
+    out << "COMMIT;\n";
+    return out ? 0 : 1;
+}
+
+// standin replay FDB FILE
+int Replay(Database& db, const std::string& fdb, const std::string& file) {
+    std::ifstream in(file);
+    std::vector<std::string> statements;
+    for (std::string line; std::getline(in, line);)
+        if (line.starts_with("CREATE TABLE") || line.starts_with("INSERT INTO"))
+            statements.push_back(line.substr(0, line.size() - 1));  // without the isql terminator
+    CreateFirebirdDatabase(fdb);
+    auto c = db.createConnection();
+    c->open(FirebirdSettings({fdb, "SYSDBA", ""}));
+    c->execute(statements.front());
+    c->beginTransaction();
+    for (size_t i = 1; i < statements.size(); ++i) {
+        if (i % kFirebirdRowsPerCommit == 0) {
+            c->commitTransaction();
+            c->beginTransaction();
+        }
+        c->execute(statements[i]);
+    }
+    c->commitTransaction();
+    c->close();
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -142,55 +195,8 @@ int main(int argc, char** argv) {
         std::printf("rows=%lld seconds=%.2f peak_kb=%ld\n", rows, seconds, PeakResidentKb());
         return 0;
     }
-    if (mode == "script" && argc > 4) {
-        CreateFirebirdDatabase(argv[3]);
-        auto c = Open(db, argv[2]);
-        const bool tableByTable = argc > 5 && std::string(argv[5]) == "--table-by-table";
-        std::vector<std::string> tables(argv + (tableByTable ? 6 : 5), argv + argc);
-        if (tables.empty()) tables.push_back("BIG");
-        std::ofstream out(argv[4]);
-        // The very tables and connection the program makes: UTF-8 text columns on a NONE database,
-        // an attachment in UTF8, so that isql converts as much text as the program does.
-        out << "SET NAMES UTF8;\nCONNECT '" << argv[3] << "' USER 'SYSDBA';\n";
-        auto create = [&](const std::string& table) {
-            out << Definition(*c->openRecordset("SELECT * FROM [" + table + "]"), table).createStatement << ";\n";
-        };
-        if (tableByTable) {  // AUTODDL commits each CREATE, as the program does before the rows
-            for (const std::string& table : tables) {
-                create(table);
-                ScriptRows(*c, table, out);
-                out << "COMMIT;\n";
-            }
-            return out ? 0 : 1;
-        }
-        for (const std::string& table : tables) create(table);
-        out << "COMMIT;\nSET AUTODDL OFF;\n";
-        for (const std::string& table : tables) ScriptRows(*c, table, out);
-        out << "COMMIT;\n";
-        return out ? 0 : 1;
-    }
-    if (mode == "replay" && argc > 3) {
-        std::ifstream in(argv[3]);
-        std::vector<std::string> statements;
-        for (std::string line; std::getline(in, line);)
-            if (line.starts_with("CREATE TABLE") || line.starts_with("INSERT INTO"))
-                statements.push_back(line.substr(0, line.size() - 1));  // without the isql terminator
-        CreateFirebirdDatabase(argv[2]);
-        auto c = db.createConnection();
-        c->open(FirebirdSettings({argv[2], "SYSDBA", ""}));
-        c->execute(statements.front());
-        c->beginTransaction();
-        for (size_t i = 1; i < statements.size(); ++i) {
-            if (i % kFirebirdRowsPerCommit == 0) {
-                c->commitTransaction();
-                c->beginTransaction();
-            }
-            c->execute(statements[i]);
-        }
-        c->commitTransaction();
-        c->close();
-        return 0;
-    }
+    if (mode == "script" && argc > 4) return Script(db, argc, argv);
+    if (mode == "replay" && argc > 3) return Replay(db, argv[2], argv[3]);
     std::fprintf(stderr,
                  "usage: standin fill DB ROWS | fill-many DB N ROWS | read DB | "
                  "script DB FDB FILE [--table-by-table] [TABLE...] | replay FDB FILE | create-fdb FDB\n");
