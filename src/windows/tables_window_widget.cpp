@@ -51,6 +51,9 @@ TablesWindowWidget::TablesWindowWidget(Database& database, Toolkit& toolkit, con
 
     connectHandlers({delete1, back, send1, send2, delete2, rename1, rename2, selectAll2, deselectAll2, selectAll1,
                      deselectAll1, help});
+    idleOnly_ = {delete1, back, send1, send2, delete2, rename1, rename2, selectAll2, deselectAll2, selectAll1,
+                 deselectAll1};
+    guard_.watch([this](bool busy) { showBusy(busy); });
     // The pointer rules: the default pointer over the background, the frames and the lists; the
     // progress bar has no rule.
     for (QWidget* w : std::initializer_list<QWidget*>{frame1, frame2, list1, list2})
@@ -79,7 +82,17 @@ void TablesWindowWidget::connectHandlers(const std::array<QPushButton*, 12>& but
     }
 }
 
-TablesWindowWidget::~TablesWindowWidget() = default;
+TablesWindowWidget::~TablesWindowWidget() { guard_.watch(nullptr); }
+
+// While an operation runs, one button at a time: every button but Help would ignore its click, so
+// each looks disabled until the operation ends. Disabling the focused button moves the focus on;
+// it comes back when the buttons do, so that a keyboard user keeps their place.
+void TablesWindowWidget::showBusy(bool busy) {
+    if (busy) focusBeforeBusy_ = focusWidget();
+    for (QPushButton* button : idleOnly_) button->setEnabled(!busy);
+    if (!busy && focusBeforeBusy_ && focusWidget() != focusBeforeBusy_ && focusBeforeBusy_->isEnabled())
+        focusBeforeBusy_->setFocus(Qt::OtherFocusReason);
+}
 
 void TablesWindowWidget::closeEvent(QCloseEvent* event) {
     event->accept();

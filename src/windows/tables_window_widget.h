@@ -1,9 +1,11 @@
 #pragma once
 // The tables window on screen: two framed lists side by side, wired to Form2.
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "common/stop_request.h"
 #include "platform/qt/pointer_zones.h"
@@ -25,6 +27,7 @@ protected:
 
 private:
     void connectHandlers(const std::array<QPushButton*, 12>& buttons);
+    void showBusy(bool busy);
 
     QtWindow window_{this};
     std::unique_ptr<QtTableList> list1_, list2_;
@@ -33,6 +36,8 @@ private:
     OperationGuard& guard_;
     StopRequest& stop_;
     std::unique_ptr<PointerZones> pointer_;
+    std::vector<QPushButton*> idleOnly_;  // every button but Help
+    QPointer<QWidget> focusBeforeBusy_;
 };
 
 }  // namespace tess

@@ -11,6 +11,7 @@
 #include <QWindow>
 #include <QToolTip>
 
+#include "pixels.h"
 #include "program_fixture.h"
 
 namespace tess {
@@ -134,21 +135,6 @@ TEST_F(EverydayUseTest, LongNamesShowWholeInATooltip) {
 
 namespace tess {
 namespace {
-
-// The share of a band along a widget's edge, `width` pixels deep, whose pixels differ clearly
-// between two pictures of it.
-double EdgeChange(const QImage& a, const QImage& b, QRect r, int width) {
-    int changed = 0, band = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x) {
-            const bool inside = x >= r.left() + width && x <= r.right() - width && y >= r.top() + width &&
-                                y <= r.bottom() - width;
-            if (inside) continue;
-            ++band;
-            changed += std::abs(qGray(a.pixel(x, y)) - qGray(b.pixel(x, y))) > 48;
-        }
-    return band ? double(changed) / band : 0;
-}
 
 // A keyboard user sees where the focus is: on the buttons of both windows, skinned or not, and on
 // the entry that holds a list's focus cursor.

@@ -28,13 +28,7 @@ QListWidgetItem* QtTableList::at(int index) const {
 
 std::string QtTableList::item(int index) const { return at(index)->text().toStdString(); }
 bool QtTableList::selected(int index) const { return at(index)->isSelected(); }
-// Selecting an entry of a list that has no current entry makes that entry current, so that Select
-// All leaves the list with a current entry and the buttons act on what it selected.
-void QtTableList::setSelected(int index, bool selected) {
-    at(index)->setSelected(selected);
-    if (selected && list_->currentRow() == -1)
-        list_->selectionModel()->setCurrentIndex(list_->model()->index(index, 0), QItemSelectionModel::NoUpdate);
-}
+void QtTableList::setSelected(int index, bool selected) { at(index)->setSelected(selected); }
 
 // A list refilled while its window is hidden would keep the old scroll offset and hide its first
 // entries: a refill starts at the top.

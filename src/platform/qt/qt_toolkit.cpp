@@ -1,6 +1,8 @@
 #include "platform/qt/qt_toolkit.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QDesktopServices>
 #include <QFontMetrics>
 #include <QFileDialog>
@@ -169,27 +171,68 @@ void QtShell::run(const std::string& commandLine, int) {
         throw ShellError("No program on this machine opens " + target);
 }
 
-// Shown without taking the focus: the viewer opens minimized, and the focus stays in the window.
-void QtShell::showPicture(const QString& path) {
-    QImageReader reader(path);
-    const QImage image = reader.read();
-    if (image.isNull())
-        throw ShellError("The picture " + path.toStdString() + " cannot be shown: " + reader.errorString().toStdString());
-    if (!picture_) {
-        picture_ = std::make_unique<QLabel>();
-        picture_->setObjectName("Picture");
-        picture_->setAttribute(Qt::WA_ShowWithoutActivating);
-        picture_->setWindowTitle(kProgramTitle);
+namespace {
+
+// The help picture's own window: Escape closes it, as it closes any viewer.
+class PictureWindow : public QLabel {
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Escape) close();
+        else QLabel::keyPressEvent(event);
     }
+};
+
+// "local-connection-example.jpg" shows a local connection example: the title says so.
+QString PictureTitle(const QString& path) {
+    QString what = QFileInfo(path).completeBaseName().replace('-', ' ').replace('_', ' ');
+    if (!what.isEmpty()) what[0] = what[0].toUpper();
+    return what + " - " + kProgramTitle;
+}
+
+QPixmap FittingTheScreen(const QImage& image) {
     QPixmap pixmap = QPixmap::fromImage(image);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QSize room = screen->availableGeometry().size() * 4 / 5;
         if (pixmap.width() > room.width() || pixmap.height() > room.height())
             pixmap = pixmap.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
+    return pixmap;
+}
+
+// Over the window that asked for it, else in the middle of the screen.
+QPoint CentredOver(const QWidget* asker, QSize size) {
+    QRect over;
+    if (asker) over = asker->frameGeometry();
+    else if (const QScreen* screen = QGuiApplication::primaryScreen()) over = screen->availableGeometry();
+    return over.center() - QPoint(size.width() / 2, size.height() / 2);
+}
+
+}  // namespace
+
+// The first showing keeps the focus where it was, as the login window asks ("minimized, keeps the
+// focus"); asking again while it is open brings it to the front and gives it the focus, since the
+// person is looking for it.
+void QtShell::showPicture(const QString& path) {
+    QImageReader reader(path);
+    const QImage image = reader.read();
+    if (image.isNull())
+        throw ShellError("The picture " + path.toStdString() + " cannot be shown: " + reader.errorString().toStdString());
+    if (!picture_) {
+        picture_ = std::make_unique<PictureWindow>();
+        picture_->setObjectName("Picture");
+        picture_->setAttribute(Qt::WA_ShowWithoutActivating);
+    }
+    const bool shownAlready = picture_->isVisible();
+    picture_->setWindowTitle(PictureTitle(path));
+    const QPixmap pixmap = FittingTheScreen(image);
     picture_->setPixmap(pixmap);
     picture_->setFixedSize(pixmap.size());
-    picture_->show();
+    if (!shownAlready) {
+        picture_->move(CentredOver(QApplication::activeWindow(), pixmap.size()));
+        picture_->show();
+    }
+    picture_->raise();
+    if (shownAlready) picture_->activateWindow();
 }
 
 }  // namespace tess

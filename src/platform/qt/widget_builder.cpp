@@ -77,9 +77,13 @@ protected:
 // A list whose current entry is one the user chose. Qt makes the first row current when a list
 // without one gets the focus from the keyboard or the window; the lists' operations read "no
 // current entry" as "nothing chosen", so the entry stays unset until a click or an arrow key.
+// A selection, however it was made (Ctrl+A, the Select All button, a drag), makes its first entry
+// current when none is, or the operations would answer "Please select a table" to a full list.
 class TableListWidget : public QListWidget {
 public:
-    using QListWidget::QListWidget;
+    explicit TableListWidget(QWidget* parent) : QListWidget(parent) {
+        connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { currentFromSelection(); });
+    }
 
 protected:
     void focusInEvent(QFocusEvent* event) override {
@@ -87,6 +91,32 @@ protected:
         QListWidget::focusInEvent(event);
         if (!hadCurrent && currentIndex().isValid())
             selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+        viewport()->update();
+    }
+    void focusOutEvent(QFocusEvent* event) override {
+        QListWidget::focusOutEvent(event);
+        viewport()->update();
+    }
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override {
+        QListWidget::currentChanged(current, previous);
+        viewport()->update();
+    }
+    // With no current entry the style draws no focus at all: the list itself carries the mark.
+    void paintEvent(QPaintEvent* event) override {
+        QListWidget::paintEvent(event);
+        if (!hasFocus() || currentIndex().isValid()) return;
+        QPainter painter(viewport());
+        painter.setPen(QPen(palette().color(QPalette::Highlight).darker(150), 2, Qt::DashLine));
+        painter.drawRect(QRectF(viewport()->rect()).adjusted(1, 1, -1, -1));
+    }
+
+private:
+    void currentFromSelection() {
+        if (currentIndex().isValid()) return;
+        int first = -1;
+        for (const QModelIndex& index : selectionModel()->selectedIndexes())
+            if (first == -1 || index.row() < first) first = index.row();
+        if (first != -1) selectionModel()->setCurrentIndex(model()->index(first, 0), QItemSelectionModel::NoUpdate);
     }
 };
 
