@@ -15,6 +15,7 @@ sigset_t Watched() {
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
     sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);  // a closed terminal or session: a stop like SIGTERM, not a loss
     sigaddset(&set, SIGUSR1);
     return set;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// SIGINT and SIGTERM, taken away from every other thread. Made first thing in main, before the
+// SIGINT, SIGTERM and SIGHUP, taken away from every other thread. Made first thing in main, before the
 // Firebird engine or any other thread exists: every thread made later inherits the blocked mask, so
 // the engine's own handlers never see these signals (they would shut its connections down under a
 // running copy). One thread waits for them instead: the first asks the running work to stop, a
@@ -22,7 +22,8 @@ private:
     std::thread thread_;
 };
 
-// The exit status of a process ended by a signal, as shells report it: 130 for SIGINT, 143 for SIGTERM.
+// The exit status of a process ended by a signal, as shells report it: 130 for SIGINT, 143 for
+// SIGTERM, 129 for SIGHUP.
 inline int SignalExitStatus(int signal) { return 128 + signal; }
 
 }  // namespace tess

@@ -6,6 +6,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -275,12 +276,20 @@ std::vector<std::string> DescribeDifferences(const RowNames& names, const std::v
     return lines;
 }
 
+// $TMPDIR, or /tmp where it is unset or empty: an empty one would be taken as the folder "", and
+// every table would go unverified.
+fs::path SpillFolder(const std::string& chosen) {
+    if (!chosen.empty()) return chosen;
+    const char* tmp = std::getenv("TMPDIR");
+    return tmp && *tmp ? fs::path(tmp) : fs::path("/tmp");
+}
+
 }  // namespace
 
 VerificationResult VerifyTable(Connection& source, const std::string& sourceQuery, Connection& target,
                                const std::string& targetQuery, CopyDirection direction,
                                const VerificationOptions& options) {
-    const fs::path spill = options.spillFolder.empty() ? fs::temp_directory_path() : fs::path(options.spillFolder);
+    const fs::path spill = SpillFolder(options.spillFolder);
     HashStore sourceHashes(options.hashesInMemory, spill), targetHashes(options.hashesInMemory, spill);
     Verification v(direction, options);
 

@@ -1,4 +1,4 @@
-// tessaline-copy as a scheduler runs it, in a child process: stopped by SIGTERM or SIGINT in the
+// tessaline-copy as a scheduler runs it, in a child process: stopped by SIGTERM, SIGINT or SIGHUP in the
 // middle of a copy of 200,000 rows from the SQL Server stand-in into a real Firebird database.
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -113,7 +113,7 @@ TEST(CompanionSignals, ASignalCommitsTheRowsWrittenAndSaysHowFar) {
                    "INSERT INTO Big SELECT x, 'row ' || x FROM n");
         c->close();
     }
-    for (int signal : {SIGTERM, SIGINT}) {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {  // SIGHUP: the terminal closed; a stop like the others
         const std::string target = folder.file("target" + std::to_string(signal) + ".fdb");
         CreateFirebirdDatabase(target);
         const Finished f = CopyAndSignal({"--fb-database", target, "--fb-user", "SYSDBA", "--ms-server", "localhost",
@@ -145,9 +145,8 @@ TEST(CompanionSignals, ASignalCommitsTheRowsWrittenAndSaysHowFar) {
 namespace tess {
 namespace {
 
-// The windowed program ends on SIGTERM too, with the status a shell expects.
-TEST(ProgramSignals, TheWindowedProgramEndsOnSigterm) {
-    TempFolder folder;
+// Starts the windowed program, sends it `signal` once it is up, and expects it ended as a shell says.
+void EndsOn(int signal, TempFolder& folder) {
     const pid_t child = fork();
     if (child == 0) {
         setenv("XDG_CONFIG_HOME", folder.path().c_str(), 1);
@@ -160,16 +159,24 @@ TEST(ProgramSignals, TheWindowedProgramEndsOnSigterm) {
     for (int i = 0; i < 200 && !std::ifstream(folder.path() + "/Kestrawin/Kestrawin.conf"); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
     EXPECT_EQ(CoreFileLimit(child), "0 0");
-    kill(child, SIGTERM);
+    kill(child, signal);
     int status = -1;
     for (int i = 0; i < 100 && waitpid(child, &status, WNOHANG) != child; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     if (!WIFEXITED(status)) {
         kill(child, SIGKILL);
         waitpid(child, nullptr, 0);
-        FAIL() << "still running 5 s after SIGTERM";
+        FAIL() << "still running 5 s after signal " << signal;
     }
-    EXPECT_EQ(WEXITSTATUS(status), 128 + SIGTERM);
+    EXPECT_EQ(WEXITSTATUS(status), 128 + signal);
+}
+
+// The windowed program ends on SIGTERM and SIGHUP too, with the status a shell expects.
+TEST(ProgramSignals, TheWindowedProgramEndsOnSigterm) {
+    for (int signal : {SIGTERM, SIGHUP}) {
+        TempFolder folder;
+        EndsOn(signal, folder);
+    }
 }
 
 }  // namespace

@@ -60,6 +60,9 @@ TEST(Keys, TheStandInsKeysArriveInFirebird) {
         // SQLite tells 'b' from 'b ', Firebird does not: the unique key cannot be made there.
         c->execute("INSERT INTO PARENT VALUES (1, 'a', 5, 12), (2, 'b', 6, 9), (3, 'b ', 7, NULL)");
         c->execute("INSERT INTO CHILD VALUES (7, 1, 'one'), (9, 2, 'two'), (12, 1, 'three')");
+        // An identity already at the largest BIGINT cannot continue: said, never wrapped round.
+        c->execute("CREATE TABLE TOPMOST (ID BIGINT IDENTITY(1,1) NOT NULL PRIMARY KEY, NAME VARCHAR(10))");
+        c->execute("INSERT INTO TOPMOST VALUES (9223372036854775807, 'last')");
     }
     const CompanionRun run = Companion(db, firebird, standIn, {"--all", "--keys", "send-to-firebird"});
     EXPECT_EQ(run.status, kExitFailed) << run.printed;
@@ -68,6 +71,8 @@ TEST(Keys, TheStandInsKeysArriveInFirebird) {
         << run.printed;
     EXPECT_NE(run.printed.find("  REFUSED: unique constraint (CODE)\n"), std::string::npos) << run.printed;
     EXPECT_NE(run.printed.find("table PARENT: read 3, written 3"), std::string::npos) << run.printed;
+    EXPECT_NE(run.printed.find("  REFUSED: identity ID, continuing after the largest value\n"), std::string::npos)
+        << run.printed;
     const CompanionRun verified = Companion(db, firebird, standIn, {"--all", "--keys", "verify", "sqlserver-to-firebird"});
     EXPECT_EQ(verified.status, kExitFailed);
     EXPECT_NE(verified.printed.find("only in target 0, identical\n  keys: all there\n"), std::string::npos) << verified.printed;
@@ -91,6 +96,8 @@ TEST(Keys, TheStandInsKeysArriveInFirebird) {
     c->execute("INSERT INTO PARENT (ID, CODE) VALUES (4, 'c')");
     EXPECT_EQ(Rows(*c, "SELECT ID FROM CHILD WHERE NAME = 'four'"), "13\n");
     EXPECT_EQ(Rows(*c, "SELECT QTY FROM PARENT WHERE ID = 4"), "1\n");
+    c->execute("INSERT INTO TOPMOST (NAME) VALUES ('next')");
+    EXPECT_EQ(Rows(*c, "SELECT COUNT(*) FROM TOPMOST WHERE ID < 0"), "0\n") << "no identity wrapped round";
     c->execute("UPDATE PARENT SET FAVOURITE = NULL WHERE ID = 2");
     c->execute("DELETE FROM PARENT WHERE ID = 2");
     EXPECT_EQ(Rows(*c, "SELECT ID FROM CHILD ORDER BY ID"), "7\n12\n");

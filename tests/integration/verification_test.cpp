@@ -66,6 +66,14 @@ TEST_F(Verification, ACopyVerifiesAsIdentical) {
     spilled.hashesInMemory = 3;
     spilled.spillFolder = folder.path();
     EXPECT_TRUE(verify(spilled).identical());
+    // Into the system's folder, an empty TMPDIR taken as unset.
+    const char* const kept = std::getenv("TMPDIR");
+    const std::string before = kept ? kept : "";
+    setenv("TMPDIR", "", 1);
+    spilled.spillFolder.clear();
+    EXPECT_TRUE(verify(spilled).identical()) << "TMPDIR empty";
+    if (kept) setenv("TMPDIR", before.c_str(), 1);
+    else unsetenv("TMPDIR");
 }
 
 // The hashes spill into files that have no name from the start: nothing in the folder can be read,

@@ -64,7 +64,10 @@ TEST(ParseCopyOptions, CommandsAndUsageErrors) {
 
 TEST(ChooseTables, NamesThenPatternsEachTableOnce) {
     const std::vector<std::string> listed = {"Orders", "OrderLines", "OldOrders", "sales.Orders", "Customers"};
-    auto qualified = [](const std::string& entry) { return entry.find('.') == std::string::npos ? "dbo." + entry : entry; };
+    auto namesOf = [](const std::string& entry) {
+        const size_t dot = entry.find('.');
+        return dot == std::string::npos ? PatternNames{entry, "dbo." + entry} : PatternNames{entry.substr(dot + 1), entry};
+    };
     struct Case {
         std::vector<std::string> named;
         TableChoice choice;
@@ -72,15 +75,20 @@ TEST(ChooseTables, NamesThenPatternsEachTableOnce) {
     } cases[] = {
         {{"Customers"}, {}, {"Customers"}},
         {{}, {true, {}, {}}, listed},
-        {{}, {false, {"Order*"}, {}}, {"Orders", "OrderLines"}},
+        {{}, {false, {"Order*"}, {}}, {"Orders", "OrderLines", "sales.Orders"}},  // any schema's
         {{}, {false, {"*Orders"}, {"Old*"}}, {"Orders", "sales.Orders"}},
         {{}, {false, {"sales.*"}, {}}, {"sales.Orders"}},
         {{}, {false, {"dbo.*"}, {"dbo.O*"}}, {"Customers"}},  // the default schema, named
         {{"OldOrders"}, {true, {}, {"Old*"}}, {"OldOrders", "Orders", "OrderLines", "sales.Orders", "Customers"}},
         {{}, {false, {"orders"}, {}}, {}},  // case counts
-        {{}, {false, {"Order[sL]*"}, {}}, {"Orders", "OrderLines"}},
+        {{}, {false, {"Order[sL]*"}, {}}, {"Orders", "OrderLines", "sales.Orders"}},
+        // A pattern without a dot is for the table's own name: the schema's "dbo." never matches it.
+        {{}, {false, {"d*"}, {}}, {}},
+        {{}, {true, {}, {"d*"}}, listed},
+        {{}, {false, {"[!A-N]*"}, {}}, {"Orders", "OrderLines", "OldOrders", "sales.Orders"}},
+        {{}, {false, {"s*"}, {}}, {}},
     };
-    for (const auto& c : cases) EXPECT_EQ(ChooseTables(listed, c.named, c.choice, qualified), c.chosen);
+    for (const auto& c : cases) EXPECT_EQ(ChooseTables(listed, c.named, c.choice, namesOf), c.chosen);
 }
 
 // Each table after those it refers to; a cycle keeps the order given.
@@ -396,6 +404,12 @@ TEST(ParseCopyOptions, PasswordsFromFilesAndTheEnvironment) {
     EXPECT_FALSE(ReadPasswords(o, std::nullopt, std::string("env ms")));
     EXPECT_EQ(o.msPassword, "given") << "the command line first";
     EXPECT_EQ(o.fbPassword, std::nullopt) << "then the stored logins";
+
+    // A value set from a file's contents keeps no line end, as the file's own first line does not.
+    o = parse({"test"});
+    EXPECT_FALSE(ReadPasswords(o, std::string("env fb\n"), std::string("env ms\r\n")));
+    EXPECT_EQ(o.fbPassword, "env fb");
+    EXPECT_EQ(o.msPassword, "env ms");
 
     o = parse({"--fb-password-file", missing, "test"});
     EXPECT_EQ(ReadPasswords(o, {}, {})->message, "cannot read the password file " + missing);

@@ -98,7 +98,7 @@ TEST(StructurePlan, FirebirdStatementsAfterTheRows) {
           "ALTER TABLE \"ORDERS\" ADD CONSTRAINT \"PK_ORDERS\" PRIMARY KEY (\"ID\")",
           "CREATE DESCENDING INDEX \"IX_ORDERS_1\" ON \"ORDERS\" (\"PLACED\", \"ID\")",
           "EXECUTE BLOCK AS DECLARE N BIGINT; BEGIN SELECT MAX(\"ID\") FROM \"ORDERS\" INTO :N; IF (N IS NOT NULL) "
-          "THEN EXECUTE STATEMENT 'ALTER TABLE \"ORDERS\" ALTER COLUMN \"ID\" RESTART WITH ' || (N); END"}},
+          "THEN EXECUTE STATEMENT 'ALTER TABLE \"ORDERS\" ALTER COLUMN \"ID\" RESTART WITH ' || (N + 1 - 1); END"}},
         // Dialect 1 takes bare names; Firebird 4 gives the restart value itself next.
         {{1, 4},
          {"ALTER TABLE ORDERS ALTER COLUMN ID SET NOT NULL", "ALTER TABLE ORDERS ALTER COLUMN NOTE SET DEFAULT 'none'",

@@ -102,7 +102,7 @@ OpenEnds OpenCopyEnds(Database& database, const StoredLogins& logins, bool toFir
 }
 
 // The named tables that the source lists, each once and in the order named, the others said; then
-// those the patterns choose. A SQL Server entry matches a pattern by its schema-qualified name too.
+// those the patterns choose.
 std::vector<std::string> TablesToCopy(const MemoryTableList& sources, const std::vector<std::string>& names,
                                       const TableChoice& choice, const SqlServerTableNames* sqlServerNames,
                                       ConsoleToolkit& toolkit, bool& allFound) {
@@ -119,12 +119,13 @@ std::vector<std::string> TablesToCopy(const MemoryTableList& sources, const std:
             found.push_back(name);
         }
     }
-    auto qualified = [sqlServerNames](const std::string& entry) {
-        return sqlServerNames ? sqlServerNames->qualified(entry) : entry;
+    auto namesOf = [sqlServerNames](const std::string& entry) {
+        if (!sqlServerNames) return PatternNames{entry, entry};
+        return PatternNames{sqlServerNames->tableOf(entry).name, sqlServerNames->qualified(entry)};
     };
-    std::vector<std::string> tables = ChooseTables(listed, found, choice, qualified);
+    std::vector<std::string> tables = ChooseTables(listed, found, choice, namesOf);
     // Patterns that choose nothing are a mistake a scheduler must hear of, not a copy of nothing.
-    if (choice.byPattern() && ChooseTables(listed, {}, choice, qualified).empty()) {
+    if (choice.byPattern() && ChooseTables(listed, {}, choice, namesOf).empty()) {
         toolkit.say("no table in the source list matches");
         allFound = false;
     }

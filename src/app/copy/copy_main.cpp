@@ -1,6 +1,7 @@
 // tessaline-copy: the transfers without windows, for scheduled copies and for benchmarks.
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <iostream>
 
@@ -26,12 +27,15 @@ int main(int argc, char** argv) {
     if (!tess::ForbidCoreDumps()) std::cerr << "tessaline-copy: core dumps could not be switched off\n";
     // Before anything else, so that no thread made later (the Firebird engine's) takes the signals.
     tess::StopRequest stop;
+    std::atomic<bool> comparing{false};  // verify writes nothing: its stop has nothing to commit
     tess::SignalWatch signalWatch([&](int signal) {
-        std::cerr << "\ntessaline-copy: stopping: the rows written so far are committed\n";
+        std::cerr << (comparing ? "\ntessaline-copy: stopping: the comparing ends here\n"
+                                : "\ntessaline-copy: stopping: the rows written so far are committed\n");
         stop.request(signal);
     });
 
     auto parsed = tess::ParseCopyOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (const auto* options = std::get_if<tess::CopyOptions>(&parsed)) comparing = options->command == "verify";
     if (auto* options = std::get_if<tess::CopyOptions>(&parsed))
         if (auto error = tess::ReadPasswords(*options, Environment("TESSALINE_FB_PASSWORD"),
                                              Environment("TESSALINE_MS_PASSWORD")))

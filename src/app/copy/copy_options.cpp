@@ -101,7 +101,10 @@ std::optional<UsageError> ReadPasswords(CopyOptions& o, const std::optional<std:
             if (!line.empty() && line.back() == '\r') line.pop_back();
             password = line;
         } else if (environment) {
-            password = environment;
+            // As from a file: a value set from `$(cat file)` or an editor keeps no line end.
+            std::string value = *environment;
+            while (!value.empty() && (value.back() == '\n' || value.back() == '\r')) value.pop_back();
+            password = value;
         }
         return std::nullopt;
     };

@@ -21,8 +21,8 @@ inline constexpr const char* kCopyUsage =
     "  --fb-none-code-page NAME  the code page of text in Firebird NONE columns (windows-1250, cp1251,\n"
     "                         any name ICU knows); default: UTF-8 when valid, else Windows-1252\n"
     "  --all                  every table of the source list, after those named\n"
-    "  --include PATTERN      the source tables the shell-style pattern matches (schema.table on the\n"
-    "                         SQL Server side too); may be given again\n"
+    "  --include PATTERN      the source tables the shell-style pattern matches: their own names, or\n"
+    "                         with a dot in it schema.table on the SQL Server side; may be given again\n"
     "  --exclude PATTERN      not the tables it matches, unless named; may be given again\n"
     "  --overwrite yes|no     answer to the overwrite question (default no)\n"
     "  --bulk                 one prepared INSERT per table instead of a literal statement per row\n"
@@ -38,7 +38,7 @@ inline constexpr const char* kCopyUsage =
     "Passwords not given are read from TESSALINE_FB_PASSWORD and TESSALINE_MS_PASSWORD, then from the\n"
     "login window's settings.\n"
     "Exit status: 0 every table copied, 1 something failed, 2 usage error, 3 tables skipped because they\n"
-    "exist; 130 or 143 when stopped by SIGINT or SIGTERM.\n";
+    "exist; 130, 143 or 129 when stopped by SIGINT, SIGTERM or SIGHUP.\n";
 
 inline constexpr const char* kCopyVersion = "tessaline-copy " TESSALINE_VERSION "\n";
 

@@ -14,16 +14,23 @@ struct TableChoice {
     bool byPattern() const { return all || !include.empty(); }
 };
 
-// True when the pattern matches the entry as listed, or its `qualified` name ("schema.table" on
-// the SQL Server side). Case counts, as it does in the lists.
-bool MatchesTablePattern(const std::string& pattern, const std::string& entry, const std::string& qualified);
+// A listed table's own name, and its name with its schema ("schema.table" on the SQL Server side;
+// the same as its own name on the Firebird side).
+struct PatternNames {
+    std::string bare, qualified;
+};
+using PatternNamesOf = std::function<PatternNames(const std::string& entry)>;
+
+// A pattern without a dot matches the table's own name; with a dot, its schema-qualified name, so
+// that "d*" means tables whose names start with d, not every table of the dbo schema. Case counts,
+// as it does in the lists.
+bool MatchesTablePattern(const std::string& pattern, const PatternNames& names);
 
 // The named tables first, in the order named; then, in the list's order, those the patterns
 // choose: every listed table with --all, else those an --include matches, less those an --exclude
 // matches. A table named outright is always taken. Each table once.
 std::vector<std::string> ChooseTables(const std::vector<std::string>& listed, const std::vector<std::string>& named,
-                                      const TableChoice& choice,
-                                      const std::function<std::string(const std::string&)>& qualified);
+                                      const TableChoice& choice, const PatternNamesOf& namesOf);
 
 // The tables in an order where each comes after the tables its foreign keys refer to (given as
 // pairs of `qualified` names: the table, the table it refers to), else in the order given; tables
