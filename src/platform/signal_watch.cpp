@@ -22,7 +22,8 @@ sigset_t Watched() {
 
 }  // namespace
 
-SignalWatch::SignalWatch(std::function<void(int)> onSignal) : onSignal_(std::move(onSignal)) {
+SignalWatch::SignalWatch(std::function<void(int)> onSignal, std::function<void(int)> onLastSignal)
+    : onSignal_(std::move(onSignal)), onLastSignal_(std::move(onLastSignal)) {
     const sigset_t set = Watched();
     if (const int error = pthread_sigmask(SIG_BLOCK, &set, nullptr); error != 0)
         throw std::system_error(error, std::generic_category(), "pthread_sigmask");
@@ -31,7 +32,10 @@ SignalWatch::SignalWatch(std::function<void(int)> onSignal) : onSignal_(std::mov
         for (;;) {
             int signal = 0;
             if (sigwait(&set, &signal) != 0 || signal == SIGUSR1) return;
-            if (asked) _exit(SignalExitStatus(signal));  // the second: no more waiting
+            if (asked) {  // the second: no more waiting
+                if (onLastSignal_) onLastSignal_(signal);
+                _exit(SignalExitStatus(signal));
+            }
             asked = true;
             onSignal_(signal);
         }

@@ -11,14 +11,15 @@ namespace tess {
 
 class SignalWatch {
 public:
-    // `onSignal` runs on the watching thread, with the signal's number.
-    explicit SignalWatch(std::function<void(int)> onSignal);
+    // `onSignal` runs on the watching thread, with the first signal's number; `onLastSignal`, when
+    // given, with the second's, just before the process ends (it must not throw).
+    explicit SignalWatch(std::function<void(int)> onSignal, std::function<void(int)> onLastSignal = {});
     ~SignalWatch();
     SignalWatch(const SignalWatch&) = delete;
     SignalWatch& operator=(const SignalWatch&) = delete;
 
 private:
-    std::function<void(int)> onSignal_;
+    std::function<void(int)> onSignal_, onLastSignal_;
     std::thread thread_;
 };
 

@@ -7,7 +7,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -40,8 +42,10 @@ std::string CoreFileLimit(pid_t pid) {
     return "unknown";
 }
 
-// Starts the companion, sends `signal` once it has copied a while, and waits at most 20 s.
-Finished CopyAndSignal(const std::vector<std::string>& args, int signal, const std::string& folder) {
+// Starts the companion, sends `signals` one after the other once it has copied a while, and waits
+// at most 20 s.
+Finished CopyAndSignal(const std::vector<std::string>& args, std::vector<int> signals, const std::string& folder) {
+    const int signal = signals.front();
     // A file of this run's own: the last run's progress must not pass for this one's.
     const std::string errorFile = folder + "/stderr-" + std::to_string(signal) + ".txt";
     const std::string outputFile = folder + "/stdout-" + std::to_string(signal) + ".txt";
@@ -77,7 +81,7 @@ Finished CopyAndSignal(const std::vector<std::string>& args, int signal, const s
     }
     Finished f;
     f.coreLimit = CoreFileLimit(child);
-    kill(child, signal);
+    for (int each : signals) kill(child, each);
     const auto sent = std::chrono::steady_clock::now();
     for (int i = 0; i < 400; ++i) {
         int status = 0;
@@ -116,9 +120,12 @@ TEST(CompanionSignals, ASignalCommitsTheRowsWrittenAndSaysHowFar) {
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {  // SIGHUP: the terminal closed; a stop like the others
         const std::string target = folder.file("target" + std::to_string(signal) + ".fdb");
         CreateFirebirdDatabase(target);
+        const std::string json = folder.file("summary.json");
+        std::ofstream(json) << R"({"tables": [{"table": "Big", "outcome": "complete"}], "exitStatus": 0})";
         const Finished f = CopyAndSignal({"--fb-database", target, "--fb-user", "SYSDBA", "--ms-server", "localhost",
-                                          "--ms-database", source, "--ms-user", "sa", "send-to-firebird", "Big"},
-                                         signal, folder.path());
+                                          "--ms-database", source, "--ms-user", "sa", "--summary-json", json,
+                                          "send-to-firebird", "Big"},
+                                         {signal}, folder.path());
         EXPECT_EQ(f.status, 128 + signal) << f.errorOutput.substr(0, 2000);
         EXPECT_LT(f.secondsAfterSignal, 5.0);
         EXPECT_EQ(f.coreLimit, "0 0");
@@ -136,6 +143,46 @@ TEST(CompanionSignals, ASignalCommitsTheRowsWrittenAndSaysHowFar) {
         c->open(FirebirdSettings({target, "SYSDBA", ""}));
         auto rows = c->openRecordset("SELECT COUNT(*) FROM \"Big\"");
         EXPECT_EQ(std::get<std::int64_t>(rows->value(0)), written) << "the summary's count is what the target holds";
+        const auto summary = nlohmann::json::parse(std::ifstream(json));
+        EXPECT_EQ(summary["exitStatus"], f.status) << "the process's own status";
+        EXPECT_EQ(summary["tables"][0]["outcome"], "stopped");
+        EXPECT_EQ(summary["tables"][0]["rowsWritten"], written);
+    }
+}
+
+// However the process ends, the summary file says so or is not there: after SIGKILL no earlier
+// run's "complete" stands; after a second signal the file is the kept summary, with the status
+// the process ended with.
+TEST(CompanionSignals, TheSummaryFileNeverOutlivesItsRun) {
+    TempFolder folder;
+    const std::string source = folder.file("source.db");
+    DriversDatabase db;
+    {
+        auto c = db.createConnection();
+        c->open(SqlServerSettings({"localhost", "1433", source, "sa", "", false}));
+        c->execute("CREATE TABLE Big (ID INTEGER, NAME VARCHAR(40))");
+        c->execute("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 200000) "
+                   "INSERT INTO Big SELECT x, 'row ' || x FROM n");
+    }
+    const struct {
+        std::vector<int> signals;
+        bool fileAfter;
+    } cases[] = {{{SIGKILL}, false}, {{SIGTERM, SIGTERM}, true}};
+    for (const auto& c : cases) {
+        const std::string target = folder.file("target" + std::to_string(c.signals.size()) + ".fdb");
+        CreateFirebirdDatabase(target);
+        const std::string json = folder.file("summary.json");
+        std::ofstream(json) << R"({"tables": [{"table": "Big", "outcome": "complete"}], "exitStatus": 0})";
+        const Finished f = CopyAndSignal({"--fb-database", target, "--fb-user", "SYSDBA", "--ms-server", "localhost",
+                                          "--ms-database", source, "--ms-user", "sa", "--summary-json", json,
+                                          "send-to-firebird", "Big"},
+                                         c.signals, folder.path());
+        ASSERT_NE(f.status, -1) << "ended";
+        EXPECT_EQ(std::filesystem::exists(json), c.fileAfter) << c.signals.size();
+        if (!c.fileAfter) continue;
+        const auto summary = nlohmann::json::parse(std::ifstream(json));
+        EXPECT_EQ(summary["exitStatus"], f.status);
+        EXPECT_NE(summary["tables"][0]["outcome"], "complete");
     }
 }
 

@@ -10,12 +10,14 @@
 #include "catalogue/table_listing.h"
 #include "catalogue/table_structure.h"
 #include "app/copy/copy_summary.h"
+#include "app/copy/summary_file.h"
 #include "common/printable_text.h"
 #include "common/stop_request.h"
 #include "connect/connection_strings.h"
 #include "platform/console_toolkit.h"
 #include "platform/database.h"
 #include "platform/memory_table_list.h"
+#include "platform/signal_watch.h"
 #include "routines/error_trap.h"
 #include "transfer/copy_observer.h"
 #include "transfer/identifiers.h"
@@ -266,14 +268,23 @@ struct CopyResults {
     const std::vector<TableOutcome>& tables;
     const std::vector<StructureOutcome>& structure;  // with --keys
 };
+struct SummaryEnds {
+    ConsoleToolkit& toolkit;
+    std::ostream& out;
+    SummaryFile* file;        // with --summary-json
+    const StopRequest* stop;  // a signal's stop makes the exit status
+};
 int Summarize(const CopyResults& results, const std::vector<std::string>& requested, bool failures,
-              const SummaryTarget& target, const CopyOptions& options, ConsoleToolkit& toolkit, std::ostream& out) {
+              const SummaryTarget& target, const SummaryEnds& ends) {
     const auto& outcomes = results.tables;
+    ConsoleToolkit& toolkit = ends.toolkit;
     // Counted through a connection of its own, opened once for every table.
     std::unique_ptr<Connection> counter;
     try {
-        counter = target.database.createConnection();
-        counter->open(target.settings);
+        if (!outcomes.empty()) {
+            counter = target.database.createConnection();
+            counter->open(target.settings);
+        }
     } catch (const std::exception&) {
         counter.reset();
     }
@@ -290,16 +301,38 @@ int Summarize(const CopyResults& results, const std::vector<std::string>& reques
             for (const auto& made : results.structure)
                 if (made.table == o.target) summary.structure = made;
         }
-        PrintSummaryLine(out, summary);
+        if (TargetDiffers(summary))
+            toolkit.reportFailure(PrintableText(requested[i]) + ": the target holds " +
+                                  std::to_string(*summary.inTarget) + " rows, not the " +
+                                  std::to_string(summary.outcome->rowsWritten) +
+                                  " written: something else changed it during the copy");
+        PrintSummaryLine(ends.out, summary);
         complete = complete && SummaryComplete(summary);
         tables.push_back(std::move(summary));
     }
-    const int status = !complete ? kExitFailed : skipped ? kExitSkipped : kExitCopied;
-    if (options.summaryJson && !(std::ofstream(*options.summaryJson) << SummaryJson(tables, status))) {
-        toolkit.say("cannot write the summary to " + *options.summaryJson);
-        return kExitFailed;
+    int status = !complete ? kExitFailed : skipped ? kExitSkipped : kExitCopied;
+    if (ends.stop && ends.stop->requested() && ends.stop->signal()) status = SignalExitStatus(ends.stop->signal());
+    if (!ends.file) return status;
+    try {
+        ends.file->write(tables, status);
+    } catch (const SummaryFileError& e) {
+        toolkit.say(e.what());
+        return status == kExitCopied || status == kExitSkipped ? kExitFailed : status;
     }
     return status;
+}
+
+// What the summary file would say if the process had to end before the run does: the tables done,
+// the one under way, the rest not started.
+std::vector<TableSummary> SoFar(const std::vector<TableOutcome>& outcomes, const std::vector<std::string>& requested) {
+    std::vector<TableSummary> tables;
+    for (size_t i = 0; i < requested.size(); ++i) {
+        TableSummary summary{requested[i], std::nullopt, std::nullopt};
+        if (i < outcomes.size()) summary.outcome = outcomes[i];
+        summary.inFlight = i == outcomes.size();
+        tables.push_back(std::move(summary));
+    }
+    return tables;
 }
 
 // --keys: the structure of each table whose rows went in, then every foreign key, each refusal
@@ -327,29 +360,31 @@ struct ListedTables {
 
 // send-to-firebird and send-to-sqlserver: each named table through the copy engine.
 int Send(const CopyOptions& options, const StoredLogins& logins, Database& database, ConsoleToolkit& toolkit,
-         ListedTables listed, std::ostream& out, const StopRequest* stop) {
+         ListedTables listed, const SummaryEnds& ends, const StopRequest* stop) {
     const bool toFirebird = options.command == "send-to-firebird";
     bool allFound = true;
     auto tables = TablesToCopy(toFirebird ? listed.sqlServer : listed.firebird, options.arguments, options.choice,
                                toFirebird ? &listed.sqlServerNames : nullptr, toolkit, allFound);
-    OpenEnds ends;
+    OpenEnds connections;
     try {
-        ends = OpenCopyEnds(database, logins, toFirebird);
+        connections = OpenCopyEnds(database, logins, toFirebird);
     } catch (const std::exception& e) {
         toolkit.say(ConsoleToolkit::OneLine(e.what()));
-        return kExitFailed;
+        return Summarize({{}, {}}, tables, true, {database, "", toFirebird}, ends);  // each "not started"
     }
     // Tables the patterns chose come after those their foreign keys refer to.
     if (options.choice.byPattern()) {
         const SqlServerTableNames& names = listed.sqlServerNames;
         tables = InForeignKeyOrder(
-            tables, toFirebird ? SqlServerForeignKeyPairs(*ends.source) : FirebirdForeignKeyPairs(*ends.source),
+            tables,
+            toFirebird ? SqlServerForeignKeyPairs(*connections.source) : FirebirdForeignKeyPairs(*connections.source),
             [&](const std::string& entry) { return toFirebird ? names.qualified(entry) : entry; });
     }
-    const auto direction = toFirebird ? ToFirebird(ends.target.get(), &listed.sqlServerNames, options.keys)
+    const auto direction = toFirebird ? ToFirebird(connections.target.get(), &listed.sqlServerNames, options.keys)
                                       : ToSqlServer(&listed.sqlServerNames, options.keys);
     CompanionObserver observer(toolkit, stop);
-    TableCopier copier({ends.source.get(), ends.target.get(), true}, toFirebird ? listed.firebird : listed.sqlServer,
+    TableCopier copier({connections.source.get(), connections.target.get(), true},
+                       toFirebird ? listed.firebird : listed.sqlServer,
                        *direction, toFirebird ? kToFirebirdSteps : kToSqlServerSteps, observer, options.bulk);
     // Capped where the clock's nanoseconds would overflow: three years waits as long as "no end".
     const long long stall = std::min<long long>(options.stallTimeout, 100'000'000);
@@ -359,23 +394,48 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
         const CancelOnStop cancelling(stop, [&copier] { copier.cancel(); });
         for (const auto& table : tables) {
             if (observer.stopRequested()) break;
+            if (ends.file) ends.file->keep(SoFar(observer.outcomes, tables));
             copier.copy(table);
         }
     }
     toolkit.endProgressLine();
     const auto structure =
-        options.keys && !observer.stopRequested() ? MakeStructure(*direction, *ends.target, observer.outcomes, toolkit)
+        options.keys && !observer.stopRequested()
+            ? MakeStructure(*direction, *connections.target, observer.outcomes, toolkit)
                                                   : std::vector<StructureOutcome>{};
     const SummaryTarget target{database, toFirebird ? FirebirdSettings(logins.firebird) : SqlServerSettings(logins.sqlServer),
                                toFirebird};
-    return Summarize({observer.outcomes, structure}, tables, !allFound || toolkit.errorReports() > 0, target, options,
-                     toolkit, out);
+    if (ends.file) ends.file->keep(SoFar(observer.outcomes, tables));
+    return Summarize({observer.outcomes, structure}, tables, !allFound || toolkit.errorReports() > 0, target, ends);
 }
+
+int RunCommand(const CopyOptions& options, const StoredLogins& stored, Database& database, ConsoleToolkit& toolkit,
+               std::ostream& out, const StopRequest* stop, SummaryFile* summary);
 
 }  // namespace
 
 int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Database& database,
-                   ConsoleToolkit& toolkit, std::ostream& out, const StopRequest* stop) {
+                   ConsoleToolkit& toolkit, std::ostream& out, const StopRequest* stop, SummaryFile* summary) {
+    const bool sending = options.command == "send-to-firebird" || options.command == "send-to-sqlserver";
+    std::optional<SummaryFile> ownSummary;
+    if (sending && options.summaryJson && !summary) {
+        try {
+            summary = &ownSummary.emplace(*options.summaryJson);
+        } catch (const SummaryFileError& e) {
+            toolkit.say(e.what());
+            return kExitUsage;
+        }
+    }
+    const int status = RunCommand(options, stored, database, toolkit, out, stop, sending ? summary : nullptr);
+    // A copy's summary already said its status, a stop's included: the process keeps to it.
+    if (sending) return status;
+    return stop && stop->requested() && stop->signal() ? SignalExitStatus(stop->signal()) : status;
+}
+
+namespace {
+
+int RunCommand(const CopyOptions& options, const StoredLogins& stored, Database& database, ConsoleToolkit& toolkit,
+               std::ostream& out, const StopRequest* stop, SummaryFile* summary) {
     Logins logins;
     logins.values = options.apply(stored);
     if (options.command == "test") {
@@ -407,11 +467,15 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
         for (const auto& name : (wantsSqlServer ? list1 : list2).items()) out << PrintableText(name) << "\n";
         return toolkit.errorReports() ? kExitFailed : kExitCopied;
     }
-    if (toolkit.errorReports()) return kExitFailed;
-    if (verifying)
+    if (verifying) {
+        if (toolkit.errorReports()) return kExitFailed;
         return Verify(options, logins, database, toolkit, wantsSqlServer ? list1 : list2, sqlServerNames, out, stop);
-
-    return Send(options, logins.values, database, toolkit, {list1, list2, sqlServerNames}, out, stop);
+    }
+    const SummaryEnds ends{toolkit, out, summary, stop};
+    if (toolkit.errorReports()) return Summarize({{}, {}}, options.arguments, true, {database, "", false}, ends);
+    return Send(options, logins.values, database, toolkit, {list1, list2, sqlServerNames}, ends, stop);
 }
+
+}  // namespace
 
 }  // namespace tess

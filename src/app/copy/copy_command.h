@@ -10,13 +10,18 @@ namespace tess {
 class Database;
 class ConsoleToolkit;
 class StopRequest;
+class SummaryFile;
 
 // Exit statuses: every requested table copied completely; something failed; nothing failed but
 // tables were skipped because they exist (the overwrite question answered no).
 inline constexpr int kExitCopied = 0, kExitFailed = 1, kExitUsage = 2, kExitSkipped = 3;
 
-// Runs the command and prints a summary line per table. `stop`, when given, ends a transfer early.
+// Runs the command and prints a summary line per table; returns the process's exit status (a
+// stop's signal included). `stop`, when given, ends a transfer early. With --summary-json the
+// summary goes to `summary` too; without one given, to a file of the command's own, checked before
+// anything is copied.
 int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Database& database,
-                   ConsoleToolkit& toolkit, std::ostream& out, const StopRequest* stop = nullptr);
+                   ConsoleToolkit& toolkit, std::ostream& out, const StopRequest* stop = nullptr,
+                   SummaryFile* summary = nullptr);
 
 }  // namespace tess

@@ -4,8 +4,10 @@
 #include <atomic>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 
 #include "app/copy/copy_command.h"
+#include "app/copy/summary_file.h"
 #include "common/stop_request.h"
 #include "platform/console_toolkit.h"
 #include "platform/drivers/drivers_database.h"
@@ -28,11 +30,18 @@ int main(int argc, char** argv) {
     // Before anything else, so that no thread made later (the Firebird engine's) takes the signals.
     tess::StopRequest stop;
     std::atomic<bool> comparing{false};  // verify writes nothing: its stop has nothing to commit
-    tess::SignalWatch signalWatch([&](int signal) {
-        std::cerr << (comparing ? "\ntessaline-copy: stopping: the comparing ends here\n"
-                                : "\ntessaline-copy: stopping: the rows written so far are committed\n");
-        stop.request(signal);
-    });
+    // Made before the watch, so that it outlives the watch's thread; reachable once it is made.
+    std::optional<tess::SummaryFile> summary;
+    std::atomic<tess::SummaryFile*> summaryMade{nullptr};
+    tess::SignalWatch signalWatch(
+        [&](int signal) {
+            std::cerr << (comparing ? "\ntessaline-copy: stopping: the comparing ends here\n"
+                                    : "\ntessaline-copy: stopping: the rows written so far are committed\n");
+            stop.request(signal);
+        },
+        [&](int signal) {
+            if (tess::SummaryFile* file = summaryMade.load()) file->writeKept(tess::SignalExitStatus(signal));
+        });
 
     auto parsed = tess::ParseCopyOptions(std::vector<std::string>(argv + 1, argv + argc));
     if (const auto* options = std::get_if<tess::CopyOptions>(&parsed)) comparing = options->command == "verify";
@@ -48,13 +57,20 @@ int main(int argc, char** argv) {
     if (options.command == "help") return std::cout << tess::kCopyUsage, tess::kExitCopied;
     if (options.command == "version") return std::cout << tess::kCopyVersion, tess::kExitCopied;
 
+    if (options.summaryJson && options.command.rfind("send-to-", 0) == 0) {
+        try {
+            summaryMade = &summary.emplace(*options.summaryJson);
+        } catch (const tess::SummaryFileError& e) {
+            std::cerr << "tessaline-copy: " << e.what() << "\n";
+            return tess::kExitUsage;
+        }
+    }
     tess::UseUtf8CharacterSet();
     tess::QtSettingsStore settings;
     if (settings.warning()) std::cerr << "tessaline-copy: " << *settings.warning() << "\n";
     tess::DriversDatabase database;
     // Results on standard output, for every command; progress and reports on standard error.
     tess::ConsoleToolkit toolkit(std::cerr, options.overwrite ? tess::kAnswerYes : tess::kAnswerNo, isatty(2) == 1);
-    const int status =
-        tess::RunCopyCommand(options, tess::ReadLoginsAndCodePage(settings), database, toolkit, std::cout, &stop);
-    return stop.requested() ? tess::SignalExitStatus(stop.signal()) : status;
+    return tess::RunCopyCommand(options, tess::ReadLoginsAndCodePage(settings), database, toolkit, std::cout, &stop,
+                                summaryMade.load());
 }

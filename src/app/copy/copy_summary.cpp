@@ -8,10 +8,17 @@
 
 namespace tess {
 
+bool TargetDiffers(const TableSummary& summary) {
+    return summary.outcome && summary.inTarget && summary.outcome->ending != TableOutcome::kSkipped &&
+           *summary.inTarget != summary.outcome->rowsWritten;
+}
+
 std::string SummaryOutcome(const TableSummary& summary) {
+    if (summary.inFlight) return "stopped";
     if (!summary.outcome) return "not started";
     const TableOutcome& o = *summary.outcome;
     if (o.ending == TableOutcome::kComplete && o.rowsRefused > 0) return "some rows refused";
+    if (o.ending == TableOutcome::kComplete && TargetDiffers(summary)) return "the target holds other rows";
     return EndingText(o.ending);
 }
 
@@ -19,8 +26,7 @@ bool SummaryComplete(const TableSummary& summary) {
     if (!summary.outcome) return false;
     const TableOutcome& o = *summary.outcome;
     if (o.ending == TableOutcome::kSkipped) return true;
-    return o.ending == TableOutcome::kComplete && o.rowsRefused == 0 &&
-           (!summary.inTarget || *summary.inTarget == o.rowsWritten);
+    return o.ending == TableOutcome::kComplete && o.rowsRefused == 0 && !TargetDiffers(summary);
 }
 
 namespace {
@@ -43,7 +49,7 @@ void PrintStructure(std::ostream& out, const StructureOutcome& structure) {
 void PrintSummaryLine(std::ostream& out, const TableSummary& summary) {
     out << "table " << PrintableText(summary.table) << ": ";
     if (!summary.outcome) {
-        out << "not started\n";
+        out << SummaryOutcome(summary) << "\n";
         return;
     }
     const TableOutcome& o = *summary.outcome;
@@ -55,8 +61,7 @@ void PrintSummaryLine(std::ostream& out, const TableSummary& summary) {
         out << *summary.inTarget;
     else
         out << "unknown";
-    if (summary.inTarget && *summary.inTarget != o.rowsWritten && o.ending != TableOutcome::kSkipped)
-        out << " (differs from written)";
+    if (TargetDiffers(summary)) out << " (differs from written)";
     out << ", " << SummaryOutcome(summary) << "\n";
     if (summary.structure) PrintStructure(out, *summary.structure);
 }

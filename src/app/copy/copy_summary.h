@@ -16,9 +16,14 @@ struct TableSummary {
     std::optional<TableOutcome> outcome;   // none: never started
     std::optional<long long> inTarget;     // the rows the target holds after, when they could be counted
     std::optional<StructureOutcome> structure{};  // with --keys, for a table whose rows went in
+    bool inFlight = false;  // under way when the process had to end: what stands of it is unknown
 };
 
-// "complete", "some rows refused", "stopped", ..., "not started".
+// True when the target was counted and holds other than the rows written: someone else changed it.
+bool TargetDiffers(const TableSummary& summary);
+
+// "complete", "some rows refused", "stopped", ..., "not started"; never "complete" for a table whose
+// target holds other than the rows written.
 std::string SummaryOutcome(const TableSummary& summary);
 // True when the table needs nothing more: copied whole, or skipped as asked.
 bool SummaryComplete(const TableSummary& summary);
