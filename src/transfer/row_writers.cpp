@@ -87,17 +87,38 @@ private:
     bool writeWhole() {
         try {
             target_.beginTransaction();
+        } catch (const DatabaseError& e) {  // nothing begun, nothing written
+            if (e.connectionLost()) tally_.insertStep([&] { throw e; });
+            return false;
+        }
+        try {
             prepared_.executeMany(pending_);
             target_.commitTransaction();
             return true;
         } catch (const DatabaseError& e) {
-            try {
-                target_.rollbackTransaction();
-            } catch (const DatabaseError&) {
-            }
-            if (e.connectionLost()) tally_.insertStep([&] { throw e; });
+            undo(e);
             return false;
         }
+    }
+
+    // A refused array is rolled back, and then written again row by row. When the rollback fails
+    // too (after a failed commit: "no transaction is active"), whether the array's rows stand is
+    // not known: written again they could stand twice, so the table ends here with one report.
+    void undo(const DatabaseError& failure) {
+        try {
+            target_.rollbackTransaction();
+        } catch (const DatabaseError& again) {
+            DatabaseError::Details details = failure.details();
+            details.endsTable = true;
+            details.connectionLost = failure.connectionLost() || again.connectionLost();
+            const DatabaseError unknown(std::string(failure.what()) + "\nThe rollback failed too: " + again.what() +
+                                            "\nWhether the last " + std::to_string(pending_.size()) +
+                                            " rows stand is not known; they are not written again.",
+                                        details);
+            tally_.insertStep([&] { throw unknown; });
+            return;
+        }
+        if (failure.connectionLost()) tally_.insertStep([&] { throw failure; });
     }
 
     RowTally& tally_;

@@ -2,6 +2,8 @@
 // what each table's outcome says about it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fakes/engine_copy.h"
 #include "fakes/fake_database.h"
 #include "fakes/fake_toolkit.h"
@@ -130,6 +132,22 @@ TEST_F(TransferEndings, BulkBatchesFallBackToRowByRow) {
     EXPECT_EQ(outcomes[0].rowsWritten, 1199);
     EXPECT_EQ(outcomes[0].rowsRefused, 1);
     EXPECT_EQ(outcomes[0].ending, TableOutcome::kComplete);
+}
+
+// A batch whose commit and then rollback fail (a full disk: "no transaction is active") may or may
+// not stand: it is never written again, and the table ends with one report saying so.
+TEST_F(TransferEndings, ABatchOfUnknownFateIsNeverWrittenTwice) {
+    db.results["SELECT * FROM \"A\""] = Rows(700);
+    db.failOn("commit", "[HY000] disk I/O error", 1);
+    db.failOn("rollback", "[HY000] cannot rollback - no transaction is active", 1);
+    send({.toFirebird = false, .bulk = true}, {"A"});
+    EXPECT_EQ(std::count(db.log.begin(), db.log.end(), "run INSERT INTO [A] VALUES(?) with 1"), 1)
+        << "row 1 sent once, in its batch";
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_NE(ui.boxes[0].text.find("they are not written again"), std::string::npos) << ui.boxes[0].text;
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].ending, TableOutcome::kEnded);
+    EXPECT_EQ(outcomes[0].rowsWritten, 0);
 }
 
 }  // namespace
