@@ -4,6 +4,7 @@
 #include <chrono>
 #include <optional>
 
+#include "catalogue/table_presence.h"
 #include "common/sql_literal.h"
 #include "common/text_case.h"
 #include "platform/database.h"
@@ -61,7 +62,7 @@ TableOutcome TableCopier::copy(const std::string& entry) {
     const auto started = std::chrono::steady_clock::now();
     TableOutcome outcome;
     outcome.source = reportedTable_ = entry;
-    outcome.target = direction_.targetName(entry);
+    outcome.target = targetName_ = direction_.targetName(entry);
     tableReport_.clear();
     if (!watchdogThread_)
         watchdogThread_ = std::make_unique<CopyWatchdog>(limits_, [this] { cancelCalls(); }, [this] { abandon(); });
@@ -312,13 +313,24 @@ bool TableCopier::insertRow(const std::function<void()>& body) {
             const auto* database = dynamic_cast<const DatabaseError*>(&e);
             const std::string failure = e.what();
             endedHere = (database && ending_.ends(*database, steps_.insert, End::kTarget, interrupt())) ||
-                        ending_.rowEnded(&failure, steps_.insert);
+                        ending_.rowEnded(&failure, steps_.insert, database ? &database->details().codes : nullptr) ||
+                        targetGone(failure);
             if (!endedHere) throw;
         }
     });
     if (done) ending_.rowEnded(nullptr, steps_.insert);
     watched();
     return done && !endedHere;
+}
+
+// After a row failure of a kind not seen just before, whether the target table is still there: a
+// table dropped under the copy refuses every row in words no driver code classifies, and would
+// otherwise cost a report a row.
+bool TableCopier::targetGone(const std::string& failure) {
+    if (!ending_.newKindOfFailure()) return false;
+    if (FindInCatalogue(*ends_.target, targetName_) != CatalogueEntry::kMissing) return false;
+    ending_.tableGone(failure, steps_.insert);
+    return true;
 }
 
 void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t columnCount, TableOutcome& outcome) {

@@ -116,6 +116,7 @@ private:
     using End = TableEnding::End;
     bool stepOrEnd(int number, const std::function<void()>& body, End end = End::kTarget);
     bool insertRow(const std::function<void()>& body);
+    bool targetGone(const std::string& failure);
     void endTransaction(const std::function<void()>& committed);
     void cancelCalls() noexcept;
     void abandon() noexcept;
@@ -147,6 +148,7 @@ private:
     mutable std::mutex watchdogMutex_;  // a stop's cancel comes from another thread
     CopyWatchdog* watchdog_ = nullptr;
     std::atomic<bool> abandoned_{false};  // the watchdog gave the connections up
+    std::string targetName_;     // of the table being copied
     std::string reportedTable_;  // where a report comes from: the source entry,
     long long reportedRow_ = 0;  // and the row being read or written (0: none)
     std::string tableReport_;    // the table's last report that was not a row's

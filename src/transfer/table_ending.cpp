@@ -34,13 +34,34 @@ void TableEnding::stop() {
     writingEnded_ = true;
 }
 
-bool TableEnding::rowEnded(const std::string* failure, int step) {
+namespace {
+
+std::string KindOf(const std::string& failure, const DriverCodes* codes) {
+    std::string kind;
+    if (codes) {
+        for (const auto& state : codes->sqlStates) kind += state + ",";
+        for (long code : codes->nativeErrors) kind += std::to_string(code) + ",";
+        for (long code : codes->gdsCodes) kind += std::to_string(code) + ",";
+    }
+    if (!kind.empty()) return "codes " + kind;
+    for (char c : failure) {
+        const bool digit = c >= '0' && c <= '9';
+        if (!digit) kind += c;
+        else if (kind.empty() || kind.back() != '#') kind += '#';
+    }
+    return "words " + kind;
+}
+
+}  // namespace
+
+bool TableEnding::rowEnded(const std::string* failure, int step, const DriverCodes* codes) {
     if (!failure) {
         sameFailures_ = 0;
         return false;
     }
-    sameFailures_ = *failure == lastFailure_ ? sameFailures_ + 1 : 1;
-    lastFailure_ = *failure;
+    const std::string kind = KindOf(*failure, codes);
+    sameFailures_ = sameFailures_ > 0 && kind == lastKind_ ? sameFailures_ + 1 : 1;
+    lastKind_ = kind;
     if (sameFailures_ < kSameFailureLimit || ending_) return false;
     ending_ = TableOutcome::kEnded;
     writingEnded_ = true;
@@ -49,8 +70,19 @@ bool TableEnding::rowEnded(const std::string* failure, int step) {
     return true;
 }
 
+void TableEnding::tableGone(const std::string& failure, int step) {
+    if (ending_) return;
+    ending_ = TableOutcome::kEnded;
+    writingEnded_ = true;
+    tableGone_ = true;
+    cause_ = {step, failure};
+}
+
 std::optional<TableEnding::Report> TableEnding::report(const std::string& table, long long rowsStanding) const {
     if (!ending_ || *ending_ == TableOutcome::kStopped) return std::nullopt;
+    if (tableGone_)
+        return Report{cause_.step, cause_.description + "\nThe copy of " + table +
+                                       " ended here: the table is no longer in the target."};
     return Report{cause_.step, cause_.description + "\nThe copy of " + table + " ended here; " +
                                    std::to_string(rowsStanding) + " rows of it stand in the target."};
 }

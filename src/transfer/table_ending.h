@@ -12,6 +12,7 @@
 namespace tess {
 
 class DatabaseError;
+struct DriverCodes;
 
 class TableEnding {
 public:
@@ -25,8 +26,16 @@ public:
     // when it is the row's own.
     bool ends(const DatabaseError& e, int step, End end, Interrupt interrupt);
     // A row's own failure, or its success (nullptr): true when this failure is the last of
-    // kSameFailureLimit alike in a row, which ends the table.
-    bool rowEnded(const std::string* failure, int step);
+    // kSameFailureLimit alike in a row, which ends the table. Alike means of the same kind: the
+    // same driver codes where the driver gave some, else the same words but for their numbers
+    // ("actual 4" and "actual 5" are one cause).
+    bool rowEnded(const std::string* failure, int step, const DriverCodes* codes = nullptr);
+    // True when the last row failure was the first of its kind in a row: the moment to look
+    // whether the table itself is still there.
+    bool newKindOfFailure() const { return sameFailures_ == 1; }
+    // The target's table is gone (dropped under the copy): the table ends with `failure`, and its
+    // report says so instead of counting rows in a table that is not there.
+    void tableGone(const std::string& failure, int step);
 
     // A stop read between rows, once the rows already taken were written.
     void stop();
@@ -52,8 +61,9 @@ private:
     bool targetLost_ = false;
     bool writingEnded_ = false;
     Report cause_{0, ""};
-    std::string lastFailure_;
+    std::string lastKind_;
     int sameFailures_ = 0;
+    bool tableGone_ = false;
 };
 
 }  // namespace tess

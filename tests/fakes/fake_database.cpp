@@ -55,6 +55,7 @@ public:
     void execute(const std::string& sql) override {
         requireOpen();
         db_.call("execute " + sql);
+        db_.created(sql);
     }
     void executeWith(const std::string& sql, const std::vector<Value>& parameters) override {
         requireOpen();
@@ -94,7 +95,7 @@ public:
     std::unique_ptr<Recordset> openSchema(int schema) override {
         requireOpen();
         db_.call("schema " + std::to_string(schema));
-        return std::make_unique<FakeRecordset>(db_, db_.catalogue);
+        return std::make_unique<FakeRecordset>(db_, db_.catalogueWithCreated());
     }
     // Served from `results` under "catalogue N schema.table".
     std::unique_ptr<Recordset> openCatalogue(int schema, const std::string& owner, const std::string& table) override {
@@ -197,6 +198,36 @@ std::vector<std::string> FakeDatabase::calls(const std::string& prefix) const {
     for (const auto& line : log)
         if (line.rfind(prefix, 0) == 0) out.push_back(line);
     return out;
+}
+
+// A table a CREATE TABLE made is in the catalogue from then on, as a database's would be.
+void FakeDatabase::created(const std::string& sql) {
+    const std::string create = "CREATE TABLE ";
+    if (sql.rfind(create, 0) != 0 || sql.size() <= create.size()) return;
+    const char open = sql[create.size()];
+    const char close = open == '[' ? ']' : open == '"' ? '"' : ' ';
+    size_t from = create.size() + (close == ' ' ? 0 : 1);
+    if (close == ']') {  // [schema].[table]: the last bracketed part before the column list
+        const size_t list = sql.find(" (");
+        const size_t last = sql.rfind('[', list);
+        if (last != std::string::npos && last >= from) from = last + 1;
+    }
+    const size_t end = sql.find(close, from);
+    if (end == std::string::npos) return;
+    std::lock_guard lock(mutex_);
+    createdTables_.push_back(sql.substr(from, end - from));
+}
+
+void FakeDatabase::forget(const std::string& table) {
+    std::lock_guard lock(mutex_);
+    createdTables_.erase(std::remove(createdTables_.begin(), createdTables_.end(), table), createdTables_.end());
+}
+
+FakeResult FakeDatabase::catalogueWithCreated() const {
+    std::lock_guard lock(mutex_);
+    FakeResult all = catalogue;
+    for (const auto& name : createdTables_) all.rows.push_back({Null{}, std::string("dbo"), name, std::string("TABLE")});
+    return all;
 }
 
 FakeResult FakeDatabase::Catalogue(const std::vector<std::pair<std::string, std::string>>& nameAndType) {

@@ -69,6 +69,12 @@ public:
     // The log lines that start with prefix.
     std::vector<std::string> calls(const std::string& prefix) const;
 
+    // The tables schema: `catalogue`, and each table a CREATE TABLE executed here made.
+    FakeResult catalogueWithCreated() const;
+    void created(const std::string& sql);
+    // A table made here leaves the catalogue, as if someone else had dropped it.
+    void forget(const std::string& table);
+
 private:
     struct Failure {
         std::string prefix, message;
@@ -78,6 +84,7 @@ private:
     std::vector<Failure> failures_;
     std::vector<std::string> blockOn_;  // each blocks the first call it begins
     bool blocked_ = false;
+    std::vector<std::string> createdTables_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
 };

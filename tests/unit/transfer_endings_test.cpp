@@ -218,31 +218,39 @@ TEST_F(TransferEndings, AFailureThatEveryRowWouldMeetEndsTheTableOnce) {
     DatabaseError::Details tableGone;
     tableGone.endsTable = true;
     const int limit = TableEnding::kSameFailureLimit;
+    const std::string standing = "The copy of B ended here; 2 rows of it stand in the target.";
     const struct {
         const char* what;
         DatabaseError::Details details;
         int failFrom;        // the first row that fails
         size_t reports;      // of table B
         long long written;   // of B, committed
+        bool numbered;       // the words end in a number that changes from row to row
+        bool dropped;        // the table was dropped under the copy, in words no code classifies
+        std::string ending;  // of the last report
     } cases[] = {
-        {"Table unknown B", tableGone, 3, 1, 2},
-        {"attempt to write a readonly database", {}, 3, static_cast<size_t>(limit), 2},
+        {"Table unknown B", tableGone, 3, 1, 2, false, false, standing},
+        {"attempt to write a readonly database", {}, 3, static_cast<size_t>(limit), 2, false, false, standing},
+        {"expected length 3, actual ", {}, 3, static_cast<size_t>(limit), 2, true, false, standing},
+        {"no such table: B", {}, 3, 1, 2, false, true,
+         "The copy of B ended here: the table is no longer in the target."},
     };
     for (const auto& c : cases) {
         FakeDatabase fresh;
         fresh.results["SELECT * FROM [B]"] = Rows(c.failFrom - 1 + limit + 50);
         fresh.results["SELECT * FROM [A]"] = Rows(2);
         for (int row = c.failFrom; row <= c.failFrom + limit + 50; ++row)
-            fresh.failOn("execute INSERT INTO \"B\" VALUES(" + std::to_string(row) + ")", c.what, c.details, 1);
+            fresh.failOn("execute INSERT INTO \"B\" VALUES(" + std::to_string(row) + ")",
+                         c.what + (c.numbered ? std::to_string(4 + row % 2) : ""), c.details, 1);
         FakeToolkit boxes;
         RecordingObserver seen(boxes, "at ");
+        seen.onRow = [&](long long done) {
+            if (c.dropped && done == c.failFrom - 1) fresh.forget("B");
+        };
         FakeTableList firebirdTables;
         CopyThroughEngine(fresh, logins, {.toFirebird = true}, firebirdTables, {"B", "A"}, seen);
         ASSERT_EQ(boxes.boxes.size(), c.reports) << c.what;
-        EXPECT_NE(boxes.boxes.back().text.find("The copy of B ended here; " + std::to_string(c.written) +
-                                               " rows of it stand in the target."),
-                  std::string::npos)
-            << boxes.boxes.back().text;
+        EXPECT_NE(boxes.boxes.back().text.find(c.ending), std::string::npos) << boxes.boxes.back().text;
         EXPECT_EQ(fresh.calls("execute INSERT INTO \"B\"").size(), c.failFrom - 1 + c.reports) << c.what;
         ASSERT_EQ(seen.outcomes.size(), 2u);
         EXPECT_EQ(seen.outcomes[0].ending, TableOutcome::kEnded) << c.what;
