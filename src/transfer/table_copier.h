@@ -97,6 +97,9 @@ public:
     static constexpr CopyWatchdog::Limits kDefaultLimits{std::chrono::seconds(600), std::chrono::seconds(10)};
     // Reports of a row name it by the source table's key values too (read before each table).
     void nameRowsByKey() { nameRowsByKey_ = true; }
+    // True once a server that did not answer had its connections given up: nothing is to wait on
+    // it again.
+    bool gaveUp() const { return abandoned_; }
 
 private:
     void copyTable(const std::string& entry, TableOutcome& outcome);

@@ -169,6 +169,7 @@ void FakeDatabase::cancel() noexcept {
 }
 
 void FakeDatabase::call(const std::string& line) {
+    if (onCall) onCall(line);
     std::unique_lock lock(mutex_);
     log.push_back(line);
     const auto blocking =

@@ -2,6 +2,7 @@
 // An in-memory database for the logic tests: records every call in order, serves the catalogue
 // and result sets it is given, and fails any call whose log line starts with a chosen text.
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <atomic>
@@ -37,6 +38,7 @@ public:
     std::vector<ConnectionSettings> opened;      // of each open, in order
     int connectionsCreated = 0;
     std::atomic<int> cancels{0};  // cancel() calls on any of its connections, from any thread
+    std::function<void(const std::string&)> onCall;  // told of each call as it is logged
 
     FakeResult catalogue;                        // the tables schema rows
     std::map<std::string, FakeResult> results;   // by exact query text

@@ -4,8 +4,10 @@
 
 #include <atomic>
 #include <chrono>
+#include <sstream>
 #include <thread>
 
+#include "app/copy/copy_command.h"
 #include "common/operation_guard.h"
 #include "connect/connection_strings.h"
 #include "connect/login_window.h"
@@ -15,6 +17,7 @@
 #include "fakes/fake_toolkit.h"
 #include "fakes/fixed_logins.h"
 #include "firebird_server.h"
+#include "platform/console_toolkit.h"
 #include "platform/drivers/drivers_database.h"
 #include "split_database.h"
 #include "tables/send_to_firebird.h"
@@ -191,6 +194,42 @@ TEST_F(FirebirdServerTest, AFrozenServerIsGivenUp) {
         }
         EXPECT_LT(seconds, 30.0);
     }
+}
+
+// The companion gives a frozen target up once, and then waits on it no more: not to count the
+// rows that stand, not for anything else. Before, the summary's count waited out another
+// connection time-out.
+TEST_F(FirebirdServerTest, TheCompanionWaitsNoMoreOnAServerItGaveUp) {
+    FakeDatabase sqlServer;
+    sqlServer.catalogue = FakeDatabase::Catalogue({{"Frozen", "TABLE"}});
+    FakeResult source;
+    source.fields = {{"ID", 3, 4, 10, 0}};
+    for (int i = 1; i <= 50; ++i) source.rows.push_back({std::int64_t{i}});
+    sqlServer.results["SELECT * FROM [Frozen]"] = source;
+    std::atomic<int> moves{0};
+    std::atomic<std::chrono::steady_clock::rep> frozeAt{0};
+    sqlServer.onCall = [&](const std::string& line) {
+        if (line != "movenext" || ++moves != 10) return;
+        frozeAt = std::chrono::steady_clock::now().time_since_epoch().count();
+        server->freeze();
+    };
+    SplitDatabase db(sqlServer, drivers);
+    const auto options = std::get<CopyOptions>(ParseCopyOptions(
+        {"--fb-database", server->address(path), "--fb-user", "SYSDBA", "--fb-password", FirebirdServer::kPassword,
+         "--ms-server", "SRV", "--stall-timeout", "1", "send-to-firebird", "Frozen"}));
+    std::ostringstream out;
+    ConsoleToolkit toolkit(out, kAnswerNo, false);
+    const int status = RunCopyCommand(options, {}, db, toolkit, out);
+    const auto ended = std::chrono::steady_clock::now().time_since_epoch().count();
+    server->thaw();
+    ASSERT_NE(frozeAt.load(), 0) << out.str();
+    const double afterFreeze =
+        std::chrono::duration<double>(std::chrono::steady_clock::duration(ended - frozeAt.load())).count();
+    EXPECT_EQ(status, kExitFailed);
+    EXPECT_NE(out.str().find("in target unknown, ended by a lost connection"), std::string::npos) << out.str();
+    // The stall (1 s) and the cancel's grace (10 s), with room for a slow machine; a count through a
+    // new connection would add the connection's 15 s time-out.
+    EXPECT_LT(afterFreeze, 11 + 3.5) << out.str();
 }
 
 }  // namespace

@@ -263,6 +263,7 @@ struct SummaryTarget {
     Database& database;
     ConnectionSettings settings;
     bool toFirebird;
+    bool reachable = true;  // false once a server was given up: its tables are not counted
 };
 struct CopyResults {
     const std::vector<TableOutcome>& tables;
@@ -281,7 +282,7 @@ int Summarize(const CopyResults& results, const std::vector<std::string>& reques
     // Counted through a connection of its own, opened once for every table.
     std::unique_ptr<Connection> counter;
     try {
-        if (!outcomes.empty()) {
+        if (!outcomes.empty() && target.reachable) {
             counter = target.database.createConnection();
             counter->open(target.settings);
         }
@@ -399,12 +400,15 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
         }
     }
     toolkit.endProgressLine();
+    // A server given up for not answering is not waited on again, for keys or for counts.
+    const bool reachable = !copier.gaveUp();
     const auto structure =
-        options.keys && !observer.stopRequested()
+        options.keys && !observer.stopRequested() && reachable
             ? MakeStructure(*direction, *connections.target, observer.outcomes, toolkit)
                                                   : std::vector<StructureOutcome>{};
-    const SummaryTarget target{database, toFirebird ? FirebirdSettings(logins.firebird) : SqlServerSettings(logins.sqlServer),
-                               toFirebird};
+    const SummaryTarget target{database,
+                               toFirebird ? FirebirdSettings(logins.firebird) : SqlServerSettings(logins.sqlServer),
+                               toFirebird, reachable};
     if (ends.file) ends.file->keep(SoFar(observer.outcomes, tables));
     return Summarize({observer.outcomes, structure}, tables, !allFound || toolkit.errorReports() > 0, target, ends);
 }
