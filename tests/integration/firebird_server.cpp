@@ -88,20 +88,31 @@ FirebirdServer::FirebirdServer() {
     if (Run(root_, {"/usr/bin/isql-fb", "-q", "-user", "SYSDBA", root_ + "/security3.fdb"}, true,
             root_ + "/password.sql") != 0)
         throw std::runtime_error("cannot set SYSDBA's password in the test server's security database");
+    start();
+}
+
+void FirebirdServer::start() {
     pid_ = Run(root_, {kServer}, false);
-    for (int i = 0; i < 100 && !Accepts(port_); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    for (int i = 0; i < 200 && !Accepts(port_); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     if (!Accepts(port_)) throw std::runtime_error("the test's Firebird server did not start");
+}
+
+void FirebirdServer::kill() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
 }
 
 FirebirdServer::~FirebirdServer() {
     if (pid_ <= 0) return;
-    kill(pid_, SIGCONT);
-    kill(pid_, SIGTERM);
+    ::kill(pid_, SIGCONT);
+    ::kill(pid_, SIGTERM);
     for (int i = 0; i < 100; ++i) {
         if (waitpid(pid_, nullptr, WNOHANG) == pid_) return;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    kill(pid_, SIGKILL);
+    ::kill(pid_, SIGKILL);
     waitpid(pid_, nullptr, 0);
 }
 
@@ -126,7 +137,7 @@ void FirebirdServer::createDatabase(const std::string& path) const {
     status.dispose();
 }
 
-void FirebirdServer::freeze() { kill(pid_, SIGSTOP); }
-void FirebirdServer::thaw() { kill(pid_, SIGCONT); }
+void FirebirdServer::freeze() { ::kill(pid_, SIGSTOP); }
+void FirebirdServer::thaw() { ::kill(pid_, SIGCONT); }
 
 }  // namespace tess

@@ -30,6 +30,10 @@ public:
     // Freezes and thaws the server process: a frozen server accepts and never answers.
     void freeze();
     void thaw();
+    // Kills the server, as a crash or a cut link would end its connections, and starts it again
+    // on the same port.
+    void kill();
+    void start();
 
 private:
     TempFolder folder_;

@@ -232,5 +232,56 @@ TEST_F(FirebirdServerTest, TheCompanionWaitsNoMoreOnAServerItGaveUp) {
     EXPECT_LT(afterFreeze, 11 + 3.5) << out.str();
 }
 
+// --all over many tables while the server's connections are cut mid-run: restored, the run
+// connects again and goes on, one report for the table in flight; cut for good, one more report
+// and the rest not started. Never a report for every table that follows.
+TEST_F(FirebirdServerTest, AWholeRunOutlivesACutConnection) {
+    const struct {
+        bool restored;
+        std::vector<std::string> outcomes;  // of T1 to T6, as the summary says them
+        size_t reports;
+    } cases[] = {
+        {true, {"complete", "complete", "ended by a lost connection", "complete", "complete", "complete"}, 1},
+        {false, {"complete", "complete", "ended by a lost connection", "not started", "not started", "not started"}, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.restored ? "restored" : "cut for good");
+        const std::string target = server->file("run" + std::to_string(c.restored) + ".fdb");
+        server->createDatabase(target);
+        FakeDatabase sqlServer;
+        std::vector<std::pair<std::string, std::string>> names;
+        FakeResult rows;
+        rows.fields = {{"ID", 3, 4, 10, 0}};
+        for (int i = 1; i <= 5; ++i) rows.rows.push_back({std::int64_t{i}});
+        for (int t = 1; t <= 6; ++t) {
+            names.push_back({"T" + std::to_string(t), "TABLE"});
+            sqlServer.results["SELECT * FROM [T" + std::to_string(t) + "]"] = rows;
+        }
+        sqlServer.catalogue = FakeDatabase::Catalogue(names);
+        sqlServer.onCall = [&](const std::string& line) {
+            if (line != "query SELECT * FROM [T3]") return;
+            server->kill();  // the link cut as the third table starts
+            if (c.restored) server->start();
+        };
+        SplitDatabase db(sqlServer, drivers);
+        const auto options = std::get<CopyOptions>(ParseCopyOptions(
+            {"--fb-database", server->address(target), "--fb-user", "SYSDBA", "--fb-password",
+             FirebirdServer::kPassword, "--ms-server", "SRV", "--all", "send-to-firebird"}));
+        std::ostringstream results, said;
+        ConsoleToolkit toolkit(said, kAnswerNo, false);
+        EXPECT_EQ(RunCopyCommand(options, {}, db, toolkit, results), kExitFailed);
+        if (!c.restored) server->start();  // for the tests after this one
+        std::vector<std::string> outcomes;
+        std::istringstream lines(results.str());
+        for (std::string line; std::getline(lines, line);) {  // "table T1: read 5, ..., complete"
+            if (line.rfind("table ", 0) != 0) continue;
+            const std::string rest = line.substr(line.find(": ") + 2);
+            outcomes.push_back(rest.find(", ") == std::string::npos ? rest : rest.substr(rest.rfind(", ") + 2));
+        }
+        EXPECT_EQ(outcomes, c.outcomes) << results.str() << said.str();
+        EXPECT_EQ(toolkit.errorReports(), static_cast<int>(c.reports)) << said.str();
+    }
+}
+
 }  // namespace
 }  // namespace tess

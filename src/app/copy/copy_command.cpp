@@ -9,6 +9,7 @@
 #include "catalogue/table_keys.h"
 #include "catalogue/table_listing.h"
 #include "catalogue/table_structure.h"
+#include "app/copy/copy_run.h"
 #include "app/copy/copy_summary.h"
 #include "app/copy/summary_file.h"
 #include "common/printable_text.h"
@@ -81,27 +82,6 @@ private:
     ConsoleToolkit& toolkit_;
     const StopRequest* stop_;
 };
-
-// The two ends of a copy, opened as the send handlers open them.
-struct OpenEnds {
-    std::unique_ptr<Connection> source, target;
-};
-OpenEnds OpenCopyEnds(Database& database, const StoredLogins& logins, bool toFirebird) {
-    auto firebird = database.createConnection();
-    firebird->setCursorLocation(toFirebird ? kUseServer : kUseClient);
-    if (toFirebird) {
-        firebird->setCommandTimeout(5000);
-        firebird->setConnectionTimeout(5000);
-    }
-    firebird->open(FirebirdSettings(logins.firebird));
-    auto sqlServer = database.createConnection();
-    sqlServer->setCursorLocation(kUseServer);
-    sqlServer->setCommandTimeout(5000);
-    sqlServer->setConnectionTimeout(5000);
-    sqlServer->open(SqlServerSettings(logins.sqlServer));
-    if (toFirebird) return {std::move(sqlServer), std::move(firebird)};
-    return {std::move(firebird), std::move(sqlServer)};
-}
 
 // The named tables that the source lists, each once and in the order named, the others said; then
 // those the patterns choose.
@@ -338,13 +318,14 @@ std::vector<TableSummary> SoFar(const std::vector<TableOutcome>& outcomes, const
 
 // --keys: the structure of each table whose rows went in, then every foreign key, each refusal
 // reported once.
-std::vector<StructureOutcome> MakeStructure(TransferDirection& direction, Connection& target,
-                                            const std::vector<TableOutcome>& outcomes, ConsoleToolkit& toolkit) {
+std::vector<StructureOutcome> MakeStructure(CopyRun& run, const std::vector<TableOutcome>& outcomes,
+                                            ConsoleToolkit& toolkit) {
+    Connection& target = run.target();
     StructureMaker maker(target, [&toolkit](const std::string& table, const std::string& what, const std::string& why) {
         toolkit.reportFailure(PrintableText(table) + ": " + what + " was not made: " + ConsoleToolkit::OneLine(why));
     });
     for (const auto& o : outcomes) {
-        auto plan = direction.takeStructurePlan(o.target);
+        auto plan = run.takeStructurePlan(o.target);
         if (plan && o.ending != TableOutcome::kNotCopied && o.ending != TableOutcome::kSkipped &&
             o.ending != TableOutcome::kConnectionLost)
             maker.make(o.target, std::move(*plan));
@@ -359,16 +340,49 @@ struct ListedTables {
     SqlServerTableNames& sqlServerNames;
 };
 
+// Each table in turn; after a table that lost its connection, new connections for what follows
+// (the next table, or the keys after the last). Only a server that stays unreachable ends the
+// run, with one report, the rest not started: false then.
+bool CopyEach(CopyRun& run, const std::vector<std::string>& tables, CompanionObserver& observer,
+              ConsoleToolkit& toolkit, const SummaryEnds& ends, bool keys) {
+    const CancelOnStop cancelling(ends.stop, [&run] { run.cancel(); });
+    for (const auto& table : tables) {
+        if (observer.stopRequested()) break;
+        if (ends.file) ends.file->keep(SoFar(observer.outcomes, tables));
+        run.copier().copy(table);
+        const bool last = &table == &tables.back();
+        if (run.gaveUp() && !last) {  // a server that stopped answering is not waited on again
+            toolkit.reportFailure("a server stopped answering, so the tables after " + PrintableText(table) +
+                                  " are not started");
+            return false;
+        }
+        if ((last && !keys) || !run.lostConnection(observer.outcomes.back())) continue;
+        toolkit.endProgressLine();
+        std::string why;
+        if (run.reconnect([&toolkit](const std::string& line) { toolkit.say(line); }, ends.stop, why)) continue;
+        if (observer.stopRequested()) return true;
+        toolkit.reportFailure("the servers stay unreachable, so " +
+                              (last ? std::string("no key is made") : "the tables after " + PrintableText(table) +
+                                                                         " are not started") +
+                              ": " + ConsoleToolkit::OneLine(why));
+        return false;
+    }
+    return true;
+}
+
 // send-to-firebird and send-to-sqlserver: each named table through the copy engine.
 int Send(const CopyOptions& options, const StoredLogins& logins, Database& database, ConsoleToolkit& toolkit,
-         ListedTables listed, const SummaryEnds& ends, const StopRequest* stop) {
+         ListedTables listed, const SummaryEnds& ends) {
     const bool toFirebird = options.command == "send-to-firebird";
     bool allFound = true;
     auto tables = TablesToCopy(toFirebird ? listed.sqlServer : listed.firebird, options.arguments, options.choice,
                                toFirebird ? &listed.sqlServerNames : nullptr, toolkit, allFound);
-    OpenEnds connections;
+    CompanionObserver observer(toolkit, ends.stop);
+    std::unique_ptr<CopyRun> run;
     try {
-        connections = OpenCopyEnds(database, logins, toFirebird);
+        run = std::make_unique<CopyRun>(CopyRun::Setup{options, logins, database,
+                                                       toFirebird ? listed.firebird : listed.sqlServer,
+                                                       listed.sqlServerNames, observer});
     } catch (const std::exception& e) {
         toolkit.say(ConsoleToolkit::OneLine(e.what()));
         return Summarize({{}, {}}, tables, true, {database, "", toFirebird}, ends);  // each "not started"
@@ -377,35 +391,16 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
     if (options.choice.byPattern()) {
         const SqlServerTableNames& names = listed.sqlServerNames;
         tables = InForeignKeyOrder(
-            tables,
-            toFirebird ? SqlServerForeignKeyPairs(*connections.source) : FirebirdForeignKeyPairs(*connections.source),
+            tables, toFirebird ? SqlServerForeignKeyPairs(run->source()) : FirebirdForeignKeyPairs(run->source()),
             [&](const std::string& entry) { return toFirebird ? names.qualified(entry) : entry; });
     }
-    const auto direction = toFirebird ? ToFirebird(connections.target.get(), &listed.sqlServerNames, options.keys)
-                                      : ToSqlServer(&listed.sqlServerNames, options.keys);
-    CompanionObserver observer(toolkit, stop);
-    TableCopier copier({connections.source.get(), connections.target.get(), true},
-                       toFirebird ? listed.firebird : listed.sqlServer,
-                       *direction, toFirebird ? kToFirebirdSteps : kToSqlServerSteps, observer, options.bulk);
-    // Capped where the clock's nanoseconds would overflow: three years waits as long as "no end".
-    const long long stall = std::min<long long>(options.stallTimeout, 100'000'000);
-    copier.setLimits({std::chrono::seconds(stall), TableCopier::kDefaultLimits.grace});
-    copier.nameRowsByKey();
-    {
-        const CancelOnStop cancelling(stop, [&copier] { copier.cancel(); });
-        for (const auto& table : tables) {
-            if (observer.stopRequested()) break;
-            if (ends.file) ends.file->keep(SoFar(observer.outcomes, tables));
-            copier.copy(table);
-        }
-    }
+    const bool stillThere = CopyEach(*run, tables, observer, toolkit, ends, options.keys);
     toolkit.endProgressLine();
-    // A server given up for not answering is not waited on again, for keys or for counts.
-    const bool reachable = !copier.gaveUp();
-    const auto structure =
-        options.keys && !observer.stopRequested() && reachable
-            ? MakeStructure(*direction, *connections.target, observer.outcomes, toolkit)
-                                                  : std::vector<StructureOutcome>{};
+    // A server given up for not answering, or unreachable, is not waited on again, for keys or counts.
+    const bool reachable = stillThere && !run->gaveUp();
+    const auto structure = options.keys && !observer.stopRequested() && reachable
+                               ? MakeStructure(*run, observer.outcomes, toolkit)
+                               : std::vector<StructureOutcome>{};
     const SummaryTarget target{database,
                                toFirebird ? FirebirdSettings(logins.firebird) : SqlServerSettings(logins.sqlServer),
                                toFirebird, reachable};
@@ -477,7 +472,7 @@ int RunCommand(const CopyOptions& options, const StoredLogins& stored, Database&
     }
     const SummaryEnds ends{toolkit, out, summary, stop};
     if (toolkit.errorReports()) return Summarize({{}, {}}, options.arguments, true, {database, "", false}, ends);
-    return Send(options, logins.values, database, toolkit, {list1, list2, sqlServerNames}, ends, stop);
+    return Send(options, logins.values, database, toolkit, {list1, list2, sqlServerNames}, ends);
 }
 
 }  // namespace

@@ -1,0 +1,90 @@
+#include "app/copy/copy_run.h"
+
+#include <thread>
+
+#include "common/stop_request.h"
+#include "connect/connection_strings.h"
+#include "platform/database.h"
+#include "transfer/to_firebird.h"
+#include "transfer/to_sqlserver.h"
+
+namespace tess {
+
+OpenEnds OpenCopyEnds(Database& database, const StoredLogins& logins, bool toFirebird, int connectionTimeout) {
+    auto firebird = database.createConnection();
+    firebird->setCursorLocation(toFirebird ? kUseServer : kUseClient);
+    if (toFirebird) {
+        firebird->setCommandTimeout(5000);
+        firebird->setConnectionTimeout(connectionTimeout);
+    }
+    firebird->open(FirebirdSettings(logins.firebird));
+    auto sqlServer = database.createConnection();
+    sqlServer->setCursorLocation(kUseServer);
+    sqlServer->setCommandTimeout(5000);
+    sqlServer->setConnectionTimeout(connectionTimeout);
+    sqlServer->open(SqlServerSettings(logins.sqlServer));
+    if (toFirebird) return {std::move(sqlServer), std::move(firebird)};
+    return {std::move(firebird), std::move(sqlServer)};
+}
+
+CopyRun::CopyRun(Setup setup) : s_(setup), toFirebird_(setup.options.command == "send-to-firebird") {
+    start(OpenCopyEnds(s_.database, s_.logins, toFirebird_));
+}
+
+// A direction and a copier over new ends, as the send handlers make them.
+void CopyRun::start(OpenEnds ends) {
+    auto direction = toFirebird_ ? ToFirebird(ends.target.get(), &s_.sqlServerNames, s_.options.keys)
+                                 : ToSqlServer(&s_.sqlServerNames, s_.options.keys);
+    auto copier = std::make_unique<TableCopier>(CopyEnds{ends.source.get(), ends.target.get(), true},
+                                                s_.targetTables, *direction,
+                                                toFirebird_ ? kToFirebirdSteps : kToSqlServerSteps, s_.observer,
+                                                s_.options.bulk);
+    // Capped where the clock's nanoseconds would overflow: three years waits as long as "no end".
+    const long long stall = std::min<long long>(s_.options.stallTimeout, 100'000'000);
+    copier->setLimits({std::chrono::seconds(stall), TableCopier::kDefaultLimits.grace});
+    copier->nameRowsByKey();
+    std::lock_guard lock(copierMutex_);
+    if (copier_) gaveUp_ = gaveUp_ || copier_->gaveUp();
+    copier_ = std::move(copier);  // the old copier goes before the ends it used
+    ends_ = std::move(ends);
+    directions_.push_back(std::move(direction));
+}
+
+void CopyRun::cancel() noexcept {
+    std::lock_guard lock(copierMutex_);
+    if (copier_) copier_->cancel();
+}
+
+bool CopyRun::lostConnection(const TableOutcome& last) const {
+    return last.ending == TableOutcome::kConnectionLost && !gaveUp();
+}
+
+bool CopyRun::reconnect(const std::function<void(const std::string&)>& say, const StopRequest* stop,
+                        std::string& why) {
+    const int tries = static_cast<int>(std::size(kReconnectWaits));
+    for (int i = 0; i < tries; ++i) {
+        say("a connection was lost; connecting again in " + std::to_string(kReconnectWaits[i].count()) + " s (try " +
+            std::to_string(i + 1) + " of " + std::to_string(tries) + ")");
+        const auto until = std::chrono::steady_clock::now() + kReconnectWaits[i];
+        while (std::chrono::steady_clock::now() < until) {
+            if (stop && stop->requested()) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        try {
+            start(OpenCopyEnds(s_.database, s_.logins, toFirebird_, kReconnectTimeout));
+            say("connected again; the copy goes on");
+            return true;
+        } catch (const std::exception& e) {
+            why = e.what();
+        }
+    }
+    return false;
+}
+
+std::optional<StructurePlan> CopyRun::takeStructurePlan(const std::string& table) {
+    for (auto& direction : directions_)
+        if (auto plan = direction->takeStructurePlan(table)) return plan;
+    return std::nullopt;
+}
+
+}  // namespace tess
