@@ -66,12 +66,15 @@ public:
         if (memory_.size() >= limit_) spill();
     }
 
-    // The sorted hashes of one partition (all of them when nothing went to disk).
-    std::vector<Hash> partition(int p) {
+    // The sorted hashes of partition p, or with `whole` every hash. A side kept in memory is split
+    // as the spilled side is, so that both hand over the same hashes for each partition.
+    std::vector<Hash> partition(int p, bool whole) {
         if (files_.empty()) {
-            if (p != 0) return {};
-            std::sort(memory_.begin(), memory_.end());
-            return memory_;
+            std::vector<Hash> out;
+            for (const Hash& h : memory_)
+                if (whole || static_cast<int>(h.high >> 58) == p) out.push_back(h);
+            std::sort(out.begin(), out.end());
+            return out;
         }
         spill();
         const std::vector<char> bytes = files_[static_cast<size_t>(p)].readAll();
@@ -109,7 +112,8 @@ void CountMatches(HashStore& sourceHashes, HashStore& targetHashes, size_t kept,
                   Unmatched& unmatched) {
     const int partitions = sourceHashes.spilled() || targetHashes.spilled() ? HashStore::kPartitions : 1;
     for (int p = 0; p < partitions; ++p) {
-        const std::vector<Hash> a = sourceHashes.partition(p), b = targetHashes.partition(p);
+        const bool whole = partitions == 1;
+        const std::vector<Hash> a = sourceHashes.partition(p, whole), b = targetHashes.partition(p, whole);
         size_t i = 0, k = 0;
         while (i < a.size() || k < b.size()) {
             const Hash h = i < a.size() && (k >= b.size() || a[i] <= b[k]) ? a[i] : b[k];
