@@ -102,6 +102,10 @@ private:
     std::vector<AnonymousFile> files_;
 };
 
+// Unmatched rows of each side read again to be paired by their key: enough to pair the rows shown,
+// few enough to hold in memory whatever their size.
+constexpr size_t kRowsToPair = 256;
+
 struct Unmatched {
     std::map<Hash, long long> sourceExtra, targetExtra;  // hash -> rows more than on the other side
 };
@@ -143,11 +147,12 @@ public:
     Verification(CopyDirection direction, const VerificationOptions& options)
         : direction_(direction), options_(options) {}
 
-    // The source's columns decide how every value of the row is taken, on both sides.
-    Row canonical(const Recordset& rows) const {
+    // The source's columns decide how every value of the row is taken, on both sides; a target's
+    // columns are taken by the source's names (`order`: the target's index of each).
+    Row canonical(const Recordset& rows, const std::vector<int>* order = nullptr) const {
         Row row(columns_.size());
         for (size_t j = 0; j < columns_.size(); ++j) {
-            const Value& v = rows.value(static_cast<int>(j));
+            const Value& v = rows.value(order ? (*order)[j] : static_cast<int>(j));
             if (IsNull(v)) continue;
             if (isArray_[j] && !IsArrayText(v))
                 throw ColumnNotComparable("column " + columns_[j].name + " is an array, and was not read as one");
@@ -180,13 +185,31 @@ public:
     }
     bool taken(const Hash& h) const { return !threshold_ || h.low <= *threshold_; }
 
+    // Each source column's index among the target's columns, by name: a column renamed or missing
+    // on one side is said, not compared with whatever stands in its place.
+    std::vector<int> targetOrder(const Recordset& target) const {
+        if (target.fieldCount() != static_cast<int>(columns_.size()))
+            throw DatabaseError("The target table has " + std::to_string(target.fieldCount()) + " columns, the source " +
+                                std::to_string(columns_.size()) + ": it is not a copy of the source.");
+        std::vector<int> order;
+        for (const SourceColumn& c : columns_) {
+            int found = -1;
+            for (int k = 0; k < target.fieldCount() && found < 0; ++k)
+                if (LowerCase(target.field(k).name) == LowerCase(c.name)) found = k;
+            if (found < 0)
+                throw ColumnNotComparable("column " + c.name + " of the source is not in the target (renamed or dropped)");
+            order.push_back(found);
+        }
+        return order;
+    }
+
     // Reads one side to its end into the store; returns the rows compared.
-    long long read(Recordset& rows, HashStore& store, const char* side) const {
+    long long read(Recordset& rows, HashStore& store, const char* side, const std::vector<int>* order = nullptr) const {
         long long count = 0, seen = 0;
         for (; !rows.eof(); rows.moveNext(), ++seen) {
             if (options_.stopRequested && options_.stopRequested())
                 throw VerificationStopped("stopped after " + std::to_string(seen) + " rows of the " + side);
-            const Hash h = HashRow(canonical(rows));
+            const Hash h = HashRow(canonical(rows, order));
             if (!taken(h)) continue;
             store.add(h);
             ++count;
@@ -305,24 +328,25 @@ VerificationResult VerifyTable(Connection& source, const std::string& sourceQuer
         v.setSample(rows->recordCount());
         result.sourceRows = v.read(*rows, sourceHashes, "source");
     }
+    std::vector<int> targetOrder;
     {
         auto rows = target.openRecordset(targetQuery);
-        if (rows->fieldCount() != static_cast<int>(v.columns().size()))
-            throw DatabaseError("The target table has " + std::to_string(rows->fieldCount()) + " columns, the source " +
-                                std::to_string(v.columns().size()) + ": it is not a copy of the source.");
-        result.targetRows = v.read(*rows, targetHashes, "target");
+        targetOrder = v.targetOrder(*rows);
+        result.targetRows = v.read(*rows, targetHashes, "target", &targetOrder);
     }
 
     Unmatched unmatched;
-    CountMatches(sourceHashes, targetHashes, options.differencesShown, result, unmatched);
+    CountMatches(sourceHashes, targetHashes, kRowsToPair, result, unmatched);
     if (result.identical()) return result;
 
-    // A second reading finds the rows behind the first few unmatched hashes, to show them.
-    auto collect = [&](Connection& side, const std::string& query, std::map<Hash, long long> wanted) {
+    // A second reading finds the rows behind the unmatched hashes, so that a row on both sides
+    // that differs is paired by its key and said once.
+    auto collect = [&](Connection& side, const std::string& query, std::map<Hash, long long> wanted,
+                       const std::vector<int>* order) {
         std::vector<Row> rows;
         auto r = side.openRecordset(query);
         for (; !r->eof() && !wanted.empty(); r->moveNext()) {
-            Row row = v.canonical(*r);
+            Row row = v.canonical(*r, order);
             const auto it = wanted.find(HashRow(row));
             if (it == wanted.end()) continue;
             rows.push_back(std::move(row));
@@ -332,8 +356,10 @@ VerificationResult VerifyTable(Connection& source, const std::string& sourceQuer
         return rows;
     };
     const RowNames names(v.columns(), KeyColumns(v.columns(), options.keyColumns));
-    result.differences = DescribeDifferences(names, v.columns(), collect(source, sourceQuery, unmatched.sourceExtra),
-                                             collect(target, targetQuery, unmatched.targetExtra));
+    result.differences =
+        DescribeDifferences(names, v.columns(), collect(source, sourceQuery, unmatched.sourceExtra, nullptr),
+                            collect(target, targetQuery, unmatched.targetExtra, &targetOrder));
+    if (result.differences.size() > 2 * options.differencesShown) result.differences.resize(2 * options.differencesShown);
     return result;
 }
 

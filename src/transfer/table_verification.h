@@ -21,7 +21,7 @@ enum class CopyDirection { kToFirebird, kToSqlServer };
 
 struct VerificationOptions {
     long long sample = 0;           // compare only about this many rows, spread across the table; 0: all
-    size_t differencesShown = 5;    // rows shown on each side at most
+    size_t differencesShown = 5;    // difference lines shown: twice this at most
     size_t hashesInMemory = 1 << 16;  // per side (16 bytes each), before they go to disk
     // Where they go, in files without a name; when empty, $TMPDIR (or /tmp where it is unset or empty).
     std::string spillFolder;
