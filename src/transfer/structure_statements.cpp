@@ -211,17 +211,20 @@ StructurePlan FirebirdStructurePlan(const std::string& table, const TableStructu
     StructurePlan plan = Plan(table, structure, columns, syntax, names);
     if (const auto* identity = IdentityColumn(structure, columns, plan)) {
         // Firebird 3 gives RESTART WITH's value plus one next; Firebird 4 gives the value itself.
-        // N + 1 is computed either way: after the largest BIGINT it fails with the engine's integer
+        // R = N + 1 is computed either way: after the largest value it fails with the engine's
         // overflow, and the identity is reported not continued; Firebird 3's generator would wrap
-        // round to the smallest BIGINT instead.
+        // round to the smallest BIGINT instead. Dialect 1 has no BIGINT, and its arithmetic gives
+        // doubles ("41.000"), which RESTART WITH refuses: there R is an INTEGER variable.
         const std::string column = syntax.name(identity->name), name = syntax.name(table);
+        const std::string type = dialect == 1 ? "INTEGER" : "BIGINT";
         std::string restart;
         AppendDoublingQuotes(restart, "ALTER TABLE " + name + " ALTER COLUMN " + column + " RESTART WITH ");
         plan.statements.push_back(
             {"identity " + identity->name + ", continuing after the largest value",
-             "EXECUTE BLOCK AS DECLARE N BIGINT; BEGIN SELECT MAX(" + column + ") FROM " + name +
-                 " INTO :N; IF (N IS NOT NULL) THEN EXECUTE STATEMENT '" + restart + "' || (N + 1" +
-                 (target.engineMajorVersion >= 4 ? "" : " - 1") + "); END"});
+             "EXECUTE BLOCK AS DECLARE N " + type + "; DECLARE R " + type + "; BEGIN SELECT MAX(" + column +
+                 ") FROM " + name + " INTO :N; IF (N IS NOT NULL) THEN BEGIN R = N + 1; " +
+                 (target.engineMajorVersion >= 4 ? "" : "R = R - 1; ") + "EXECUTE STATEMENT '" + restart +
+                 "' || R; END END"});
     }
     return plan;
 }

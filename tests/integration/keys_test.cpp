@@ -160,3 +160,31 @@ TEST(Keys, TheEmployeeExampleThereAndBack) {
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+// A dialect 1 target has no BIGINT: its identity is continued with statements that dialect takes.
+TEST(Keys, ADialectOneTargetsIdentityContinues) {
+    TempFolder folder;
+    StandInDatabase db;
+    const std::string firebird = folder.file("dialect1.fdb"), standIn = folder.file("standin.db");
+    CreateFirebirdDatabase(firebird, "", 1);
+    {
+        auto c = db.createConnection();
+        c->open(SqlServerSettings({"localhost", "1433", standIn, "sa", "", false}));
+        c->execute("CREATE TABLE CHILD (ID INT IDENTITY(1,1) NOT NULL PRIMARY KEY, NAME VARCHAR(30))");
+        c->execute("INSERT INTO CHILD VALUES (7, 'one'), (12, 'three')");
+    }
+    const CompanionRun run = Companion(db, firebird, standIn, {"--keys", "send-to-firebird", "CHILD"});
+    EXPECT_EQ(run.status, kExitCopied) << run.printed;
+    EXPECT_NE(run.printed.find("identity ID, continuing after the largest value"), std::string::npos) << run.printed;
+    EXPECT_EQ(run.printed.find("REFUSED"), std::string::npos) << run.printed;
+    auto c = db.createConnection();
+    c->open(FirebirdSettings({firebird, "SYSDBA", ""}));
+    c->execute("INSERT INTO CHILD (NAME) VALUES ('four')");
+    EXPECT_EQ(Rows(*c, "SELECT ID FROM CHILD WHERE NAME = 'four'"), "13\n");
+}
+
+}  // namespace
+}  // namespace tess
