@@ -188,3 +188,52 @@ TEST(Keys, ADialectOneTargetsIdentityContinues) {
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+// verify --keys checks all it names: a default dropped, a foreign key's rule changed and an
+// identity that would not continue are each said. (SQLite's driver reports every index ascending:
+// the index turned is the comparison's own test.)
+TEST(Keys, VerifySaysEachKeyThatChanged) {
+    TempFolder folder;
+    StandInDatabase db;
+    const std::string firebird = folder.file("target.fdb"), standIn = folder.file("standin.db");
+    CreateFirebirdDatabase(firebird);
+    {
+        auto c = db.createConnection();
+        c->open(SqlServerSettings({"localhost", "1433", standIn, "sa", "", false}));
+        c->execute("CREATE TABLE PARENT (ID INTEGER PRIMARY KEY, QTY INTEGER DEFAULT 1)");
+        c->execute("CREATE TABLE CHILD (ID INT IDENTITY(1,1) NOT NULL PRIMARY KEY, PARENT_ID INTEGER "
+                   "REFERENCES PARENT (ID) ON DELETE CASCADE, NAME VARCHAR(30))");
+        c->execute("CREATE INDEX CHILD_NAME ON CHILD (NAME DESC)");
+        c->execute("INSERT INTO PARENT VALUES (1, 5), (2, 6)");
+        c->execute("INSERT INTO CHILD VALUES (7, 1, 'one'), (12, 2, 'two')");
+    }
+    ASSERT_EQ(Companion(db, firebird, standIn, {"--all", "--keys", "send-to-firebird"}).status, kExitCopied);
+    const std::vector<std::string> verify = {"--all", "--keys", "verify", "sqlserver-to-firebird"};
+    const CompanionRun before = Companion(db, firebird, standIn, verify);
+    EXPECT_EQ(before.status, kExitCopied) << before.printed;
+
+    auto c = db.createConnection();
+    c->open(FirebirdSettings({firebird, "SYSDBA", ""}));
+    const std::string foreignKey = Rows(*c, "SELECT TRIM(RDB$CONSTRAINT_NAME) FROM RDB$RELATION_CONSTRAINTS WHERE "
+                                            "RDB$RELATION_NAME = 'CHILD' AND RDB$CONSTRAINT_TYPE = 'FOREIGN KEY'");
+    const std::string name = foreignKey.substr(0, foreignKey.find('\n'));
+    const std::vector<std::string> changes = {
+        "ALTER TABLE PARENT ALTER COLUMN QTY DROP DEFAULT",
+        "ALTER TABLE CHILD DROP CONSTRAINT " + name,
+        "ALTER TABLE CHILD ADD CONSTRAINT " + name + " FOREIGN KEY (PARENT_ID) REFERENCES PARENT (ID)",
+        "ALTER TABLE CHILD ALTER COLUMN ID RESTART WITH 0"};
+    for (const auto& change : changes) c->execute(change);
+    c->close();
+    const CompanionRun after = Companion(db, firebird, standIn, verify);
+    EXPECT_EQ(after.status, kExitFailed);
+    for (const char* said : {"default of QTY 1", "foreign key (PARENT_ID) to PARENT (ID) on delete CASCADE",
+                             "identity ID continuing after the largest value (it gives 1 "
+                                                        "next; the largest is 12)"})
+        EXPECT_NE(after.printed.find(said), std::string::npos) << said << "\n" << after.printed;
+}
+
+}  // namespace
+}  // namespace tess

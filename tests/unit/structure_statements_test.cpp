@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/name_patterns.h"
+#include "transfer/structure_comparison.h"
+
+#include <functional>
 
 namespace tess {
 namespace {
@@ -151,6 +154,51 @@ TEST(StructurePlan, SqlServerSaysWhatItsColumnsCannotTake) {
                                                     "DBCC CHECKIDENT (N'[ORDERS]', RESEED)"}));
     EXPECT_EQ(plan.notCarried,
               std::vector<std::string>{"default of PLACED (now), which the column's type here does not take"});
+}
+
+}  // namespace
+}  // namespace tess
+
+namespace tess {
+namespace {
+
+// What verify --keys says is missing from a copy, each way a key can change on the way.
+TEST(MissingStructure, EachChangeOfAKeyIsSaid) {
+    TableStructure source;
+    source.primaryKey = KeyDefinition{"", {"ID"}};
+    source.indexes = {{"BY_NAME", false, true, {"NAME"}}};
+    source.uniques = {{"", {"CODE"}}};
+    source.foreignKeys = {{"", {"PARENT_ID"}, "PARENT", {"ID"}, "NO ACTION", "CASCADE"}};
+    source.defaults["QTY"] = {DefaultValue::kNumber, "1"};
+    source.identity = "ID";
+    const TableStructure same = source;
+    EXPECT_EQ(MissingStructure(source, same), std::vector<std::string>{});
+
+    const struct {
+        std::function<void(TableStructure&)> change;
+        std::string said;
+    } cases[] = {
+        {[](TableStructure& t) { t.indexes[0].descending = false; }, "index (NAME) descending"},
+        {[](TableStructure& t) { t.foreignKeys[0].onDelete = "RESTRICT"; },
+         "foreign key (PARENT_ID) to PARENT (ID) on delete CASCADE"},
+        {[](TableStructure& t) { t.defaults.clear(); }, "default of QTY 1"},
+        {[](TableStructure& t) { t.defaults["QTY"].text = "2"; }, "default of QTY 1"},
+        {[](TableStructure& t) { t.identity.clear(); }, "identity ID"},
+        {[](TableStructure& t) {
+             t.uniques.clear();
+             t.indexes.push_back({"BY_CODE", false, false, {"CODE"}});
+         },
+         "unique (CODE)"},  // a plain index is no unique constraint
+    };
+    for (const auto& c : cases) {
+        TableStructure target = source;
+        c.change(target);
+        EXPECT_EQ(MissingStructure(source, target), std::vector<std::string>{c.said}) << c.said;
+    }
+    // Firebird's RESTRICT is SQL Server's NO ACTION: no difference.
+    TableStructure restrict = source;
+    restrict.foreignKeys[0].onUpdate = "RESTRICT";
+    EXPECT_EQ(MissingStructure(source, restrict), std::vector<std::string>{});
 }
 
 }  // namespace

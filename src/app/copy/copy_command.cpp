@@ -22,6 +22,7 @@
 #include "routines/error_trap.h"
 #include "transfer/copy_observer.h"
 #include "transfer/identifiers.h"
+#include "transfer/identity_state.h"
 #include "transfer/structure_comparison.h"
 #include "transfer/structure_maker.h"
 #include "transfer/table_copier.h"
@@ -186,6 +187,12 @@ bool VerifyKeys(const std::string& entry, const VerifyEnds& ends, const SqlServe
             ReadSqlServerStructure(ends.sqlServer, ends.toFirebird ? table.schema : "", ends.toFirebird ? table.name : entry);
         const TableStructure firebird = ReadFirebirdStructure(ends.firebird, ends.toFirebird ? table.name : entry);
         missing = ends.toFirebird ? MissingStructure(sqlServer, firebird) : MissingStructure(firebird, sqlServer);
+        // The target's identity goes on after the largest copied value.
+        const TableStructure& target = ends.toFirebird ? firebird : sqlServer;
+        if (!target.identity.empty())
+            if (auto stalls = ends.toFirebird ? FirebirdIdentityStalls(ends.firebird, table.name, target.identity)
+                                              : SqlServerIdentityStalls(ends.sqlServer, "", entry, target.identity))
+                missing.push_back(*stalls);
     } catch (const std::exception& e) {
         out << "  keys: cannot be compared: " << ConsoleToolkit::OneLine(e.what()) << "\n";
         return false;
