@@ -95,6 +95,9 @@ public:
     // The current row's values where the recordset holds them together, so that a copy reads them
     // in place; nothing where it does not.
     virtual const std::vector<Value>* currentRow() const { return nullptr; }
+    // A column whose text was read by a guess at its code page (Firebird's NONE without a named
+    // one); empty when none was.
+    virtual std::string guessedColumn() const { return {}; }
 };
 
 // A statement with "?" markers, prepared once and run with one row of values after another. It may

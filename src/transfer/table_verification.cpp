@@ -215,6 +215,10 @@ public:
             ++count;
             if (options_.progress) options_.progress(side, count);
         }
+        // A guessed reading would be compared with itself, and say "identical" of garbled text.
+        if (const std::string guessed = rows.guessedColumn(); !guessed.empty())
+            throw ColumnNotComparable("text in NONE column " + guessed + " of the " + side +
+                                      " was read by a guess at its code page; name it with --fb-none-code-page");
         rows.close();
         return count;
     }

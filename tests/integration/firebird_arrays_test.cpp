@@ -8,6 +8,7 @@
 #include "connect/connection_strings.h"
 #include "platform/drivers/drivers_database.h"
 #include "temp_folder.h"
+#include "transfer/table_verification.h"
 
 namespace tess {
 namespace {
@@ -79,8 +80,10 @@ TEST(FirebirdNoneText, IsReadInTheCodePageNamedElseGuessed) {
         {"416C6269F1736BB9", "windows-1250", "Albińską"},
         {"E0E1EEF0F2E0F0B3BF", "cp1251", "абортарії"},
         {"C7E980", "windows-1252", "Çé€"},
-        {"416C6269F1736BB9", "", "Albiñsk¹"},  // not UTF-8: read as Windows-1252
+        {"4372E86D65", "", "Crème"},            // not UTF-8, reads as Western text: Windows-1252
         {"C3A9", "", "é"},                      // valid UTF-8: read as UTF-8
+        {"416C6269F1736BB9", "", nullptr},      // Polish in Windows-1250: refused, never "Albiñsk¹"
+        {"E0E1EEF0F2E0F0B3BF", "", nullptr},    // Ukrainian in Windows-1251
     };
     TempFolder folder;
     const std::string path = folder.file("none.fdb");
@@ -106,6 +109,22 @@ TEST(FirebirdNoneText, IsReadInTheCodePageNamedElseGuessed) {
         FirebirdLogin login{path, "SYSDBA", ""};
         login.noneCodePage = cases[i].codePage;
         c->open(FirebirdSettings(login));
+        if (!cases[i].expected) {
+            for (const char* column : {"V", "B"})
+                try {
+                    c->openRecordset(std::string("SELECT ") + column + " FROM T WHERE ID = " + std::to_string(i))
+                        ->value(0);
+                    ADD_FAILURE() << cases[i].hex << " read without a code page";
+                } catch (const DatabaseError& e) {
+                    EXPECT_TRUE(e.endsTable()) << e.what();
+                    EXPECT_NE(std::string(e.what()).find("column " + std::string(column) + " of character set NONE"),
+                              std::string::npos) << e.what();
+                    EXPECT_NE(std::string(e.what()).find("--fb-none-code-page windows-125"), std::string::npos)
+                        << e.what();
+                }
+            c->close();
+            continue;
+        }
         auto rows = c->openRecordset("SELECT V, B, A FROM T WHERE ID = " + std::to_string(i));
         EXPECT_EQ(rows->value(0), Value(std::string(cases[i].expected))) << cases[i].hex << " " << cases[i].codePage;
         EXPECT_EQ(rows->value(1), Value(std::string(cases[i].expected))) << cases[i].hex << " " << cases[i].codePage;
@@ -113,6 +132,21 @@ TEST(FirebirdNoneText, IsReadInTheCodePageNamedElseGuessed) {
         rows->close();
         c->close();
     }
+    // A guessed reading is never verified against itself as "identical".
+    c->open(FirebirdSettings({path, "SYSDBA", ""}));
+    auto other = db.createConnection();
+    other->open(FirebirdSettings({path, "SYSDBA", ""}));
+    const std::string guessed = "SELECT V FROM T WHERE ID = 3";  // "Crème", read as Windows-1252
+    try {
+        VerifyTable(*c, guessed, *other, guessed, CopyDirection::kToSqlServer, {});
+        ADD_FAILURE() << "a guessed reading verified";
+    } catch (const ColumnNotComparable& e) {
+        EXPECT_NE(std::string(e.what()).find("text in NONE column V of the source was read by a guess"),
+                  std::string::npos) << e.what();
+    }
+    other->close();
+    c->close();
+
     FirebirdLogin unknown{path, "SYSDBA", ""};
     unknown.noneCodePage = "windows-9999";
     try {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "common/charset_guess.h"
+
 #include "common/text_case.h"
 #include "common/text_codec.h"
 
@@ -69,6 +71,30 @@ TEST(TextCase, LowersCapitalsOfEveryScript) {
         {"İ", "i̇"},              {"日本", "日本"},     {"x\xC0\xAFy", "x\xEF\xBF\xBD\xEF\xBF\xBDy"},
     };
     for (const auto& [upper, lower] : cases) EXPECT_EQ(LowerCase(upper), lower) << upper;
+}
+
+// Bytes nobody named the code page of: read as Windows-1252 only where they read as Western text,
+// else named, however short the value (a statistical detector takes "Straße" for UTF-16).
+TEST(CharsetGuess, WesternTextOnlyIsTakenForWindows1252) {
+    const struct {
+        const char* bytes;  // in the code page below
+        bool western;
+        const char* likely;
+    } cases[] = {
+        {"M\xFCller", true, ""},                             // Windows-1252
+        {"Stra\xDFe", true, ""},
+        {"Cr\xE8me br\xFBl\xE9e \xE0 la fran\xE7aise", true, ""},
+        {"\x93Quote\x94 \x96 5 \x80", true, ""},
+        {"\xE9", true, ""},
+        {"Za\xBF\xF3\xB3\xE6 g\xEA\x9C\xB3\xB9 ja\x9F\xF1", false, "windows-1250"},  // Windows-1250
+        {"\xD1\xFA\xE5\xF8\xFC \xE6\xE5 \xE5\xF9\xB8", false, "windows-1251"},      // Windows-1251
+        {"\xD1\xB8", false, "windows-1251"},
+    };
+    for (const auto& c : cases) {
+        const CharsetGuess g = GuessCharset(c.bytes);
+        EXPECT_EQ(g.western, c.western) << c.bytes;
+        if (!c.western) EXPECT_EQ(g.likely, c.likely) << c.bytes;
+    }
 }
 
 }  // namespace

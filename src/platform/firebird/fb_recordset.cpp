@@ -148,6 +148,7 @@ void FirebirdRecordset::describe() {
             if (shape.type == SQL_ARRAY) arrays.emplace_back(i, std::string(relation ? relation : ""),
                                                              std::string(fieldName ? fieldName : ""));
             fields_.push_back(AdoFieldFromFirebird(metadata_->getAlias(&status, i), shape));
+            c.none.column = fields_.back().name;
             columns_.push_back(c);
         }
     });
@@ -191,7 +192,7 @@ void FirebirdRecordset::fetch() {
     });
 }
 
-Value FirebirdRecordset::decode(const Column& c) {
+Value FirebirdRecordset::decode(Column& c) {
     const unsigned char* data = &buffer_[c.offset];
     if (*reinterpret_cast<const short*>(&buffer_[c.nullOffset]) != 0) return Null{};
     if (c.array) {
@@ -203,10 +204,17 @@ Value FirebirdRecordset::decode(const Column& c) {
         ISC_QUAD id;
         std::memcpy(&id, data, sizeof id);
         std::string content = readBlob(id);
-        if (c.shape.subType == isc_blob_text) return FirebirdText(std::move(content), c.shape.charSet, session_->noneText.get());
+        if (c.shape.subType == isc_blob_text)
+            return FirebirdText(std::move(content), c.shape.charSet, session_->noneText.get(), &c.none);
         return Bytes(content.begin(), content.end());
     }
-    return DecodeFirebirdValue(session_->util, c.shape, data, session_->noneText.get());
+    return DecodeFirebirdValue(session_->util, c.shape, data, session_->noneText.get(), &c.none);
+}
+
+std::string FirebirdRecordset::guessedColumn() const {
+    for (const Column& c : columns_)
+        if (c.none.western) return c.none.column;
+    return {};
 }
 
 std::string FirebirdRecordset::readBlob(const ISC_QUAD& id) {

@@ -24,18 +24,20 @@ public:
     // Counted when first asked, in the rows' own snapshot: a count reads the whole table again,
     // and only a copy's progress needs one.
     long long recordCount() const override;
+    std::string guessedColumn() const override;
 
 private:
     struct Column {
         FirebirdColumnShape shape;
         unsigned offset = 0, nullOffset = 0;
         std::shared_ptr<const FirebirdArrayShape> array;  // array columns only
+        NoneGuess none;  // how its text is read, for a NONE column without a named code page
     };
 
     bool isOpen() const override { return bool(cursor_); }
     void fetch() override;
     void describe();
-    Value decode(const Column& column);
+    Value decode(Column& column);
     std::string readBlob(const ISC_QUAD& id);
     std::string readArray(const ISC_QUAD& id, const FirebirdArrayShape& shape);
     std::shared_ptr<const FirebirdArrayShape> arrayShape(const std::string& relation, const std::string& field);

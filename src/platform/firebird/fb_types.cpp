@@ -1,9 +1,12 @@
 #include "platform/firebird/fb_types.h"
 
+
 #include <ibase.h>
 
+#include <algorithm>
 #include <cstring>
 
+#include "common/charset_guess.h"
 #include "common/text_codec.h"
 #include "platform/firebird/fb_error.h"
 
@@ -28,11 +31,24 @@ T Read(const unsigned char* data) {
 
 }  // namespace
 
-std::string FirebirdText(std::string bytes, unsigned charSet, const CodePage* noneText) {
+std::string FirebirdText(std::string bytes, unsigned charSet, const CodePage* noneText, NoneGuess* guess) {
     if (charSet != kCsNone) return bytes;
     if (noneText) return noneText->toUtf8(bytes);
-    if (IsValidUtf8(bytes)) return bytes;
-    return Windows1252ToUtf8(bytes);
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) return bytes;
+    if (IsValidUtf8(bytes)) return bytes;  // what this program itself writes into NONE columns
+    const CharsetGuess looks = GuessCharset(bytes);
+    if (looks.western) {
+        if (guess) guess->western = true;
+        return Windows1252ToUtf8(bytes);
+    }
+    DatabaseError::Details details;
+    details.endsTable = true;
+    const std::string column = guess && !guess->column.empty() ? "column " + guess->column : "a column";
+    throw FirebirdError(column + " of character set NONE holds text of no code page named, likely " + looks.likely +
+                            ", which is not copied garbled: name its code page with --fb-none-code-page " +
+                            looks.likely + " (in the windows, the setting \"FireBird NONE Code Page\").",
+                        details);
 }
 
 std::string ScaledIntegerText(long long value, int scale) {
@@ -96,7 +112,7 @@ FieldInfo AdoFieldFromFirebird(const std::string& name, const FirebirdColumnShap
 }
 
 Value DecodeFirebirdValue(Firebird::IUtil* util, const FirebirdColumnShape& s, const unsigned char* data,
-                          const CodePage* noneText) {
+                          const CodePage* noneText, NoneGuess* guess) {
     if (IsExactNumeric(s)) {
         long long n = s.type == SQL_SHORT ? Read<ISC_SHORT>(data) : s.type == SQL_LONG ? Read<ISC_LONG>(data)
                                                                                         : Read<ISC_INT64>(data);
@@ -142,13 +158,13 @@ Value DecodeFirebirdValue(Firebird::IUtil* util, const FirebirdColumnShape& s, c
             std::string text(reinterpret_cast<const char*>(data), s.length);
             if (s.charSet == kCsOctets) return Bytes(text.begin(), text.end());
             if (s.bytesPerCharacter > 1) text = std::string(FirstCharacters(text, s.length / s.bytesPerCharacter));
-            return FirebirdText(std::move(text), s.charSet, noneText);
+            return FirebirdText(std::move(text), s.charSet, noneText, guess);
         }
         case SQL_VARYING: {
             auto length = Read<unsigned short>(data);
             std::string text(reinterpret_cast<const char*>(data + 2), length);
             if (s.charSet == kCsOctets) return Bytes(text.begin(), text.end());
-            return FirebirdText(std::move(text), s.charSet, noneText);
+            return FirebirdText(std::move(text), s.charSet, noneText, guess);
         }
         default: return Null{};  // SQL_NULL; AdoFieldFromFirebird refuses every other type
     }

@@ -24,15 +24,24 @@ enum FirebirdCharacterSets { kCsNone = 0, kCsOctets = 1, kCsUnicodeFss = 3, kCsU
 
 // Throws FirebirdError for a type it does not know: such a column is never read as empty.
 FieldInfo AdoFieldFromFirebird(const std::string& name, const FirebirdColumnShape& shape);
+// How one NONE column's text was read when nobody named its code page.
+struct NoneGuess {
+    std::string column;
+    bool western = false;  // a value that is not UTF-8 was read as Windows-1252, by a guess
+};
+
 // Every kind but blobs, which need a round trip of their own.
 // `noneText`: the code page of text in NONE columns; null: guessed as FirebirdText says.
 Value DecodeFirebirdValue(Firebird::IUtil* util, const FirebirdColumnShape& shape, const unsigned char* data,
-                          const CodePage* noneText = nullptr);
+                          const CodePage* noneText = nullptr, NoneGuess* guess = nullptr);
 // Text as the UTF8 connection hands it over, as UTF-8. The engine converts every column but those
 // of character set NONE, which hold bytes: we write UTF-8 there, programs on Windows wrote their
-// code page, so bytes that are not valid UTF-8 are read as Windows-1252, unless the user named the
-// code page (`noneText`).
-std::string FirebirdText(std::string bytes, unsigned charSet, const CodePage* noneText = nullptr);
+// code page. With the code page named (`noneText`) the bytes are read in it. Without, UTF-8 is
+// read as UTF-8, and other bytes as Windows-1252 where they read as such text; bytes of another
+// code page throw a FirebirdError that ends the table and names the column, the likely code page
+// and the option, rather than write the text garbled.
+std::string FirebirdText(std::string bytes, unsigned charSet, const CodePage* noneText = nullptr,
+                         NoneGuess* guess = nullptr);
 // 123456 with scale -4 is "12.3456".
 std::string ScaledIntegerText(long long value, int scale);
 
