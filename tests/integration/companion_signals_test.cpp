@@ -105,18 +105,21 @@ Finished CopyAndSignal(const std::vector<std::string>& args, std::vector<int> si
     return f;
 }
 
+// A stand-in database of 200,000 rows in the table Big: a copy long enough to be stopped midway.
+void MakeBigSource(DriversDatabase& db, const std::string& source) {
+    auto c = db.createConnection();
+    c->open(SqlServerSettings({"localhost", "1433", source, "sa", "", false}));
+    c->execute("CREATE TABLE Big (ID INTEGER, NAME VARCHAR(40))");
+    c->execute("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 200000) "
+               "INSERT INTO Big SELECT x, 'row ' || x FROM n");
+    c->close();
+}
+
 TEST(CompanionSignals, ASignalCommitsTheRowsWrittenAndSaysHowFar) {
     TempFolder folder;
     const std::string source = folder.file("source.db");
     DriversDatabase db;
-    {
-        auto c = db.createConnection();
-        c->open(SqlServerSettings({"localhost", "1433", source, "sa", "", false}));
-        c->execute("CREATE TABLE Big (ID INTEGER, NAME VARCHAR(40))");
-        c->execute("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 200000) "
-                   "INSERT INTO Big SELECT x, 'row ' || x FROM n");
-        c->close();
-    }
+    MakeBigSource(db, source);
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {  // SIGHUP: the terminal closed; a stop like the others
         const std::string target = folder.file("target" + std::to_string(signal) + ".fdb");
         CreateFirebirdDatabase(target);
@@ -157,13 +160,7 @@ TEST(CompanionSignals, TheSummaryFileNeverOutlivesItsRun) {
     TempFolder folder;
     const std::string source = folder.file("source.db");
     DriversDatabase db;
-    {
-        auto c = db.createConnection();
-        c->open(SqlServerSettings({"localhost", "1433", source, "sa", "", false}));
-        c->execute("CREATE TABLE Big (ID INTEGER, NAME VARCHAR(40))");
-        c->execute("WITH RECURSIVE n(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM n WHERE x < 200000) "
-                   "INSERT INTO Big SELECT x, 'row ' || x FROM n");
-    }
+    MakeBigSource(db, source);
     const struct {
         std::vector<int> signals;
         bool fileAfter;

@@ -17,15 +17,8 @@
 namespace tess {
 namespace {
 
-class EverydayUseTest : public ProgramFixture {
+class EverydayUseTest : public TablesWindowFixture {
 protected:
-    void SetUp() override { ui.folder = TESSALINE_PROGRAM_FOLDER; }
-    void storeWorkingLogins() {
-        ProgramFixture::storeWorkingLogins();
-        sqlServer.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}, {"Lines", "TABLE"}});
-        firebird.catalogue = FakeDatabase::Catalogue({{"CUSTOMERS", "TABLE"}, {"SALES", "TABLE"}});
-    }
-    void click(const char* button) { QTest::mouseClick(tables<QPushButton>(button), Qt::LeftButton); }
     std::vector<std::string> boxTexts() const {
         std::vector<std::string> out;
         for (const auto& b : ui.boxes) out.push_back(b.text);

@@ -14,15 +14,8 @@
 namespace tess {
 namespace {
 
-class HabitsTest : public ProgramFixture {
+class HabitsTest : public TablesWindowFixture {
 protected:
-    void SetUp() override { ui.folder = TESSALINE_PROGRAM_FOLDER; }
-    void storeWorkingLogins() {
-        ProgramFixture::storeWorkingLogins();
-        sqlServer.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}, {"Lines", "TABLE"}});
-        firebird.catalogue = FakeDatabase::Catalogue({{"CUSTOMERS", "TABLE"}, {"SALES", "TABLE"}});
-    }
-    void click(const char* button) { QTest::mouseClick(tables<QPushButton>(button), Qt::LeftButton); }
     // Into the list from the keyboard, as Tab brings a person there: no entry becomes current.
     QListWidget* tabInto(const char* name) {
         QApplication::setActiveWindow(&program->tablesWindow());

@@ -3,6 +3,9 @@
 // boxes: the ground of the widget tests, which then reach the windows' real widgets by name.
 #include <gtest/gtest.h>
 
+#include <QPushButton>
+#include <QTest>
+
 #include <memory>
 #include <string>
 
@@ -43,6 +46,18 @@ protected:
     FakeSettings settings;
     double draw = 0.5;  // what the random source gives the program
     std::unique_ptr<Program> program;
+};
+
+// The tables window with two tables a side, clicked through its real buttons.
+class TablesWindowFixture : public ProgramFixture {
+protected:
+    void SetUp() override { ui.folder = TESSALINE_PROGRAM_FOLDER; }
+    void storeWorkingLogins() {
+        ProgramFixture::storeWorkingLogins();
+        sqlServer.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}, {"Lines", "TABLE"}});
+        firebird.catalogue = FakeDatabase::Catalogue({{"CUSTOMERS", "TABLE"}, {"SALES", "TABLE"}});
+    }
+    void click(const char* button) { QTest::mouseClick(tables<QPushButton>(button), Qt::LeftButton); }
 };
 
 }  // namespace tess
