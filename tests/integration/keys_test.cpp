@@ -4,6 +4,7 @@
 // named in the summary, and the texts themselves are checked against the fake.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <sstream>
 
@@ -118,6 +119,12 @@ TEST(Keys, TheEmployeeExampleThereAndBack) {
                              "database 'employee.fdb';|create database '" + first + "';|\" > " + script +
                              " && isql-fb -q -user SYSDBA -i " + script;
     ASSERT_EQ(std::system(make.c_str()), 0) << make;
+    {  // a generator that numbers nothing the copy carries
+        auto c = db.createConnection();
+        c->open(FirebirdSettings({first, "SYSDBA", ""}));
+        c->execute("CREATE SEQUENCE LONELY_GEN");
+        c->close();
+    }
     CreateFirebirdDatabase(second);
     // The stand-in takes the rows, the identities' columns and the indexes; it refuses every ALTER
     // TABLE, each said once and listed.
@@ -129,6 +136,18 @@ TEST(Keys, TheEmployeeExampleThereAndBack) {
                              "EMPLOYEE: foreign key (DEPT_NO) to DEPARTMENT was not made: "})
         EXPECT_NE(there.printed.find(said), std::string::npos) << said << "\n" << there.printed;
     EXPECT_EQ(there.printed.find("trigger SET_EMP_NO"), std::string::npos) << "the generator's trigger is the identity";
+    // What the database holds besides tables, once for the run: EMPLOYEE's 10 procedures and 5
+    // exceptions, its grants and the lonely generator; EMP_NO_GEN and CUST_NO_GEN number EMPLOYEE
+    // and CUSTOMER, which their identities carry.
+    const size_t besides = there.printed.find("not carried from the source database: ");
+    ASSERT_NE(besides, std::string::npos) << there.printed;
+    const std::string line = there.printed.substr(besides, there.printed.find('\n', besides) - besides);
+    for (const char* said : {"stored procedure ADD_EMP_PROJ", "stored procedure SUB_TOT_BUDGET",
+                             "exception CUSTOMER_CHECK", "exception UNKNOWN_EMP_ID", "grants (",
+                             "generator LONELY_GEN"})
+        EXPECT_NE(line.find(said), std::string::npos) << said << "\n" << line;
+    EXPECT_EQ(line.find("_NO_GEN"), std::string::npos) << line;
+    EXPECT_EQ(std::count(line.begin(), line.end(), ';'), 10 + 5 + 1 + 1 - 1) << line;
     EXPECT_EQ(Companion(db, first, standIn, {"--all", "verify", "firebird-to-sqlserver"}).status, kExitCopied);
     // What the stand-in refused, verify --keys finds missing; the indexes it took are there.
     const CompanionRun verified = Companion(db, first, standIn, {"--all", "--keys", "verify", "firebird-to-sqlserver"});

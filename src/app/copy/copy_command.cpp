@@ -5,6 +5,7 @@
 #include <fstream>
 #include <optional>
 
+#include "catalogue/database_objects.h"
 #include "catalogue/sqlserver_table_names.h"
 #include "catalogue/table_keys.h"
 #include "catalogue/table_listing.h"
@@ -255,6 +256,7 @@ struct SummaryTarget {
 struct CopyResults {
     const std::vector<TableOutcome>& tables;
     const std::vector<StructureOutcome>& structure;  // with --keys
+    std::vector<std::string> notCarried{};           // of the source database, besides its tables
 };
 struct SummaryEnds {
     ConsoleToolkit& toolkit;
@@ -298,11 +300,17 @@ int Summarize(const CopyResults& results, const std::vector<std::string>& reques
         complete = complete && SummaryComplete(summary);
         tables.push_back(std::move(summary));
     }
+    if (!results.notCarried.empty()) {
+        ends.out << "not carried from the source database:";
+        for (size_t i = 0; i < results.notCarried.size(); ++i)
+            ends.out << (i ? "; " : " ") << PrintableText(results.notCarried[i]);
+        ends.out << "\n";
+    }
     int status = !complete ? kExitFailed : skipped ? kExitSkipped : kExitCopied;
     if (ends.stop && ends.stop->requested() && ends.stop->signal()) status = SignalExitStatus(ends.stop->signal());
     if (!ends.file) return status;
     try {
-        ends.file->write(tables, status);
+        ends.file->write(tables, status, results.notCarried);
     } catch (const SummaryFileError& e) {
         toolkit.say(e.what());
         return status == kExitCopied || status == kExitSkipped ? kExitFailed : status;
@@ -401,6 +409,9 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
             tables, toFirebird ? SqlServerForeignKeyPairs(run->source()) : FirebirdForeignKeyPairs(run->source()),
             [&](const std::string& entry) { return toFirebird ? names.qualified(entry) : entry; });
     }
+    // What the source holds besides its tables, said once for the run.
+    const std::vector<std::string> notCarried =
+        toFirebird ? SqlServerObjectsNotCarried(run->source()) : FirebirdObjectsNotCarried(run->source());
     const bool stillThere = CopyEach(*run, tables, observer, toolkit, ends, options.keys);
     toolkit.endProgressLine();
     // A server given up for not answering, or unreachable, is not waited on again, for keys or counts.
@@ -412,7 +423,8 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
                                toFirebird ? FirebirdSettings(logins.firebird) : SqlServerSettings(logins.sqlServer),
                                toFirebird, reachable};
     if (ends.file) ends.file->keep(SoFar(observer.outcomes, tables));
-    return Summarize({observer.outcomes, structure}, tables, !allFound || toolkit.errorReports() > 0, target, ends);
+    return Summarize({observer.outcomes, structure, notCarried}, tables, !allFound || toolkit.errorReports() > 0,
+                     target, ends);
 }
 
 int RunCommand(const CopyOptions& options, const StoredLogins& stored, Database& database, ConsoleToolkit& toolkit,

@@ -66,7 +66,8 @@ void PrintSummaryLine(std::ostream& out, const TableSummary& summary) {
     if (summary.structure) PrintStructure(out, *summary.structure);
 }
 
-std::string SummaryJson(const std::vector<TableSummary>& tables, int exitStatus) {
+std::string SummaryJson(const std::vector<TableSummary>& tables, int exitStatus,
+                        const std::vector<std::string>& notCarried) {
     nlohmann::json list = nlohmann::json::array();
     for (const auto& summary : tables) {
         nlohmann::json t = {{"table", summary.table}, {"outcome", SummaryOutcome(summary)}};
@@ -83,7 +84,7 @@ std::string SummaryJson(const std::vector<TableSummary>& tables, int exitStatus)
         list.push_back(std::move(t));
     }
     // Names and causes may hold bytes that are not UTF-8 (a Firebird NONE table): kept, replaced.
-    return nlohmann::json{{"tables", list}, {"exitStatus", exitStatus}}.dump(2, ' ', false,
+    return nlohmann::json{{"tables", list}, {"notCarried", notCarried}, {"exitStatus", exitStatus}}.dump(2, ' ', false,
                                                                             nlohmann::json::error_handler_t::replace) +
            "\n";
 }

@@ -30,8 +30,11 @@ bool SummaryComplete(const TableSummary& summary);
 
 void PrintSummaryLine(std::ostream& out, const TableSummary& summary);
 // {"tables": [{"table", "outcome", "rowsRead", "rowsWritten", "rowsRefused", "inTarget", "seconds",
-// "cause", "structure"}, ...], "exitStatus": N}; "inTarget" is null when unknown, "cause" only for a
-// table that ended early, "structure" ({"made", "refused", "notCarried"}) only with --keys.
-std::string SummaryJson(const std::vector<TableSummary>& tables, int exitStatus);
+// "cause", "structure"}, ...], "notCarried": [...], "exitStatus": N}; "inTarget" is null when
+// unknown, "cause" only for a table that ended early, "structure" ({"made", "refused",
+// "notCarried"}) only with --keys; the top "notCarried" names what the source database holds
+// besides tables (stored procedures, exceptions, ...), which no copy carries.
+std::string SummaryJson(const std::vector<TableSummary>& tables, int exitStatus,
+                        const std::vector<std::string>& notCarried = {});
 
 }  // namespace tess

@@ -79,10 +79,11 @@ void SummaryFile::keep(std::vector<TableSummary> tables) {
     kept_ = std::move(tables);
 }
 
-void SummaryFile::write(const std::vector<TableSummary>& tables, int exitStatus) {
+void SummaryFile::write(const std::vector<TableSummary>& tables, int exitStatus,
+                        const std::vector<std::string>& notCarried) {
     std::lock_guard lock(mutex_);
     kept_ = tables;
-    writeText(SummaryJson(tables, exitStatus));
+    writeText(SummaryJson(tables, exitStatus, notCarried));
 }
 
 void SummaryFile::writeKept(int exitStatus) noexcept {

@@ -26,7 +26,8 @@ public:
     // second signal before the whole summary is.
     void keep(std::vector<TableSummary> tables);
     // The whole summary. Throws SummaryFileError when it could not be written whole.
-    void write(const std::vector<TableSummary>& tables, int exitStatus);
+    void write(const std::vector<TableSummary>& tables, int exitStatus,
+               const std::vector<std::string>& notCarried = {});
     // What was kept, with the exit status the process is about to have; called on the signal
     // watch's thread just before the process ends, so it never throws.
     void writeKept(int exitStatus) noexcept;
