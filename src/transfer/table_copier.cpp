@@ -65,7 +65,8 @@ TableOutcome TableCopier::copy(const std::string& entry) {
     outcome.target = targetName_ = direction_.targetName(entry);
     tableReport_.clear();
     if (!watchdogThread_)
-        watchdogThread_ = std::make_unique<CopyWatchdog>(limits_, [this] { cancelCalls(); }, [this] { abandon(); });
+        watchdogThread_ =
+            std::make_unique<CopyWatchdog>(limits_, [this] { cancelStalled(); }, [this] { abandon(); });
     else
         watchdogThread_->rearm(limits_);
     {
@@ -97,6 +98,16 @@ void TableCopier::cancelCalls() noexcept {
     if (ends_.source) ends_.source->cancel();
     if (ends_.target) ends_.target->cancel();
 }
+
+// A stall is the end the copy waits on: a cancel of the other end would refuse a healthy row there.
+void TableCopier::cancelStalled() noexcept {
+    const Waiting on = waitingOn_.load();
+    if (on != Waiting::kTarget && ends_.source) ends_.source->cancel();
+    if (on != Waiting::kSource && ends_.target) ends_.target->cancel();
+}
+
+TableCopier::WaitingOn::WaitingOn(std::atomic<Waiting>& waiting, Waiting on) : waiting_(waiting) { waiting_ = on; }
+TableCopier::WaitingOn::~WaitingOn() { waiting_ = Waiting::kEither; }
 
 void TableCopier::setWatchdog(CopyWatchdog* watchdog) {
     std::lock_guard lock(watchdogMutex_);
@@ -293,6 +304,7 @@ bool TableCopier::stepOrEnd(int number, const std::function<void()>& body, End e
     bool endedHere = false;
     const bool done = trap_.step(number, [&] {
         try {
+            const WaitingOn waiting(waitingOn_, end == End::kSource ? Waiting::kSource : Waiting::kTarget);
             body();
         } catch (const DatabaseError& e) {
             endedHere = ending_.ends(e, number, end, interrupt());
@@ -308,6 +320,7 @@ bool TableCopier::insertRow(const std::function<void()>& body) {
     bool endedHere = false;
     const bool done = trap_.step(steps_.insert, [&] {
         try {
+            const WaitingOn waiting(waitingOn_, Waiting::kTarget);
             body();
         } catch (const std::exception& e) {
             const auto* database = dynamic_cast<const DatabaseError*>(&e);

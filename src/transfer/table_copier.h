@@ -122,6 +122,20 @@ private:
     bool targetGone(const std::string& failure);
     void endTransaction(const std::function<void()>& committed);
     void cancelCalls() noexcept;
+    void cancelStalled() noexcept;
+    // Which end the copy is waiting on, for the stall's cancel; either, between calls.
+    enum class Waiting { kEither, kSource, kTarget };
+    class WaitingOn {
+    public:
+        WaitingOn(std::atomic<Waiting>& waiting, Waiting on);
+        ~WaitingOn();
+        WaitingOn(const WaitingOn&) = delete;
+        WaitingOn& operator=(const WaitingOn&) = delete;
+
+    private:
+        std::atomic<Waiting>& waiting_;
+    };
+    std::atomic<Waiting> waitingOn_{Waiting::kEither};
     void abandon() noexcept;
     void closeSource(Recordset& source);
     void setWatchdog(CopyWatchdog* watchdog);

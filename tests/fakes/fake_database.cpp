@@ -48,6 +48,7 @@ public:
     void setCommandTimeout(int seconds) override { db_.call("CommandTimeout " + std::to_string(seconds)); }
     void setConnectionTimeout(int seconds) override { db_.call("ConnectionTimeout " + std::to_string(seconds)); }
     void open(const ConnectionSettings& settings) override {
+        text_ = settings.text;
         db_.call("open " + settings.text);
         db_.opened.push_back(settings);
         open_ = true;
@@ -122,9 +123,10 @@ public:
         db_.call("close");
         open_ = false;
     }
-    void cancel() noexcept override { db_.cancel(); }
+    void cancel() noexcept override { db_.cancel(text_); }
 
 private:
+    std::string text_;  // what it was opened with
     void requireOpen() const {
         if (!open_) throw FakeDatabaseError("Operation is not allowed when the object is closed.");
     }
@@ -162,9 +164,13 @@ bool FakeDatabase::waitUntilBlocked() {
     return changed_.wait_for(lock, std::chrono::minutes(1), [&] { return blocked_; });
 }
 
-void FakeDatabase::cancel() noexcept {
+void FakeDatabase::cancel(const std::string& connection) noexcept {
     std::lock_guard lock(mutex_);
     ++cancels;
+    try {
+        cancelled.push_back(connection);
+    } catch (...) {  // a test's record, never worth ending the process for
+    }
     changed_.notify_all();
 }
 

@@ -38,6 +38,7 @@ public:
     std::vector<ConnectionSettings> opened;      // of each open, in order
     int connectionsCreated = 0;
     std::atomic<int> cancels{0};  // cancel() calls on any of its connections, from any thread
+    std::vector<std::string> cancelled;  // the connection text of each cancelled connection
     std::function<void(const std::string&)> onCall;  // told of each call as it is logged
 
     FakeResult catalogue;                        // the tables schema rows
@@ -58,8 +59,9 @@ public:
     // Waits until a call is blocked so; false when none is after a minute, so that a test whose
     // call never comes fails instead of hanging.
     bool waitUntilBlocked();
-    // What a connection's cancel() does: counts, and ends a blocked call.
-    void cancel() noexcept;
+    // What a connection's cancel() does: counts, records which connection (its connection text),
+    // and ends a blocked call.
+    void cancel(const std::string& connection = {}) noexcept;
 
     // Catalogue rows with TABLE_NAME and TABLE_TYPE.
     static FakeResult Catalogue(const std::vector<std::pair<std::string, std::string>>& nameAndType);

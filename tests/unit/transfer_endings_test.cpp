@@ -346,3 +346,24 @@ TEST_F(TransferEndings, EachFailureIsReportedAtItsStep) {
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+// A source that stops answering is the one the stall cancels: the target, waiting on nothing,
+// keeps its call, so that no healthy row there is refused as interrupted.
+TEST_F(TransferEndings, TheStallCancelsOnlyTheEndThatStalled) {
+    db.results["SELECT * FROM [B]"] = Rows(5);
+    db.blockOn("movenext");  // the source, read on its own thread
+    send({.toFirebird = true, .limits = CopyWatchdog::Limits{std::chrono::milliseconds(50), std::chrono::seconds(30)}},
+         {"B"});
+    ASSERT_FALSE(db.cancelled.empty());
+    for (const auto& connection : db.cancelled)
+        EXPECT_EQ(connection.find("Firebird"), std::string::npos) << "the target was waiting on nothing: " << connection;
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_NE(outcomes[0].cause.find("Nothing came through for the stall time-out"), std::string::npos)
+        << outcomes[0].cause;
+}
+
+}  // namespace
+}  // namespace tess
