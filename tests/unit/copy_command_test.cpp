@@ -202,6 +202,24 @@ TEST_F(CopyCommandTest, SendsTheNamedTablesAndSaysHowItWent) {
         << printed.str();
 }
 
+// SQL Server's query time-out is the stall time-out, so that a driver that ignores the cancel
+// still gives the statement up in time; 0 ("wait without end") keeps the usual 5000 s.
+TEST_F(CopyCommandTest, SqlServerQueriesTimeOutWithTheStall) {
+    db.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}});
+    db.results["SELECT * FROM [Orders]"] = {{{"ID", 3}}, {{std::int64_t{1}}}};
+    const struct {
+        const char* stall;
+        std::vector<std::string> timeouts;  // Firebird's, then SQL Server's
+    } cases[] = {{"30", {"CommandTimeout 5000", "CommandTimeout 30"}},
+                 {"0", {"CommandTimeout 5000", "CommandTimeout 5000"}},
+                 {"99999", {"CommandTimeout 5000", "CommandTimeout 5000"}}};
+    for (const auto& c : cases) {
+        db.log.clear();
+        run({"--stall-timeout", c.stall, "--overwrite", "yes", "send-to-firebird", "Orders"}, kAnswerYes);
+        EXPECT_EQ(db.calls("CommandTimeout"), c.timeouts) << c.stall;
+    }
+}
+
 // What --keys sends SQL Server, in its order: the identity in the CREATE, the copied values let
 // into it around the rows, each table's keys once its rows are in, and the foreign keys last.
 TEST_F(CopyCommandTest, KeysReachSqlServerInTheirOrder) {

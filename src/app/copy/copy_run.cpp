@@ -10,25 +10,38 @@
 
 namespace tess {
 
-OpenEnds OpenCopyEnds(Database& database, const StoredLogins& logins, bool toFirebird, int connectionTimeout) {
+OpenEnds OpenCopyEnds(Database& database, const StoredLogins& logins, bool toFirebird, EndTimeouts timeouts) {
     auto firebird = database.createConnection();
     firebird->setCursorLocation(toFirebird ? kUseServer : kUseClient);
     if (toFirebird) {
         firebird->setCommandTimeout(5000);
-        firebird->setConnectionTimeout(connectionTimeout);
+        firebird->setConnectionTimeout(timeouts.connection);
     }
     firebird->open(FirebirdSettings(logins.firebird));
     auto sqlServer = database.createConnection();
     sqlServer->setCursorLocation(kUseServer);
-    sqlServer->setCommandTimeout(5000);
-    sqlServer->setConnectionTimeout(connectionTimeout);
+    sqlServer->setCommandTimeout(timeouts.command);
+    sqlServer->setConnectionTimeout(timeouts.connection);
     sqlServer->open(SqlServerSettings(logins.sqlServer));
     if (toFirebird) return {std::move(sqlServer), std::move(firebird)};
     return {std::move(firebird), std::move(sqlServer)};
 }
 
+namespace {
+
+// A driver that ignores the cancel still gives a statement up at its query time-out: the stall
+// time-out, where one is set below the usual 5000 s, so that nothing waits longer than it.
+EndTimeouts TimeoutsFor(const CopyOptions& options, int connection) {
+    EndTimeouts t;
+    t.connection = connection;
+    if (options.stallTimeout > 0 && options.stallTimeout < t.command) t.command = static_cast<int>(options.stallTimeout);
+    return t;
+}
+
+}  // namespace
+
 CopyRun::CopyRun(Setup setup) : s_(setup), toFirebird_(setup.options.command == "send-to-firebird") {
-    start(OpenCopyEnds(s_.database, s_.logins, toFirebird_));
+    start(OpenCopyEnds(s_.database, s_.logins, toFirebird_, TimeoutsFor(s_.options, 5000)));
 }
 
 // A direction and a copier over new ends, as the send handlers make them.
@@ -71,7 +84,7 @@ bool CopyRun::reconnect(const std::function<void(const std::string&)>& say, cons
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         try {
-            start(OpenCopyEnds(s_.database, s_.logins, toFirebird_, kReconnectTimeout));
+            start(OpenCopyEnds(s_.database, s_.logins, toFirebird_, TimeoutsFor(s_.options, kReconnectTimeout)));
             say("connected again; the copy goes on");
             return true;
         } catch (const std::exception& e) {

@@ -20,11 +20,15 @@ class SqlServerTableNames;
 class StopRequest;
 class TableList;
 
-// The two ends of a copy, opened as the send handlers open them; `connectionTimeout` in seconds.
+// The two ends of a copy, opened as the send handlers open them; time-outs in seconds, the
+// command time-out SQL Server's query time-out.
 struct OpenEnds {
     std::unique_ptr<Connection> source, target;
 };
-OpenEnds OpenCopyEnds(Database& database, const StoredLogins& logins, bool toFirebird, int connectionTimeout = 5000);
+struct EndTimeouts {
+    int connection = 5000, command = 5000;
+};
+OpenEnds OpenCopyEnds(Database& database, const StoredLogins& logins, bool toFirebird, EndTimeouts timeouts = {});
 
 class CopyRun {
 public:
