@@ -59,6 +59,7 @@ TEST(ParseCopyOptions, CommandsAndUsageErrors) {
     const auto o = std::get<CopyOptions>(ParseCopyOptions({"send-to-sqlserver", "--", "--odd name"}));
     EXPECT_EQ(o.arguments, std::vector<std::string>{"--odd name"});
     EXPECT_EQ(o.stallTimeout, 600) << "a default a user would accept";
+    EXPECT_FALSE(o.overwrite) << "an existing table is never replaced without being asked";
     EXPECT_EQ(std::get<CopyOptions>(ParseCopyOptions({"--stall-timeout", "30", "test"})).stallTimeout, 30);
 }
 

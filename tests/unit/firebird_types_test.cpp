@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <ibase.h>
 
+#include "platform/firebird/fb_array.h"
 #include "platform/firebird/fb_types.h"
 
 namespace tess {
@@ -66,6 +67,25 @@ TEST(FirebirdValues, ScaledIntegersStayExact) {
                  {999999999999999999LL, -4, "99999999999999.9999"}, {7, 0, "7"}, {12, 2, "1200"},
                  {INT64_MIN, -4, "-922337203685477.5808"}};
     for (const auto& c : cases) EXPECT_EQ(ScaledIntegerText(c.value, c.scale), c.text);
+}
+
+// An array's text elements as "{...}" writes them: quoted where a reader would split or misread
+// them, with a quote or a backslash escaped, so that the text reads back as the elements it held.
+TEST(FirebirdArrays, ElementsAreQuotedAndEscaped) {
+    const struct {
+        Value element;
+        const char* text;
+    } cases[] = {
+        {std::string("abc"), "abc"},
+        {std::string("a b"), "\"a b\""},
+        {std::string("back\\slash"), "\"back\\\\slash\""},
+        {std::string("say \"hi\""), "\"say \\\"hi\\\"\""},
+        {std::string("x,y"), "\"x,y\""},
+        {std::string(""), "\"\""},
+        {std::string("NULL"), "\"NULL\""},
+        {Null{}, "NULL"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ArrayElementText(c.element, SQL_VARYING), c.text) << c.text;
 }
 
 }  // namespace

@@ -82,7 +82,7 @@ TableStructure Orders() {
     s.indexes = {{"", false, true, {"PLACED", "ID"}}};
     s.identity = "ID";
     s.defaults["PLACED"] = {DefaultValue::kText, "now"};
-    s.defaults["NOTE"] = {DefaultValue::kText, "none"};
+    s.defaults["NOTE"] = {DefaultValue::kText, "it's"};  // an apostrophe, doubled in each statement
     s.foreignKeys = {{"", {"CUSTOMER"}, "CUSTOMERS", {"ID"}, "CASCADE", "NO ACTION"}};
     return s;
 }
@@ -96,7 +96,7 @@ TEST(StructurePlan, FirebirdStatementsAfterTheRows) {
     } cases[] = {
         {{3, 3},
          {"ALTER TABLE \"ORDERS\" ALTER COLUMN \"ID\" SET NOT NULL",
-          "ALTER TABLE \"ORDERS\" ALTER COLUMN \"NOTE\" SET DEFAULT 'none'",
+          "ALTER TABLE \"ORDERS\" ALTER COLUMN \"NOTE\" SET DEFAULT 'it''s'",
           "ALTER TABLE \"ORDERS\" ALTER COLUMN \"PLACED\" SET DEFAULT CURRENT_TIMESTAMP",
           "ALTER TABLE \"ORDERS\" ADD CONSTRAINT \"PK_ORDERS\" PRIMARY KEY (\"ID\")",
           "CREATE DESCENDING INDEX \"IX_ORDERS_1\" ON \"ORDERS\" (\"PLACED\", \"ID\")",
@@ -105,7 +105,7 @@ TEST(StructurePlan, FirebirdStatementsAfterTheRows) {
           "COLUMN \"ID\" RESTART WITH ' || R; END END"}},
         // Dialect 1 takes bare names; Firebird 4 gives the restart value itself next.
         {{1, 4},
-         {"ALTER TABLE ORDERS ALTER COLUMN ID SET NOT NULL", "ALTER TABLE ORDERS ALTER COLUMN NOTE SET DEFAULT 'none'",
+         {"ALTER TABLE ORDERS ALTER COLUMN ID SET NOT NULL", "ALTER TABLE ORDERS ALTER COLUMN NOTE SET DEFAULT 'it''s'",
           "ALTER TABLE ORDERS ALTER COLUMN PLACED SET DEFAULT CURRENT_TIMESTAMP",
           "ALTER TABLE ORDERS ADD CONSTRAINT PK_ORDERS PRIMARY KEY (ID)",
           "CREATE DESCENDING INDEX IX_ORDERS_1 ON ORDERS (PLACED, ID)",
@@ -148,7 +148,7 @@ TEST(StructurePlan, SqlServerSaysWhatItsColumnsCannotTake) {
     const StructurePlan plan = SqlServerStructurePlan("ORDERS", Orders(), columns, names);
     std::vector<std::string> statements;
     for (const auto& s : plan.statements) statements.push_back(s.sql);
-    EXPECT_EQ(statements, (std::vector<std::string>{"ALTER TABLE [ORDERS] ADD DEFAULT 'none' FOR [NOTE]",
+    EXPECT_EQ(statements, (std::vector<std::string>{"ALTER TABLE [ORDERS] ADD DEFAULT 'it''s' FOR [NOTE]",
                                                     "ALTER TABLE [ORDERS] ADD CONSTRAINT [PK_ORDERS] PRIMARY KEY ([ID])",
                                                     "CREATE INDEX [IX_ORDERS_1] ON [ORDERS] ([PLACED] DESC, [ID] DESC)",
                                                     "DBCC CHECKIDENT (N'[ORDERS]', RESEED)"}));
