@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "transfer/wide_numbers.h"
+
 #include "transfer/firebird_insert.h"
 #include "transfer/firebird_mapping.h"
 
@@ -236,6 +238,23 @@ TEST(RenderFirebirdInsert, LongValuesTravelAsParameters) {
     const Statement many = RenderFirebirdInsert("t", std::vector<bool>(10, false), row);
     EXPECT_LE(many.text.size(), kFirebirdMaxStatementBytes);
     EXPECT_EQ(many.parameters.size(), 10u);
+}
+
+}  // namespace
+}  // namespace tess
+
+namespace tess {
+namespace {
+
+// The whole digits of a measured value decide whether NUMERIC(18) can hold a column: one short,
+// and 19-digit values are refused by Firebird 3, 16-digit ones changed in dialect 1.
+TEST(WholeDigits, CountsTheDigitsBeforeThePoint) {
+    const struct {
+        const char* value;
+        int digits;
+    } cases[] = {{"-123.45", 3}, {"0.5", 0},  {"-0.001", 0}, {"100", 3},   {"+7", 1},
+                 {"0", 0},       {"0042", 2}, {"9223372036854775807", 19}, {"1234567890123456.78", 16}};
+    for (const auto& c : cases) EXPECT_EQ(WholeDigits(c.value), c.digits) << c.value;
 }
 
 }  // namespace
