@@ -399,9 +399,18 @@ void TableCopier::endTransaction(const std::function<void()>& committed) {
         } catch (const std::exception&) {
         }
     }
+    // Rolled back even when the target can take no more (a full disk), so that the next table
+    // starts clean; where the connection is gone, its transaction went with it.
     try {
         ends_.target->rollbackTransaction();
-    } catch (const std::exception&) {  // the connection is gone, and its transaction with it
+    } catch (const DatabaseError& e) {
+        if (e.connectionLost() || ending_.targetLost()) return;
+        // Neither committed nor rolled back: said, never swallowed, since what stands is unknown.
+        trap_.step(steps_.commit, [&] {
+            throw DatabaseError(std::string(e.what()) + "\nThe rows' transaction could be neither committed nor "
+                                                     "rolled back: whether its last rows stand is not known.",
+                                e.details());
+        });
     }
 }
 

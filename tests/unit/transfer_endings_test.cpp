@@ -134,6 +134,19 @@ TEST_F(TransferEndings, BulkBatchesFallBackToRowByRow) {
     EXPECT_EQ(outcomes[0].ending, TableOutcome::kComplete);
 }
 
+// A transaction that can be neither committed nor rolled back is said, not swallowed.
+TEST_F(TransferEndings, AFailedRollbackIsReported) {
+    db.results["SELECT * FROM [B]"] = Rows(3);
+    db.failOn("commit", "I/O error during \"write\" operation", 1);
+    db.failOn("rollback", "invalid transaction handle (expecting explicit transaction start)", 1);
+    toFirebird({"B"});
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_NE(ui.boxes[0].text.find("I/O error"), std::string::npos) << ui.boxes[0].text;
+    EXPECT_NE(ui.boxes[1].text.find("invalid transaction handle"), std::string::npos) << ui.boxes[1].text;
+    EXPECT_NE(ui.boxes[1].text.find("could be neither committed nor rolled back"), std::string::npos)
+        << ui.boxes[1].text;
+}
+
 // A batch whose commit and then rollback fail (a full disk: "no transaction is active") may or may
 // not stand: it is never written again, and the table ends with one report saying so.
 TEST_F(TransferEndings, ABatchOfUnknownFateIsNeverWrittenTwice) {
