@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <condition_variable>
 
 #include "fakes/engine_copy.h"
 #include "fakes/fake_database.h"
 #include "fakes/fake_toolkit.h"
 #include "fakes/fixed_logins.h"
+#include "transfer/copy_watchdog.h"
 #include "transfer/table_ending.h"
 #include "transfer/table_outcome.h"
 
@@ -376,6 +380,32 @@ TEST_F(TransferEndings, TheStallCancelsOnlyTheEndThatStalled) {
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_NE(outcomes[0].cause.find("Nothing came through for the stall time-out"), std::string::npos)
         << outcomes[0].cause;
+}
+
+}  // namespace
+}  // namespace tess
+
+namespace tess {
+namespace {
+
+// A stall time-out of zero waits without end: it never cancels, while one of a few milliseconds,
+// started after it, has long done so.
+TEST(CopyWatchdogLimits, ZeroWaitsWithoutEnd) {
+    std::atomic<int> unlimited{0}, limited{0};
+    std::mutex m;
+    std::condition_variable fired;
+    CopyWatchdog never({std::chrono::seconds(0), std::chrono::seconds(30)}, [&] { ++unlimited; }, [] {});
+    CopyWatchdog soon({std::chrono::milliseconds(20), std::chrono::seconds(30)},
+                      [&] {
+                          std::lock_guard lock(m);
+                          ++limited;
+                          fired.notify_all();
+                      },
+                      [] {});
+    std::unique_lock lock(m);
+    ASSERT_TRUE(fired.wait_for(lock, std::chrono::minutes(1), [&] { return limited > 0; }));
+    EXPECT_EQ(unlimited, 0);
+    EXPECT_FALSE(never.stalled());
 }
 
 }  // namespace
