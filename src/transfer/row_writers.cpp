@@ -10,7 +10,7 @@ namespace {
 class RowAtATime : public RowWriter {
 public:
     explicit RowAtATime(RowTally& tally) : tally_(tally) {}
-    void write(const std::vector<Value>& row) override {
+    void write(const std::vector<Value>& row, long long) override {
         if (tally_.insertStep([&] { insert(row); }))
             ++tally_.written;
         else if (!tally_.tableEnded())
@@ -60,7 +60,7 @@ public:
         : tally_(tally), target_(target), prepared_(prepared), direction_(direction), rowsPerArray_(rowsPerArray),
           committed_(std::move(committed)) {}
 
-    void write(const std::vector<Value>& row) override {
+    void write(const std::vector<Value>& row, long long) override {
         pending_.push_back(direction_.bulkValues(row));
         if (pending_.size() >= rowsPerArray_) finish();
     }
@@ -130,7 +130,98 @@ private:
     std::vector<std::vector<Value>> pending_;
 };
 
+// A failure that says nothing of the rows: the target gone, out of time, cancelled, or refusing the
+// whole table. Written again row by row, the rows would each fail with it.
+bool FailsEveryRow(const DatabaseError& e) {
+    return e.connectionLost() || e.endsTable() || e.cancelled() || e.timedOut();
+}
+
+size_t HeldBytes(const std::vector<Value>& row) {
+    size_t bytes = sizeof(Value) * row.size();
+    for (const Value& v : row) {
+        if (const auto* text = std::get_if<std::string>(&v)) bytes += text->size();
+        else if (const auto* binary = std::get_if<Bytes>(&v)) bytes += binary->size();
+    }
+    return bytes;
+}
+
+class Blocks : public RowWriter {
+public:
+    Blocks(RowTally& tally, BlockStatements statements, const TransferDirection& direction, size_t rowsPerBlock)
+        : tally_(tally), statements_(std::move(statements)), direction_(direction), rowsPerBlock_(rowsPerBlock) {}
+
+    // Long values go sooner, in a shorter block, so that the rows held stay few megabytes.
+    void write(const std::vector<Value>& row, long long number) override {
+        held_.push_back({number, row});
+        heldBytes_ += HeldBytes(row);
+        if (held_.size() >= rowsPerBlock_ || heldBytes_ >= kMostHeldBytes) finish();
+    }
+
+    bool writesAtOnce() const override { return false; }
+
+    void finish() override {
+        if (held_.empty()) return;
+        const Outcome outcome = writeBlock();
+        if (outcome == Outcome::kWritten) tally_.written += static_cast<long long>(held_.size());
+        if (outcome == Outcome::kRefused) writeOneByOne();
+        held_.clear();
+        heldBytes_ = 0;
+    }
+
+private:
+    static constexpr size_t kMostHeldBytes = 8 << 20;
+    struct HeldRow {
+        long long number;
+        std::vector<Value> values;  // as the source gave them, for the reports
+    };
+    enum class Outcome { kWritten, kRefused, kEnded };
+
+    Outcome writeBlock() {
+        try {
+            PreparedStatement* block = statements_.block(held_.size());
+            if (!block) return Outcome::kRefused;
+            std::vector<Value> values;
+            values.reserve(held_.size() * held_.front().values.size());
+            for (const HeldRow& row : held_)
+                for (Value& v : direction_.bulkValues(row.values)) values.push_back(std::move(v));
+            block->execute(values);
+            return Outcome::kWritten;
+        } catch (const DatabaseError& e) {
+            if (!FailsEveryRow(e)) return Outcome::kRefused;
+            tally_.insertStep([&] { throw e; });  // reported once, for the table
+            return tally_.tableEnded() ? Outcome::kEnded : Outcome::kRefused;
+        } catch (const std::exception&) {  // a value the block's markers would not take
+            return Outcome::kRefused;
+        }
+    }
+
+    // As the rows would have gone without blocks: exactly the refused ones are reported, by name.
+    void writeOneByOne() {
+        for (const HeldRow& row : held_) {
+            if (tally_.tableEnded()) break;
+            tally_.focus(row.number, &row.values);
+            if (tally_.insertStep([&] { statements_.row.execute(direction_.bulkValues(row.values)); }))
+                ++tally_.written;
+            else if (!tally_.tableEnded())
+                ++tally_.refused;
+        }
+        tally_.focus(0, nullptr);
+    }
+
+    RowTally& tally_;
+    BlockStatements statements_;
+    const TransferDirection& direction_;
+    size_t rowsPerBlock_;
+    std::vector<HeldRow> held_;
+    size_t heldBytes_ = 0;
+};
+
 }  // namespace
+
+std::unique_ptr<RowWriter> BlockRowWriter(RowTally& tally, BlockStatements statements,
+                                          const TransferDirection& direction, size_t rowsPerBlock) {
+    return std::make_unique<Blocks>(tally, std::move(statements), direction, rowsPerBlock);
+}
 
 std::unique_ptr<RowWriter> LiteralRowWriter(RowTally& tally, Connection& target, const TransferDirection& direction,
                                             const std::string& table) {

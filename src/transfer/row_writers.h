@@ -1,7 +1,8 @@
 #pragma once
 // How the rows of one table reach the target: a literal statement a row (the windows' way), one
-// prepared INSERT run a row at a time, or arrays of rows, each array in a transaction of its own
-// and written again row by row when the target refuses one of its rows.
+// prepared INSERT run a row at a time, arrays of rows, each array in a transaction of its own, or
+// blocks of rows, each one statement of the open transaction; an array or a block that the target
+// refuses is written again row by row.
 #include <functional>
 #include <memory>
 #include <string>
@@ -21,6 +22,9 @@ struct RowTally {
     // when the target can take no more.
     std::function<bool(const std::function<void()>&)> insertStep;
     std::function<bool()> tableEnded;
+    // Names the row whose INSERT runs next (its number from 1, its source values), for the reports
+    // of a writer that holds rows; 0 and null: none.
+    std::function<void(long long number, const std::vector<Value>* values)> focus;
     long long written = 0;  // accepted by the target, committed or not
     long long refused = 0;  // refused one at a time, each with its report
 };
@@ -28,7 +32,8 @@ struct RowTally {
 class RowWriter {
 public:
     virtual ~RowWriter() = default;
-    virtual void write(const std::vector<Value>& row) = 0;
+    // `number`: the row's place in the source, from 1.
+    virtual void write(const std::vector<Value>& row, long long number) = 0;
     // Writes what is still held; called before the table's last commit.
     virtual void finish() {}
     // True when each row is written as it comes, so that its failure is reported with it.
@@ -43,5 +48,15 @@ std::unique_ptr<RowWriter> PreparedRowWriter(RowTally& tally, PreparedStatement&
 std::unique_ptr<RowWriter> ArrayRowWriter(RowTally& tally, Connection& target, PreparedStatement& prepared,
                                           const TransferDirection& direction, size_t rowsPerArray,
                                           std::function<void()> committed);
+
+// The prepared statements of a block writer: `block` gives the statement of so many rows, prepared
+// when first asked for, or null when the target will not take one (the rows then go one by one);
+// `row` is the one-row INSERT.
+struct BlockStatements {
+    std::function<PreparedStatement*(size_t rows)> block;
+    PreparedStatement& row;
+};
+std::unique_ptr<RowWriter> BlockRowWriter(RowTally& tally, BlockStatements statements,
+                                          const TransferDirection& direction, size_t rowsPerBlock);
 
 }  // namespace tess

@@ -352,24 +352,25 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t c
     RowTally tally;
     tally.insertStep = [&](const std::function<void()>& body) { return insertRow(body); };
     tally.tableEnded = [&] { return ending_.writingEnded(); };
+    tally.focus = [&](long long row, const std::vector<Value>* values) {
+        reportedRow_ = row;
+        reportedValues_ = values;
+    };
     auto committed = [&] { outcome.rowsWritten = tally.written; };
     long long count = -1;
     trap_.step(steps_.count, [&] { count = unread.recordCount(); });
 
-    std::unique_ptr<PreparedStatement> prepared;
-    if (bulk_ && !stepOrEnd(steps_.insert, [&] {
-            prepared = ends_.target->prepare(direction_.bulkStatement(table, columnCount));
+    // Begun before the bulk INSERT is prepared, so that preparing costs the link no transaction.
+    if (perCommit) stepOrEnd(steps_.begin, [&] { ends_.target->beginTransaction(); });
+    PreparedInserts prepared;
+    if (bulk_ && !ending_.ended() && !stepOrEnd(steps_.insert, [&] {
+            prepared.row = ends_.target->prepare(direction_.bulkStatement(table, columnCount));
         })) {
+        if (perCommit) endTransaction(committed);
         outcome.ending = ending_.ending().value_or(TableOutcome::kNotCopied);
         return;
     }
-    const size_t perArray = bulk_ ? direction_.bulkBatch() : 0;
-    const std::unique_ptr<RowWriter> writer =
-        !prepared  ? LiteralRowWriter(tally, *ends_.target, direction_, table)
-        : perArray ? ArrayRowWriter(tally, *ends_.target, *prepared, direction_, perArray, committed)
-                   : PreparedRowWriter(tally, *prepared, direction_);
-
-    if (perCommit) stepOrEnd(steps_.begin, [&] { ends_.target->beginTransaction(); });
+    const std::unique_ptr<RowWriter> writer = rowWriter(table, tally, prepared, committed);
     readRows(table, unread, *writer, tally, {count, perCommit}, outcome);
     if (!ending_.writingEnded()) writer->finish();
     if (perCommit) endTransaction(committed);
@@ -378,6 +379,31 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t c
     outcome.ending = ending_.ending().value_or(TableOutcome::kComplete);
     if (const auto report = ending_.report(table, outcome.rowsWritten))
         trap_.step(report->step, [&] { throw DatabaseError(report->description); });
+}
+
+// The rows' writer: a literal statement a row, or in bulk mode the one-row INSERT prepared, in arrays
+// or in blocks where the target takes them. A block size that the target will not prepare leaves
+// its rows to go one by one.
+std::unique_ptr<RowWriter> TableCopier::rowWriter(const std::string& table, RowTally& tally,
+                                                  PreparedInserts& prepared, const std::function<void()>& committed) {
+    if (!prepared.row) return LiteralRowWriter(tally, *ends_.target, direction_, table);
+    if (const size_t perArray = direction_.bulkBatch())
+        return ArrayRowWriter(tally, *ends_.target, *prepared.row, direction_, perArray, committed);
+    size_t perBlock = direction_.bulkBlockRows(table);
+    if (mostBlockRows_) perBlock = std::min(perBlock, mostBlockRows_);
+    if (perBlock < 2) return PreparedRowWriter(tally, *prepared.row, direction_);
+    auto block = [this, &prepared, table](size_t rows) -> PreparedStatement* {
+        auto [at, fresh] = prepared.blocks.try_emplace(rows);
+        if (fresh) {
+            try {
+                at->second = ends_.target->prepare(direction_.bulkBlockStatement(table, rows));
+            } catch (const DatabaseError& e) {
+                if (e.connectionLost() || e.cancelled()) throw;
+            }
+        }
+        return at->second.get();
+    };
+    return BlockRowWriter(tally, {block, *prepared.row}, direction_, perBlock);
 }
 
 // The rows' transaction is committed, unless the target can take nothing more. After a failure
@@ -429,6 +455,8 @@ void TableCopier::readRows(const std::string& table, Recordset& unread, RowWrite
         bool more = false;
         if (!stepOrEnd(steps_.eof, [&] { more = !source.eof(); }, End::kSource) || !more) break;
         if (perCommit && k > 0 && k % perCommit == 0) {
+            if (!writer.writesAtOnce()) writer.finish();  // the rows held go in this transaction
+            if (ending_.ended()) break;
             stepOrEnd(steps_.commitBatch, [&] {
                 ends_.target->commitTransaction();
                 outcome.rowsWritten = tally.written;
@@ -450,7 +478,7 @@ void TableCopier::readRows(const std::string& table, Recordset& unread, RowWrite
                 observer_.betweenRows();
             }, End::kSource)) {
             reportedValues_ = writer.writesAtOnce() ? values : nullptr;
-            writer.write(*values);
+            writer.write(*values, k + 1);
         }
         reportedRow_ = 0;
         reportedValues_ = nullptr;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -24,6 +25,7 @@
 namespace tess {
 
 class Connection;
+class PreparedStatement;
 class Recordset;
 class RowWriter;
 class TableList;
@@ -71,6 +73,10 @@ public:
     // Rows that bulk mode writes as one array in a transaction of its own, written again one by
     // one when one of them fails; 0: the rows go one at a time and follow rowsPerCommit.
     virtual size_t bulkBatch() const { return 0; }
+    // Rows that bulk mode sends in one statement of many rows, which the target writes whole or not
+    // at all within the open transaction; 0: none. Known once the table is created.
+    virtual size_t bulkBlockRows(const std::string& /*table*/) const { return 0; }
+    virtual std::string bulkBlockStatement(const std::string& /*table*/, size_t /*rows*/) const { return {}; }
 };
 
 struct CopyEnds {
@@ -94,6 +100,8 @@ public:
     // Nothing coming through for `stall` cancels the calls under way (zero: never); once cancelled,
     // a call that takes longer than `grace` gives its connection up.
     void setLimits(CopyWatchdog::Limits limits) { limits_ = limits; }
+    // Fewer rows a bulk block than the target takes, so that a test sees blocks and their tails.
+    void limitBlockRows(size_t rows) { mostBlockRows_ = rows; }
     static constexpr CopyWatchdog::Limits kDefaultLimits{std::chrono::seconds(600), std::chrono::seconds(10)};
     // Reports of a row name it by the source table's key values too (read before each table).
     void nameRowsByKey() { nameRowsByKey_ = true; }
@@ -115,6 +123,13 @@ private:
     };
     void readRows(const std::string& table, Recordset& unread, RowWriter& writer, const RowTally& tally,
                   RowPace pace, TableOutcome& outcome);
+    // What bulk mode prepares for a table: its one-row INSERT, and its blocks by their rows.
+    struct PreparedInserts {
+        std::unique_ptr<PreparedStatement> row;
+        std::map<size_t, std::unique_ptr<PreparedStatement>> blocks;  // null: a size the target refused
+    };
+    std::unique_ptr<RowWriter> rowWriter(const std::string& table, RowTally& tally, PreparedInserts& prepared,
+                                         const std::function<void()>& committed);
     // A step whose failure may end the table (then it is reported once, at the table's end).
     using End = TableEnding::End;
     bool stepOrEnd(int number, const std::function<void()>& body, End end = End::kTarget);
@@ -162,6 +177,7 @@ private:
     TableEnding ending_;  // of the table being copied
     std::set<std::string> madeHere_;  // the target tables this copier created
     CopyWatchdog::Limits limits_ = kDefaultLimits;
+    size_t mostBlockRows_ = 0;  // 0: as many as the target takes
     mutable std::mutex watchdogMutex_;  // a stop's cancel comes from another thread
     CopyWatchdog* watchdog_ = nullptr;
     std::atomic<bool> abandoned_{false};  // the watchdog gave the connections up

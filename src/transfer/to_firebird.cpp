@@ -8,6 +8,7 @@
 #include "catalogue/table_keys.h"
 #include "catalogue/table_structure.h"
 #include "platform/database.h"
+#include "transfer/firebird_block.h"
 #include "transfer/firebird_insert.h"
 #include "transfer/firebird_mapping.h"
 #include "transfer/identifiers.h"
@@ -61,6 +62,8 @@ public:
         wholeDigits_.clear();
         if (structure_) facts.identity = structure_->identity;
         definition_ = MapColumnsToFirebird(table, columns, facts);
+        columnNames_.clear();
+        for (const SourceColumn& c : columns) columnNames_.push_back(c.name);
         if (structure_) {
             if (!names_taken_) names_taken_.emplace(facts.engineMajorVersion >= 4 ? kFirebird4MaxNameCharacters
                                                                                   : kFirebirdMaxNameBytes);
@@ -85,8 +88,22 @@ public:
     std::vector<Value> bulkValues(const std::vector<Value>& row) const override {
         return FirebirdBulkValues(definition_.numeric, row, definition_.dateOnly, definition_.moment);
     }
+    size_t bulkBlockRows(const std::string& table) const override {
+        return FirebirdBlockRows(blockShape(table),
+                                 beforeThree_ ? kFirebirdOldMostStatementBytes : kFirebirdBlockMostBytes);
+    }
+    std::string bulkBlockStatement(const std::string& table, size_t rows) const override {
+        return FirebirdBlockInsert(blockShape(table), rows);
+    }
 
 private:
+    FirebirdBlockShape blockShape(const std::string& table) const {
+        const int dialect = target_ ? target_->dialect : 3;
+        FirebirdBlockShape shape{FirebirdNameFor(table, dialect), {}};
+        for (const std::string& c : columnNames_) shape.columns.push_back(FirebirdNameFor(c, dialect));
+        return shape;
+    }
+
     // Read once a run. A database that cannot say is taken to hold any text, and to be of
     // Firebird 3, whose limits are the narrower; its CREATE texts stay as plain as its own would be.
     const FirebirdTargetFacts& target() {
@@ -100,7 +117,9 @@ private:
                 rows->close();
                 target_->dialect = ValueText(dialect) == "1" ? 1 : 3;
                 target_->characterSet = ClassifyFirebirdCharacterSet(IsNull(name) ? "NONE" : ValueText(name));
-                target_->engineMajorVersion = std::max(3, std::atoi(ValueText(version).c_str()));
+                const int major = std::atoi(ValueText(version).c_str());
+                target_->engineMajorVersion = std::max(3, major);
+                beforeThree_ = major > 0 && major < 3;
             } catch (const std::exception&) {
             }
         }
@@ -117,6 +136,8 @@ private:
     std::optional<FirebirdTargetFacts> target_;
     std::map<std::string, int> wholeDigits_;
     FirebirdTableDefinition definition_;
+    std::vector<std::string> columnNames_;  // of the table just created
+    bool beforeThree_ = false;              // the target's engine is older than Firebird 3
 };
 
 }  // namespace

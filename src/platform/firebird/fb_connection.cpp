@@ -186,7 +186,8 @@ void FirebirdConnection::executeWith(const std::string& sql, const std::vector<V
     InFirebirdTransaction(*session_, [&](ThrowStatusWrapper* status, ITransaction* transaction) {
         FbHandle<IStatement> statement(master_, session_->attachment->prepare(status, transaction,
                                                                              static_cast<unsigned>(sql.size()),
-                                                                             sql.c_str(), SQL_DIALECT_V6, 0));
+                                                                             sql.c_str(), SQL_DIALECT_V6,
+                                                                             IStatement::PREPARE_PREFETCH_METADATA));
         FbHandle<IMessageMetadata> input(master_, statement->getInputMetadata(status));
         std::vector<unsigned char> message(input->getMessageLength(status));
         const unsigned count = input->getCount(status);
@@ -265,7 +266,8 @@ std::unique_ptr<PreparedStatement> FirebirdConnection::prepare(const std::string
     InFirebirdTransaction(*session_, [&](ThrowStatusWrapper* status, ITransaction* transaction) {
         FbHandle<IStatement> statement(master_, session_->attachment->prepare(status, transaction,
                                                                              static_cast<unsigned>(sql.size()),
-                                                                             sql.c_str(), SQL_DIALECT_V6, 0));
+                                                                             sql.c_str(), SQL_DIALECT_V6,
+                                                                             IStatement::PREPARE_PREFETCH_METADATA));
         FbHandle<IMessageMetadata> native(master_, statement->getInputMetadata(status));
         FbHandle<IMetadataBuilder> builder(master_, native->getBuilder(status));
         for (unsigned i = 0, n = native->getCount(status); i < n; ++i) {

@@ -75,7 +75,8 @@ long long FirebirdRecordset::scalar(const std::string& query) const {
         FbHandle<IStatement> stmt(session_->master,
                                   session_->attachment->prepare(&status, transaction_.get(),
                                                                 static_cast<unsigned>(query.size()), query.c_str(),
-                                                                SQL_DIALECT_V6, 0));
+                                                                SQL_DIALECT_V6,
+                                                                             IStatement::PREPARE_PREFETCH_METADATA));
         FbHandle<IMessageMetadata> meta(session_->master, stmt->getOutputMetadata(&status));
         std::vector<unsigned char> buf(meta->getMessageLength(&status));
         const unsigned offset = meta->getOffset(&status, 0);
@@ -104,7 +105,8 @@ unsigned FirebirdRecordset::bytesPerCharacter(unsigned charSet) {
             FbHandle<IStatement> stmt(session_->master,
                                       session_->attachment->prepare(&status, transaction_.get(),
                                                                     static_cast<unsigned>(query.size()),
-                                                                    query.c_str(), SQL_DIALECT_V6, 0));
+                                                                    query.c_str(), SQL_DIALECT_V6,
+                                                                             IStatement::PREPARE_PREFETCH_METADATA));
             FbHandle<IMessageMetadata> meta(session_->master, stmt->getOutputMetadata(&status));
             std::vector<unsigned char> buf(meta->getMessageLength(&status));
             const unsigned idOffset = meta->getOffset(&status, 0), sizeOffset = meta->getOffset(&status, 1);
