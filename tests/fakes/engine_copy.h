@@ -41,6 +41,7 @@ struct EngineCopy {
     bool toFirebird = true;
     bool bulk = false;
     std::optional<CopyWatchdog::Limits> limits{};  // the engine's own when none
+    size_t mostBlockRows = 0;                      // fewer rows a bulk block than the target takes
 };
 
 // Copies `tables`, in this order, on two connections opened from the logins and closed after. The

@@ -39,12 +39,13 @@ protected:
     }
     TablesWindowControls controls() { return {list1, list2, progress, window}; }
     // Sends one table of the scripted SQL Server side through the tables window's button, or with
-    // --bulk as the companion sends it.
-    void sendToFirebird(const std::string& table, const FakeResult& source, bool bulk = false) {
+    // --bulk as the companion sends it (in blocks of at most `blockRows` rows, when given).
+    void sendToFirebird(const std::string& table, const FakeResult& source, bool bulk = false, size_t blockRows = 0) {
         sqlServer.results["SELECT * FROM [" + table + "]"] = source;
         if (bulk) {
             RecordingObserver observer(ui, "in Orvenda5/20/2014.Form2.PushButton3_Click ");
-            CopyThroughEngine(db, logins, {.toFirebird = true, .bulk = true}, list2, {table}, observer);
+            CopyThroughEngine(db, logins, {.toFirebird = true, .bulk = true, .mostBlockRows = blockRows}, list2,
+                              {table}, observer);
             return;
         }
         select(list1, table);

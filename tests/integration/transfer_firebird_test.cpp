@@ -9,11 +9,18 @@ namespace {
 class TransferFirebirdTest : public FirebirdTarget {};
 
 // Every kind of value, with the awkward cases, read back from Firebird exactly: through the
-// windows' literal statements and through the companion's --bulk alike.
+// windows' literal statements and through the companion's --bulk alike, in blocks of every row and
+// in blocks of two and a tail of one.
 TEST_F(TransferFirebirdTest, HostileValuesArriveExactly) {
-  for (const bool bulk : {false, true}) {
-    SCOPED_TRACE(bulk ? "--bulk" : "literal statements");
-    if (bulk) useDatabase("bulk.fdb");
+  struct Mode {
+      const char* name;
+      bool bulk;
+      size_t blockRows;
+  };
+  for (const Mode mode : {Mode{"literal", false, 0}, Mode{"bulk", true, 0}, Mode{"blocks-of-2", true, 2}}) {
+    SCOPED_TRACE(mode.name);
+    const bool bulk = mode.bulk;
+    useDatabase(std::string(mode.name) + ".fdb");
     const std::string megabyte = [] {
         std::string s;
         while (s.size() < (1 << 20)) s += "é日本語 'quoted' 😀 ";
@@ -39,7 +46,7 @@ TEST_F(TransferFirebirdTest, HostileValuesArriveExactly) {
     // Money has 19 digits, one more than Firebird 3's NUMERIC: its largest amount is measured first.
     scriptWideNumbers("Everything", {"Money"}, {Decimal{"99999999999999.9999"}});
     list2.clear();
-    sendToFirebird("Everything", source, bulk);
+    sendToFirebird("Everything", source, bulk, mode.blockRows);
     for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
     EXPECT_EQ(list2.items(), (std::vector<std::string>{"Everything"}));
 
@@ -89,16 +96,74 @@ TEST_F(TransferFirebirdTest, TypedBulkValuesAreWhatTheLiteralsMake) {
     sendToFirebird("Literal", source);
     EXPECT_EQ(ui.boxes.size(), 3u) << reports();
     const auto literal = rows("SELECT * FROM \"Literal\" ORDER BY \"Id\"");
-    useDatabase("bulk.fdb");
-    list2.clear();
-    sendToFirebird("Literal", source, true);
-    const auto bulk = rows("SELECT * FROM \"Literal\" ORDER BY \"Id\"");
     ASSERT_EQ(literal.size(), 4u) << "rows 4, 5 and 6 refused";
-    ASSERT_EQ(bulk.size(), literal.size());
-    for (size_t i = 0; i < literal.size(); ++i)
-        for (size_t j = 0; j < literal[i].size(); ++j)
-            EXPECT_TRUE(bulk[i][j] == literal[i][j]) << "row " << i << " column " << j;
+    for (const size_t blockRows : {size_t{0}, size_t{2}}) {  // a block of all, and blocks of two
+        SCOPED_TRACE("blocks of " + std::to_string(blockRows));
+        useDatabase("bulk" + std::to_string(blockRows) + ".fdb");
+        list2.clear();
+        ui.boxes.clear();
+        sendToFirebird("Literal", source, true, blockRows);
+        EXPECT_EQ(ui.boxes.size(), 3u) << reports();
+        const auto bulk = rows("SELECT * FROM \"Literal\" ORDER BY \"Id\"");
+        ASSERT_EQ(bulk.size(), literal.size());
+        for (size_t i = 0; i < literal.size(); ++i)
+            for (size_t j = 0; j < literal[i].size(); ++j)
+                EXPECT_TRUE(bulk[i][j] == literal[i][j]) << "row " << i << " column " << j;
+    }
     EXPECT_TRUE(literal[0][1] == Value(Decimal{"1.24"}));
+}
+
+// A block that Firebird refuses is written again row by row: exactly its refused rows are reported,
+// by their numbers, and every other row stands. Row 2 is refused before it leaves (a DATE with a time
+// of day), row 6 by the engine (four characters in a column of three); row 8's blanks beyond the
+// three are dropped, as a literal's are. A row at a time, in blocks of three, of four and of every row.
+TEST_F(TransferFirebirdTest, ABlockCostsOnlyItsRefusedRows) {
+    FakeResult source;
+    source.fields = {{"Id", 3, 4, 10, 0}, {"Day", 133, 6, 0, 0}, {"Code", 200, 3, 255, 0}};
+    for (int i = 1; i <= 10; ++i)
+        source.rows.push_back({std::int64_t{i}, i == 2 ? DateTime{2020, 2, 29, 10, 0, 0, 0} : DateTime{2020, 2, 29},
+                               std::string(i == 6 ? "four" : i == 8 ? "ok    " : "ok")});
+    sqlServer.results["SELECT * FROM [Days]"] = source;
+    for (const size_t blockRows : {size_t{1}, size_t{3}, size_t{4}, size_t{0}}) {
+        SCOPED_TRACE("blocks of " + std::to_string(blockRows));
+        useDatabase("days" + std::to_string(blockRows) + ".fdb");
+        list2.clear();
+        RecordingObserver observer(ui, "");
+        CopyThroughEngine(db, logins, {.toFirebird = true, .bulk = true, .mostBlockRows = blockRows}, list2,
+                          {"Days"}, observer);
+        std::vector<long long> reported;
+        for (const auto& failure : observer.failures) reported.push_back(failure.row);
+        EXPECT_EQ(reported, (std::vector<long long>{2, 6}));
+        ASSERT_EQ(observer.outcomes.size(), 1u);
+        EXPECT_EQ(observer.outcomes[0].rowsWritten, 8);
+        EXPECT_EQ(observer.outcomes[0].rowsRefused, 2);
+        EXPECT_EQ(observer.outcomes[0].ending, TableOutcome::kComplete);
+        const auto ids = rows("SELECT \"Id\" FROM \"Days\" ORDER BY 1");
+        std::vector<Value> expected;
+        for (int i : {1, 3, 4, 5, 7, 8, 9, 10}) expected.push_back(std::int64_t{i});
+        std::vector<Value> stood;
+        for (const auto& row : ids) stood.push_back(row[0]);
+        EXPECT_EQ(stood, expected);
+    }
+}
+
+// A stop in the middle of a block writes the rows already read, and says how many stand.
+TEST_F(TransferFirebirdTest, AStopInTheMiddleOfABlockWritesTheRowsRead) {
+    FakeResult source;
+    source.fields = {{"Id", 3, 4, 10, 0}};
+    for (int i = 1; i <= 10; ++i) source.rows.push_back({std::int64_t{i}});
+    sqlServer.results["SELECT * FROM [Counted]"] = source;
+    RecordingObserver observer(ui, "");
+    observer.onRow = [&](long long done) {
+        if (done == 6) observer.stop.request();
+    };
+    CopyThroughEngine(db, logins, {.toFirebird = true, .bulk = true, .mostBlockRows = 4}, list2, {"Counted"},
+                      observer);
+    ASSERT_EQ(observer.outcomes.size(), 1u);
+    EXPECT_EQ(observer.outcomes[0].ending, TableOutcome::kStopped);
+    EXPECT_EQ(observer.outcomes[0].rowsRead, 6);
+    EXPECT_EQ(observer.outcomes[0].rowsWritten, 6);
+    EXPECT_EQ(rows("SELECT \"Id\" FROM \"Counted\"").size(), 6u);
 }
 
 // Rows go in one transaction, yet a row that Firebird refuses costs only itself.
