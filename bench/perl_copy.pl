@@ -12,7 +12,8 @@ use DBI;
 my $to_standin = @ARGV && $ARGV[0] eq '--to-standin' && shift @ARGV;
 my ($from, $to, $table) = @ARGV;
 my $odbc = sub { DBI->connect("dbi:ODBC:Driver={SQL Server};Database=$_[0]", '', '', { RaiseError => 1, @_[1 .. $#_] }) };
-my $firebird = sub { DBI->connect("dbi:Firebird:db=$_[0];ib_charset=UTF8", 'SYSDBA', '', { RaiseError => 1, @_[1 .. $#_] }) };
+my $password = $ENV{FB_PASSWORD} // '';  # for a server; the embedded engine asks none
+my $firebird = sub { DBI->connect("dbi:Firebird:db=$_[0];ib_charset=UTF8", 'SYSDBA', $password, { RaiseError => 1, @_[1 .. $#_] }) };
 my $source = $to_standin ? $firebird->($from) : $odbc->($from);
 my $target = $to_standin ? $odbc->($to, AutoCommit => 0) : $firebird->($to, AutoCommit => 0);
 my $read = $source->prepare("SELECT * FROM $table");
