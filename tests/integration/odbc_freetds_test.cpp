@@ -137,6 +137,8 @@ namespace {
 
 // The declarations FreeTDS gives the markers of a prepared INSERT, for one row and for an array of
 // rows: each value in its own type, a decimal with its scale and SQL Server's widest precision.
+// Binary values travel in arrays too, each row's bytes its own (SQLite's driver, which gives every
+// row the first one's length, is the one that sends them a row at a time).
 TEST(FreeTdsOnTheWire, EachValueIsDeclaredInItsOwnType) {
     TdsListener listener(0, std::chrono::seconds(30), true);
     DriversDatabase db;
@@ -147,9 +149,9 @@ TEST(FreeTdsOnTheWire, EachValueIsDeclaredInItsOwnType) {
     const std::vector<Value> row = {Decimal{"-12.5000"}, std::int64_t{7}, Floating{0.25}, std::string("zürich"),
                                     Bytes{1, 2}};
     const std::vector<std::vector<Value>> rows = {
-        {Decimal{"1.5"}, std::int64_t{1}, Floating{1}, std::string("a")},
-        {Decimal{"-12.5000"}, Null{}, Null{}, Null{}},
-        {Null{}, std::int64_t{3}, Floating{3}, std::string("c")},
+        {Decimal{"1.5"}, std::int64_t{1}, Floating{1}, std::string("a"), Bytes{0x01}},
+        {Decimal{"-12.5000"}, Null{}, Null{}, Null{}, Null{}},
+        {Null{}, std::int64_t{3}, Floating{3}, std::string("c"), Bytes{0xCA, 0xFE, 0xBA, 0xBE, 0x42}},
     };
     // The listener answers "done" where a server answers more: what the driver makes of that is
     // not the question here.
@@ -158,17 +160,18 @@ TEST(FreeTdsOnTheWire, EachValueIsDeclaredInItsOwnType) {
     } catch (const DatabaseError&) {
     }
     const size_t afterRow = listener.requests().size();
-    auto many = c->prepare("INSERT INTO [U] VALUES (?, ?, ?, ?)");
+    auto many = c->prepare("INSERT INTO [U] VALUES (?, ?, ?, ?, ?)");
     try {
         many->executeMany(rows);
     } catch (const DatabaseError&) {
     }
     const auto requests = listener.requests();
     std::string oneRow, array;
-    std::vector<std::uint8_t> rowBytes;
+    std::vector<std::uint8_t> rowBytes, arrayBytes;
     for (size_t i = 0; i < requests.size(); ++i) {
         (i < afterRow ? oneRow : array) += requests[i].asciiText();
-        if (i < afterRow) rowBytes.insert(rowBytes.end(), requests[i].payload.begin(), requests[i].payload.end());
+        auto& bytes = i < afterRow ? rowBytes : arrayBytes;
+        bytes.insert(bytes.end(), requests[i].payload.begin(), requests[i].payload.end());
     }
     // -12.5000 on the wire: precision 38, scale 4, 17 bytes, sign 0 (negative), 125000 least
     // significant byte first.
@@ -179,7 +182,14 @@ TEST(FreeTdsOnTheWire, EachValueIsDeclaredInItsOwnType) {
     EXPECT_NE(std::search(rowBytes.begin(), rowBytes.end(), minusTwelveAndAHalf.begin(), minusTwelveAndAHalf.end()),
               rowBytes.end())
         << "the decimal's exact digits";
-    EXPECT_NE(array.find("@P1 DECIMAL(38,4),@P2 BIGINT,@P3 FLOAT,@P4 NVARCHAR(MAX)"), std::string::npos) << array;
+    EXPECT_NE(array.find("@P1 DECIMAL(38,4),@P2 BIGINT,@P3 FLOAT,@P4 NVARCHAR(MAX),@P5 VARBINARY(MAX)"),
+              std::string::npos)
+        << array;
+    // The last row's five bytes whole, with their length, not the first row's one.
+    const std::vector<std::uint8_t> lastBinary = {5, 0, 0, 0, 0xCA, 0xFE, 0xBA, 0xBE, 0x42};
+    EXPECT_NE(std::search(arrayBytes.begin(), arrayBytes.end(), lastBinary.begin(), lastBinary.end()),
+              arrayBytes.end())
+        << "the binary value of the array's last row";
 }
 
 }  // namespace

@@ -89,6 +89,10 @@ void OdbcConnection::open(const ConnectionSettings& settings) {
     SQLRETURN rc = SQLDriverConnectW(dbc_.get(), nullptr, Wide(text), static_cast<SQLSMALLINT>(text.size()), nullptr,
                                      0, &outLength, SQL_DRIVER_NOPROMPT);
     CheckOdbc(rc, SQL_HANDLE_DBC, dbc_.get(), "SQLDriverConnect");
+    SQLCHAR driver[256] = {};
+    SQLSMALLINT driverLength = 0;
+    if (SQL_SUCCEEDED(SQLGetInfo(dbc_.get(), SQL_DRIVER_NAME, driver, sizeof driver, &driverLength)))
+        binaryArrays_ = std::string(reinterpret_cast<const char*>(driver)).find("sqlite") == std::string::npos;
     connected_ = true;
     statements_ = std::make_shared<OdbcStatements>();
 }
@@ -182,6 +186,7 @@ struct Prepared : PreparedStatement {
 std::unique_ptr<PreparedStatement> OdbcConnection::prepare(const std::string& sql) {
     auto prepared = std::make_unique<Prepared>();
     prepared->stmt = newStatement();
+    prepared->array.binaryArrays = binaryArrays_;
     std::u16string text = Utf8ToUtf16(sql);
     CheckOdbc(SQLPrepareW(prepared->stmt.get(), Wide(text), static_cast<SQLINTEGER>(text.size())), SQL_HANDLE_STMT,
               prepared->stmt.get(), "SQLPrepare");

@@ -70,6 +70,7 @@ std::optional<ParameterArray::Column::Kind> ColumnKind(const std::vector<std::ve
     return seen == Kind::kInteger   ? ParameterArray::Column::kInteger
            : seen == Kind::kDouble  ? ParameterArray::Column::kDouble
            : seen == Kind::kDecimal ? ParameterArray::Column::kDecimal
+           : seen == Kind::kBinary  ? ParameterArray::Column::kBinary
                                     : ParameterArray::Column::kText;
 }
 
@@ -145,16 +146,17 @@ bool ParameterArray::gather(const std::vector<std::vector<Value>>& rows) {
         if (row.size() != markers) return false;
     for (size_t j = 0; j < markers; ++j) {
         Column& column = columns_[j];
-        for (size_t r = 0; r < rowCount; ++r) {
-            // Binary values go row by row: SQLite's driver gave every row of a binary array the
-            // length of its first value, and no other driver can be tried here.
-            if (KindOf(rows[r][j]) == Kind::kBinary) return false;
-        }
         const auto kind = ColumnKind(rows, j);
-        if (!kind) return false;
+        if (!kind || (*kind == Column::kBinary && !binaryArrays)) return false;
         column.kind = *kind;
         if (column.kind == Column::kDecimal) {
             gatherDecimals(rows, j);
+            continue;
+        }
+        if (column.kind == Column::kBinary) {
+            gatherBinaries(rows, j);
+            bytes += column.width * rowCount;
+            if (bytes > kArrayBytesLimit) return false;
             continue;
         }
         if (column.kind != Column::kText) {
@@ -204,6 +206,14 @@ void ParameterArray::gatherDecimals(const std::vector<std::vector<Value>>& rows,
                    [&](size_t r) -> const std::string& { return std::get<Decimal>(rows[r][j]).text; });
 }
 
+void ParameterArray::gatherBinaries(const std::vector<std::vector<Value>>& rows, size_t j) {
+    Column& column = columns_[j];
+    for (const auto& row : rows)
+        if (const auto* binary = std::get_if<Bytes>(&row[j])) column.width = std::max(column.width, binary->size());
+    FillFixedWidth(rows, j, column.width, column.binaries, column.lengths,
+                   [&](size_t r) -> const Bytes& { return std::get<Bytes>(rows[r][j]); });
+}
+
 void ParameterArray::bindGathered(SQLHSTMT stmt, size_t rowCount) {
     statuses_.assign(rowCount, SQL_PARAM_UNUSED);
     processed_ = 0;
@@ -237,6 +247,9 @@ void ParameterArray::bindGathered(SQLHSTMT stmt, size_t rowCount) {
             rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_DECIMAL, kDecimalPrecision,
                                   column.scale, column.decimals.data(), static_cast<SQLLEN>(column.width),
                                   column.lengths.data());
+        else if (column.kind == Column::kBinary)
+            rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_BINARY, SQL_LONGVARBINARY, column.width, 0,
+                                  column.binaries.data(), static_cast<SQLLEN>(column.width), column.lengths.data());
         else
             rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WLONGVARCHAR, column.width, 0,
                                   column.texts.data(), static_cast<SQLLEN>(column.width * sizeof(char16_t)),

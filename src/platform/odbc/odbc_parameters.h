@@ -33,21 +33,24 @@ bool EveryArrayRowTaken(SQLRETURN rc, SQLULEN processed, const std::vector<SQLUS
 // SQLExecute succeeds "with information" even when every row was refused.
 class ParameterArray {
 public:
-    // False when the rows cannot travel as arrays: a binary value among them, a column of values of
-    // several kinds, or more than the memory limit in one array. The statement is left as it was.
+    // False when the rows cannot travel as arrays: a column of values of several kinds, more than the
+    // memory limit in one array, or binary values where `binaryArrays` is off. The statement is left
+    // as it was.
     bool bind(SQLHSTMT stmt, const std::vector<std::vector<Value>>& rows);
     // Throws OdbcError with the driver's diagnostics unless the call succeeded for every row.
     void check(SQLHSTMT stmt, SQLRETURN rc) const;
     // Back to one row a call.
     static void unbind(SQLHSTMT stmt) noexcept;
+    bool binaryArrays = true;
 
     // One marker's values, in the buffers of their kind.
     struct Column {
-        enum Kind { kText, kInteger, kDouble, kDecimal } kind = kText;
-        size_t width = 1;  // UTF-16 code units (a decimal's: bytes) of the longest value
+        enum Kind { kText, kInteger, kDouble, kDecimal, kBinary } kind = kText;
+        size_t width = 1;  // UTF-16 code units (a decimal's or binary value's: bytes) of the longest value
         SQLSMALLINT scale = 0;  // a decimal column's: the most digits after the point of its values
         std::vector<char16_t> texts;
         std::vector<char> decimals;
+        std::vector<std::uint8_t> binaries;
         std::vector<std::int64_t> integers;
         std::vector<double> doubles;
         std::vector<SQLLEN> lengths;
@@ -57,6 +60,7 @@ private:
     bool gather(const std::vector<std::vector<Value>>& rows);
     void gatherNumbers(const std::vector<std::vector<Value>>& rows, size_t column);
     void gatherDecimals(const std::vector<std::vector<Value>>& rows, size_t column);
+    void gatherBinaries(const std::vector<std::vector<Value>>& rows, size_t column);
     void bindGathered(SQLHSTMT stmt, size_t rowCount);
 
     std::vector<Column> columns_;
