@@ -18,7 +18,6 @@ inline constexpr size_t kFirebirdBlockMostRows = 255;
 inline constexpr size_t kFirebirdMostParameters = 32767;
 inline constexpr size_t kFirebirdOldMostStatementBytes = 65000;
 inline constexpr size_t kFirebirdBlockMostBytes = 1 << 20;
-
 struct FirebirdBlockShape {
     std::string table;                 // as a statement of its database writes it
     std::vector<std::string> columns;  // likewise, in the table's order

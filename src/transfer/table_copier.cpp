@@ -389,8 +389,7 @@ std::unique_ptr<RowWriter> TableCopier::rowWriter(const std::string& table, RowT
     if (!prepared.row) return LiteralRowWriter(tally, *ends_.target, direction_, table);
     if (const size_t perArray = direction_.bulkBatch())
         return ArrayRowWriter(tally, *ends_.target, *prepared.row, direction_, perArray, committed);
-    size_t perBlock = direction_.bulkBlockRows(table);
-    if (mostBlockRows_) perBlock = std::min(perBlock, mostBlockRows_);
+    const size_t perBlock = blockRows_ ? blockRows_ : direction_.bulkBlockRows(table);
     if (perBlock < 2) return PreparedRowWriter(tally, *prepared.row, direction_);
     auto block = [this, &prepared, table](size_t rows) -> PreparedStatement* {
         auto [at, fresh] = prepared.blocks.try_emplace(rows);

@@ -100,8 +100,9 @@ public:
     // Nothing coming through for `stall` cancels the calls under way (zero: never); once cancelled,
     // a call that takes longer than `grace` gives its connection up.
     void setLimits(CopyWatchdog::Limits limits) { limits_ = limits; }
-    // Fewer rows a bulk block than the target takes, so that a test sees blocks and their tails.
-    void limitBlockRows(size_t rows) { mostBlockRows_ = rows; }
+    // Bulk blocks of this many rows, whatever the target would take, so that a test sees blocks and
+    // their tails in process too.
+    void setBlockRows(size_t rows) { blockRows_ = rows; }
     static constexpr CopyWatchdog::Limits kDefaultLimits{std::chrono::seconds(600), std::chrono::seconds(10)};
     // Reports of a row name it by the source table's key values too (read before each table).
     void nameRowsByKey() { nameRowsByKey_ = true; }
@@ -177,7 +178,7 @@ private:
     TableEnding ending_;  // of the table being copied
     std::set<std::string> madeHere_;  // the target tables this copier created
     CopyWatchdog::Limits limits_ = kDefaultLimits;
-    size_t mostBlockRows_ = 0;  // 0: as many as the target takes
+    size_t blockRows_ = 0;  // 0: as many as the target takes
     mutable std::mutex watchdogMutex_;  // a stop's cancel comes from another thread
     CopyWatchdog* watchdog_ = nullptr;
     std::atomic<bool> abandoned_{false};  // the watchdog gave the connections up

@@ -19,9 +19,12 @@
 namespace tess {
 namespace {
 
+// The fourth column is null for an attachment of the embedded engine, which has no link.
 constexpr const char* kTargetQuery =
     "SELECT TRIM(RDB$CHARACTER_SET_NAME), RDB$GET_CONTEXT('SYSTEM', 'ENGINE_VERSION'), "
-    "(SELECT MON$SQL_DIALECT FROM MON$DATABASE) FROM RDB$DATABASE";
+    "(SELECT MON$SQL_DIALECT FROM MON$DATABASE), "
+    "(SELECT MON$REMOTE_PROTOCOL FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION) "
+    "FROM RDB$DATABASE";
 
 class FirebirdDirection : public TransferDirection {
 public:
@@ -88,7 +91,12 @@ public:
     std::vector<Value> bulkValues(const std::vector<Value>& row) const override {
         return FirebirdBulkValues(definition_.numeric, row, definition_.dateOnly, definition_.moment);
     }
+    // A block saves round trips, of which the embedded engine has none, and it costs the engine a
+    // compile a table and more work a row the longer it is (measured in process: 200 tables of 100
+    // rows 1.5 times slower in blocks than a row at a time; 100,000 rows in blocks of 255, 1.4
+    // times): in process the rows go one at a time, as before there were blocks.
     size_t bulkBlockRows(const std::string& table) const override {
+        if (inProcess_) return 0;
         return FirebirdBlockRows(blockShape(table),
                                  beforeThree_ ? kFirebirdOldMostStatementBytes : kFirebirdBlockMostBytes);
     }
@@ -114,6 +122,7 @@ private:
                 const Value name = rows->eof() ? Value{} : rows->value(0);
                 const Value version = rows->eof() ? Value{} : rows->value(1);
                 const Value dialect = rows->eof() ? Value{} : rows->value(2);
+                inProcess_ = !rows->eof() && rows->fieldCount() > 3 && IsNull(rows->value(3));
                 rows->close();
                 target_->dialect = ValueText(dialect) == "1" ? 1 : 3;
                 target_->characterSet = ClassifyFirebirdCharacterSet(IsNull(name) ? "NONE" : ValueText(name));
@@ -138,6 +147,7 @@ private:
     FirebirdTableDefinition definition_;
     std::vector<std::string> columnNames_;  // of the table just created
     bool beforeThree_ = false;              // the target's engine is older than Firebird 3
+    bool inProcess_ = false;                // the target is attached through the embedded engine
 };
 
 }  // namespace

@@ -30,7 +30,7 @@ void CopyThroughEngine(Database& database, const LoginSource& logins, EngineCopy
     TableCopier copier({source, target, true}, targetTables, *direction,
                        how.toFirebird ? kToFirebirdSteps : kToSqlServerSteps, observer, how.bulk);
     if (how.limits) copier.setLimits(*how.limits);
-    if (how.mostBlockRows) copier.limitBlockRows(how.mostBlockRows);
+    if (how.blockRows) copier.setBlockRows(how.blockRows);
     const CancelOnStop cancelling(&observer.stop, [&copier] { copier.cancel(); });
     for (const auto& table : tables) {
         if (observer.stopRequested()) break;

@@ -41,7 +41,7 @@ struct EngineCopy {
     bool toFirebird = true;
     bool bulk = false;
     std::optional<CopyWatchdog::Limits> limits{};  // the engine's own when none
-    size_t mostBlockRows = 0;                      // fewer rows a bulk block than the target takes
+    size_t blockRows = 0;                          // bulk blocks of so many rows, not the target's
 };
 
 // Copies `tables`, in this order, on two connections opened from the logins and closed after. The

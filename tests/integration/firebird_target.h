@@ -44,7 +44,7 @@ protected:
         sqlServer.results["SELECT * FROM [" + table + "]"] = source;
         if (bulk) {
             RecordingObserver observer(ui, "in Orvenda5/20/2014.Form2.PushButton3_Click ");
-            CopyThroughEngine(db, logins, {.toFirebird = true, .bulk = true, .mostBlockRows = blockRows}, list2,
+            CopyThroughEngine(db, logins, {.toFirebird = true, .bulk = true, .blockRows = blockRows}, list2,
                               {table}, observer);
             return;
         }

@@ -9,15 +9,16 @@ namespace {
 class TransferFirebirdTest : public FirebirdTarget {};
 
 // Every kind of value, with the awkward cases, read back from Firebird exactly: through the
-// windows' literal statements and through the companion's --bulk alike, in blocks of every row and
-// in blocks of two and a tail of one.
+// windows' literal statements and through the companion's --bulk alike: a row at a time (as into
+// the embedded engine), in one block of every row, and in blocks of two and a tail of one.
 TEST_F(TransferFirebirdTest, HostileValuesArriveExactly) {
   struct Mode {
       const char* name;
       bool bulk;
       size_t blockRows;
   };
-  for (const Mode mode : {Mode{"literal", false, 0}, Mode{"bulk", true, 0}, Mode{"blocks-of-2", true, 2}}) {
+  for (const Mode mode : {Mode{"literal", false, 0}, Mode{"bulk", true, 0}, Mode{"blocks-of-255", true, 255},
+                          Mode{"blocks-of-2", true, 2}}) {
     SCOPED_TRACE(mode.name);
     const bool bulk = mode.bulk;
     useDatabase(std::string(mode.name) + ".fdb");
@@ -97,7 +98,7 @@ TEST_F(TransferFirebirdTest, TypedBulkValuesAreWhatTheLiteralsMake) {
     EXPECT_EQ(ui.boxes.size(), 3u) << reports();
     const auto literal = rows("SELECT * FROM \"Literal\" ORDER BY \"Id\"");
     ASSERT_EQ(literal.size(), 4u) << "rows 4, 5 and 6 refused";
-    for (const size_t blockRows : {size_t{0}, size_t{2}}) {  // a block of all, and blocks of two
+    for (const size_t blockRows : {size_t{0}, size_t{255}, size_t{2}}) {  // a row at a time, one block, blocks of two
         SCOPED_TRACE("blocks of " + std::to_string(blockRows));
         useDatabase("bulk" + std::to_string(blockRows) + ".fdb");
         list2.clear();
@@ -116,7 +117,8 @@ TEST_F(TransferFirebirdTest, TypedBulkValuesAreWhatTheLiteralsMake) {
 // A block that Firebird refuses is written again row by row: exactly its refused rows are reported,
 // by their numbers, and every other row stands. Row 2 is refused before it leaves (a DATE with a time
 // of day), row 6 by the engine (four characters in a column of three); row 8's blanks beyond the
-// three are dropped, as a literal's are. A row at a time, in blocks of three, of four and of every row.
+// three are dropped, as a literal's are. A row at a time (as into the embedded engine), in blocks of
+// three, of four and of every row.
 TEST_F(TransferFirebirdTest, ABlockCostsOnlyItsRefusedRows) {
     FakeResult source;
     source.fields = {{"Id", 3, 4, 10, 0}, {"Day", 133, 6, 0, 0}, {"Code", 200, 3, 255, 0}};
@@ -124,12 +126,12 @@ TEST_F(TransferFirebirdTest, ABlockCostsOnlyItsRefusedRows) {
         source.rows.push_back({std::int64_t{i}, i == 2 ? DateTime{2020, 2, 29, 10, 0, 0, 0} : DateTime{2020, 2, 29},
                                std::string(i == 6 ? "four" : i == 8 ? "ok    " : "ok")});
     sqlServer.results["SELECT * FROM [Days]"] = source;
-    for (const size_t blockRows : {size_t{1}, size_t{3}, size_t{4}, size_t{0}}) {
+    for (const size_t blockRows : {size_t{0}, size_t{3}, size_t{4}, size_t{255}}) {
         SCOPED_TRACE("blocks of " + std::to_string(blockRows));
         useDatabase("days" + std::to_string(blockRows) + ".fdb");
         list2.clear();
         RecordingObserver observer(ui, "");
-        CopyThroughEngine(db, logins, {.toFirebird = true, .bulk = true, .mostBlockRows = blockRows}, list2,
+        CopyThroughEngine(db, logins, {.toFirebird = true, .bulk = true, .blockRows = blockRows}, list2,
                           {"Days"}, observer);
         std::vector<long long> reported;
         for (const auto& failure : observer.failures) reported.push_back(failure.row);
@@ -157,7 +159,7 @@ TEST_F(TransferFirebirdTest, AStopInTheMiddleOfABlockWritesTheRowsRead) {
     observer.onRow = [&](long long done) {
         if (done == 6) observer.stop.request();
     };
-    CopyThroughEngine(db, logins, {.toFirebird = true, .bulk = true, .mostBlockRows = 4}, list2, {"Counted"},
+    CopyThroughEngine(db, logins, {.toFirebird = true, .bulk = true, .blockRows = 4}, list2, {"Counted"},
                       observer);
     ASSERT_EQ(observer.outcomes.size(), 1u);
     EXPECT_EQ(observer.outcomes[0].ending, TableOutcome::kStopped);

@@ -56,10 +56,11 @@ TEST_F(SendToFirebirdTest, TheTargetsVersionDecidesItsLimits) {
     db.results["SELECT * FROM [" + name + "]"] = rows;
     for (const char* version : {"4.0.2", "3.0.11"}) {
         FakeResult target;
-        target.fields = {{"", 200, 31, 255, 0}, {"", 200, 255, 255, 0}, {"", 2, 2, 5, 0}};
-        target.rows = {{std::string("UTF8"), std::string(version), std::int64_t{3}}};
+        target.fields = {{"", 200, 31, 255, 0}, {"", 200, 255, 255, 0}, {"", 2, 2, 5, 0}, {"", 200, 10, 255, 0}};
+        target.rows = {{std::string("UTF8"), std::string(version), std::int64_t{3}, std::string("TCPv4")}};
         db.results["SELECT TRIM(RDB$CHARACTER_SET_NAME), RDB$GET_CONTEXT('SYSTEM', 'ENGINE_VERSION'), "
-                   "(SELECT MON$SQL_DIALECT FROM MON$DATABASE) FROM RDB$DATABASE"] = target;
+                   "(SELECT MON$SQL_DIALECT FROM MON$DATABASE), (SELECT MON$REMOTE_PROTOCOL FROM MON$ATTACHMENTS "
+                   "WHERE MON$ATTACHMENT_ID = CURRENT_CONNECTION) FROM RDB$DATABASE"] = target;
         db.log.clear();
         list2.clear();
         ui.boxes.clear();
