@@ -220,6 +220,14 @@ TEST_F(TransferFirebirdTest, ADialectOneDatabaseTakesWhatItCanHold) {
     EXPECT_NE(ui.boxes[0].text.find("dialect 1"), std::string::npos) << ui.boxes[0].text;
     EXPECT_NE(ui.boxes[1].text.find("dialect 1"), std::string::npos) << ui.boxes[1].text;
     EXPECT_EQ(list2.items(), (std::vector<std::string>{"ITEMS"}));
+
+    // --bulk in blocks, whose markers take the columns' types by their bare names, writes the same.
+    useDatabase("dialect1-blocks.fdb", 1);
+    ui.boxes.clear();
+    list2.clear();
+    sendToFirebird("ITEMS", source, true, 2);
+    EXPECT_EQ(reports(), "");
+    EXPECT_EQ(rows("SELECT ID, NAME, PRICE, SEEN, BORN FROM ITEMS ORDER BY ID"), got);
 }
 
 TEST_F(TransferFirebirdTest, ARefusedRowCostsOnlyItself) {
