@@ -185,6 +185,9 @@ TEST(FreeTdsOnTheWire, EachValueIsDeclaredInItsOwnType) {
     EXPECT_NE(array.find("@P1 DECIMAL(38,4),@P2 BIGINT,@P3 FLOAT,@P4 NVARCHAR(MAX),@P5 VARBINARY(MAX)"),
               std::string::npos)
         << array;
+    // FreeTDS prepares the statement (sp_prepare), then sends every row of the array in one
+    // message of as many sp_execute calls: one round trip for the rows.
+    EXPECT_EQ(requests.size() - afterRow, 2u);
     // The last row's five bytes whole, with their length, not the first row's one.
     const std::vector<std::uint8_t> lastBinary = {5, 0, 0, 0, 0xCA, 0xFE, 0xBA, 0xBE, 0x42};
     EXPECT_NE(std::search(arrayBytes.begin(), arrayBytes.end(), lastBinary.begin(), lastBinary.end()),
