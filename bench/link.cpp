@@ -1,9 +1,11 @@
 // A network between two machines, on this one: a Firebird server of its own, and delayed links to it.
 //   link server              starts a private Firebird server; prints its port, then serves until
 //                            SIGTERM or SIGINT (SYSDBA's password: cobaltrim)
-//   link delay PORT MICROS   listens on a free port of 127.0.0.1 and passes everything to PORT and
-//                            back, each chunk held MICROS microseconds each way; prints its port, and
-//                            when told to stop, the round trips and bytes that crossed it
+//   link delay PORT MICROS [LISTEN]
+//                            listens on 127.0.0.1 (on LISTEN, else a free port) and passes everything
+//                            to PORT and back, each chunk held MICROS microseconds each way; prints its
+//                            port, and when told to stop, the round trips and bytes that crossed it.
+//                            Stopped and started again on the same port, it is a link cut and restored.
 #include <signal.h>
 
 #include <chrono>
@@ -45,14 +47,15 @@ int main(int argc, char** argv) {
         WaitForStop();
         return 0;
     }
-    if (mode == "delay" && argc == 4) {
-        tess::DelayedLink link(std::atoi(argv[2]), std::chrono::microseconds(std::atoll(argv[3])));
+    if (mode == "delay" && (argc == 4 || argc == 5)) {
+        tess::DelayedLink link(std::atoi(argv[2]), std::chrono::microseconds(std::atoll(argv[3])),
+                               argc == 5 ? std::atoi(argv[4]) : 0);
         std::printf("%d\n", link.port());
         std::fflush(stdout);
         WaitForStop();
         std::printf("round_trips=%lld bytes=%lld\n", link.roundTrips(), link.bytes());
         return 0;
     }
-    std::fprintf(stderr, "usage: link server | link delay PORT MICROSECONDS\n");
+    std::fprintf(stderr, "usage: link server | link delay PORT MICROSECONDS [LISTEN_PORT]\n");
     return 2;
 }
