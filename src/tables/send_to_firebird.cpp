@@ -27,12 +27,12 @@ void SendToFirebird::PushButton3_Click() {
     trap.step(110, [&] { firebird->setCursorLocation(kUseServer); });
     trap.step(112, [&] { firebird->setCommandTimeout(5000); });
     trap.step(114, [&] { firebird->setConnectionTimeout(5000); });
-    const bool firebirdOpen =
+    bool firebirdOpen =
         trap.step(116, [&] { firebird->open(FirebirdSettings(logins_.firebirdLogin())); });
     trap.step(118, [&] { sqlServer->setCursorLocation(kUseServer); });
     trap.step(120, [&] { sqlServer->setCommandTimeout(5000); });
     trap.step(122, [&] { sqlServer->setConnectionTimeout(5000); });
-    const bool sqlServerOpen =
+    bool sqlServerOpen =
         OpenSqlServerConnection(trap, {.test = 124, .local = 126, .withPort = 128}, sqlServer.get(),
                                 logins_.sqlServerLogin());
 
@@ -41,7 +41,11 @@ void SendToFirebird::PushButton3_Click() {
     WindowCopyObserver observer(toolkit_, controls_, ErrorLocation("Form2", "PushButton3"));
     TableCopier copier({sqlServer.get(), firebird.get(), firebirdOpen}, controls_.firebirdList, *direction,
                        kToFirebirdSteps, observer);
-    SendSelectedTables(trap, toolkit_, controls_, controls_.sqlServerList, kToFirebirdSteps, copier);
+    SendSelectedTables(trap, toolkit_, controls_, controls_.sqlServerList, kToFirebirdSteps, copier, [&] {
+        firebirdOpen = sqlServerOpen = false;  // open again only if both open
+        ReopenEnds(firebird.get(), logins_.firebirdLogin(), sqlServer.get(), logins_.sqlServerLogin());
+        firebirdOpen = sqlServerOpen = true;
+    });
 
     if (sqlServerOpen) trap.step(338, [&] { sqlServer->close(); });
     if (firebirdOpen) trap.step(340, [&] { firebird->close(); });

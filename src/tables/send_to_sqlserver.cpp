@@ -25,12 +25,12 @@ void SendToSqlServer::PushButton4_Click() {
     }
     trap.step(112, [&] { controls_.window.setMousePointer(kPointerBusy); });
     trap.step(114, [&] { firebird->setCursorLocation(kUseClient); });
-    const bool firebirdOpen =
+    bool firebirdOpen =
         trap.step(116, [&] { firebird->open(FirebirdSettings(logins_.firebirdLogin())); });
     trap.step(118, [&] { sqlServer->setCursorLocation(kUseServer); });
     trap.step(120, [&] { sqlServer->setCommandTimeout(5000); });
     trap.step(122, [&] { sqlServer->setConnectionTimeout(5000); });
-    const bool sqlServerOpen =
+    bool sqlServerOpen =
         OpenSqlServerConnection(trap, {.test = 124, .local = 126, .withPort = 128}, sqlServer.get(),
                                 logins_.sqlServerLogin());
 
@@ -39,7 +39,11 @@ void SendToSqlServer::PushButton4_Click() {
     WindowCopyObserver observer(toolkit_, controls_, ErrorLocation("Form2", "PushButton4"));
     TableCopier copier({firebird.get(), sqlServer.get(), sqlServerOpen}, controls_.sqlServerList, *direction,
                        kToSqlServerSteps, observer);
-    SendSelectedTables(trap, toolkit_, controls_, controls_.firebirdList, kToSqlServerSteps, copier);
+    SendSelectedTables(trap, toolkit_, controls_, controls_.firebirdList, kToSqlServerSteps, copier, [&] {
+        firebirdOpen = sqlServerOpen = false;  // open again only if both open
+        ReopenEnds(firebird.get(), logins_.firebirdLogin(), sqlServer.get(), logins_.sqlServerLogin());
+        firebirdOpen = sqlServerOpen = true;
+    });
 
     trap.step(270, [&] { controls_.window.setMousePointer(kPointerDefault); });
     if (sqlServerOpen) trap.step(272, [&] { sqlServer->close(); });

@@ -313,3 +313,53 @@ TEST_F(FirebirdServerTest, AWholeRunOutlivesACutConnection) {
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+// The windows send on after a cut connection as the companion does: the server killed as the
+// third table to go (T3: the list goes from its last entry) is opened, and started again, or not.
+// Restored: one report, every other table sent. Cut for good: after tries at 1, 2 and 4 s, a
+// second report says the tables after T3 were not sent, and none of them is tried.
+TEST_F(FirebirdServerTest, TheWindowsSendOnAfterACutConnection) {
+    for (const bool restored : {true, false}) {
+        SCOPED_TRACE(restored ? "restored" : "cut for good");
+        const std::string target = server->file("window" + std::to_string(restored) + ".fdb");
+        server->createDatabase(target);
+        FakeDatabase sqlServer;
+        FakeResult rows;
+        rows.fields = {{"ID", 3, 4, 10, 0}};
+        rows.rows = {{std::int64_t{1}}, {std::int64_t{2}}};
+        FakeTableList list1, list2;
+        for (int t = 1; t <= 6; ++t) {
+            sqlServer.results["SELECT * FROM [T" + std::to_string(t) + "]"] = rows;
+            list1.addItem("T" + std::to_string(t));
+            list1.setSelected(t - 1, true);
+        }
+        list1.setListIndex(0);
+        sqlServer.onCall = [&](const std::string& line) {
+            if (line != "query SELECT * FROM [T3]") return;
+            server->kill();
+            if (restored) server->start();
+        };
+        SplitDatabase db(sqlServer, drivers);
+        FakeToolkit ui;
+        FixedLogins logins;
+        logins.firebird = login(server->address(target));
+        FakeProgressBar progress;
+        FakeWindow window;
+        OperationGuard guard;
+        SendToFirebird(db, ui, logins, {list1, list2, progress, window, {}}, guard).PushButton3_Click();
+        if (!restored) server->start();  // for the tests after this one
+        std::string said;
+        for (const auto& box : ui.boxes) said += box.text + "\n";
+        const std::vector<std::string> sent =
+            restored ? std::vector<std::string>{"T1", "T2", "T4", "T5", "T6"} : std::vector<std::string>{"T4", "T5", "T6"};
+        EXPECT_EQ(list2.items(), sent) << said;
+        ASSERT_EQ(ui.boxes.size(), restored ? 1u : 2u) << said;
+        if (!restored) EXPECT_NE(said.find("tables after T3 were not sent"), std::string::npos) << said;
+    }
+}
+
+}  // namespace
+}  // namespace tess

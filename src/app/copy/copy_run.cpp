@@ -4,6 +4,7 @@
 
 #include "common/stop_request.h"
 #include "connect/connection_strings.h"
+#include "connect/reconnect.h"
 #include "platform/database.h"
 #include "transfer/to_firebird.h"
 #include "transfer/to_sqlserver.h"
@@ -74,24 +75,20 @@ bool CopyRun::lostConnection(const TableOutcome& last) const {
 
 bool CopyRun::reconnect(const std::function<void(const std::string&)>& say, const StopRequest* stop,
                         std::string& why) {
-    const int tries = static_cast<int>(std::size(kReconnectWaits));
-    for (int i = 0; i < tries; ++i) {
-        say("a connection was lost; connecting again in " + std::to_string(kReconnectWaits[i].count()) + " s (try " +
-            std::to_string(i + 1) + " of " + std::to_string(tries) + ")");
-        const auto until = std::chrono::steady_clock::now() + kReconnectWaits[i];
-        while (std::chrono::steady_clock::now() < until) {
+    const auto pass = [&](std::chrono::seconds wait, int attempt, int attempts) {
+        say("a connection was lost; connecting again in " + std::to_string(wait.count()) + " s (try " +
+            std::to_string(attempt) + " of " + std::to_string(attempts) + ")");
+        for (const auto until = std::chrono::steady_clock::now() + wait; std::chrono::steady_clock::now() < until;) {
             if (stop && stop->requested()) return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
-        try {
-            start(OpenCopyEnds(s_.database, s_.logins, toFirebird_, TimeoutsFor(s_.options, kReconnectTimeout)));
-            say("connected again; the copy goes on");
-            return true;
-        } catch (const std::exception& e) {
-            why = e.what();
-        }
-    }
-    return false;
+        return true;
+    };
+    const bool connected = ConnectAgain(pass, [&] {
+        start(OpenCopyEnds(s_.database, s_.logins, toFirebird_, TimeoutsFor(s_.options, kReconnectTimeout)));
+    }, why);
+    if (connected) say("connected again; the copy goes on");
+    return connected;
 }
 
 std::optional<StructurePlan> CopyRun::takeStructurePlan(const std::string& table) {

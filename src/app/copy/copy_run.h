@@ -40,12 +40,6 @@ public:
         SqlServerTableNames& sqlServerNames;
         CopyObserver& observer;
     };
-    // How often and after what waits a lost connection is made again.
-    static constexpr std::chrono::seconds kReconnectWaits[] = {std::chrono::seconds(1), std::chrono::seconds(2),
-                                                              std::chrono::seconds(4)};
-    // A try's own limit, so that a server cut off without a word does not hold a try for minutes.
-    static constexpr int kReconnectTimeout = 15;
-
     // Opens both ends; throws what the opening threw.
     explicit CopyRun(Setup setup);
 
