@@ -12,12 +12,11 @@ namespace {
 
 [[noreturn]] void Fail(const std::string& what) { throw std::system_error(errno, std::generic_category(), what); }
 
-// Where O_TMPFILE is not supported (some file systems), a file of a random name, made only if it
-// does not exist and never through a link, then unlinked at once.
-int OpenNamedThenUnlink(const std::string& folder) {
-    std::random_device random;
+}  // namespace
+
+int OpenNamedThenUnlink(const std::string& folder, const std::function<std::string()>& names) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string path = folder + "/scratch-" + std::to_string(random()) + std::to_string(random());
+        const std::string path = folder + "/" + names();
         const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && errno == EEXIST) continue;
         if (fd < 0) Fail("Cannot make a scratch file in " + folder);
@@ -27,11 +26,12 @@ int OpenNamedThenUnlink(const std::string& folder) {
     Fail("Cannot make a scratch file in " + folder);
 }
 
-}  // namespace
-
 AnonymousFile::AnonymousFile(const std::string& folder) {
     fd_ = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) fd_ = OpenNamedThenUnlink(folder);
+    if (fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        std::random_device random;  // names no one can foresee
+        fd_ = OpenNamedThenUnlink(folder, [&] { return "scratch-" + std::to_string(random()) + std::to_string(random()); });
+    }
     if (fd_ < 0) Fail("Cannot make a scratch file in " + folder);
 }
 

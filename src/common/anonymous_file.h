@@ -1,6 +1,7 @@
 #pragma once
 // A scratch file with no name: made in a folder and at once without a link there, so that nothing
 // of it is left behind however the process ends (a signal, a crash, a kill). Closed on destruction.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,5 +25,10 @@ private:
     int fd_ = -1;
     long long size_ = 0;
 };
+
+// Where the file system has no O_TMPFILE: a file made under a name that `names` gives, only where
+// no file or link of that name exists (else the next name), never through a link, unlinked at
+// once; its descriptor. Throws std::system_error when the folder takes none.
+int OpenNamedThenUnlink(const std::string& folder, const std::function<std::string()>& names);
 
 }  // namespace tess
