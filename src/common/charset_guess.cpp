@@ -4,6 +4,7 @@
 #include <unicode/ucsdet.h>
 #include <unicode/utf8.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "common/text_codec.h"
@@ -44,7 +45,49 @@ bool WesternSign(UChar32 c) {
            c == 0x2026 || c == 0xB0 || c == 0xAB || c == 0xBB || c == 0xA0 || c == 0xA7 || c == 0xA9 || c == 0xAE;
 }
 
+bool Western(const std::string& name) {
+    return name == "ISO-8859-1" || name == "windows-1252" || name == "ISO-8859-15";
+}
+
+// Code pages of other letters that Windows programs wrote into NONE columns, by the names ICU's
+// detector gives them; ISO-8859-2 text from Windows is Windows-1250.
+std::string OtherLetters(const std::string& name) {
+    if (name == "ISO-8859-2" || name == "windows-1250") return "windows-1250";
+    if (name == "ISO-8859-5" || name == "windows-1251") return "windows-1251";
+    if (name.rfind("KOI8-", 0) == 0) return name;
+    if (name == "ISO-8859-7" || name == "windows-1253") return "windows-1253";
+    return {};
+}
+
+// The code page of other letters that ICU's detector ranks above every Western one; none where it
+// does not.
+std::string RankedAboveWestern(std::string_view bytes) {
+    UErrorCode error = U_ZERO_ERROR;
+    std::unique_ptr<UCharsetDetector, decltype(&ucsdet_close)> detector(ucsdet_open(&error), ucsdet_close);
+    if (U_FAILURE(error)) return {};
+    ucsdet_setText(detector.get(), bytes.data(), static_cast<int32_t>(bytes.size()), &error);
+    int32_t found = 0;
+    const UCharsetMatch** matches = ucsdet_detectAll(detector.get(), &found, &error);
+    int western = 0, other = 0;
+    std::string otherName;
+    for (int32_t i = 0; U_SUCCESS(error) && i < found; ++i) {
+        const std::string name = ucsdet_getName(matches[i], &error);
+        const int confidence = ucsdet_getConfidence(matches[i], &error);
+        if (Western(name)) western = std::max(western, confidence);
+        else if (const std::string code = OtherLetters(name); !code.empty() && confidence > other)
+            other = confidence, otherName = code;
+    }
+    return U_SUCCESS(error) && other > western ? otherName : std::string();
+}
+
 }  // namespace
+
+CharsetGuess GuessColumnCharset(const std::vector<std::string>& values) {
+    std::string sample;
+    for (const auto& v : values) sample.append(v).append("\n");
+    if (const std::string other = RankedAboveWestern(sample); !other.empty()) return {false, other};
+    return GuessCharset(sample);
+}
 
 // Short values defeat a statistical detector ("Straße" is UTF-16 to it), so the test is what the
 // text becomes: Windows-1252 turns Polish "Zażółć" into "Za¿ó³æ" (signs inside words) and Russian

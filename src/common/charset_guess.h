@@ -4,6 +4,7 @@
 // garbled without a word.
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tess {
 
@@ -14,5 +15,9 @@ struct CharsetGuess {
 
 // For bytes that are not UTF-8.
 CharsetGuess GuessCharset(std::string_view bytes);
+// For a column's values that are not UTF-8, read alike: more text than one value gives ICU's
+// detector its chance, and where it ranks a code page of other letters above the Western ones
+// ("Janáček" in Windows-1250 reads as Western "Janáèek" value by value), that one is named.
+CharsetGuess GuessColumnCharset(const std::vector<std::string>& values);
 
 }  // namespace tess

@@ -157,5 +157,63 @@ TEST(FirebirdNoneText, IsReadInTheCodePageNamedElseGuessed) {
     }
 }
 
+// Whether a NONE column's text is Western is decided from its first rows together, before any row
+// is read: Czech names in Windows-1250, each of which reads as Western text alone ("Janáèek"), are
+// named as Windows-1250; Russian in Windows-1251 whose first value happens to be valid UTF-8 ("Сё"
+// would read "Ѹ") is refused whole, not half read; French in Windows-1252 reads as such, and Czech
+// with its code page named arrives whole.
+TEST(FirebirdNoneText, AColumnIsJudgedByItsRowsTogether) {
+    TempFolder folder;
+    const std::string path = folder.file("columns.fdb");
+    CreateFirebirdDatabase(path);
+    DriversDatabase db;
+    auto c = db.createConnection();
+    c->open(FirebirdSettings({path, "SYSDBA", ""}));
+    c->execute("CREATE TABLE T (ID INTEGER, CZECH VARCHAR(20), RUSSIAN VARCHAR(20), FRENCH VARCHAR(20))");
+    const char* rows[][3] = {{"4A616EE1E8656B", "D1B8", "4372E86D65"},             // Janáček, Сё, Crème
+                             {"4D617274696EF9", "CFF0E8E2E5F2", "6272FB6CE965"},   // Martinů, Привет, brûlée
+                             {"44766FF8E16B", "CCE8F0", "43F474E9"}};              // Dvořák, Мир, Côté
+    for (int i = 0; i < 3; ++i) {
+        std::string values = std::to_string(i);
+        for (const char* hex : rows[i]) values += std::string(", CAST(x'") + hex + "' AS VARCHAR(20) CHARACTER SET NONE)";
+        c->execute("INSERT INTO T VALUES (" + values + ")");
+    }
+    c->close();
+    const struct {
+        const char* column;
+        const char* codePage;
+        const char* refusal;  // what the refusal names; null: read
+    } cases[] = {
+        {"CZECH", "", "likely windows-1250,"},
+        {"RUSSIAN", "", "likely windows-1251 beside text in UTF-8"},
+        {"FRENCH", "", nullptr},
+        {"CZECH", "windows-1250", nullptr},
+    };
+    const std::vector<std::string> read[] = {{"Janáček", "Martinů", "Dvořák"}, {}, {"Crème", "brûlée", "Côté"}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(std::string(k.column) + " " + k.codePage);
+        FirebirdLogin login{path, "SYSDBA", ""};
+        login.noneCodePage = k.codePage;
+        c->open(FirebirdSettings(login));
+        std::unique_ptr<Recordset> rs;
+        try {
+            rs = c->openRecordset(std::string("SELECT ") + k.column + " FROM T ORDER BY ID");
+        } catch (const DatabaseError& e) {  // before any row is read
+            ASSERT_TRUE(k.refusal) << e.what();
+            EXPECT_TRUE(e.endsTable());
+            EXPECT_NE(std::string(e.what()).find(std::string("column ") + k.column), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find(k.refusal), std::string::npos) << e.what();
+        }
+        if (rs) {
+            EXPECT_FALSE(k.refusal) << "opened without a code page";
+            std::vector<std::string> got;
+            for (; !rs->eof(); rs->moveNext()) got.push_back(std::get<std::string>(rs->value(0)));
+            EXPECT_EQ(got, read[std::string(k.column) == "CZECH" ? 0 : 2]);
+            rs->close();
+        }
+        c->close();
+    }
+}
+
 }  // namespace
 }  // namespace tess

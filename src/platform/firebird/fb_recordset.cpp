@@ -4,10 +4,13 @@
 
 #include <ibase.h>
 
+#include <algorithm>
 #include <cstring>
 #include <tuple>
 
+#include "common/charset_guess.h"
 #include "common/sql_literal.h"
+#include "common/text_codec.h"
 #include "platform/firebird/fb_error.h"
 #include "platform/firebird/fb_types.h"
 
@@ -32,7 +35,8 @@ constexpr unsigned char kReadOnlySnapshot[] = {isc_tpb_version3, isc_tpb_concurr
 
 }  // namespace
 
-FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, const std::string& query)
+FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, const std::string& query,
+                                     bool rawNone)
     : session_(std::move(session)), query_(query) {
     IMaster* master = session_->master;
     CallFirebird(*session_, [&] {
@@ -46,6 +50,8 @@ FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, c
         metadata_ = FbHandle<IMessageMetadata>(master, statement_->getOutputMetadata(&status));
     });
     describe();
+    for (Column& c : columns_) c.none.raw = rawNone;
+    if (!rawNone && !session_->noneText) refuseUnreadableNone();
     CallFirebird(*session_, [&] {
         FbStatus status(master);
         cursor_ = FbHandle<IResultSet>(
@@ -155,6 +161,51 @@ void FirebirdRecordset::describe() {
         }
     });
     for (const auto& [index, relation, field] : arrays) columns_[index].array = arrayShape(relation, field);
+}
+
+namespace {
+
+constexpr int kNoneSampleRows = 500;
+
+bool IsNoneText(const FirebirdColumnShape& s) {
+    return s.charSet == kCsNone &&
+           (s.type == SQL_TEXT || s.type == SQL_VARYING || (s.type == SQL_BLOB && s.subType == isc_blob_text));
+}
+
+}  // namespace
+
+// Each value of a NONE column is read as UTF-8 where it is UTF-8, else as Windows-1252 where it reads
+// as Western text. That a column's text is Western is decided from its first rows together, before
+// a row is read: a value alone can read as Western when it is not ("Janáček" in Windows-1250 reads
+// "Janáèek"), and a column of another code page is refused here whole, never half copied.
+void FirebirdRecordset::refuseUnreadableNone() {
+    std::vector<size_t> none;
+    for (size_t i = 0; i < columns_.size(); ++i)
+        if (IsNoneText(columns_[i].shape) && !columns_[i].array) none.push_back(i);
+    if (none.empty()) return;
+    std::vector<std::vector<std::string>> notUtf8(columns_.size());
+    std::vector<bool> utf8(columns_.size(), false);
+    try {
+        FirebirdRecordset sample(session_, "SELECT FIRST " + std::to_string(kNoneSampleRows) + " * FROM (" + query_ +
+                                               ") tessaline_sample", true);
+        for (; !sample.eof(); sample.moveNext())
+            for (size_t i : none)
+                if (const auto* text = std::get_if<std::string>(&sample.value(static_cast<int>(i)))) {
+                    const bool ascii = std::all_of(text->begin(), text->end(),
+                                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+                    if (ascii) continue;
+                    if (IsValidUtf8(*text)) utf8[i] = true;
+                    else notUtf8[i].push_back(*text);
+                }
+        sample.close();
+    } catch (const FirebirdError&) {
+        return;  // a query that cannot be sampled: each value is judged alone
+    }
+    for (size_t i : none) {
+        if (notUtf8[i].empty()) continue;
+        const CharsetGuess looks = GuessColumnCharset(notUtf8[i]);
+        if (!looks.western) throw NoneTextRefused(columns_[i].none, looks.likely, utf8[i]);
+    }
 }
 
 // An array the catalogue cannot describe (one computed in the query) cannot be read: the table

@@ -17,7 +17,8 @@ namespace tess {
 // from one read-only snapshot, so the count matches the rows read.
 class FirebirdRecordset : public BufferedRecordset<FirebirdError> {
 public:
-    FirebirdRecordset(std::shared_ptr<FirebirdSession> session, const std::string& query);
+    // `rawNone`: text of NONE columns as its bytes, for the sample that decides their reading.
+    FirebirdRecordset(std::shared_ptr<FirebirdSession> session, const std::string& query, bool rawNone = false);
 
     void close() override;
     void cancel() noexcept override { CancelFirebirdCall(*session_); }
@@ -37,6 +38,7 @@ private:
     bool isOpen() const override { return bool(cursor_); }
     void fetch() override;
     void describe();
+    void refuseUnreadableNone();
     Value decode(Column& column);
     std::string readBlob(const ISC_QUAD& id);
     std::string readArray(const ISC_QUAD& id, const FirebirdArrayShape& shape);

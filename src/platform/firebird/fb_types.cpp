@@ -34,6 +34,7 @@ T Read(const unsigned char* data) {
 std::string FirebirdText(std::string bytes, unsigned charSet, const CodePage* noneText, NoneGuess* guess) {
     if (charSet != kCsNone) return bytes;
     if (noneText) return noneText->toUtf8(bytes);
+    if (guess && guess->raw) return bytes;
     const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     if (ascii) return bytes;
     if (IsValidUtf8(bytes)) return bytes;  // what this program itself writes into NONE columns
@@ -42,13 +43,18 @@ std::string FirebirdText(std::string bytes, unsigned charSet, const CodePage* no
         if (guess) guess->western = true;
         return Windows1252ToUtf8(bytes);
     }
+    throw NoneTextRefused(guess ? *guess : NoneGuess{}, looks.likely, false);
+}
+
+FirebirdError NoneTextRefused(const NoneGuess& guess, const std::string& likely, bool mixed) {
     DatabaseError::Details details;
     details.endsTable = true;
-    const std::string column = guess && !guess->column.empty() ? "column " + guess->column : "a column";
-    throw FirebirdError(column + " of character set NONE holds text of no code page named, likely " + looks.likely +
-                            ", which is not copied garbled: name its code page with --fb-none-code-page " +
-                            looks.likely + " (in the windows, the setting \"FireBird NONE Code Page\").",
-                        details);
+    const std::string column = !guess.column.empty() ? "column " + guess.column : "a column";
+    return FirebirdError(column + " of character set NONE holds text of no code page named, likely " + likely +
+                             (mixed ? " beside text in UTF-8" : "") +
+                             ", which is not copied garbled: name its code page with --fb-none-code-page " + likely +
+                             " (in the windows, the setting \"FireBird NONE Code Page\").",
+                         details);
 }
 
 std::string ScaledIntegerText(long long value, int scale) {

@@ -7,6 +7,7 @@
 
 #include "common/code_page.h"
 #include "platform/database.h"
+#include "platform/firebird/fb_error.h"
 
 namespace tess {
 
@@ -28,7 +29,12 @@ FieldInfo AdoFieldFromFirebird(const std::string& name, const FirebirdColumnShap
 struct NoneGuess {
     std::string column;
     bool western = false;  // a value that is not UTF-8 was read as Windows-1252, by a guess
+    bool raw = false;      // the bytes handed over as they are, for the sample of a column's text
 };
+
+// The refusal of a NONE column's text that cannot be read without its code page: it ends the table.
+// `mixed`: the column holds text in UTF-8 too.
+FirebirdError NoneTextRefused(const NoneGuess& guess, const std::string& likely, bool mixed);
 
 // Every kind but blobs, which need a round trip of their own.
 // `noneText`: the code page of text in NONE columns; null: guessed as FirebirdText says.
