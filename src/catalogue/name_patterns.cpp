@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/stand_in_quirks.h"
+
 namespace tess {
 namespace {
 
@@ -79,7 +81,7 @@ bool IsMadeUpFirebirdName(std::string_view name) {
 }
 
 bool IsMadeUpSqlServerName(std::string_view name) {
-    if (name.substr(0, 17) == "sqlite_autoindex_") return true;
+    if (stand_in::IsMadeUpIndexName(name)) return true;
     const std::string_view kind = name.substr(0, 4);
     if (kind != "PK__" && kind != "UQ__" && kind != "FK__" && kind != "DF__") return false;
     const size_t last = name.rfind("__");

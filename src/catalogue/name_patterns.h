@@ -12,7 +12,7 @@ bool IsPlainNumber(std::string_view text);
 // Firebird's INTEG_12, RDB$PRIMARY3, RDB$FOREIGN7, RDB$45.
 bool IsMadeUpFirebirdName(std::string_view name);
 // SQL Server's PK__ORDERS__3214EC07…, UQ__, FK__, DF__ (8 or more hexadecimal digits at the end),
-// and SQLite's sqlite_autoindex_….
+// and the stand-in's own (stand_in_quirks.h).
 bool IsMadeUpSqlServerName(std::string_view name);
 // The column a trigger's body numbers from a generator: "NEW.ID = GEN_ID(G, 1)" or
 // "NEW.ID = NEXT VALUE FOR G", in any case and spacing; a bare name upper-cased, as the engine

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/object_state.h"
+#include "platform/stand_in_quirks.h"
 
 #include <sqlext.h>
 #include <sqlucode.h>
@@ -92,7 +93,7 @@ void OdbcConnection::open(const ConnectionSettings& settings) {
     SQLCHAR driver[256] = {};
     SQLSMALLINT driverLength = 0;
     if (SQL_SUCCEEDED(SQLGetInfo(dbc_.get(), SQL_DRIVER_NAME, driver, sizeof driver, &driverLength)))
-        binaryArrays_ = std::string(reinterpret_cast<const char*>(driver)).find("sqlite") == std::string::npos;
+        binaryArrays_ = !stand_in::GarblesBinaryArrays(reinterpret_cast<const char*>(driver));
     connected_ = true;
     statements_ = std::make_shared<OdbcStatements>();
 }

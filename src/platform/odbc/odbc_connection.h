@@ -46,9 +46,7 @@ private:
     bool connected_ = false;
     // Every statement handle of the connection still held, freed before it disconnects.
     std::shared_ptr<OdbcStatements> statements_;
-    // SQLite's driver, the stand-in of the tests and benchmarks, gives every row of an array of
-    // binary values the length of its first: its binary values go a row at a time.
-    bool binaryArrays_ = true;
+    bool binaryArrays_ = true;  // but through the stand-in's driver (stand_in_quirks.h)
     int commandTimeout_ = 30;     // ADO's defaults
     int connectionTimeout_ = 15;
 };

@@ -4,26 +4,27 @@
 #include <vector>
 
 #include "common/text_codec.h"
+#include "platform/stand_in_quirks.h"
 
 namespace tess {
 
 namespace {
 
 // Native errors that mean the database can take nothing more: SQL Server's filegroup full (1105)
-// and transaction log full (9002); SQLite's "database or disk is full" (13), for the stand-in.
+// and transaction log full (9002); the stand-in's full disk.
 bool IsOutOfSpace(SQLINTEGER nativeError, const std::string& state) {
-    return nativeError == 1105 || nativeError == 9002 || (nativeError == 13 && state == "HY000");
+    return nativeError == 1105 || nativeError == 9002 || (nativeError == stand_in::kSqliteFull && state == "HY000");
 }
 
 // What no row of the statement's table can get past (SQL Server's own numbers, which FreeTDS and
 // Microsoft's drivers pass on): the table gone (208), the right to write it gone (229, 230), the
 // database read-only (3906), the transaction chosen as a deadlock victim (1205) or out of time
-// for a lock (1222); and SQLite's read-only database (8), for the stand-in. SQLSTATE 42S02 is a
+// for a lock (1222); and the stand-in's read-only database. SQLSTATE 42S02 is a
 // table not found, 40001 a deadlock, 25xxx a transaction in a state that takes no more.
 bool EndsTable(SQLINTEGER nativeError, const std::string& state) {
     static constexpr SQLINTEGER kNative[] = {208, 229, 230, 3906, 1205, 1222};
     return std::find(std::begin(kNative), std::end(kNative), nativeError) != std::end(kNative) ||
-           (nativeError == 8 && state == "HY000") || state == "42S02" || state == "40001" ||
+           (nativeError == stand_in::kSqliteReadOnly && state == "HY000") || state == "42S02" || state == "40001" ||
            state.rfind("25", 0) == 0;
 }
 
