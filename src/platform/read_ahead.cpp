@@ -41,7 +41,14 @@ ReadAhead::ReadAhead(Recordset& source, std::chrono::milliseconds patience) : so
     // A table whose rows fit one batch is read in place, row by row as asked: a thread of its own
     // would cost more than its rows (a copy of many small tables started one a table).
     direct_ = count_ >= 0 && static_cast<size_t>(count_) < kRowsPerBatch;
-    if (!direct_) reader_ = std::thread([this] { read(); });
+    if (!direct_)
+        reader_ = std::thread([this] {
+            read();
+            std::shared_ptr<ReadAhead> self;  // last: a reader left behind ends the reading it kept
+            std::lock_guard lock(mutex_);
+            readerDone_ = true;
+            self = std::move(keptByReader_);
+        });
 }
 
 ReadAhead::~ReadAhead() { close(); }
@@ -55,12 +62,25 @@ void ReadAhead::close() {
     stop_ = true;
     changed_.notify_all();
     if (!reader_.joinable()) return;
-    // The reader clears inDriver_ and then takes the mutex to hand its batch over, so this wait
+    // The reader clears inDriver_ and then takes the mutex to hand its batch over, so these waits
     // cannot miss its leaving.
-    const bool left = changed_.wait_for(lock, patience_, [&] { return !inDriver_.load(); });
+    const auto out = [&] { return !inDriver_.load(); };
+    if (!changed_.wait_for(lock, patience_, out)) {
+        lock.unlock();
+        source_.cancel();
+        lock.lock();
+        if (!changed_.wait_for(lock, patience_, out) && !readerDone_) {
+            if (auto self = weak_from_this().lock()) keptByReader_ = std::move(self), leftBehind_ = true;
+        }
+    }
     lock.unlock();
-    if (!left) source_.cancel();
-    reader_.join();
+    if (leftBehind_) reader_.detach();
+    else reader_.join();
+}
+
+void ReadAhead::adopt(std::unique_ptr<Recordset> source) {
+    std::lock_guard lock(mutex_);
+    adopted_ = std::move(source);
 }
 
 void ReadAhead::read() {

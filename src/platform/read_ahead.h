@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <deque>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -16,12 +17,14 @@
 
 namespace tess {
 
-class ReadAhead final : public Recordset {
+class ReadAhead final : public Recordset, public std::enable_shared_from_this<ReadAhead> {
 public:
     // Reads from the source's current row on. Nobody else may touch the source until close() or
     // the destructor has stopped the reading; the source stays open for its owner to close.
     // A reader still in the driver when the reading stops is given `patience` to come out on its own
-    // before its fetch is cancelled.
+    // before its fetch is cancelled, and as long again after the cancel. One that stays in (a driver
+    // that ignores the cancel) is waited for when the reading lives on the stack; when it is owned
+    // by a shared_ptr, the reader is left behind instead (see leftBehind).
     explicit ReadAhead(Recordset& source, std::chrono::milliseconds patience = std::chrono::seconds(2));
     ~ReadAhead() override;
     ReadAhead(const ReadAhead&) = delete;
@@ -39,6 +42,11 @@ public:
     const std::vector<Value>* currentRow() const override;
     // The current row's values; throws as its reading failed, or where there is no current row.
     const std::vector<Value>& currentValues() const;
+    // True once close() left the reader in a driver that ignored the cancel: the reading keeps
+    // itself, and the source is the reader's until it comes out. The source must then be neither
+    // closed nor destroyed by its owner, but handed over (adopt), to go when the reader is done.
+    bool leftBehind() const { return leftBehind_; }
+    void adopt(std::unique_ptr<Recordset> source);
 
 private:
     struct Row {
@@ -80,6 +88,10 @@ private:
 
     mutable Batch current_;
     mutable size_t position_ = 0;
+    bool leftBehind_ = false;
+    bool readerDone_ = false;                     // guarded by mutex_
+    std::shared_ptr<ReadAhead> keptByReader_;     // guarded by mutex_: set when the reader is left behind
+    std::unique_ptr<Recordset> adopted_;          // the source, handed over by its owner
     std::thread reader_;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <optional>
+#include <utility>
 
 #include "catalogue/table_presence.h"
 #include "common/sql_literal.h"
@@ -136,10 +137,13 @@ std::string TableCopier::rowKey() const {
 }
 
 // A source given up for not answering cannot close either; that is no failure of the copy.
-void TableCopier::closeSource(Recordset& source) {
+// A source whose reader was left in a driver that ignored the cancel is the reader's until it comes
+// out: handed over, neither closed nor destroyed here.
+void TableCopier::closeSource(std::unique_ptr<Recordset>& source) {
+    if (const auto reader = std::exchange(leftReader_, nullptr)) return reader->adopt(std::move(source));
     trap_.step(steps_.closeSource, [&] {
         try {
-            source.close();
+            source->close();
         } catch (const std::exception&) {
             if (!abandoned_) throw;
         }
@@ -197,7 +201,7 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     std::unique_ptr<Recordset> source;
     if (!trap_.step(steps_.openSource, [&] { source = direction_.openSource(*ends_.source, entry); })) return;
     if (answer == kAnswerYes && !dropListedTarget(table)) {
-        closeSource(*source);
+        closeSource(source);
         return;
     }
     std::vector<SourceColumn> columns;
@@ -215,7 +219,7 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
         runOnTarget(direction_.afterRows(table));
     }
     trap_.step(steps_.resetProgress, [&] { observer_.resetProgress(); });
-    closeSource(*source);
+    closeSource(source);
     // The list names the table as it was created, and only tables that exist.
     if (created) madeHere_.insert(table);
     if (created && !Listed(targetTables_, table))
@@ -444,7 +448,9 @@ void TableCopier::endTransaction(const std::function<void()>& committed) {
 void TableCopier::readRows(const std::string& table, Recordset& unread, RowWriter& writer, const RowTally& tally,
                            RowPace pace, TableOutcome& outcome) {
     const auto [count, perCommit] = pace;
-    ReadAhead source(unread);
+    // Shared, so that a reader stuck in a driver that ignores the cancel can be left behind.
+    const auto ahead = std::make_shared<ReadAhead>(unread);
+    ReadAhead& source = *ahead;
     for (long long k = 0; !ending_.ended(); ++k) {
         if (observer_.stopRequested()) {
             writer.finish();
@@ -486,6 +492,10 @@ void TableCopier::readRows(const std::string& table, Recordset& unread, RowWrite
         if (ending_.ended()) break;
         if (!stepOrEnd(steps_.moveNext, [&] { source.moveNext(); }, End::kSource)) break;
     }
+    source.close();
+    if (!source.leftBehind()) return;
+    leftReader_ = ahead;  // its source is the reader's now, and so is the connection under it
+    ends_.source->abandon();
 }
 
 }  // namespace tess

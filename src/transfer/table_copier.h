@@ -26,6 +26,7 @@ namespace tess {
 
 class Connection;
 class PreparedStatement;
+class ReadAhead;
 class Recordset;
 class RowWriter;
 class TableList;
@@ -153,7 +154,7 @@ private:
     };
     std::atomic<Waiting> waitingOn_{Waiting::kEither};
     void abandon() noexcept;
-    void closeSource(Recordset& source);
+    void closeSource(std::unique_ptr<Recordset>& source);
     void setWatchdog(CopyWatchdog* watchdog);
     void watched();  // a row or a call came through
     class WaitingForAPerson {
@@ -179,6 +180,7 @@ private:
     std::set<std::string> madeHere_;  // the target tables this copier created
     CopyWatchdog::Limits limits_ = kDefaultLimits;
     size_t blockRows_ = 0;  // 0: as many as the target takes
+    std::shared_ptr<ReadAhead> leftReader_;  // the table's reader, left in a driver that ignored the cancel
     mutable std::mutex watchdogMutex_;  // a stop's cancel comes from another thread
     CopyWatchdog* watchdog_ = nullptr;
     std::atomic<bool> abandoned_{false};  // the watchdog gave the connections up

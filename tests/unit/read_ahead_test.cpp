@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -156,6 +157,8 @@ namespace {
 // cancelled (then it fails as a cancelled fetch does) or the test lets it go on.
 class HangingRecordset : public Recordset {
 public:
+    // `ignoresCancel`: as a driver whose server never reads the cancel; only the test lets it go.
+    explicit HangingRecordset(bool ignoresCancel = false) : ignoresCancel_(ignoresCancel) {}
     int fieldCount() const override { return 1; }
     const FieldInfo& field(int) const override { return field_; }
     const Value& value(int) const override { return value_; }
@@ -165,7 +168,7 @@ public:
         std::unique_lock lock(mutex_);
         fetching_ = hanging_ = true;
         hung_.notify_all();
-        hung_.wait(lock, [&] { return cancelled_ || released_; });
+        hung_.wait(lock, [&] { return (cancelled_ && !ignoresCancel_) || released_; });
         fetching_ = false;
         if (!released_) throw DatabaseError("operation was cancelled");
     }
@@ -199,6 +202,7 @@ private:
     Value value_{std::int64_t{1}};
     std::mutex mutex_;
     std::condition_variable hung_;
+    const bool ignoresCancel_;
     bool hanging_ = false, fetching_ = false, cancelled_ = false, released_ = false;
     bool cancelledWhileFetching_ = false;
 };
@@ -228,6 +232,44 @@ TEST(ReadAhead, LeavingLetsAFetchThatEndsFinish) {
         ending.join();
         ASSERT_FALSE(source.cancelledWhileFetching()) << "attempt " << attempt;
     }
+}
+
+// A driver that ignores the cancel does not hold the copy: a shared reading leaves its reader in
+// the driver, keeps itself and the source handed to it, and goes when the fetch comes out at last.
+TEST(ReadAhead, AReaderThatIgnoresTheCancelIsLeftBehind) {
+    auto owned = std::make_unique<HangingRecordset>(true);
+    HangingRecordset& source = *owned;
+    std::weak_ptr<ReadAhead> kept;
+    {
+        const auto rows = std::make_shared<ReadAhead>(source, std::chrono::milliseconds(20));
+        kept = rows;
+        source.waitUntilHanging();
+        rows->close();  // returns though the fetch still hangs
+        EXPECT_TRUE(source.cancelled());
+        ASSERT_TRUE(rows->leftBehind());
+        rows->adopt(std::move(owned));
+    }
+    EXPECT_FALSE(kept.expired()) << "kept by its reader, which still uses it";
+    source.release();  // the last touch of the source: from here it is the reader's to end
+    for (int i = 0; i < 1000 && !kept.expired(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(kept.expired()) << "gone with its reader";
+}
+
+// On the stack, the reading cannot outlive its owner: it waits for the reader however long.
+TEST(ReadAhead, AReadingOnTheStackWaitsForItsReader) {
+    HangingRecordset source(true);
+    std::thread letGo;
+    {
+        ReadAhead rows(source, std::chrono::milliseconds(20));
+        source.waitUntilHanging();
+        letGo = std::thread([&] {
+            while (!source.cancelled()) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            source.release();
+        });
+        rows.close();
+        EXPECT_FALSE(rows.leftBehind());
+    }
+    letGo.join();
 }
 
 }  // namespace

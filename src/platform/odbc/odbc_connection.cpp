@@ -31,10 +31,18 @@ bool StartsWithSelect(const std::string& query) {
 
 }  // namespace
 
-OdbcConnection::OdbcConnection() : env_(SQL_HANDLE_ENV, SQL_NULL_HANDLE) {
-    CheckOdbc(SQLSetEnvAttr(env_.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
-              SQL_HANDLE_ENV, env_.get(), "SQLSetEnvAttr");
+namespace {
+
+OdbcHandle NewEnvironment() {
+    OdbcHandle env(SQL_HANDLE_ENV, SQL_NULL_HANDLE);
+    CheckOdbc(SQLSetEnvAttr(env.get(), SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0),
+              SQL_HANDLE_ENV, env.get(), "SQLSetEnvAttr");
+    return env;
 }
+
+}  // namespace
+
+OdbcConnection::OdbcConnection() : env_(NewEnvironment()) {}
 
 OdbcConnection::~OdbcConnection() {
     if (connected_) disconnect();
@@ -44,6 +52,14 @@ OdbcConnection::~OdbcConnection() {
 // learn it. A transaction still open is rolled back, as on any lost connection; disconnecting
 // refuses otherwise.
 SQLRETURN OdbcConnection::disconnect() noexcept {
+    if (abandoned_) {  // nothing of it is handed to the driver again
+        statements_->forgetAll();
+        executor_.forget();
+        dbc_.forget();
+        env_.forget();
+        connected_ = false;
+        return SQL_SUCCESS;
+    }
     executor_.reset();
     statements_->freeAll();
     connected_ = false;
@@ -70,6 +86,7 @@ std::vector<std::string> OdbcConnection::installedDrivers() {
 
 void OdbcConnection::open(const ConnectionSettings& settings) {
     if (connected_) throw OdbcError("Operation is not allowed when the object is open.");
+    if (!env_) env_ = NewEnvironment();  // the last one was let go with its connection
     std::optional<std::string> resolved;
     try {
         resolved = ResolveSqlServerDriver(settings, installedDrivers());
@@ -77,6 +94,7 @@ void OdbcConnection::open(const ConnectionSettings& settings) {
         throw OdbcError(e.what());
     }
     if (!resolved) throw OdbcError(kNoSqlServerDriver);
+    abandoned_ = false;
     dbc_ = OdbcHandle(SQL_HANDLE_DBC, env_.get());
     CheckOdbcOption(SQLSetConnectAttrW(dbc_.get(), SQL_ATTR_LOGIN_TIMEOUT,
                                        reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(connectionTimeout_)), 0),
@@ -100,6 +118,11 @@ void OdbcConnection::open(const ConnectionSettings& settings) {
 
 void OdbcConnection::cancel() noexcept {
     if (const auto statements = statements_) statements->cancelAll();
+}
+
+void OdbcConnection::abandon() noexcept {
+    cancel();
+    abandoned_ = true;
 }
 
 void OdbcConnection::requireOpen() const {

@@ -1,5 +1,6 @@
 #pragma once
 // A connection over unixODBC's wide-character calls; opens the connection text with SQLDriverConnect.
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ public:
     std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override;
     void close() override;
     void cancel() noexcept override;
+    // Cancels, and from then on lets every handle of the connection go without calling the driver:
+    // a call that ignored the cancel may still be in it, and a disconnect would wait for it.
+    void abandon() noexcept override;
 
     // The driver names that the driver manager knows (odbcinst.ini).
     std::vector<std::string> installedDrivers();
@@ -47,6 +51,7 @@ private:
     // Every statement handle of the connection still held, freed before it disconnects.
     std::shared_ptr<OdbcStatements> statements_;
     bool binaryArrays_ = true;  // but through the stand-in's driver (stand_in_quirks.h)
+    std::atomic<bool> abandoned_ = false;
     int commandTimeout_ = 30;     // ADO's defaults
     int connectionTimeout_ = 15;
 };

@@ -25,6 +25,12 @@ void OdbcStatements::freeAll() noexcept {
     connected = false;
 }
 
+void OdbcStatements::forgetAll() noexcept {
+    std::lock_guard lock(mutex);
+    live.clear();
+    connected = false;
+}
+
 void OdbcStatements::cancelAll() noexcept {
     std::lock_guard lock(mutex);
     for (SQLHANDLE stmt : live) SQLCancel(stmt);

@@ -20,6 +20,8 @@ struct OdbcStatements {
     // SQLCancel on every live statement: one under way gives up, an idle one is left as it is
     // (ODBC 3's SQLCancel).
     void cancelAll() noexcept;
+    // As freeAll, but the driver is not called: for a connection given up with a call stuck in it.
+    void forgetAll() noexcept;
 };
 
 // Owns one ODBC handle; frees it on destruction, never throwing. A statement handle may be tied to
@@ -50,6 +52,12 @@ public:
     SQLSMALLINT type() const { return type_; }
     explicit operator bool() const { return handle_ != SQL_NULL_HANDLE; }
     void reset() noexcept;
+    // Lets the handle go without freeing it: for a connection given up with a call stuck in it,
+    // which the driver may never let go of.
+    void forget() noexcept {
+        handle_ = SQL_NULL_HANDLE;
+        statements_.reset();
+    }
 
 private:
     SQLSMALLINT type_ = 0;
