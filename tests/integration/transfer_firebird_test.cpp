@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "firebird_target.h"
+#include "transfer/firebird_block.h"
+#include "transfer/firebird_mapping.h"
 
 namespace tess {
 namespace {
@@ -147,6 +149,28 @@ TEST_F(TransferFirebirdTest, ABlockCostsOnlyItsRefusedRows) {
         for (const auto& row : ids) stood.push_back(row[0]);
         EXPECT_EQ(stood, expected);
     }
+}
+
+// The block names its table and columns in its markers' types (TYPE OF COLUMN) as well as in its
+// INSERTs: names with quotes, blanks and letters of any script arrive in blocks as a row at a time.
+TEST_F(TransferFirebirdTest, NamesOfAnyKindGoInBlocks) {
+    FakeResult source;
+    source.fields = {{"Id", 3, 4, 10, 0}, {"Zoë \"q\" 日本", 202, 20, 255, 0}, {"a.b", 131, 9, 9, 2}};
+    for (int i = 1; i <= 5; ++i)
+        source.rows.push_back({std::int64_t{i}, "v" + std::to_string(i) + " Ω", Decimal{std::to_string(i) + ".25"}});
+    sendToFirebird("Odd \"Table\" Ünï", source, true, 2);
+    EXPECT_EQ(reports(), "");
+    const auto got = rows("SELECT * FROM \"Odd \"\"Table\"\" Ünï\" ORDER BY 1");
+    ASSERT_EQ(got.size(), 5u);
+    EXPECT_EQ(got[4][1], Value(std::string("v5 Ω")));
+    EXPECT_EQ(got[4][2], Value(Decimal{"5.25"}));
+    // The block as the engine takes it: one it refused to prepare would leave its rows to go one
+    // by one, unseen.
+    FirebirdBlockShape shape{FirebirdNameFor("Odd \"Table\" Ünï", 3), {}};
+    for (const auto& f : source.fields) shape.columns.push_back(FirebirdNameFor(f.name, 3));
+    auto c = firebird();
+    EXPECT_NO_THROW(c->prepare(FirebirdBlockInsert(shape, 2)));
+    c->close();
 }
 
 // A stop in the middle of a block writes the rows already read, and says how many stand.
