@@ -1,5 +1,7 @@
 #include "common/text_codec.h"
 
+#include <algorithm>
+
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
 #include <unicode/utf8.h>
@@ -66,6 +68,10 @@ void AppendUtf8(std::string& out, char32_t c) {
     int32_t length = 0;
     U8_APPEND_UNSAFE(buffer, length, c);
     out.append(buffer, static_cast<std::size_t>(length));
+}
+
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 bool IsValidUtf8(std::string_view text) {

@@ -23,6 +23,7 @@ void AppendUtf16AsUtf8(std::string& out, const char16_t* text, std::size_t lengt
 // Surrogates and values past U+10FFFF are appended as U+FFFD.
 void AppendUtf8(std::string& out, char32_t c);
 
+bool IsAscii(std::string_view text);
 bool IsValidUtf8(std::string_view text);
 // The text made well-formed by the rule above; valid text comes back unchanged.
 std::string ValidUtf8(std::string_view text);

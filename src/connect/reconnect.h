@@ -13,6 +13,12 @@ inline constexpr std::chrono::seconds kReconnectWaits[] = {std::chrono::seconds(
 // A try's own limit, so that a server cut off without a word does not hold a try for minutes.
 inline constexpr int kReconnectTimeout = 15;
 
+class StopRequest;
+
+// Spends a wait in short ticks, running `meanwhile` at each (a window's pending events); false as
+// soon as a stop is asked for.
+bool PassUnlessStopped(std::chrono::seconds wait, const StopRequest* stop, const std::function<void()>& meanwhile = {});
+
 // Tries `connect` after each wait in turn. `pass` spends the wait, told the try's number from 1 and
 // how many there are, and returns false to try no more (a stop). True once `connect` returned;
 // else `why` holds the last failure's words.

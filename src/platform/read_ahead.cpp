@@ -18,16 +18,6 @@ constexpr size_t kWaiting = 2;
 constexpr size_t kRowsForWaitingCaller = 32;
 constexpr auto kWaitingCallerLatency = std::chrono::milliseconds(20);
 
-size_t Footprint(const std::vector<Value>& values) {
-    size_t bytes = values.size() * sizeof(Value);
-    for (const Value& v : values) {
-        if (const auto* text = std::get_if<std::string>(&v)) bytes += text->size();
-        if (const auto* bytesValue = std::get_if<Bytes>(&v)) bytes += bytesValue->size();
-        if (const auto* decimal = std::get_if<Decimal>(&v)) bytes += decimal->text.size();
-    }
-    return bytes;
-}
-
 }  // namespace
 
 // What the caller may ask of the rows' shape is copied now: later the source belongs to the reader.
@@ -135,7 +125,7 @@ bool ReadAhead::fill(Batch& batch) {
                 row.values.resize(static_cast<size_t>(source_.fieldCount()));
                 for (size_t j = 0; j < row.values.size(); ++j) row.values[j] = source_.value(static_cast<int>(j));
             }
-            bytes += Footprint(row.values);
+            bytes += RowFootprint(row.values);
         } catch (...) {
             row.failure = std::current_exception();
         }

@@ -26,4 +26,14 @@ void AppendTimeOfDay(std::string& out, const DateTime& t) {
     }
 }
 
+size_t RowFootprint(const std::vector<Value>& values) {
+    size_t bytes = values.size() * sizeof(Value);
+    for (const Value& v : values) {
+        if (const auto* text = std::get_if<std::string>(&v)) bytes += text->size();
+        if (const auto* binary = std::get_if<Bytes>(&v)) bytes += binary->size();
+        if (const auto* decimal = std::get_if<Decimal>(&v)) bytes += decimal->text.size();
+    }
+    return bytes;
+}
+
 }  // namespace tess

@@ -39,6 +39,8 @@ using Bytes = std::vector<std::uint8_t>;
 using Value = std::variant<Null, std::string, bool, std::int64_t, Floating, Decimal, DateTime, Bytes>;
 
 inline bool IsNull(const Value& v) { return std::holds_alternative<Null>(v); }
+// The bytes a row's values take in memory, their texts' and binary values' included.
+size_t RowFootprint(const std::vector<Value>& values);
 // The shortest text that reads back as the same value, judged at float precision for a single.
 std::string ShortestText(const Floating& f);
 

@@ -1,7 +1,6 @@
 #include "tables/window_copy_observer.h"
 
 #include <chrono>
-#include <thread>
 
 #include "common/stop_request.h"
 #include "connect/connection_strings.h"
@@ -28,22 +27,14 @@ bool WindowCopyObserver::stopRequested() const { return controls_.stop && contro
 
 namespace {
 
-// Waits with the window alive; a stop ends the waiting and the tries.
-bool PassTheWait(Toolkit& toolkit, const TablesWindowControls& controls, std::chrono::seconds wait) {
-    for (const auto until = std::chrono::steady_clock::now() + wait; std::chrono::steady_clock::now() < until;) {
-        if (controls.stop && controls.stop->requested()) return false;
-        toolkit.doEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
-
 // After a table that lost its connection: true when the copy may go on with the next table.
 bool GoOnAfter(const TableOutcome& outcome, ErrorTrap& trap, Toolkit& toolkit, const TablesWindowControls& controls,
                const TableSteps& steps, TableCopier& copier, const std::function<void()>& reopenEnds) {
     if (outcome.ending != TableOutcome::kConnectionLost) return true;
     std::string why = "the server was given up for not answering";
-    const auto pass = [&](std::chrono::seconds wait, int, int) { return PassTheWait(toolkit, controls, wait); };
+    const auto pass = [&](std::chrono::seconds wait, int, int) {
+        return PassUnlessStopped(wait, controls.stop, [&] { toolkit.doEvents(); });  // the window alive
+    };
     if (!copier.gaveUp() && ConnectAgain(pass, reopenEnds, why)) return true;
     if (controls.stop && controls.stop->requested()) return false;
     trap.step(steps.name, [&] {

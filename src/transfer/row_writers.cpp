@@ -6,15 +6,20 @@
 namespace tess {
 namespace {
 
+// One row's INSERT, counted as written, or as refused where it did not end the table.
+void WriteOne(RowTally& tally, const std::function<void()>& insert) {
+    if (tally.insertStep(insert))
+        ++tally.written;
+    else if (!tally.tableEnded())
+        ++tally.refused;
+}
+
 // A row a statement: what the target refuses costs that row alone.
 class RowAtATime : public RowWriter {
 public:
     explicit RowAtATime(RowTally& tally) : tally_(tally) {}
     void write(const std::vector<Value>& row, long long) override {
-        if (tally_.insertStep([&] { insert(row); }))
-            ++tally_.written;
-        else if (!tally_.tableEnded())
-            ++tally_.refused;
+        WriteOne(tally_, [&] { insert(row); });
     }
 
 protected:
@@ -71,12 +76,8 @@ public:
         if (pending_.empty()) return;
         const bool whole = writeWhole();
         if (whole) tally_.written += static_cast<long long>(pending_.size());
-        for (size_t r = 0; !whole && r < pending_.size() && !tally_.tableEnded(); ++r) {
-            if (tally_.insertStep([&] { prepared_.execute(pending_[r]); }))
-                ++tally_.written;
-            else if (!tally_.tableEnded())
-                ++tally_.refused;
-        }
+        for (size_t r = 0; !whole && r < pending_.size() && !tally_.tableEnded(); ++r)
+            WriteOne(tally_, [&] { prepared_.execute(pending_[r]); });
         committed_();
         pending_.clear();
     }
@@ -136,15 +137,6 @@ bool FailsEveryRow(const DatabaseError& e) {
     return e.connectionLost() || e.endsTable() || e.cancelled() || e.timedOut();
 }
 
-size_t HeldBytes(const std::vector<Value>& row) {
-    size_t bytes = sizeof(Value) * row.size();
-    for (const Value& v : row) {
-        if (const auto* text = std::get_if<std::string>(&v)) bytes += text->size();
-        else if (const auto* binary = std::get_if<Bytes>(&v)) bytes += binary->size();
-    }
-    return bytes;
-}
-
 class Blocks : public RowWriter {
 public:
     Blocks(RowTally& tally, BlockStatements statements, const TransferDirection& direction, size_t rowsPerBlock)
@@ -153,7 +145,7 @@ public:
     // Long values go sooner, in a shorter block, so that the rows held stay few megabytes.
     void write(const std::vector<Value>& row, long long number) override {
         held_.push_back({number, row});
-        heldBytes_ += HeldBytes(row);
+        heldBytes_ += RowFootprint(row);
         if (held_.size() >= rowsPerBlock_ || heldBytes_ >= kMostHeldBytes) finish();
     }
 
@@ -200,10 +192,7 @@ private:
         for (const HeldRow& row : held_) {
             if (tally_.tableEnded()) break;
             tally_.focus(row.number, &row.values);
-            if (tally_.insertStep([&] { statements_.row.execute(direction_.bulkValues(row.values)); }))
-                ++tally_.written;
-            else if (!tally_.tableEnded())
-                ++tally_.refused;
+            WriteOne(tally_, [&] { statements_.row.execute(direction_.bulkValues(row.values)); });
         }
         tally_.focus(0, nullptr);
     }

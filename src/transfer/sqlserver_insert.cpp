@@ -4,15 +4,12 @@
 
 #include "catalogue/ado_type_name.h"
 #include "catalogue/name_patterns.h"
+#include "common/text_codec.h"
 #include "transfer/identifiers.h"
 #include "transfer/value_text.h"
 
 namespace tess {
 namespace {
-
-bool IsAscii(const std::string& text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 bool HasLineContinuation(const std::string& text) {
     for (size_t at = text.find('\\'); at != std::string::npos; at = text.find('\\', at + 1))

@@ -8,6 +8,7 @@
 #include "common/sql_literal.h"
 #include "platform/database.h"
 #include "common/text_case.h"
+#include "common/text_codec.h"
 #include "transfer/firebird_mapping.h"
 #include "transfer/identifiers.h"
 
@@ -250,8 +251,7 @@ StructurePlan SqlServerStructurePlan(const std::string& table, const TableStruct
         return c.name == s.identity && CanBeIdentity(c.targetType);
     };
     syntax.text = [](const std::string& text) {
-        const bool ascii = std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-        return (ascii ? "" : "N") + QuotedLiteral(text);
+        return (IsAscii(text) ? "" : "N") + QuotedLiteral(text);
     };
     StructurePlan plan = Plan(table, structure, columns, syntax, names);
     // The copied values went in as they were (IDENTITY_INSERT); the next one follows the largest.

@@ -1,7 +1,5 @@
 #include "app/copy/copy_run.h"
 
-#include <thread>
-
 #include "common/stop_request.h"
 #include "connect/connection_strings.h"
 #include "connect/reconnect.h"
@@ -78,11 +76,7 @@ bool CopyRun::reconnect(const std::function<void(const std::string&)>& say, cons
     const auto pass = [&](std::chrono::seconds wait, int attempt, int attempts) {
         say("a connection was lost; connecting again in " + std::to_string(wait.count()) + " s (try " +
             std::to_string(attempt) + " of " + std::to_string(attempts) + ")");
-        for (const auto until = std::chrono::steady_clock::now() + wait; std::chrono::steady_clock::now() < until;) {
-            if (stop && stop->requested()) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return true;
+        return PassUnlessStopped(wait, stop);
     };
     const bool connected = ConnectAgain(pass, [&] {
         start(OpenCopyEnds(s_.database, s_.logins, toFirebird_, TimeoutsFor(s_.options, kReconnectTimeout)));

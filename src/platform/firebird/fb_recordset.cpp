@@ -37,7 +37,7 @@ constexpr unsigned char kReadOnlySnapshot[] = {isc_tpb_version3, isc_tpb_concurr
 
 FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, const std::string& query,
                                      bool rawNone)
-    : session_(std::move(session)), query_(query) {
+    : session_(std::move(session)), query_(query), sampling_(rawNone) {
     IMaster* master = session_->master;
     CallFirebird(*session_, [&] {
         FbStatus status(master);
@@ -50,8 +50,8 @@ FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, c
         metadata_ = FbHandle<IMessageMetadata>(master, statement_->getOutputMetadata(&status));
     });
     describe();
-    for (Column& c : columns_) c.none.raw = rawNone;
-    if (!rawNone && !session_->noneText) refuseUnreadableNone();
+    for (Column& c : columns_) c.none.raw = sampling_;
+    if (!sampling_ && !session_->noneText) refuseUnreadableNone();
     CallFirebird(*session_, [&] {
         FbStatus status(master);
         cursor_ = FbHandle<IResultSet>(
@@ -147,7 +147,7 @@ void FirebirdRecordset::describe() {
                                (shape.scale != 0 || shape.subType != 0);
             const char* relation = metadata_->getRelation(&status, i);
             const char* fieldName = metadata_->getField(&status, i);
-            if (exact && relation && *relation && fieldName && *fieldName) {
+            if (exact && !sampling_ && relation && *relation && fieldName && *fieldName) {
                 shape.declaredPrecision = static_cast<int>(
                     scalar("SELECT F.RDB$FIELD_PRECISION FROM RDB$RELATION_FIELDS RF JOIN RDB$FIELDS F "
                            "ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE WHERE RF.RDB$RELATION_NAME = " +
@@ -191,9 +191,7 @@ void FirebirdRecordset::refuseUnreadableNone() {
         for (; !sample.eof(); sample.moveNext())
             for (size_t i : none)
                 if (const auto* text = std::get_if<std::string>(&sample.value(static_cast<int>(i)))) {
-                    const bool ascii = std::all_of(text->begin(), text->end(),
-                                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-                    if (ascii) continue;
+                    if (IsAscii(*text)) continue;
                     if (IsValidUtf8(*text)) utf8[i] = true;
                     else notUtf8[i].push_back(*text);
                 }

@@ -48,6 +48,7 @@ private:
 
     std::shared_ptr<FirebirdSession> session_;
     std::string query_;
+    bool sampling_;  // the sample of NONE text: bytes as they are, no declared precisions read
     mutable std::optional<long long> counted_;
     FbHandle<Firebird::ITransaction> transaction_;
     FbHandle<Firebird::IStatement> statement_;

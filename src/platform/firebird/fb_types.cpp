@@ -35,8 +35,7 @@ std::string FirebirdText(std::string bytes, unsigned charSet, const CodePage* no
     if (charSet != kCsNone) return bytes;
     if (noneText) return noneText->toUtf8(bytes);
     if (guess && guess->raw) return bytes;
-    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii) return bytes;
+    if (IsAscii(bytes)) return bytes;
     if (IsValidUtf8(bytes)) return bytes;  // what this program itself writes into NONE columns
     const CharsetGuess looks = GuessCharset(bytes);
     if (looks.western) {
