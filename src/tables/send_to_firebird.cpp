@@ -7,7 +7,6 @@
 #include "platform/toolkit.h"
 #include "routines/error_trap.h"
 #include "tables/window_copy_observer.h"
-#include "transfer/to_firebird.h"
 
 namespace tess {
 
@@ -37,15 +36,13 @@ void SendToFirebird::PushButton3_Click() {
                                 logins_.sqlServerLogin());
 
     // 130 to 330: every selected SQL Server table, the last entry first.
-    const auto direction = ToFirebird(firebird.get(), controls_.sqlServerNames);
-    WindowCopyObserver observer(toolkit_, controls_, ErrorLocation("Form2", "PushButton3"));
-    TableCopier copier({sqlServer.get(), firebird.get(), firebirdOpen}, controls_.firebirdList, *direction,
-                       kToFirebirdSteps, observer);
-    SendSelectedTables(trap, toolkit_, controls_, controls_.sqlServerList, kToFirebirdSteps, copier, [&] {
+    WindowCopyObserver observer(toolkit_, controls_, controls_.firebirdList, kToFirebirdSteps, ErrorLocation("Form2", "PushButton3"));
+    HandlerEnds ends(sqlServer.get(), firebird.get(), firebirdOpen, [&] {
         firebirdOpen = sqlServerOpen = false;  // open again only if both open
         ReopenEnds(firebird.get(), logins_.firebirdLogin(), sqlServer.get(), logins_.sqlServerLogin());
         firebirdOpen = sqlServerOpen = true;
     });
+    SendSelectedTables(trap, controls_, controls_.sqlServerList, {.toFirebird = true}, ends, observer);
 
     if (sqlServerOpen) trap.step(338, [&] { sqlServer->close(); });
     if (firebirdOpen) trap.step(340, [&] { firebird->close(); });

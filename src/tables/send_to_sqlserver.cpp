@@ -7,7 +7,6 @@
 #include "platform/toolkit.h"
 #include "routines/error_trap.h"
 #include "tables/window_copy_observer.h"
-#include "transfer/to_sqlserver.h"
 
 namespace tess {
 
@@ -35,15 +34,13 @@ void SendToSqlServer::PushButton4_Click() {
                                 logins_.sqlServerLogin());
 
     // 130 to 262: every selected Firebird table, the last entry first.
-    const auto direction = ToSqlServer(controls_.sqlServerNames);
-    WindowCopyObserver observer(toolkit_, controls_, ErrorLocation("Form2", "PushButton4"));
-    TableCopier copier({firebird.get(), sqlServer.get(), sqlServerOpen}, controls_.sqlServerList, *direction,
-                       kToSqlServerSteps, observer);
-    SendSelectedTables(trap, toolkit_, controls_, controls_.firebirdList, kToSqlServerSteps, copier, [&] {
+    WindowCopyObserver observer(toolkit_, controls_, controls_.sqlServerList, kToSqlServerSteps, ErrorLocation("Form2", "PushButton4"));
+    HandlerEnds ends(firebird.get(), sqlServer.get(), sqlServerOpen, [&] {
         firebirdOpen = sqlServerOpen = false;  // open again only if both open
         ReopenEnds(firebird.get(), logins_.firebirdLogin(), sqlServer.get(), logins_.sqlServerLogin());
         firebirdOpen = sqlServerOpen = true;
     });
+    SendSelectedTables(trap, controls_, controls_.firebirdList, {.toFirebird = false}, ends, observer);
 
     trap.step(270, [&] { controls_.window.setMousePointer(kPointerDefault); });
     if (sqlServerOpen) trap.step(272, [&] { sqlServer->close(); });

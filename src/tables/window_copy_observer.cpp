@@ -8,56 +8,59 @@
 #include "platform/database.h"
 #include "platform/toolkit.h"
 #include "routines/error_trap.h"
-#include "transfer/table_copier.h"
+#include "routines/helpers.h"
 
 namespace tess {
 
-int WindowCopyObserver::askOverwrite(const std::string& table) {
-    return toolkit_.messageBox("Would you like to overwrite " + table + "?", kYesNo, "Overwrite?");
+bool WindowCopyObserver::overwrite(const std::string& table) {
+    return toolkit_.messageBox("Would you like to overwrite " + table + "?", kYesNo, "Overwrite?") == kAnswerYes;
 }
 
-void WindowCopyObserver::report(const StepFailure& failure) {
-    ShowErrorReport(toolkit_, failure.description, location_, failure.step);
+void WindowCopyObserver::failed(const CopyFailure& failure) {
+    ShowErrorReport(toolkit_, failure.description, location_, steps_.of(failure.stage));
 }
 
 void WindowCopyObserver::showProgress(double percent) { controls_.progressBar.setValue(percent); }
+void WindowCopyObserver::rowSent(const std::string&, long long, long long) { toolkit_.doEvents(); }
 void WindowCopyObserver::resetProgress() { controls_.progressBar.setValue(0); }
-void WindowCopyObserver::betweenRows() { toolkit_.doEvents(); }
-bool WindowCopyObserver::stopRequested() const { return controls_.stop && controls_.stop->requested(); }
+void WindowCopyObserver::targetDropped(const std::string& table) { ListRemoveItem(targetList_, table); }
+void WindowCopyObserver::targetMade(const std::string& table) { targetList_.addItem(table); }
+void WindowCopyObserver::tableStarting(size_t) { toolkit_.doEvents(); }
+
+bool WindowCopyObserver::waitToReconnect(std::chrono::seconds wait, int, int) {
+    return PassUnlessStopped(wait, controls_.stop, [this] { toolkit_.doEvents(); });  // the window alive
+}
 
 namespace {
 
-// After a table that lost its connection: true when the copy may go on with the next table.
-bool GoOnAfter(const TableOutcome& outcome, ErrorTrap& trap, Toolkit& toolkit, const TablesWindowControls& controls,
-               const TableSteps& steps, TableCopier& copier, const std::function<void()>& reopenEnds) {
-    if (outcome.ending != TableOutcome::kConnectionLost) return true;
-    std::string why = "the server was given up for not answering";
-    const auto pass = [&](std::chrono::seconds wait, int, int) {
-        return PassUnlessStopped(wait, controls.stop, [&] { toolkit.doEvents(); });  // the window alive
-    };
-    if (!copier.gaveUp() && ConnectAgain(pass, reopenEnds, why)) return true;
-    if (controls.stop && controls.stop->requested()) return false;
-    trap.step(steps.name, [&] {
-        throw DatabaseError("The servers stay unreachable, so the tables after " + outcome.source +
-                            " were not sent: " + why);
-    });
-    return false;
+std::vector<std::string> ListItems(const TableList& list) {
+    std::vector<std::string> items;
+    for (int i = 0; i < list.listCount(); ++i) items.push_back(list.item(i));
+    return items;
 }
 
 }  // namespace
 
-void SendSelectedTables(ErrorTrap& trap, Toolkit& toolkit, const TablesWindowControls& controls,
-                        TableList& sourceList, const TableSteps& steps, TableCopier& copier,
-                        const std::function<void()>& reopenEnds) {
-    const CancelOnStop cancelling(controls.stop, [&copier] { copier.cancel(); });
+void SendSelectedTables(ErrorTrap& trap, const TablesWindowControls& controls, TableList& sourceList,
+                        TransferPlan plan, TransferEnds& ends, WindowCopyObserver& observer) {
+    const TableSteps& steps = StepsOf(plan.toFirebird);
     for (int i = sourceList.listCount() - 1; i >= 0; --i) {
-        if (controls.stop && controls.stop->requested()) break;
-        toolkit.doEvents();
         if (!trap.test(steps.selected, [&] { return sourceList.selected(i); })) continue;
-        std::string entry;
-        if (!trap.step(steps.name, [&] { entry = sourceList.item(i); })) continue;
-        if (!GoOnAfter(copier.copy(entry), trap, toolkit, controls, steps, copier, reopenEnds)) break;
+        trap.step(steps.name, [&] { plan.tables.push_back(sourceList.item(i)); });
     }
+    plan.targetTables = ListItems(plan.toFirebird ? controls.firebirdList : controls.sqlServerList);
+    plan.sqlServerNames = controls.sqlServerNames;
+    plan.stop = controls.stop;
+    const TransferResult result = RunTransfer(plan, ends, observer);
+    const bool unsent = result.tables.size() < plan.tables.size();
+    if (!unsent || (result.end != TransferResult::End::kGivenUp && result.end != TransferResult::End::kUnreachable))
+        return;
+    const std::string why = result.end == TransferResult::End::kGivenUp ? "the server was given up for not answering"
+                                                                        : result.why;
+    trap.step(steps.name, [&] {
+        throw DatabaseError("The servers stay unreachable, so the tables after " + result.tables.back().source +
+                            " were not sent: " + why);
+    });
 }
 
 void ReopenEnds(Connection* firebird, const FirebirdLogin& firebirdLogin, Connection* sqlServer,

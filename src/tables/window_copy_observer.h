@@ -1,48 +1,71 @@
 #pragma once
-// The tables window as the copy's observer: the overwrite question and the error reports are its
-// boxes, the progress is its bar, and pending events run between rows so that it stays alive.
+// The tables window as a transfer's observer: the overwrite question and the error reports are its
+// boxes (each report with the handler's step number), the progress is its bar, the target's list
+// box follows the tables dropped and made, and pending events run between rows so that it stays
+// alive.
 #include <functional>
 #include <string>
 
 #include "platform/connection_settings.h"
+#include "tables/copy_steps.h"
 #include "tables/tables_window_controls.h"
-#include "transfer/copy_observer.h"
+#include "transfer/transfer_run.h"
 
 namespace tess {
 
 class Connection;
 class Toolkit;
 class ErrorTrap;
-class TableCopier;
 class TableList;
-struct TableSteps;
 
-class WindowCopyObserver : public CopyObserver {
+class WindowCopyObserver : public TransferObserver {
 public:
-    WindowCopyObserver(Toolkit& toolkit, const TablesWindowControls& controls, std::string location)
-        : toolkit_(toolkit), controls_(controls), location_(std::move(location)) {}
+    WindowCopyObserver(Toolkit& toolkit, const TablesWindowControls& controls, TableList& targetList,
+                       const TableSteps& steps, std::string location)
+        : toolkit_(toolkit), controls_(controls), targetList_(targetList), steps_(steps),
+          location_(std::move(location)) {}
 
-    int askOverwrite(const std::string& table) override;
-    void report(const StepFailure& failure) override;
+    bool overwrite(const std::string& table) override;
+    void failed(const CopyFailure& failure) override;
     void showProgress(double percent) override;
+    void rowSent(const std::string& table, long long done, long long total) override;
     void resetProgress() override;
-    void betweenRows() override;
-    bool stopRequested() const override;
+    void targetDropped(const std::string& table) override;
+    void targetMade(const std::string& table) override;
+    void tableStarting(size_t index) override;
+    bool waitToReconnect(std::chrono::seconds wait, int attempt, int attempts) override;
 
 private:
     Toolkit& toolkit_;
     const TablesWindowControls& controls_;
+    TableList& targetList_;
+    const TableSteps& steps_;
     std::string location_;
 };
 
-// Every selected entry of the source list, the last entry first, each through the copier; the
-// handler's trap reports the steps that read the list. After a table that lost its connection the
-// ends are opened again (`reopenEnds`, which throws when it cannot), after waits that grow, events
-// running meanwhile; when the servers stay unreachable, or one was given up for not answering, the
-// tables after it are not sent, and one report says so.
-void SendSelectedTables(ErrorTrap& trap, Toolkit& toolkit, const TablesWindowControls& controls,
-                        TableList& sourceList, const TableSteps& steps, TableCopier& copier,
-                        const std::function<void()>& reopenEnds);
+// A send handler's two connections: `targetOpen` is the handler's own flag, and `reopen` opens
+// both again as the handler opened them (`ReopenEnds`).
+class HandlerEnds : public TransferEnds {
+public:
+    HandlerEnds(Connection* source, Connection* target, const bool& targetOpen, std::function<void()> reopen)
+        : source_(source), target_(target), targetOpen_(targetOpen), reopen_(std::move(reopen)) {}
+    Connection* source() override { return source_; }
+    Connection* target() override { return target_; }
+    bool targetOpen() const override { return targetOpen_; }
+    void reopen() override { reopen_(); }
+
+private:
+    Connection* source_;
+    Connection* target_;
+    const bool& targetOpen_;
+    std::function<void()> reopen_;
+};
+
+// Every selected entry of the source list, the last entry first, through one transfer; the
+// handler's trap reports the steps that read the list, and the tables left unsent when the
+// servers stay unreachable or one was given up for not answering.
+void SendSelectedTables(ErrorTrap& trap, const TablesWindowControls& controls, TableList& sourceList,
+                        TransferPlan plan, TransferEnds& ends, WindowCopyObserver& observer);
 
 // The handler's two connections opened again after one was lost, as the handler opened them, each
 // try bounded by the reconnect's own time-out; when it throws, both are closed.

@@ -1,39 +1,64 @@
 #pragma once
-// What a table copy tells the one who asked for it, and what it asks of them. The tables window
-// answers with its boxes, list and progress bar; the companion with its options and its lines.
+// What a table copy tells the one who asked for it, and what it asks of them. The engine knows no
+// window: the tables window turns these into its boxes, step numbers, list and progress bar; the
+// companion into its lines and exit status.
 #include <string>
 
 #include "transfer/table_outcome.h"
 
 namespace tess {
 
-// A step that failed: its number and the failure's own words, and where the copy was: the table,
-// and the row (counted from 1) when the failure is a row's.
-struct StepFailure {
-    int step;
+// Where in a table's copy a failure came. The windows number each stage as their handler does.
+enum class CopyStage {
+    kListed,         // is the table among the target's?
+    kAsk,            // the overwrite question, or a name the target cannot tell from another
+    kOpenSource,     // the source's rows opened
+    kDrop,           // the old target table dropped
+    kUnlist,         // the dropped table taken from the target's tables
+    kColumns,        // the source's columns read
+    kCreate,         // the CREATE, and the session settings around the rows
+    kCount,          // the source's row count
+    kBegin,          // the rows' transaction begun
+    kEof,            // the source asked for more rows
+    kCommitBatch,    // the rows so far committed, between batches
+    kProgress,       // the progress shown
+    kReadRow,        // a row read
+    kInsert,         // a row written
+    kMoveNext,       // the source moved to its next row
+    kCommit,         // the rows' transaction committed at the table's end
+    kResetProgress,  // the progress cleared
+    kCloseSource,    // the source closed
+    kAddToList,      // the new table added to the target's tables
+};
+
+// A failure, with the failure's own words (the driver's, with what became of the table), where the
+// copy was: the table, and the row (counted from 1) when the failure is a row's.
+struct CopyFailure {
+    CopyStage stage;
     std::string description;
     std::string table;
     long long row = 0;   // 0: not a row's
     std::string rowKey;  // the row's key values ("ID '5', CODE 'x'"), when asked for and known
+    bool endsTable = false;  // the table goes no further (its outcome says how far it got)
 };
 
 class CopyObserver {
 public:
     virtual ~CopyObserver() = default;
-    // The overwrite question, for a table the target already lists: 6 for Yes, 7 for No.
-    virtual int askOverwrite(const std::string& table) = 0;
-    // A step that failed. The copy goes on as its steps say.
-    virtual void report(const StepFailure& failure) = 0;
+    // The overwrite question, for a table the target already holds: true replaces it.
+    virtual bool overwrite(const std::string& table) = 0;
+    // A failure. The copy goes on as far as the failure leaves it.
+    virtual void failed(const CopyFailure& failure) = 0;
     // Before each row, when the source said how many rows it holds: the share done, 0 to 100.
     virtual void showProgress(double /*percent*/) {}
-    // After each row offered to the target: rows done, rows in all (-1 when unknown).
+    // After each row offered to the target: rows done, rows in all (-1 when unknown). A window
+    // processes its pending events here.
     virtual void rowSent(const std::string& /*table*/, long long /*done*/, long long /*total*/) {}
     // The progress of the table that ended goes back to nothing.
     virtual void resetProgress() {}
-    // Between columns and rows: a window processes its pending events here.
-    virtual void betweenRows() {}
-    // Asked between rows: true ends the table after committing what was written.
-    virtual bool stopRequested() const { return false; }
+    // The target's tables changed: one dropped, one made.
+    virtual void targetDropped(const std::string& /*table*/) {}
+    virtual void targetMade(const std::string& /*table*/) {}
     virtual void tableDone(const TableOutcome& /*outcome*/) {}
 };
 

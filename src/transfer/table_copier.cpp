@@ -7,33 +7,15 @@
 
 #include "catalogue/table_presence.h"
 #include "common/sql_literal.h"
+#include "common/stop_request.h"
 #include "common/text_case.h"
 #include "platform/database.h"
 #include "platform/read_ahead.h"
-#include "platform/toolkit.h"
-#include "routines/helpers.h"
 #include "transfer/row_writers.h"
 #include "transfer/value_text.h"
 
 namespace tess {
 namespace {
-
-bool Listed(const TableList& list, const std::string& name) {
-    for (int i = 0; i < list.listCount(); ++i)
-        if (list.item(i) == name) return true;
-    return false;
-}
-
-// The listed entries that name the table: its own spelling alone when listed so, else every entry
-// equal to it without regard to case; the table's own name when none is.
-std::vector<std::string> AlikeListed(const TableList& list, const std::string& table) {
-    if (Listed(list, table)) return {table};
-    std::vector<std::string> alike;
-    for (int i = 0; i < list.listCount(); ++i)
-        if (LowerCase(list.item(i)) == LowerCase(table)) alike.push_back(list.item(i));
-    if (alike.empty()) alike.push_back(table);
-    return alike;
-}
 
 // A failure after which the connection can take nothing more ends the table with one report, which
 // says how far the copy got; every other failure is the row's own.
@@ -45,19 +27,17 @@ std::vector<std::string> AlikeListed(const TableList& list, const std::string& t
 
 }  // namespace
 
-TableCopier::TableCopier(CopyEnds ends, TableList& targetTables, TransferDirection& direction, const TableSteps& steps,
-                         CopyObserver& observer, bool bulk)
-    : ends_(ends),
-      targetTables_(targetTables),
-      direction_(direction),
-      steps_(steps),
-      observer_(observer),
-      bulk_(bulk),
-      trap_([this](int step, const std::string& description) {
-          const WaitingForAPerson waiting(*this);
-          if (reportedRow_ == 0) tableReport_ = description;
-          observer_.report({step, description, reportedTable_, reportedRow_, reportedRow_ ? rowKey() : ""});
-      }) {}
+TableCopier::TableCopier(CopyEnds ends, TargetTables& targetTables, TransferDirection& direction,
+                         CopyObserver& observer, const StopRequest* stop, bool bulk)
+    : ends_(ends), targetTables_(targetTables), direction_(direction), observer_(observer), stop_(stop), bulk_(bulk) {}
+
+void TableCopier::failed(CopyStage stage, const std::string& description, bool endsTable) {
+    const WaitingForAPerson waiting(*this);
+    if (reportedRow_ == 0) tableReport_ = description;
+    observer_.failed({stage, description, reportedTable_, reportedRow_, reportedRow_ ? rowKey() : "", endsTable});
+}
+
+bool TableCopier::stopRequested() const { return stop_ && stop_->requested(); }
 
 TableOutcome TableCopier::copy(const std::string& entry) {
     const auto started = std::chrono::steady_clock::now();
@@ -141,7 +121,7 @@ std::string TableCopier::rowKey() const {
 // out: handed over, neither closed nor destroyed here.
 void TableCopier::closeSource(std::unique_ptr<Recordset>& source) {
     if (const auto reader = std::exchange(leftReader_, nullptr)) return reader->adopt(std::move(source));
-    trap_.step(steps_.closeSource, [&] {
+    attempt(CopyStage::kCloseSource, [&] {
         try {
             source->close();
         } catch (const std::exception&) {
@@ -170,7 +150,7 @@ TableCopier::WaitingForAPerson::~WaitingForAPerson() {
 }
 
 TableEnding::Interrupt TableCopier::interrupt() const {
-    if (observer_.stopRequested()) return TableEnding::Interrupt::kStop;
+    if (stopRequested()) return TableEnding::Interrupt::kStop;
     std::lock_guard lock(watchdogMutex_);
     return watchdog_ && watchdog_->stalled() ? TableEnding::Interrupt::kStall : TableEnding::Interrupt::kNone;
 }
@@ -178,20 +158,8 @@ TableEnding::Interrupt TableCopier::interrupt() const {
 void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     const std::string& table = outcome.target;
     outcome.ending = TableOutcome::kNotCopied;
-    int answer = 0;
-    // The question names the table that "Yes" drops, as the target list spells it.
-    if (trap_.test(steps_.listed, [&] { return ListContains(targetTables_, table); })) {
-        const std::vector<std::string> alike = AlikeListed(targetTables_, table);
-        if (copiedAsCaseTwin(table, alike)) return;
-        trap_.step(steps_.ask, [&] {
-            const WaitingForAPerson waiting(*this);
-            answer = observer_.askOverwrite(alike.size() == 1 ? alike.front() : table);
-        });
-    }
-    if (answer == kAnswerNo) {
-        outcome.ending = TableOutcome::kSkipped;
-        return;
-    }
+    const bool listed = targetTables_.holds(table);
+    if (listed && !overwriteAnswered(table, outcome)) return;
     // The source is opened before anything is dropped: a table that cannot be read must not cost
     // the existing target table. Without it there is nothing more to do for this table.
     // The key is read before the source is open: a connection may hold one result at a time.
@@ -199,18 +167,13 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     direction_.measureSource(*ends_.source, entry);
     direction_.readStructure(*ends_.source, entry);
     std::unique_ptr<Recordset> source;
-    if (!trap_.step(steps_.openSource, [&] { source = direction_.openSource(*ends_.source, entry); })) return;
-    if (answer == kAnswerYes && !dropListedTarget(table)) {
+    if (!attempt(CopyStage::kOpenSource, [&] { source = direction_.openSource(*ends_.source, entry); }, true))
+        return;
+    if (listed && !dropListedTarget(table)) {
         closeSource(source);
         return;
     }
-    std::vector<SourceColumn> columns;
-    trap_.step(steps_.columns, [&] {
-        for (int j = 0; j < source->fieldCount(); ++j) {
-            observer_.betweenRows();
-            columns.push_back(source->field(j));
-        }
-    });
+    const std::vector<SourceColumn> columns = readColumns(*source);
     nameRowsBy(columns);
     const bool created = createTarget(table, columns, outcome);
     if (ends_.targetOpen && created) {
@@ -218,15 +181,42 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
         copyRows(table, *source, columns.size(), outcome);
         runOnTarget(direction_.afterRows(table));
     }
-    trap_.step(steps_.resetProgress, [&] { observer_.resetProgress(); });
+    attempt(CopyStage::kResetProgress, [&] { observer_.resetProgress(); });
     closeSource(source);
-    // The list names the table as it was created, and only tables that exist.
-    if (created) madeHere_.insert(table);
-    if (created && !Listed(targetTables_, table))
-        trap_.step(steps_.addToList, [&] {
-            direction_.targetListChanged(table);
-            targetTables_.addItem(table);
-        });
+    if (created) listMade(table);
+}
+
+// The question names the table that "Yes" drops, as the target's tables spell it. False when the
+// table is not to be copied: the answer was No, or the name is one the target cannot tell apart.
+bool TableCopier::overwriteAnswered(const std::string& table, TableOutcome& outcome) {
+    const std::vector<std::string> alike = targetTables_.alike(table);
+    if (copiedAsCaseTwin(table, alike)) return false;
+    bool yes = false;
+    attempt(CopyStage::kAsk, [&] {
+        const WaitingForAPerson waiting(*this);
+        yes = observer_.overwrite(alike.size() == 1 ? alike.front() : table);
+    });
+    if (!yes) outcome.ending = TableOutcome::kSkipped;
+    return yes;
+}
+
+std::vector<SourceColumn> TableCopier::readColumns(Recordset& source) {
+    std::vector<SourceColumn> columns;
+    attempt(CopyStage::kColumns, [&] {
+        for (int j = 0; j < source.fieldCount(); ++j) columns.push_back(source.field(j));
+    });
+    return columns;
+}
+
+// The target's tables name the table as it was created, and only tables that exist.
+void TableCopier::listMade(const std::string& table) {
+    const bool listed = targetTables_.listed(table);
+    targetTables_.made(table);
+    if (listed) return;
+    attempt(CopyStage::kAddToList, [&] {
+        direction_.targetListChanged(table);
+        observer_.targetMade(table);
+    });
 }
 
 // The CREATE. The rows have nowhere to go when the table could not be expressed for the target or
@@ -235,7 +225,7 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
 bool TableCopier::createTarget(const std::string& table, const std::vector<SourceColumn>& columns,
                                TableOutcome& outcome) {
     bool lost = false;
-    const bool created = trap_.step(steps_.create, [&] {
+    const bool created = attempt(CopyStage::kCreate, [&] {
         const std::string create = direction_.createStatement(table, columns);
         try {
             ends_.target->execute(create);
@@ -245,25 +235,25 @@ bool TableCopier::createTarget(const std::string& table, const std::vector<Sourc
             throw DatabaseError(std::string(e.what()) + "\n" + table + " was not copied: no rows were sent to it.",
                                 e.details());
         }
-    });
+    }, true);
     if (!created) outcome.ending = lost ? TableOutcome::kConnectionLost : TableOutcome::kNotCopied;
     return created;
 }
 
 // Settings of the target's session around the rows: a refusal is reported, and the rows still go.
 void TableCopier::runOnTarget(const std::vector<std::string>& statements) {
-    for (const auto& statement : statements) trap_.step(steps_.create, [&] { ends_.target->execute(statement); });
+    for (const auto& statement : statements) attempt(CopyStage::kCreate, [&] { ends_.target->execute(statement); });
 }
 
 // Two source tables whose names differ only in case are one table to a target that ignores case:
 // the second must not replace the copy just made of the first. Said once, and nothing is asked.
 bool TableCopier::copiedAsCaseTwin(const std::string& table, const std::vector<std::string>& alike) {
     const std::string& twin = alike.front();
-    if (alike.size() != 1 || twin == table || !madeHere_.count(twin)) return false;
-    trap_.step(steps_.ask, [&] {
+    if (alike.size() != 1 || twin == table || !targetTables_.madeInRun(twin)) return false;
+    attempt(CopyStage::kAsk, [&] {
         throw TableRefused(table + " and " + twin + " differ only in case, which the target takes for one name: " +
                            twin + ", copied just before, was not replaced, and " + table + " was not copied.");
-    });
+    }, true);
     return true;
 }
 
@@ -271,19 +261,19 @@ bool TableCopier::copiedAsCaseTwin(const std::string& table, const std::vector<s
 // else the one entry equal to it without regard to case. Where several entries are equal to it
 // that way, which one the user meant is unknown: nothing is dropped and the table is skipped.
 bool TableCopier::dropListedTarget(const std::string& table) {
-    const std::vector<std::string> alike = AlikeListed(targetTables_, table);
+    const std::vector<std::string> alike = targetTables_.alike(table);
     const std::string dropped = alike.front();
     if (alike.size() > 1) {
-        trap_.step(steps_.drop, [&] {
+        attempt(CopyStage::kDrop, [&] {
             std::string names;
             for (const auto& name : alike) names += (names.empty() ? "" : ", ") + name;
             throw TableRefused("More than one table matches " + table + " without regard to case (" + names +
                                "); none was replaced, and " + table + " was not copied.");
-        });
+        }, true);
         return false;
     }
     // A DROP that fails leaves the old table, which the rows must not join.
-    const bool gone = trap_.step(steps_.drop, [&] {
+    const bool gone = attempt(CopyStage::kDrop, [&] {
         try {
             ends_.target->execute(direction_.dropStatement(dropped));
         } catch (const DatabaseError& e) {
@@ -291,11 +281,12 @@ bool TableCopier::dropListedTarget(const std::string& table) {
                                     " was not copied.",
                                 e.details());
         }
-    });
+    }, true);
     if (gone)
-        trap_.step(steps_.unlist, [&] {
-            ListRemoveItem(targetTables_, dropped);
+        attempt(CopyStage::kUnlist, [&] {
+            targetTables_.dropped(dropped);
             direction_.targetListChanged(dropped);
+            observer_.targetDropped(dropped);
         });
     return gone;
 }
@@ -304,14 +295,14 @@ bool TableCopier::dropListedTarget(const std::string& table) {
 
 namespace tess {
 
-bool TableCopier::stepOrEnd(int number, const std::function<void()>& body, End end) {
+bool TableCopier::stepOrEnd(CopyStage stage, const std::function<void()>& body, End end) {
     bool endedHere = false;
-    const bool done = trap_.step(number, [&] {
+    const bool done = attempt(stage, [&] {
         try {
             const WaitingOn waiting(waitingOn_, end == End::kSource ? Waiting::kSource : Waiting::kTarget);
             body();
         } catch (const DatabaseError& e) {
-            endedHere = ending_.ends(e, number, end, interrupt());
+            endedHere = ending_.ends(e, stage, end, interrupt());
             if (!endedHere) throw;
         }
     });
@@ -322,20 +313,20 @@ bool TableCopier::stepOrEnd(int number, const std::function<void()>& body, End e
 // A row's INSERT: its failure is reported for the row, unless it ends the table.
 bool TableCopier::insertRow(const std::function<void()>& body) {
     bool endedHere = false;
-    const bool done = trap_.step(steps_.insert, [&] {
+    const bool done = attempt(CopyStage::kInsert, [&] {
         try {
             const WaitingOn waiting(waitingOn_, Waiting::kTarget);
             body();
         } catch (const std::exception& e) {
             const auto* database = dynamic_cast<const DatabaseError*>(&e);
             const std::string failure = e.what();
-            endedHere = (database && ending_.ends(*database, steps_.insert, End::kTarget, interrupt())) ||
-                        ending_.rowEnded(&failure, steps_.insert, database ? &database->details().codes : nullptr) ||
+            endedHere = (database && ending_.ends(*database, CopyStage::kInsert, End::kTarget, interrupt())) ||
+                        ending_.rowEnded(&failure, CopyStage::kInsert, database ? &database->details().codes : nullptr) ||
                         targetGone(failure);
             if (!endedHere) throw;
         }
     });
-    if (done) ending_.rowEnded(nullptr, steps_.insert);
+    if (done) ending_.rowEnded(nullptr, CopyStage::kInsert);
     watched();
     return done && !endedHere;
 }
@@ -346,7 +337,7 @@ bool TableCopier::insertRow(const std::function<void()>& body) {
 bool TableCopier::targetGone(const std::string& failure) {
     if (!ending_.newKindOfFailure()) return false;
     if (FindInCatalogue(*ends_.target, targetName_) != CatalogueEntry::kMissing) return false;
-    ending_.tableGone(failure, steps_.insert);
+    ending_.tableGone(failure, CopyStage::kInsert);
     return true;
 }
 
@@ -362,12 +353,12 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t c
     };
     auto committed = [&] { outcome.rowsWritten = tally.written; };
     long long count = -1;
-    trap_.step(steps_.count, [&] { count = unread.recordCount(); });
+    attempt(CopyStage::kCount, [&] { count = unread.recordCount(); });
 
     // Begun before the bulk INSERT is prepared, so that preparing costs the link no transaction.
-    if (perCommit) stepOrEnd(steps_.begin, [&] { ends_.target->beginTransaction(); });
+    if (perCommit) stepOrEnd(CopyStage::kBegin, [&] { ends_.target->beginTransaction(); });
     PreparedInserts prepared;
-    if (bulk_ && !ending_.ended() && !stepOrEnd(steps_.insert, [&] {
+    if (bulk_ && !ending_.ended() && !stepOrEnd(CopyStage::kInsert, [&] {
             prepared.row = ends_.target->prepare(direction_.bulkStatement(table, columnCount));
         })) {
         if (perCommit) endTransaction(committed);
@@ -382,7 +373,7 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t c
     outcome.rowsRefused = tally.refused;
     outcome.ending = ending_.ending().value_or(TableOutcome::kComplete);
     if (const auto report = ending_.report(table, outcome.rowsWritten))
-        trap_.step(report->step, [&] { throw DatabaseError(report->description); });
+        failed(report->stage, report->description, true);
 }
 
 // The rows' writer: a literal statement a row, or in bulk mode the one-row INSERT prepared, in arrays
@@ -415,7 +406,7 @@ std::unique_ptr<RowWriter> TableCopier::rowWriter(const std::string& table, RowT
 void TableCopier::endTransaction(const std::function<void()>& committed) {
     const bool quietly = ending_.ended() && ending_.ending() != TableOutcome::kStopped;
     if (!quietly && !ending_.targetLost()) {
-        if (stepOrEnd(steps_.commit, [&] {
+        if (stepOrEnd(CopyStage::kCommit, [&] {
                 ends_.target->commitTransaction();
                 committed();
             }))
@@ -435,7 +426,7 @@ void TableCopier::endTransaction(const std::function<void()>& committed) {
     } catch (const DatabaseError& e) {
         if (e.connectionLost() || ending_.targetLost()) return;
         // Neither committed nor rolled back: said, never swallowed, since what stands is unknown.
-        trap_.step(steps_.commit, [&] {
+        attempt(CopyStage::kCommit, [&] {
             throw DatabaseError(std::string(e.what()) + "\nThe rows' transaction could be neither committed nor "
                                                      "rolled back: whether its last rows stand is not known.",
                                 e.details());
@@ -452,36 +443,32 @@ void TableCopier::readRows(const std::string& table, Recordset& unread, RowWrite
     const auto ahead = std::make_shared<ReadAhead>(unread);
     ReadAhead& source = *ahead;
     for (long long k = 0; !ending_.ended(); ++k) {
-        if (observer_.stopRequested()) {
+        if (stopRequested()) {
             writer.finish();
             ending_.stop();
             break;
         }
         bool more = false;
-        if (!stepOrEnd(steps_.eof, [&] { more = !source.eof(); }, End::kSource) || !more) break;
+        if (!stepOrEnd(CopyStage::kEof, [&] { more = !source.eof(); }, End::kSource) || !more) break;
         if (perCommit && k > 0 && k % perCommit == 0) {
             if (!writer.writesAtOnce()) writer.finish();  // the rows held go in this transaction
             if (ending_.ended()) break;
-            stepOrEnd(steps_.commitBatch, [&] {
+            stepOrEnd(CopyStage::kCommitBatch, [&] {
                 ends_.target->commitTransaction();
                 outcome.rowsWritten = tally.written;
                 ends_.target->beginTransaction();
             });
             if (ending_.ended()) break;
         }
-        observer_.betweenRows();
         if (count > 0)
-            trap_.step(steps_.progress, [&] { observer_.showProgress(std::min(100.0, (k + 1) * 100.0 / count)); });
+            attempt(CopyStage::kProgress, [&] { observer_.showProgress(std::min(100.0, (k + 1) * 100.0 / count)); });
         ++outcome.rowsRead;
         // A row that cannot be read is reported once and not written in part; the read-ahead
         // holds every row together, so it is read in place. Rows written as arrays fail later,
         // when their array goes, so their reports name no row.
         reportedRow_ = writer.writesAtOnce() ? k + 1 : 0;
         const std::vector<Value>* values = nullptr;
-        if (stepOrEnd(steps_.readRow, [&] {
-                values = &source.currentValues();
-                observer_.betweenRows();
-            }, End::kSource)) {
+        if (stepOrEnd(CopyStage::kReadRow, [&] { values = &source.currentValues(); }, End::kSource)) {
             reportedValues_ = writer.writesAtOnce() ? values : nullptr;
             writer.write(*values, k + 1);
         }
@@ -490,7 +477,7 @@ void TableCopier::readRows(const std::string& table, Recordset& unread, RowWrite
         if (!perCommit) outcome.rowsWritten = tally.written;
         observer_.rowSent(table, k + 1, count);
         if (ending_.ended()) break;
-        if (!stepOrEnd(steps_.moveNext, [&] { source.moveNext(); }, End::kSource)) break;
+        if (!stepOrEnd(CopyStage::kMoveNext, [&] { source.moveNext(); }, End::kSource)) break;
     }
     source.close();
     if (!source.leftBehind()) return;

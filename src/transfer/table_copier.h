@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
-#include "routines/error_trap.h"
 #include "transfer/copy_observer.h"
 #include "transfer/copy_watchdog.h"
 #include "transfer/source_column.h"
 #include "transfer/statement.h"
 #include "transfer/structure_statements.h"
 #include "transfer/table_ending.h"
+#include "transfer/target_tables.h"
 
 namespace tess {
 
@@ -29,15 +29,8 @@ class PreparedStatement;
 class ReadAhead;
 class Recordset;
 class RowWriter;
-class TableList;
+class StopRequest;
 struct RowTally;
-
-// The step numbers of one table, as the handler numbers them; 0 for a step the direction lacks.
-struct TableSteps {
-    int selected, name, listed, ask, openSource, drop, unlist, columns, create;
-    int count, begin, eof, commitBatch, progress, readRow, insert, moveNext, commit;
-    int resetProgress, closeSource, addToList;
-};
 
 // How one direction reads, names and writes its tables.
 class TransferDirection {
@@ -46,7 +39,7 @@ public:
     virtual std::unique_ptr<Recordset> openSource(Connection& source, const std::string& entry) const = 0;
     // The name the copy gets in the target: the source entry's own table name.
     virtual std::string targetName(const std::string& entry) const { return entry; }
-    // Told when a target entry leaves the list or a new one joins it.
+    // Told when a target table is dropped or made.
     virtual void targetListChanged(const std::string& /*entry*/) {}
     virtual std::string dropStatement(const std::string& listedName) const = 0;
     // Called once a table, before its rows: the CREATE text; it may keep what the rows need.
@@ -88,12 +81,12 @@ struct CopyEnds {
 
 class TableCopier {
 public:
-    // `targetTables` is the target's tables as listed: it decides the overwrite question, names
-    // what is dropped and learns of every table dropped and made. `bulk`: the companion's --bulk.
-    TableCopier(CopyEnds ends, TableList& targetTables, TransferDirection& direction, const TableSteps& steps,
-                CopyObserver& observer, bool bulk = false);
+    // `targetTables` decides the overwrite question, names what is dropped and learns of every table
+    // dropped and made. `stop` is read between rows. `bulk`: the values bound in their own types.
+    TableCopier(CopyEnds ends, TargetTables& targetTables, TransferDirection& direction, CopyObserver& observer,
+                const StopRequest* stop, bool bulk = false);
 
-    // Copies one source entry; the observer hears of every failed step and of the outcome.
+    // Copies one source entry; the observer hears of every failure and of the outcome.
     TableOutcome copy(const std::string& entry);
     // From another thread: the call under way on either end gives up (for a stop request); if the
     // server does not answer that, its connection is given up a few seconds later.
@@ -112,7 +105,26 @@ public:
     bool gaveUp() const { return abandoned_; }
 
 private:
+    // Runs one stage: a failure is told to the observer, and false returned; the copy goes on as
+    // its caller decides.
+    template <class Body>
+    bool attempt(CopyStage stage, Body&& body, bool endsTable = false) {
+        try {
+            body();
+            return true;
+        } catch (const std::exception& e) {
+            failed(stage, e.what(), endsTable);
+        } catch (...) {
+            failed(stage, "Unknown error", endsTable);
+        }
+        return false;
+    }
+    void failed(CopyStage stage, const std::string& description, bool endsTable);
+    bool stopRequested() const;
     void copyTable(const std::string& entry, TableOutcome& outcome);
+    bool overwriteAnswered(const std::string& table, TableOutcome& outcome);
+    std::vector<SourceColumn> readColumns(Recordset& source);
+    void listMade(const std::string& table);
     bool dropListedTarget(const std::string& table);
     void runOnTarget(const std::vector<std::string>& statements);
     bool copiedAsCaseTwin(const std::string& table, const std::vector<std::string>& alike);
@@ -134,7 +146,7 @@ private:
                                          const std::function<void()>& committed);
     // A step whose failure may end the table (then it is reported once, at the table's end).
     using End = TableEnding::End;
-    bool stepOrEnd(int number, const std::function<void()>& body, End end = End::kTarget);
+    bool stepOrEnd(CopyStage stage, const std::function<void()>& body, End end = End::kTarget);
     bool insertRow(const std::function<void()>& body);
     bool targetGone(const std::string& failure);
     void endTransaction(const std::function<void()>& committed);
@@ -170,14 +182,12 @@ private:
     TableEnding::Interrupt interrupt() const;
 
     CopyEnds ends_;
-    TableList& targetTables_;
+    TargetTables& targetTables_;
     TransferDirection& direction_;
-    const TableSteps& steps_;
     CopyObserver& observer_;
+    const StopRequest* stop_;
     bool bulk_;
-    ErrorTrap trap_;
     TableEnding ending_;  // of the table being copied
-    std::set<std::string> madeHere_;  // the target tables this copier created
     CopyWatchdog::Limits limits_ = kDefaultLimits;
     size_t blockRows_ = 0;  // 0: as many as the target takes
     std::shared_ptr<ReadAhead> leftReader_;  // the table's reader, left in a driver that ignored the cancel

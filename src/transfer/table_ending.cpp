@@ -4,9 +4,9 @@
 
 namespace tess {
 
-bool TableEnding::ends(const DatabaseError& e, int step, End end, Interrupt interrupt) {
+bool TableEnding::ends(const DatabaseError& e, CopyStage stage, End end, Interrupt interrupt) {
     // The first cause is the one reported; but a stop whose commit then fails did not end as a stop.
-    const bool afterStop = ending_ == TableOutcome::kStopped && !cause_.step;
+    const bool afterStop = ending_ == TableOutcome::kStopped && !caused_;
     if (ending_ && !(afterStop && (e.connectionLost() || e.endsTable()))) return true;
     if (afterStop) ending_.reset();
     if (e.cancelled() && interrupt == Interrupt::kStop) {
@@ -21,7 +21,8 @@ bool TableEnding::ends(const DatabaseError& e, int step, End end, Interrupt inte
     ending_ = lost ? TableOutcome::kConnectionLost : TableOutcome::kEnded;
     targetLost_ = end == End::kTarget && lost;
     writingEnded_ = end == End::kTarget || interrupt != Interrupt::kNone;
-    cause_ = {step, e.what()};
+    caused_ = true;
+    cause_ = {stage, e.what()};
     if (interrupt == Interrupt::kStall)
         cause_.description += "\nNothing came through for the stall time-out, so the copy stopped waiting.";
     if (interrupt == Interrupt::kStop && lost)
@@ -54,7 +55,7 @@ std::string KindOf(const std::string& failure, const DriverCodes* codes) {
 
 }  // namespace
 
-bool TableEnding::rowEnded(const std::string* failure, int step, const DriverCodes* codes) {
+bool TableEnding::rowEnded(const std::string* failure, CopyStage stage, const DriverCodes* codes) {
     if (!failure) {
         sameFailures_ = 0;
         return false;
@@ -65,25 +66,27 @@ bool TableEnding::rowEnded(const std::string* failure, int step, const DriverCod
     if (sameFailures_ < kSameFailureLimit || ending_) return false;
     ending_ = TableOutcome::kEnded;
     writingEnded_ = true;
-    cause_ = {step, *failure + "\nThe last " + std::to_string(kSameFailureLimit) +
+    caused_ = true;
+    cause_ = {stage, *failure + "\nThe last " + std::to_string(kSameFailureLimit) +
                         " rows all failed this way, so the rest were not tried."};
     return true;
 }
 
-void TableEnding::tableGone(const std::string& failure, int step) {
+void TableEnding::tableGone(const std::string& failure, CopyStage stage) {
     if (ending_) return;
     ending_ = TableOutcome::kEnded;
     writingEnded_ = true;
     tableGone_ = true;
-    cause_ = {step, failure};
+    caused_ = true;
+    cause_ = {stage, failure};
 }
 
 std::optional<TableEnding::Report> TableEnding::report(const std::string& table, long long rowsStanding) const {
     if (!ending_ || *ending_ == TableOutcome::kStopped) return std::nullopt;
     if (tableGone_)
-        return Report{cause_.step, cause_.description + "\nThe copy of " + table +
+        return Report{cause_.stage, cause_.description + "\nThe copy of " + table +
                                        " ended here: the table is no longer in the target."};
-    return Report{cause_.step, cause_.description + "\nThe copy of " + table + " ended here; " +
+    return Report{cause_.stage, cause_.description + "\nThe copy of " + table + " ended here; " +
                                    std::to_string(rowsStanding) + " rows of it stand in the target."};
 }
 

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "transfer/copy_observer.h"
 #include "transfer/table_outcome.h"
 
 namespace tess {
@@ -24,18 +25,18 @@ public:
 
     // The failure of a step: true when it ends the table (then it is not reported now), false
     // when it is the row's own.
-    bool ends(const DatabaseError& e, int step, End end, Interrupt interrupt);
+    bool ends(const DatabaseError& e, CopyStage stage, End end, Interrupt interrupt);
     // A row's own failure, or its success (nullptr): true when this failure is the last of
     // kSameFailureLimit alike in a row, which ends the table. Alike means of the same kind: the
     // same driver codes where the driver gave some, else the same words but for their numbers
     // ("actual 4" and "actual 5" are one cause).
-    bool rowEnded(const std::string* failure, int step, const DriverCodes* codes = nullptr);
+    bool rowEnded(const std::string* failure, CopyStage stage, const DriverCodes* codes = nullptr);
     // True when the last row failure was the first of its kind in a row: the moment to look
     // whether the table itself is still there.
     bool newKindOfFailure() const { return sameFailures_ == 1; }
     // The target's table is gone (dropped under the copy): the table ends with `failure`, and its
     // report says so instead of counting rows in a table that is not there.
-    void tableGone(const std::string& failure, int step);
+    void tableGone(const std::string& failure, CopyStage stage);
 
     // A stop read between rows, once the rows already taken were written.
     void stop();
@@ -51,7 +52,7 @@ public:
     // The one report of an ending that has one (a stop has none): the failing step and the words,
     // with how far the copy got.
     struct Report {
-        int step;
+        CopyStage stage;
         std::string description;
     };
     std::optional<Report> report(const std::string& table, long long rowsStanding) const;
@@ -60,7 +61,8 @@ private:
     std::optional<TableOutcome::Ending> ending_;
     bool targetLost_ = false;
     bool writingEnded_ = false;
-    Report cause_{0, ""};
+    Report cause_{CopyStage::kInsert, ""};
+    bool caused_ = false;
     std::string lastKind_;
     int sameFailures_ = 0;
     bool tableGone_ = false;

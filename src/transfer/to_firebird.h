@@ -1,6 +1,5 @@
 #pragma once
-// The direction SQL Server to Firebird: how its tables are read, named and written, and the step
-// numbers of "Send Table/s To Firebird", which both programs' reports carry.
+// The direction SQL Server to Firebird: how its tables are read, named and written.
 #include <memory>
 
 #include "transfer/table_copier.h"
@@ -14,13 +13,6 @@ class SqlServerTableNames;
 inline constexpr long long kFirebirdRowsPerCommit = 10000;
 // With the companion's --bulk, where each row costs a tenth as much, commits come as seldom.
 inline constexpr long long kFirebirdBulkRowsPerCommit = 100000;
-
-// The steps of each table, in the numbering of "Send Table/s To Firebird".
-inline constexpr TableSteps kToFirebirdSteps{
-    .selected = 134, .name = 136, .listed = 138, .ask = 140, .openSource = 152, .drop = 148, .unlist = 150,
-    .columns = 158, .create = 228, .count = 236, .begin = 238, .eof = 240, .commitBatch = 242, .progress = 246,
-    .readRow = 254, .insert = 318, .moveNext = 320, .commit = 322, .resetProgress = 324, .closeSource = 326,
-    .addToList = 328};
 
 // `firebird` is asked for its default character set once; `names` tells which schema each SQL
 // Server entry names (nullptr: the default schema).

@@ -3,44 +3,83 @@
 #include "connect/connection_strings.h"
 #include "platform/database.h"
 #include "routines/error_trap.h"
-#include "transfer/table_copier.h"
-#include "transfer/to_firebird.h"
-#include "transfer/to_sqlserver.h"
+#include "routines/helpers.h"
+#include "tables/copy_steps.h"
 
 namespace tess {
 
-int RecordingObserver::askOverwrite(const std::string& table) {
-    return ui_.messageBox("Would you like to overwrite " + table + "?", kYesNo, "Overwrite?");
+bool RecordingObserver::overwrite(const std::string& table) {
+    return ui_.messageBox("Would you like to overwrite " + table + "?", kYesNo, "Overwrite?") == kAnswerYes;
 }
 
-void RecordingObserver::report(const StepFailure& failure) {
+void RecordingObserver::failed(const CopyFailure& failure) {
     failures.push_back(failure);
-    ShowErrorReport(ui_, failure.description, location_, failure.step);
+    ShowErrorReport(ui_, failure.description, location_, StepsOf(toFirebird).of(failure.stage));
 }
 
-void CopyThroughEngine(Database& database, const LoginSource& logins, EngineCopy how, TableList& targetTables,
-                       const std::vector<std::string>& tables, RecordingObserver& observer) {
+void RecordingObserver::targetDropped(const std::string& table) {
+    if (targets) ListRemoveItem(*targets, table);
+}
+
+void RecordingObserver::targetMade(const std::string& table) {
+    if (targets) targets->addItem(table);
+}
+
+namespace {
+
+// Two connections opened from the logins, and opened again as the windows open theirs.
+struct Opened : TransferEnds {
+    Opened(const LoginSource& l, Connection& s, Connection& f, bool t)
+        : logins(l), sqlServer(s), firebird(f), toFirebird(t) {}
+    const LoginSource& logins;
+    Connection& sqlServer;
+    Connection& firebird;
+    bool toFirebird;
+    Connection* source() override { return toFirebird ? &sqlServer : &firebird; }
+    Connection* target() override { return toFirebird ? &firebird : &sqlServer; }
+    void reopen() override {
+        for (Connection* c : {&sqlServer, &firebird}) try {
+                c->close();
+            } catch (const std::exception&) {
+            }
+        sqlServer.open(SqlServerSettings(logins.sqlServerLogin()));
+        firebird.open(FirebirdSettings(logins.firebirdLogin()));
+    }
+};
+
+std::vector<std::string> Items(const TableList& list) {
+    std::vector<std::string> items;
+    for (int i = 0; i < list.listCount(); ++i) items.push_back(list.item(i));
+    return items;
+}
+
+}  // namespace
+
+TransferResult CopyThroughEngine(Database& database, const LoginSource& logins, EngineCopy how,
+                                 TableList& targetTables, const std::vector<std::string>& tables,
+                                 RecordingObserver& observer) {
     auto sqlServer = database.createConnection();
     sqlServer->open(SqlServerSettings(logins.sqlServerLogin()));
     auto firebird = database.createConnection();
     firebird->open(FirebirdSettings(logins.firebirdLogin()));
-    Connection* source = how.toFirebird ? sqlServer.get() : firebird.get();
-    Connection* target = how.toFirebird ? firebird.get() : sqlServer.get();
-    const auto direction = how.toFirebird ? ToFirebird(firebird.get(), nullptr) : ToSqlServer(nullptr);
-    TableCopier copier({source, target, true}, targetTables, *direction,
-                       how.toFirebird ? kToFirebirdSteps : kToSqlServerSteps, observer, how.bulk);
-    if (how.limits) copier.setLimits(*how.limits);
-    if (how.blockRows) copier.setBlockRows(how.blockRows);
-    const CancelOnStop cancelling(&observer.stop, [&copier] { copier.cancel(); });
-    for (const auto& table : tables) {
-        if (observer.stopRequested()) break;
-        copier.copy(table);
-    }
+    Opened ends(logins, *sqlServer, *firebird, how.toFirebird);
+    TransferPlan plan;
+    plan.toFirebird = observer.toFirebird = how.toFirebird;
+    plan.tables = tables;
+    plan.targetTables = Items(targetTables);
+    plan.bulk = how.bulk;
+    plan.stop = &observer.stop;
+    if (how.limits) plan.limits = *how.limits;
+    plan.blockRows = how.blockRows;
+    observer.targets = &targetTables;
+    const TransferResult result = RunTransfer(plan, ends, observer);
+    observer.targets = nullptr;
     // As the handlers' steps do, a close that fails is no concern of the copy.
     for (Connection* c : {sqlServer.get(), firebird.get()}) try {
             c->close();
         } catch (const std::exception&) {
         }
+    return result;
 }
 
 }  // namespace tess

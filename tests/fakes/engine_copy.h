@@ -1,6 +1,7 @@
 #pragma once
-// The copy engine driven as the companion drives it, with the tables window's words: the overwrite
-// questions and the error reports land in a FakeToolkit's boxes, and each table's outcome is kept.
+// The copy engine's one entry point driven as the companion drives it, with the tables window's
+// words: the overwrite questions and the error reports land in a FakeToolkit's boxes, and each
+// table's outcome and failure is kept.
 #include <functional>
 #include <optional>
 #include <string>
@@ -9,28 +10,32 @@
 #include "common/stop_request.h"
 #include "connect/logins.h"
 #include "fakes/fake_toolkit.h"
-#include "transfer/copy_observer.h"
 #include "transfer/copy_watchdog.h"
+#include "transfer/transfer_run.h"
 
 namespace tess {
 
 class Database;
 
-class RecordingObserver : public CopyObserver {
+class RecordingObserver : public TransferObserver {
 public:
     RecordingObserver(FakeToolkit& ui, std::string location) : ui_(ui), location_(std::move(location)) {}
-    int askOverwrite(const std::string& table) override;
-    void report(const StepFailure& failure) override;
+    bool overwrite(const std::string& table) override;
+    void failed(const CopyFailure& failure) override;
     void rowSent(const std::string&, long long done, long long) override {
         if (onRow) onRow(done);
     }
-    bool stopRequested() const override { return stop.requested(); }
     void tableDone(const TableOutcome& outcome) override { outcomes.push_back(outcome); }
+    void targetDropped(const std::string& table) override;
+    void targetMade(const std::string& table) override;
+    bool waitToReconnect(std::chrono::seconds, int, int) override { return !stop.requested(); }
 
     std::vector<TableOutcome> outcomes;
-    std::vector<StepFailure> failures;
+    std::vector<CopyFailure> failures;
     StopRequest stop;
     std::function<void(long long rowsDone)> onRow;
+    bool toFirebird = true;       // the steps' numbering of the reports
+    TableList* targets = nullptr;  // follows the target's tables, as a window's list box does
 
 private:
     FakeToolkit& ui_;
@@ -46,7 +51,8 @@ struct EngineCopy {
 
 // Copies `tables`, in this order, on two connections opened from the logins and closed after. The
 // target's tables are those of `targetTables`, which learns of every table dropped and made.
-void CopyThroughEngine(Database& database, const LoginSource& logins, EngineCopy how, TableList& targetTables,
-                       const std::vector<std::string>& tables, RecordingObserver& observer);
+TransferResult CopyThroughEngine(Database& database, const LoginSource& logins, EngineCopy how,
+                                 TableList& targetTables, const std::vector<std::string>& tables,
+                                 RecordingObserver& observer);
 
 }  // namespace tess

@@ -276,7 +276,8 @@ TEST_F(PersonTest, ClosingDuringACopyCommitsFirst) {
     };
     QTest::mouseClick(tables<QPushButton>("PushButton3"), Qt::LeftButton);
     ui.onEvents = nullptr;
-    EXPECT_EQ(firebird.calls("execute INSERT").size(), 11u) << "the row in flight finishes; no row after it";
+    // Events run after each row: the close is seen before the next one.
+    EXPECT_EQ(firebird.calls("execute INSERT").size(), 10u) << "no row after the close";
     EXPECT_EQ(firebird.calls("commit").size(), 1u) << "the rows written were committed";
     EXPECT_TRUE(program->stopRequest().requested());
 }

@@ -16,21 +16,21 @@
 #include "common/printable_text.h"
 #include "common/stop_request.h"
 #include "connect/connection_strings.h"
+#include "connect/reconnect.h"
 #include "platform/console_toolkit.h"
 #include "platform/database.h"
 #include "platform/memory_table_list.h"
 #include "platform/signal_watch.h"
 #include "routines/error_trap.h"
+#include "tables/copy_steps.h"
 #include "transfer/copy_observer.h"
 #include "transfer/identifiers.h"
 #include "transfer/identity_state.h"
 #include "transfer/structure_comparison.h"
-#include "transfer/structure_maker.h"
 #include "transfer/table_copier.h"
+#include "transfer/transfer_run.h"
 #include "transfer/table_outcome.h"
 #include "transfer/table_verification.h"
-#include "transfer/to_firebird.h"
-#include "transfer/to_sqlserver.h"
 
 namespace tess {
 namespace {
@@ -56,33 +56,57 @@ bool TestSide(std::ostream& out, const char* side, Database& database, int curso
     }
 }
 
-// The companion as the copy's observer: the overwrite question has the answer of --overwrite,
-// reports and progress are lines, and each table's outcome is kept for the summary.
-class CompanionObserver : public CopyObserver {
+std::vector<TableSummary> SoFar(const std::vector<TableOutcome>& outcomes, const std::vector<std::string>& requested);
+
+// The companion as the transfer's observer: the overwrite question has the answer of --overwrite,
+// reports and progress are lines, and each table's outcome is kept for the summary, whose file
+// is kept up to date before each table.
+class CompanionObserver : public TransferObserver {
 public:
     CompanionObserver(ConsoleToolkit& toolkit, const StopRequest* stop) : toolkit_(toolkit), stop_(stop) {}
-    int askOverwrite(const std::string& table) override {
-        return toolkit_.messageBox("Would you like to overwrite " + table + "?", kYesNo, "Overwrite?");
+    // Said as the window asks it, with the answer of --overwrite.
+    bool overwrite(const std::string& table) override {
+        return toolkit_.messageBox("Would you like to overwrite " + table + "?", kYesNo, "Overwrite?") == kAnswerYes;
     }
     // One line: where, the driver's own words, and the step, which matches the windows' reports.
-    void report(const StepFailure& failure) override {
+    void failed(const CopyFailure& failure) override {
         std::string where = PrintableText(failure.table);
         if (failure.row > 0) where += ", row " + std::to_string(failure.row);
         if (!failure.rowKey.empty()) where += " (" + PrintableText(failure.rowKey) + ")";
         toolkit_.reportFailure(where + ": " + ConsoleToolkit::OneLine(failure.description) + " [step " +
-                               std::to_string(failure.step) + "]");
+                               std::to_string(steps_->of(failure.stage)) + "]");
     }
     void rowSent(const std::string& table, long long done, long long total) override {
         toolkit_.rowsSent(table, done, total);
     }
-    bool stopRequested() const override { return stop_ && stop_->requested(); }
     void tableDone(const TableOutcome& outcome) override { outcomes.push_back(outcome); }
+    void tableStarting(size_t) override {
+        if (file_) file_->keep(SoFar(outcomes, *tables_));
+    }
+    bool waitToReconnect(std::chrono::seconds wait, int attempt, int attempts) override {
+        toolkit_.say("a connection was lost; connecting again in " + std::to_string(wait.count()) + " s (try " +
+                     std::to_string(attempt) + " of " + std::to_string(attempts) + ")");
+        return PassUnlessStopped(wait, stop_);
+    }
+    void reconnected() override { toolkit_.say("connected again; the copy goes on"); }
+    void structureRefused(const std::string& table, const std::string& what, const std::string& why) override {
+        toolkit_.reportFailure(PrintableText(table) + ": " + what + " was not made: " + ConsoleToolkit::OneLine(why));
+    }
+    // The plan's tables, for the summary file kept before each, and their steps' numbering.
+    void follow(const std::vector<std::string>& tables, SummaryFile* file, bool toFirebird) {
+        tables_ = &tables;
+        file_ = file;
+        steps_ = &StepsOf(toFirebird);
+    }
 
     std::vector<TableOutcome> outcomes;
 
 private:
     ConsoleToolkit& toolkit_;
     const StopRequest* stop_;
+    const std::vector<std::string>* tables_ = nullptr;
+    SummaryFile* file_ = nullptr;
+    const TableSteps* steps_ = &kToFirebirdSteps;
 };
 
 // The named tables that the source lists, each once and in the order named, the others said; then
@@ -331,73 +355,55 @@ std::vector<TableSummary> SoFar(const std::vector<TableOutcome>& outcomes, const
     return tables;
 }
 
-// --keys: the structure of each table whose rows went in, then every foreign key, each refusal
-// reported once.
-std::vector<StructureOutcome> MakeStructure(CopyRun& run, const std::vector<TableOutcome>& outcomes,
-                                            ConsoleToolkit& toolkit) {
-    Connection& target = run.target();
-    StructureMaker maker(target, [&toolkit](const std::string& table, const std::string& what, const std::string& why) {
-        toolkit.reportFailure(PrintableText(table) + ": " + what + " was not made: " + ConsoleToolkit::OneLine(why));
-    });
-    for (const auto& o : outcomes) {
-        auto plan = run.takeStructurePlan(o.target);
-        if (plan && o.ending != TableOutcome::kNotCopied && o.ending != TableOutcome::kSkipped &&
-            o.ending != TableOutcome::kConnectionLost)
-            maker.make(o.target, std::move(*plan));
-    }
-    maker.makeForeignKeys();
-    return maker.outcomes();
-}
-
 struct ListedTables {
     MemoryTableList& sqlServer;
     MemoryTableList& firebird;
     SqlServerTableNames& sqlServerNames;
 };
 
-// Each table in turn; after a table that lost its connection, new connections for what follows
-// (the next table, or the keys after the last). Only a server that stays unreachable ends the
-// run, with one report, the rest not started: false then.
-bool CopyEach(CopyRun& run, const std::vector<std::string>& tables, CompanionObserver& observer,
-              ConsoleToolkit& toolkit, const SummaryEnds& ends, bool keys) {
-    const CancelOnStop cancelling(ends.stop, [&run] { run.cancel(); });
-    for (const auto& table : tables) {
-        if (observer.stopRequested()) break;
-        if (ends.file) ends.file->keep(SoFar(observer.outcomes, tables));
-        run.copier().copy(table);
-        const bool last = &table == &tables.back();
-        if (run.gaveUp() && !last) {  // a server that stopped answering is not waited on again
-            toolkit.reportFailure("a server stopped answering, so the tables after " + PrintableText(table) +
-                                  " are not started");
-            return false;
-        }
-        if ((last && !keys) || !run.lostConnection(observer.outcomes.back())) continue;
-        toolkit.endProgressLine();
-        std::string why;
-        if (run.reconnect([&toolkit](const std::string& line) { toolkit.say(line); }, ends.stop, why)) continue;
-        if (observer.stopRequested()) return true;
-        toolkit.reportFailure("the servers stay unreachable, so " +
-                              (last ? std::string("no key is made") : "the tables after " + PrintableText(table) +
-                                                                         " are not started") +
-                              ": " + ConsoleToolkit::OneLine(why));
-        return false;
-    }
-    return true;
+// What the companion asks of a transfer: the engine's own limits but for the stall time-out,
+// capped where the clock's nanoseconds would overflow (three years waits as long as "no end").
+TransferPlan PlanOf(const CopyOptions& options, std::vector<std::string> tables, const MemoryTableList& targets,
+                    SqlServerTableNames& names, const StopRequest* stop) {
+    TransferPlan plan;
+    plan.toFirebird = options.command == "send-to-firebird";
+    plan.tables = std::move(tables);
+    plan.targetTables = targets.items();
+    plan.sqlServerNames = &names;
+    plan.bulk = options.bulk;
+    plan.keys = options.keys;
+    plan.nameRowsByKey = true;
+    plan.stop = stop;
+    const long long stall = std::min<long long>(options.stallTimeout, 100'000'000);
+    plan.limits = {std::chrono::seconds(stall), TableCopier::kDefaultLimits.grace};
+    return plan;
 }
 
-// send-to-firebird and send-to-sqlserver: each named table through the copy engine.
+// Only a server that stays unreachable, or one given up for not answering, ends the run early: one
+// report, the rest not started.
+void SayHowTheRunEnded(const TransferResult& result, const TransferPlan& plan, ConsoleToolkit& toolkit) {
+    using End = TransferResult::End;
+    if (result.end != End::kGivenUp && result.end != End::kUnreachable) return;
+    const bool tablesLeft = result.tables.size() < plan.tables.size();
+    const std::string last = PrintableText(result.tables.back().source);
+    if (result.end == End::kGivenUp && tablesLeft)
+        toolkit.reportFailure("a server stopped answering, so the tables after " + last + " are not started");
+    if (result.end == End::kUnreachable)
+        toolkit.reportFailure("the servers stay unreachable, so " +
+                              (tablesLeft ? "the tables after " + last + " are not started" : std::string("no key is made")) +
+                              ": " + ConsoleToolkit::OneLine(result.why));
+}
+
+// send-to-firebird and send-to-sqlserver: the named tables through the copy engine.
 int Send(const CopyOptions& options, const StoredLogins& logins, Database& database, ConsoleToolkit& toolkit,
          ListedTables listed, const SummaryEnds& ends) {
     const bool toFirebird = options.command == "send-to-firebird";
     bool allFound = true;
     auto tables = TablesToCopy(toFirebird ? listed.sqlServer : listed.firebird, options.arguments, options.choice,
                                toFirebird ? &listed.sqlServerNames : nullptr, toolkit, allFound);
-    CompanionObserver observer(toolkit, ends.stop);
-    std::unique_ptr<CopyRun> run;
+    std::unique_ptr<CompanionEnds> connections;
     try {
-        run = std::make_unique<CopyRun>(CopyRun::Setup{options, logins, database,
-                                                       toFirebird ? listed.firebird : listed.sqlServer,
-                                                       listed.sqlServerNames, observer});
+        connections = std::make_unique<CompanionEnds>(options, logins, database);
     } catch (const std::exception& e) {
         toolkit.say(ConsoleToolkit::OneLine(e.what()));
         return Summarize({{}, {}}, tables, true, {database, "", toFirebird}, ends);  // each "not started"
@@ -405,26 +411,26 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
     // Tables the patterns chose come after those their foreign keys refer to.
     if (options.choice.byPattern()) {
         const SqlServerTableNames& names = listed.sqlServerNames;
-        tables = InForeignKeyOrder(
-            tables, toFirebird ? SqlServerForeignKeyPairs(run->source()) : FirebirdForeignKeyPairs(run->source()),
-            [&](const std::string& entry) { return toFirebird ? names.qualified(entry) : entry; });
+        Connection& source = *connections->source();
+        tables = InForeignKeyOrder(tables, toFirebird ? SqlServerForeignKeyPairs(source) : FirebirdForeignKeyPairs(source),
+                                   [&](const std::string& entry) { return toFirebird ? names.qualified(entry) : entry; });
     }
     // What the source holds besides its tables, said once for the run.
-    const std::vector<std::string> notCarried =
-        toFirebird ? SqlServerObjectsNotCarried(run->source()) : FirebirdObjectsNotCarried(run->source());
-    const bool stillThere = CopyEach(*run, tables, observer, toolkit, ends, options.keys);
+    const std::vector<std::string> notCarried = toFirebird ? SqlServerObjectsNotCarried(*connections->source())
+                                                           : FirebirdObjectsNotCarried(*connections->source());
+    const TransferPlan plan = PlanOf(options, tables, toFirebird ? listed.firebird : listed.sqlServer,
+                                     listed.sqlServerNames, ends.stop);
+    CompanionObserver observer(toolkit, ends.stop);
+    observer.follow(plan.tables, ends.file, toFirebird);
+    const TransferResult result = RunTransfer(plan, *connections, observer);
     toolkit.endProgressLine();
-    // A server given up for not answering, or unreachable, is not waited on again, for keys or counts.
-    const bool reachable = stillThere && !run->gaveUp();
-    const auto structure = options.keys && !observer.stopRequested() && reachable
-                               ? MakeStructure(*run, observer.outcomes, toolkit)
-                               : std::vector<StructureOutcome>{};
+    SayHowTheRunEnded(result, plan, toolkit);
     const SummaryTarget target{database,
                                toFirebird ? FirebirdSettings(logins.firebird) : SqlServerSettings(logins.sqlServer),
-                               toFirebird, reachable};
-    if (ends.file) ends.file->keep(SoFar(observer.outcomes, tables));
-    return Summarize({observer.outcomes, structure, notCarried}, tables, !allFound || toolkit.errorReports() > 0,
-                     target, ends);
+                               toFirebird, result.targetReachable()};
+    if (ends.file) ends.file->keep(SoFar(result.tables, plan.tables));
+    return Summarize({result.tables, result.structure, notCarried}, plan.tables,
+                     !allFound || toolkit.errorReports() > 0, target, ends);
 }
 
 int RunCommand(const CopyOptions& options, const StoredLogins& stored, Database& database, ConsoleToolkit& toolkit,

@@ -1,11 +1,8 @@
 #include "app/copy/copy_run.h"
 
-#include "common/stop_request.h"
 #include "connect/connection_strings.h"
 #include "connect/reconnect.h"
 #include "platform/database.h"
-#include "transfer/to_firebird.h"
-#include "transfer/to_sqlserver.h"
 
 namespace tess {
 
@@ -39,56 +36,17 @@ EndTimeouts TimeoutsFor(const CopyOptions& options, int connection) {
 
 }  // namespace
 
-CopyRun::CopyRun(Setup setup) : s_(setup), toFirebird_(setup.options.command == "send-to-firebird") {
-    start(OpenCopyEnds(s_.database, s_.logins, toFirebird_, TimeoutsFor(s_.options, 5000)));
-}
+CompanionEnds::CompanionEnds(const CopyOptions& options, const StoredLogins& logins, Database& database)
+    : options_(options),
+      logins_(logins),
+      database_(database),
+      toFirebird_(options.command == "send-to-firebird"),
+      ends_(OpenCopyEnds(database, logins, toFirebird_, TimeoutsFor(options, 5000))) {}
 
-// A direction and a copier over new ends, as the send handlers make them.
-void CopyRun::start(OpenEnds ends) {
-    auto direction = toFirebird_ ? ToFirebird(ends.target.get(), &s_.sqlServerNames, s_.options.keys)
-                                 : ToSqlServer(&s_.sqlServerNames, s_.options.keys);
-    auto copier = std::make_unique<TableCopier>(CopyEnds{ends.source.get(), ends.target.get(), true},
-                                                s_.targetTables, *direction,
-                                                toFirebird_ ? kToFirebirdSteps : kToSqlServerSteps, s_.observer,
-                                                s_.options.bulk);
-    // Capped where the clock's nanoseconds would overflow: three years waits as long as "no end".
-    const long long stall = std::min<long long>(s_.options.stallTimeout, 100'000'000);
-    copier->setLimits({std::chrono::seconds(stall), TableCopier::kDefaultLimits.grace});
-    copier->nameRowsByKey();
-    std::lock_guard lock(copierMutex_);
-    if (copier_) gaveUp_ = gaveUp_ || copier_->gaveUp();
-    copier_ = std::move(copier);  // the old copier goes before the ends it used
-    ends_ = std::move(ends);
-    directions_.push_back(std::move(direction));
-}
-
-void CopyRun::cancel() noexcept {
-    std::lock_guard lock(copierMutex_);
-    if (copier_) copier_->cancel();
-}
-
-bool CopyRun::lostConnection(const TableOutcome& last) const {
-    return last.ending == TableOutcome::kConnectionLost && !gaveUp();
-}
-
-bool CopyRun::reconnect(const std::function<void(const std::string&)>& say, const StopRequest* stop,
-                        std::string& why) {
-    const auto pass = [&](std::chrono::seconds wait, int attempt, int attempts) {
-        say("a connection was lost; connecting again in " + std::to_string(wait.count()) + " s (try " +
-            std::to_string(attempt) + " of " + std::to_string(attempts) + ")");
-        return PassUnlessStopped(wait, stop);
-    };
-    const bool connected = ConnectAgain(pass, [&] {
-        start(OpenCopyEnds(s_.database, s_.logins, toFirebird_, TimeoutsFor(s_.options, kReconnectTimeout)));
-    }, why);
-    if (connected) say("connected again; the copy goes on");
-    return connected;
-}
-
-std::optional<StructurePlan> CopyRun::takeStructurePlan(const std::string& table) {
-    for (auto& direction : directions_)
-        if (auto plan = direction->takeStructurePlan(table)) return plan;
-    return std::nullopt;
+// The old connections go once the new ones are open; a try that fails leaves the old ones, which
+// nothing uses any more.
+void CompanionEnds::reopen() {
+    ends_ = OpenCopyEnds(database_, logins_, toFirebird_, TimeoutsFor(options_, kReconnectTimeout));
 }
 
 }  // namespace tess

@@ -1,0 +1,129 @@
+#include "transfer/transfer_run.h"
+
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "common/stop_request.h"
+#include "connect/reconnect.h"
+#include "transfer/to_firebird.h"
+#include "transfer/to_sqlserver.h"
+
+namespace tess {
+namespace {
+
+// The direction and copier over the current connections, made anew after the connections were;
+// the directions before them keep the keys of the tables they copied.
+class Run {
+public:
+    Run(const TransferPlan& plan, TransferEnds& ends, TransferObserver& observer)
+        : plan_(plan), ends_(ends), observer_(observer), targets_(plan.targetTables) {
+        start();
+    }
+
+    TableOutcome copy(const std::string& entry) { return copier_->copy(entry); }
+    // From another thread, for a stop: the calls under way give up.
+    void cancel() noexcept {
+        std::lock_guard lock(copierMutex_);
+        if (copier_) copier_->cancel();
+    }
+    bool gaveUp() const { return gaveUp_ || (copier_ && copier_->gaveUp()); }
+    bool reconnect(std::string& why);
+    std::vector<StructureOutcome> makeKeys(const std::vector<TableOutcome>& outcomes);
+
+private:
+    void start();
+    std::optional<StructurePlan> takeStructurePlan(const std::string& table);
+
+    const TransferPlan& plan_;
+    TransferEnds& ends_;
+    TransferObserver& observer_;
+    TargetTables targets_;
+    std::vector<std::unique_ptr<TransferDirection>> directions_;
+    std::unique_ptr<TableCopier> copier_;
+    std::mutex copierMutex_;  // a stop's cancel comes from another thread
+    bool gaveUp_ = false;
+};
+
+void Run::start() {
+    auto direction = plan_.toFirebird ? ToFirebird(ends_.target(), plan_.sqlServerNames, plan_.keys)
+                                      : ToSqlServer(plan_.sqlServerNames, plan_.keys);
+    auto copier = std::make_unique<TableCopier>(CopyEnds{ends_.source(), ends_.target(), ends_.targetOpen()},
+                                                targets_, *direction, observer_, plan_.stop, plan_.bulk);
+    copier->setLimits(plan_.limits);
+    if (plan_.blockRows) copier->setBlockRows(plan_.blockRows);
+    if (plan_.nameRowsByKey) copier->nameRowsByKey();
+    std::lock_guard lock(copierMutex_);
+    copier_ = std::move(copier);
+    directions_.push_back(std::move(direction));
+}
+
+// The copier goes before the connections it used are made again, so that a stop's cancel never
+// reaches a connection being replaced.
+bool Run::reconnect(std::string& why) {
+    {
+        std::lock_guard lock(copierMutex_);
+        gaveUp_ = gaveUp();
+        copier_.reset();
+    }
+    const auto pass = [this](std::chrono::seconds wait, int attempt, int attempts) {
+        return observer_.waitToReconnect(wait, attempt, attempts);
+    };
+    if (!ConnectAgain(pass, [this] { ends_.reopen(); }, why)) return false;
+    start();
+    observer_.reconnected();
+    return true;
+}
+
+std::optional<StructurePlan> Run::takeStructurePlan(const std::string& table) {
+    for (auto& direction : directions_)
+        if (auto plan = direction->takeStructurePlan(table)) return plan;
+    return std::nullopt;
+}
+
+// The structure of each table whose rows went in, then every foreign key, each refusal told once.
+std::vector<StructureOutcome> Run::makeKeys(const std::vector<TableOutcome>& outcomes) {
+    StructureMaker maker(*ends_.target(), [this](const std::string& table, const std::string& what,
+                                                 const std::string& why) {
+        observer_.structureRefused(table, what, why);
+    });
+    for (const auto& o : outcomes) {
+        auto structure = takeStructurePlan(o.target);
+        if (structure && o.ending != TableOutcome::kNotCopied && o.ending != TableOutcome::kSkipped &&
+            o.ending != TableOutcome::kConnectionLost)
+            maker.make(o.target, std::move(*structure));
+    }
+    maker.makeForeignKeys();
+    return maker.outcomes();
+}
+
+}  // namespace
+
+// After a table that lost its connection, new connections for what follows (the next table, or
+// the keys after the last). A server given up for not answering is not waited on again.
+TransferResult RunTransfer(const TransferPlan& plan, TransferEnds& ends, TransferObserver& observer) {
+    TransferResult result;
+    const auto stopped = [&plan] { return plan.stop && plan.stop->requested(); };
+    Run run(plan, ends, observer);
+    const CancelOnStop cancelling(plan.stop, [&run] { run.cancel(); });
+    for (size_t i = 0; i < plan.tables.size() && result.end == TransferResult::End::kDone; ++i) {
+        if (stopped()) {
+            result.end = TransferResult::End::kStopped;
+            break;
+        }
+        observer.tableStarting(i);
+        result.tables.push_back(run.copy(plan.tables[i]));
+        if (i + 1 == plan.tables.size() && !plan.keys) break;  // nothing follows
+        if (run.gaveUp())
+            result.end = TransferResult::End::kGivenUp;
+        else if (result.tables.back().ending == TableOutcome::kConnectionLost && !run.reconnect(result.why))
+            result.end = stopped() ? TransferResult::End::kStopped : TransferResult::End::kUnreachable;
+    }
+    if (result.end == TransferResult::End::kDone && stopped()) result.end = TransferResult::End::kStopped;
+    result.serverGivenUp = run.gaveUp();
+    if (plan.keys && result.end == TransferResult::End::kDone && !result.serverGivenUp)
+        result.structure = run.makeKeys(result.tables);
+    return result;
+}
+
+}  // namespace tess
