@@ -33,6 +33,7 @@ TableCopier::TableCopier(CopyEnds ends, TargetTables& targetTables, TransferDire
 
 void TableCopier::failed(CopyStage stage, const std::string& description, bool endsTable) {
     const WaitingForAPerson waiting(*this);
+    ++failures_;
     if (reportedRow_ == 0) tableReport_ = description;
     observer_.failed({stage, description, reportedTable_, reportedRow_, reportedRow_ ? rowKey() : "", endsTable});
 }
@@ -45,6 +46,7 @@ TableOutcome TableCopier::copy(const std::string& entry) {
     outcome.source = reportedTable_ = entry;
     outcome.target = targetName_ = direction_.targetName(entry);
     tableReport_.clear();
+    failures_ = 0;
     if (!watchdogThread_)
         watchdogThread_ =
             std::make_unique<CopyWatchdog>(limits_, [this] { cancelStalled(); }, [this] { abandon(); });
@@ -65,6 +67,7 @@ TableOutcome TableCopier::copy(const std::string& entry) {
     const bool early = outcome.ending == TableOutcome::kConnectionLost || outcome.ending == TableOutcome::kEnded ||
                        outcome.ending == TableOutcome::kNotCopied;
     if (early) outcome.cause = tableReport_;
+    outcome.failures = failures_;
     observer_.tableDone(outcome);
     return outcome;
 }

@@ -198,6 +198,7 @@ private:
     std::string reportedTable_;  // where a report comes from: the source entry,
     long long reportedRow_ = 0;  // and the row being read or written (0: none)
     std::string tableReport_;    // the table's last report that was not a row's
+    int failures_ = 0;           // of the table being copied
     bool nameRowsByKey_ = false;
     std::vector<std::string> keyNames_;        // of the table being copied
     std::vector<size_t> keyIndices_;           // the naming columns among its columns

@@ -21,6 +21,7 @@ struct TableOutcome {
     double seconds = 0;
     Ending ending = kComplete;
     std::string cause;  // the report that ended the table early, when one did
+    int failures = 0;   // every failure told of the table, each refused row's included
 };
 
 const char* EndingText(TableOutcome::Ending ending);

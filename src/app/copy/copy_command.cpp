@@ -10,6 +10,7 @@
 #include "catalogue/table_keys.h"
 #include "catalogue/table_listing.h"
 #include "catalogue/table_structure.h"
+#include "app/copy/companion_observer.h"
 #include "app/copy/copy_run.h"
 #include "app/copy/copy_summary.h"
 #include "app/copy/summary_file.h"
@@ -22,7 +23,6 @@
 #include "platform/memory_table_list.h"
 #include "platform/signal_watch.h"
 #include "routines/error_trap.h"
-#include "tables/copy_steps.h"
 #include "transfer/copy_observer.h"
 #include "transfer/identifiers.h"
 #include "transfer/identity_state.h"
@@ -55,59 +55,6 @@ bool TestSide(std::ostream& out, const char* side, Database& database, int curso
         return false;
     }
 }
-
-std::vector<TableSummary> SoFar(const std::vector<TableOutcome>& outcomes, const std::vector<std::string>& requested);
-
-// The companion as the transfer's observer: the overwrite question has the answer of --overwrite,
-// reports and progress are lines, and each table's outcome is kept for the summary, whose file
-// is kept up to date before each table.
-class CompanionObserver : public TransferObserver {
-public:
-    CompanionObserver(ConsoleToolkit& toolkit, const StopRequest* stop) : toolkit_(toolkit), stop_(stop) {}
-    // Said as the window asks it, with the answer of --overwrite.
-    bool overwrite(const std::string& table) override {
-        return toolkit_.messageBox("Would you like to overwrite " + table + "?", kYesNo, "Overwrite?") == kAnswerYes;
-    }
-    // One line: where, the driver's own words, and the step, which matches the windows' reports.
-    void failed(const CopyFailure& failure) override {
-        std::string where = PrintableText(failure.table);
-        if (failure.row > 0) where += ", row " + std::to_string(failure.row);
-        if (!failure.rowKey.empty()) where += " (" + PrintableText(failure.rowKey) + ")";
-        toolkit_.reportFailure(where + ": " + ConsoleToolkit::OneLine(failure.description) + " [step " +
-                               std::to_string(steps_->of(failure.stage)) + "]");
-    }
-    void rowSent(const std::string& table, long long done, long long total) override {
-        toolkit_.rowsSent(table, done, total);
-    }
-    void tableDone(const TableOutcome& outcome) override { outcomes.push_back(outcome); }
-    void tableStarting(size_t) override {
-        if (file_) file_->keep(SoFar(outcomes, *tables_));
-    }
-    bool waitToReconnect(std::chrono::seconds wait, int attempt, int attempts) override {
-        toolkit_.say("a connection was lost; connecting again in " + std::to_string(wait.count()) + " s (try " +
-                     std::to_string(attempt) + " of " + std::to_string(attempts) + ")");
-        return PassUnlessStopped(wait, stop_);
-    }
-    void reconnected() override { toolkit_.say("connected again; the copy goes on"); }
-    void structureRefused(const std::string& table, const std::string& what, const std::string& why) override {
-        toolkit_.reportFailure(PrintableText(table) + ": " + what + " was not made: " + ConsoleToolkit::OneLine(why));
-    }
-    // The plan's tables, for the summary file kept before each, and their steps' numbering.
-    void follow(const std::vector<std::string>& tables, SummaryFile* file, bool toFirebird) {
-        tables_ = &tables;
-        file_ = file;
-        steps_ = &StepsOf(toFirebird);
-    }
-
-    std::vector<TableOutcome> outcomes;
-
-private:
-    ConsoleToolkit& toolkit_;
-    const StopRequest* stop_;
-    const std::vector<std::string>* tables_ = nullptr;
-    SummaryFile* file_ = nullptr;
-    const TableSteps* steps_ = &kToFirebirdSteps;
-};
 
 // The named tables that the source lists, each once and in the order named, the others said; then
 // those the patterns choose.
@@ -342,19 +289,6 @@ int Summarize(const CopyResults& results, const std::vector<std::string>& reques
     return status;
 }
 
-// What the summary file would say if the process had to end before the run does: the tables done,
-// the one under way, the rest not started.
-std::vector<TableSummary> SoFar(const std::vector<TableOutcome>& outcomes, const std::vector<std::string>& requested) {
-    std::vector<TableSummary> tables;
-    for (size_t i = 0; i < requested.size(); ++i) {
-        TableSummary summary{requested[i], std::nullopt, std::nullopt};
-        if (i < outcomes.size()) summary.outcome = outcomes[i];
-        summary.inFlight = i == outcomes.size();
-        tables.push_back(std::move(summary));
-    }
-    return tables;
-}
-
 struct ListedTables {
     MemoryTableList& sqlServer;
     MemoryTableList& firebird;
@@ -394,6 +328,14 @@ void SayHowTheRunEnded(const TransferResult& result, const TransferPlan& plan, C
                               ": " + ConsoleToolkit::OneLine(result.why));
 }
 
+// What the outcomes do not say already: a key refused, or connections that could not be made
+// again for the keys after the last table.
+bool RunFailed(const TransferResult& result) {
+    for (const auto& structure : result.structure)
+        if (!structure.refused.empty()) return true;
+    return result.end == TransferResult::End::kUnreachable;
+}
+
 // send-to-firebird and send-to-sqlserver: the named tables through the copy engine.
 int Send(const CopyOptions& options, const StoredLogins& logins, Database& database, ConsoleToolkit& toolkit,
          ListedTables listed, const SummaryEnds& ends) {
@@ -420,8 +362,7 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
                                                            : FirebirdObjectsNotCarried(*connections->source());
     const TransferPlan plan = PlanOf(options, tables, toFirebird ? listed.firebird : listed.sqlServer,
                                      listed.sqlServerNames, ends.stop);
-    CompanionObserver observer(toolkit, ends.stop);
-    observer.follow(plan.tables, ends.file, toFirebird);
+    CompanionObserver observer(toolkit, ends.stop, toFirebird, plan.tables, ends.file);
     const TransferResult result = RunTransfer(plan, *connections, observer);
     toolkit.endProgressLine();
     SayHowTheRunEnded(result, plan, toolkit);
@@ -429,8 +370,8 @@ int Send(const CopyOptions& options, const StoredLogins& logins, Database& datab
                                toFirebird ? FirebirdSettings(logins.firebird) : SqlServerSettings(logins.sqlServer),
                                toFirebird, result.targetReachable()};
     if (ends.file) ends.file->keep(SoFar(result.tables, plan.tables));
-    return Summarize({result.tables, result.structure, notCarried}, plan.tables,
-                     !allFound || toolkit.errorReports() > 0, target, ends);
+    return Summarize({result.tables, result.structure, notCarried}, plan.tables, !allFound || RunFailed(result),
+                     target, ends);
 }
 
 int RunCommand(const CopyOptions& options, const StoredLogins& stored, Database& database, ConsoleToolkit& toolkit,

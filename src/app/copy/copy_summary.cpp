@@ -26,7 +26,7 @@ bool SummaryComplete(const TableSummary& summary) {
     if (!summary.outcome) return false;
     const TableOutcome& o = *summary.outcome;
     if (o.ending == TableOutcome::kSkipped) return true;
-    return o.ending == TableOutcome::kComplete && o.rowsRefused == 0 && !TargetDiffers(summary);
+    return o.ending == TableOutcome::kComplete && o.rowsRefused == 0 && o.failures == 0 && !TargetDiffers(summary);
 }
 
 namespace {
@@ -87,6 +87,19 @@ std::string SummaryJson(const std::vector<TableSummary>& tables, int exitStatus,
     return nlohmann::json{{"tables", list}, {"notCarried", notCarried}, {"exitStatus", exitStatus}}.dump(2, ' ', false,
                                                                             nlohmann::json::error_handler_t::replace) +
            "\n";
+}
+
+// What the summary file would say if the process had to end before the run does: the tables done,
+// the one under way, the rest not started.
+std::vector<TableSummary> SoFar(const std::vector<TableOutcome>& outcomes, const std::vector<std::string>& requested) {
+    std::vector<TableSummary> tables;
+    for (size_t i = 0; i < requested.size(); ++i) {
+        TableSummary summary{requested[i], std::nullopt, std::nullopt};
+        if (i < outcomes.size()) summary.outcome = outcomes[i];
+        summary.inFlight = i == outcomes.size();
+        tables.push_back(std::move(summary));
+    }
+    return tables;
 }
 
 }  // namespace tess

@@ -25,8 +25,12 @@ bool TargetDiffers(const TableSummary& summary);
 // "complete", "some rows refused", "stopped", ..., "not started"; never "complete" for a table whose
 // target holds other than the rows written.
 std::string SummaryOutcome(const TableSummary& summary);
-// True when the table needs nothing more: copied whole, or skipped as asked.
+// True when the table needs nothing more: copied whole without a failure, or skipped as asked.
 bool SummaryComplete(const TableSummary& summary);
+
+// What the summary file would say if the process had to end before the run does: the tables done,
+// the one under way, the rest not started.
+std::vector<TableSummary> SoFar(const std::vector<TableOutcome>& outcomes, const std::vector<std::string>& requested);
 
 void PrintSummaryLine(std::ostream& out, const TableSummary& summary);
 // {"tables": [{"table", "outcome", "rowsRead", "rowsWritten", "rowsRefused", "inTarget", "seconds",

@@ -1,0 +1,42 @@
+#pragma once
+// The companion as a transfer's observer: the overwrite question has the answer of --overwrite,
+// each failure is one line with its handler's step number, progress is a line a table, and the
+// summary file is kept up to date before each table.
+#include <string>
+#include <vector>
+
+#include "tables/copy_steps.h"
+#include "transfer/transfer_run.h"
+
+namespace tess {
+
+class ConsoleToolkit;
+class StopRequest;
+class SummaryFile;
+
+class CompanionObserver : public TransferObserver {
+public:
+    // `tables`: the plan's, for the summary file (`file`, may be null) kept before each.
+    CompanionObserver(ConsoleToolkit& toolkit, const StopRequest* stop, bool toFirebird,
+                      const std::vector<std::string>& tables, SummaryFile* file)
+        : toolkit_(toolkit), stop_(stop), steps_(StepsOf(toFirebird)), tables_(tables), file_(file) {}
+
+    bool overwrite(const std::string& table) override;
+    void failed(const CopyFailure& failure) override;
+    void rowSent(const std::string& table, long long done, long long total) override;
+    void tableDone(const TableOutcome& outcome) override { outcomes_.push_back(outcome); }
+    void tableStarting(size_t index) override;
+    bool waitToReconnect(std::chrono::seconds wait, int attempt, int attempts) override;
+    void reconnected() override;
+    void structureRefused(const std::string& table, const std::string& what, const std::string& why) override;
+
+private:
+    ConsoleToolkit& toolkit_;
+    const StopRequest* stop_;
+    const TableSteps& steps_;
+    const std::vector<std::string>& tables_;
+    SummaryFile* file_;
+    std::vector<TableOutcome> outcomes_;  // so far, for the summary file
+};
+
+}  // namespace tess
