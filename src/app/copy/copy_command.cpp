@@ -11,7 +11,7 @@
 #include "catalogue/table_listing.h"
 #include "catalogue/table_structure.h"
 #include "app/copy/companion_observer.h"
-#include "app/copy/copy_run.h"
+#include "app/copy/companion_ends.h"
 #include "app/copy/copy_summary.h"
 #include "app/copy/summary_file.h"
 #include "common/printable_text.h"

@@ -1,4 +1,4 @@
-#include "app/copy/copy_run.h"
+#include "app/copy/companion_ends.h"
 
 #include "connect/connection_strings.h"
 #include "connect/reconnect.h"
