@@ -1,6 +1,9 @@
 #include "transfer/row_writers.h"
 
+#include <optional>
+
 #include "platform/database.h"
+#include "platform/transaction.h"
 #include "transfer/table_copier.h"
 
 namespace tess {
@@ -86,40 +89,48 @@ private:
     // The array in a transaction of its own; false when the target refused any of it, after
     // which none of it stands. A target that can take no more ends the table here.
     bool writeWhole() {
+        std::optional<Transaction> array;
         try {
-            target_.beginTransaction();
+            // Rolled back on the way out only when something other than the database failed.
+            array.emplace(target_, [this](const DatabaseError& e) {
+                unknown(DatabaseError("The array of rows was cut short."), e);
+            });
         } catch (const DatabaseError& e) {  // nothing begun, nothing written
             if (e.connectionLost()) tally_.insertStep([&] { throw e; });
             return false;
         }
         try {
             prepared_.executeMany(pending_);
-            target_.commitTransaction();
+            array->commit();
             return true;
         } catch (const DatabaseError& e) {
-            undo(e);
+            undo(*array, e);
             return false;
         }
     }
 
-    // A refused array is rolled back, and then written again row by row. When the rollback fails
-    // too (after a failed commit: "no transaction is active"), whether the array's rows stand is
-    // not known: written again they could stand twice, so the table ends here with one report.
-    void undo(const DatabaseError& failure) {
+    // A refused array is rolled back, and then written again row by row.
+    void undo(Transaction& array, const DatabaseError& failure) {
         try {
-            target_.rollbackTransaction();
+            array.rollback();
         } catch (const DatabaseError& again) {
-            DatabaseError::Details details = failure.details();
-            details.endsTable = true;
-            details.connectionLost = failure.connectionLost() || again.connectionLost();
-            const DatabaseError unknown(std::string(failure.what()) + "\nThe rollback failed too: " + again.what() +
-                                            "\nWhether the last " + std::to_string(pending_.size()) +
-                                            " rows stand is not known; they are not written again.",
-                                        details);
-            tally_.insertStep([&] { throw unknown; });
-            return;
+            return unknown(failure, again);
         }
         if (failure.connectionLost()) tally_.insertStep([&] { throw failure; });
+    }
+
+    // When the rollback fails too (after a failed commit: "no transaction is active"), whether the
+    // array's rows stand is not known: written again they could stand twice, so the table ends
+    // here with one report.
+    void unknown(const DatabaseError& failure, const DatabaseError& again) {
+        DatabaseError::Details details = failure.details();
+        details.endsTable = true;
+        details.connectionLost = failure.connectionLost() || again.connectionLost();
+        const DatabaseError unknown(std::string(failure.what()) + "\nThe rollback failed too: " + again.what() +
+                                        "\nWhether the last " + std::to_string(pending_.size()) +
+                                        " rows stand is not known; they are not written again.",
+                                    details);
+        tally_.insertStep([&] { throw unknown; });
     }
 
     RowTally& tally_;

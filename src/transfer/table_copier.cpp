@@ -11,6 +11,7 @@
 #include "common/text_case.h"
 #include "platform/database.h"
 #include "platform/read_ahead.h"
+#include "platform/transaction.h"
 #include "transfer/row_writers.h"
 #include "transfer/value_text.h"
 
@@ -359,7 +360,7 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t c
     attempt(CopyStage::kCount, [&] { count = unread.recordCount(); });
 
     // Begun before the bulk INSERT is prepared, so that preparing costs the link no transaction.
-    if (perCommit) stepOrEnd(CopyStage::kBegin, [&] { ends_.target->beginTransaction(); });
+    if (perCommit) stepOrEnd(CopyStage::kBegin, [&] { beginRows(); });
     PreparedInserts prepared;
     if (bulk_ && !ending_.ended() && !stepOrEnd(CopyStage::kInsert, [&] {
             prepared.row = ends_.target->prepare(direction_.bulkStatement(table, columnCount));
@@ -372,7 +373,7 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t c
     readRows(table, unread, *writer, tally, {count, perCommit}, outcome);
     if (!ending_.writingEnded()) writer->finish();
     if (perCommit) endTransaction(committed);
-    if (!perCommit) committed();
+    else committed();
     outcome.rowsRefused = tally.refused;
     outcome.ending = ending_.ending().value_or(TableOutcome::kComplete);
     if (const auto report = ending_.report(table, outcome.rowsWritten))
@@ -406,35 +407,48 @@ std::unique_ptr<RowWriter> TableCopier::rowWriter(const std::string& table, RowT
 // The rows' transaction is committed, unless the target can take nothing more. After a failure
 // that ended the table its commit is tried quietly, that failure having been reported already,
 // and a transaction that will not commit is rolled back, so that the next table starts clean.
+// Where no transaction could be begun, each row committed itself as it went.
 void TableCopier::endTransaction(const std::function<void()>& committed) {
+    if (!rows_) return committed();
     const bool quietly = ending_.ended() && ending_.ending() != TableOutcome::kStopped;
     if (!quietly && !ending_.targetLost()) {
         if (stepOrEnd(CopyStage::kCommit, [&] {
-                ends_.target->commitTransaction();
+                rows_->commit();
                 committed();
             }))
-            return;
+            return rows_.reset();
     } else if (!ending_.targetLost()) {
         try {
-            ends_.target->commitTransaction();
+            rows_->commit();
             committed();
-            return;
-        } catch (const std::exception&) {
+            return rows_.reset();
+        } catch (const std::exception&) {  // reported already: the failure that ended the table
         }
     }
     // Rolled back even when the target can take no more (a full disk), so that the next table
     // starts clean; where the connection is gone, its transaction went with it.
     try {
-        ends_.target->rollbackTransaction();
+        rows_->rollback();
     } catch (const DatabaseError& e) {
-        if (e.connectionLost() || ending_.targetLost()) return;
-        // Neither committed nor rolled back: said, never swallowed, since what stands is unknown.
-        attempt(CopyStage::kCommit, [&] {
-            throw DatabaseError(std::string(e.what()) + "\nThe rows' transaction could be neither committed nor "
-                                                     "rolled back: whether its last rows stand is not known.",
-                                e.details());
-        });
+        rollbackFailed(e);
     }
+    rows_.reset();
+}
+
+void TableCopier::beginRows() {
+    rows_.reset();
+    rows_.emplace(*ends_.target, [this](const DatabaseError& e) { rollbackFailed(e); });
+}
+
+// Neither committed nor rolled back: said, never swallowed, since what stands is unknown; unless
+// the connection is gone, which took its transaction with it.
+void TableCopier::rollbackFailed(const DatabaseError& e) {
+    if (e.connectionLost() || ending_.targetLost()) return;
+    attempt(CopyStage::kCommit, [&] {
+        throw DatabaseError(std::string(e.what()) + "\nThe rows' transaction could be neither committed nor "
+                                                 "rolled back: whether its last rows stand is not known.",
+                            e.details());
+    });
 }
 
 // Rows are read to the source's end, whatever the count said, on a thread of their own while the
@@ -457,9 +471,9 @@ void TableCopier::readRows(const std::string& table, Recordset& unread, RowWrite
             if (!writer.writesAtOnce()) writer.finish();  // the rows held go in this transaction
             if (ending_.ended()) break;
             stepOrEnd(CopyStage::kCommitBatch, [&] {
-                ends_.target->commitTransaction();
+                if (rows_) rows_->commit();
                 outcome.rowsWritten = tally.written;
-                ends_.target->beginTransaction();
+                beginRows();
             });
             if (ending_.ended()) break;
         }

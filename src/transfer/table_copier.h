@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/transaction.h"
 #include "transfer/copy_observer.h"
 #include "transfer/copy_watchdog.h"
 #include "transfer/source_column.h"
@@ -25,6 +26,7 @@
 namespace tess {
 
 class Connection;
+class DatabaseError;
 class PreparedStatement;
 class ReadAhead;
 class Recordset;
@@ -150,6 +152,8 @@ private:
     bool insertRow(const std::function<void()>& body);
     bool targetGone(const std::string& failure);
     void endTransaction(const std::function<void()>& committed);
+    void beginRows();
+    void rollbackFailed(const DatabaseError& e);
     void cancelCalls() noexcept;
     void cancelStalled() noexcept;
     // Which end the copy is waiting on, for the stall's cancel; either, between calls.
@@ -188,6 +192,7 @@ private:
     const StopRequest* stop_;
     bool bulk_;
     TableEnding ending_;  // of the table being copied
+    std::optional<Transaction> rows_;  // the rows' transaction, committed in batches
     CopyWatchdog::Limits limits_ = kDefaultLimits;
     size_t blockRows_ = 0;  // 0: as many as the target takes
     std::shared_ptr<ReadAhead> leftReader_;  // the table's reader, left in a driver that ignored the cancel

@@ -11,6 +11,7 @@
 #include "fakes/fake_database.h"
 #include "fakes/fake_toolkit.h"
 #include "fakes/fixed_logins.h"
+#include "platform/transaction.h"
 #include "transfer/copy_watchdog.h"
 #include "transfer/table_ending.h"
 #include "transfer/table_outcome.h"
@@ -406,6 +407,48 @@ TEST(CopyWatchdogLimits, ZeroWaitsWithoutEnd) {
     ASSERT_TRUE(fired.wait_for(lock, std::chrono::minutes(1), [&] { return limited > 0; }));
     EXPECT_EQ(unlimited, 0);
     EXPECT_FALSE(never.stalled());
+}
+
+}  // namespace
+}  // namespace tess
+
+namespace tess {
+namespace {
+
+// A transaction left without a commit is rolled back, however its scope is left; a rollback that
+// fails then is told, not swallowed; a committed or abandoned one is left alone.
+TEST(Transaction, RolledBackUnlessCommittedAndAFailedRollbackTold) {
+    const struct {
+        const char* name;
+        std::function<void(Transaction&)> use;
+        bool rollbackFails;
+        std::vector<std::string> calls;
+        std::string told;
+    } cases[] = {
+        {"left", [](Transaction&) {}, false, {"begin", "rollback"}, ""},
+        {"left by an exception", [](Transaction&) { throw std::runtime_error("cut short"); }, false,
+         {"begin", "rollback"}, ""},
+        {"committed", [](Transaction& t) { t.commit(); }, false, {"begin", "commit"}, ""},
+        {"abandoned", [](Transaction& t) { t.abandon(); }, true, {"begin"}, ""},
+        {"left, and the rollback fails", [](Transaction&) {}, true, {"begin", "rollback"}, "disk gone"},
+    };
+    for (const auto& c : cases) {
+        FakeDatabase db;
+        auto connection = db.createConnection();
+        connection->open("Driver=fake");
+        if (c.rollbackFails) db.failOn("rollback", "disk gone");
+        std::string told;
+        try {
+            Transaction t(*connection, [&](const DatabaseError& e) { told = e.what(); });
+            c.use(t);
+        } catch (const std::runtime_error&) {
+        }
+        std::vector<std::string> calls;
+        for (const auto& line : db.log)
+            if (line == "begin" || line == "commit" || line == "rollback") calls.push_back(line);
+        EXPECT_EQ(calls, c.calls) << c.name;
+        EXPECT_EQ(told, c.told) << c.name;
+    }
 }
 
 }  // namespace
