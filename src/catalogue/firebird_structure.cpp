@@ -11,8 +11,11 @@ namespace {
 
 using Row = std::function<void(const Recordset&)>;
 
-void EachRow(Connection& firebird, const std::string& query, const Row& row) {
-    auto rows = firebird.openRecordset(query);
+// `relation` goes to the query's one "?" as a value. The marker is cast wider than any name: the
+// engine would give it the catalogue column's length and refuse a longer name as truncated, where
+// such a name is simply no table.
+void EachRow(Connection& firebird, const std::string& relation, const std::string& query, const Row& row) {
+    auto rows = firebird.openRecordsetWith(query, {relation});
     for (; !rows->eof(); rows->moveNext()) row(*rows);
     rows->close();
 }
@@ -34,12 +37,12 @@ std::string Rule(const std::string& firebirdRule) {
 // Columns: NOT NULL (the column's own, or its domain's), defaults, computed columns and a
 // Firebird 3 identity. The identity column is asked for apart: older engines lack it.
 void ReadColumns(Connection& firebird, const std::string& relation, TableStructure& s) {
-    EachRow(firebird,
+    EachRow(firebird, relation,
             "SELECT TRIM(RF.RDB$FIELD_NAME), COALESCE(RF.RDB$NULL_FLAG, F.RDB$NULL_FLAG, 0), "
             "COALESCE(RF.RDB$DEFAULT_SOURCE, F.RDB$DEFAULT_SOURCE), F.RDB$COMPUTED_SOURCE, "
             "TRIM(RF.RDB$FIELD_SOURCE), F.RDB$VALIDATION_SOURCE "
             "FROM RDB$RELATION_FIELDS RF JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
-            "WHERE RF.RDB$RELATION_NAME = " + relation + " ORDER BY RF.RDB$FIELD_POSITION",
+            "WHERE RF.RDB$RELATION_NAME = CAST(? AS VARCHAR(252)) ORDER BY RF.RDB$FIELD_POSITION",
             [&s](const Recordset& r) {
                 const std::string column = TextOrEmpty(r.value(0));
                 const std::string defaultSource = TextOrEmpty(r.value(2));
@@ -56,9 +59,9 @@ void ReadColumns(Connection& firebird, const std::string& relation, TableStructu
                 else if (!IsNullDefault(defaultSource)) s.notCarried.push_back("default of " + column + " (" + defaultSource + ")");
             });
     try {
-        EachRow(firebird,
-                "SELECT TRIM(RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME = " + relation +
-                    " AND RDB$IDENTITY_TYPE IS NOT NULL",
+        EachRow(firebird, relation,
+                "SELECT TRIM(RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME = CAST(? AS VARCHAR(252)) "
+                "AND RDB$IDENTITY_TYPE IS NOT NULL",
                 [&s](const Recordset& r) { s.identity = TextOrEmpty(r.value(0)); });
     } catch (const DatabaseError&) {
         // an engine before Firebird 3: no identity columns
@@ -67,10 +70,10 @@ void ReadColumns(Connection& firebird, const std::string& relation, TableStructu
 
 // Primary key, unique constraints and CHECK constraints, with their columns in key order.
 void ReadConstraints(Connection& firebird, const std::string& relation, TableStructure& s) {
-    EachRow(firebird,
+    EachRow(firebird, relation,
             "SELECT TRIM(C.RDB$CONSTRAINT_NAME), TRIM(C.RDB$CONSTRAINT_TYPE), TRIM(S.RDB$FIELD_NAME) "
             "FROM RDB$RELATION_CONSTRAINTS C LEFT JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = C.RDB$INDEX_NAME "
-            "WHERE C.RDB$RELATION_NAME = " + relation + " AND C.RDB$CONSTRAINT_TYPE IN ('PRIMARY KEY', 'UNIQUE', 'CHECK') "
+            "WHERE C.RDB$RELATION_NAME = CAST(? AS VARCHAR(252)) AND C.RDB$CONSTRAINT_TYPE IN ('PRIMARY KEY', 'UNIQUE', 'CHECK') "
             "ORDER BY C.RDB$CONSTRAINT_NAME, S.RDB$FIELD_POSITION",
             [&s, last = std::string()](const Recordset& r) mutable {
                 const std::string name = TextOrEmpty(r.value(0)), type = TextOrEmpty(r.value(1));
@@ -91,7 +94,7 @@ void ReadConstraints(Connection& firebird, const std::string& relation, TableStr
 }
 
 void ReadForeignKeys(Connection& firebird, const std::string& relation, TableStructure& s) {
-    EachRow(firebird,
+    EachRow(firebird, relation,
             "SELECT TRIM(C.RDB$CONSTRAINT_NAME), TRIM(S.RDB$FIELD_NAME), TRIM(P.RDB$RELATION_NAME), "
             "TRIM(PS.RDB$FIELD_NAME), TRIM(R.RDB$UPDATE_RULE), TRIM(R.RDB$DELETE_RULE) "
             "FROM RDB$RELATION_CONSTRAINTS C "
@@ -100,7 +103,7 @@ void ReadForeignKeys(Connection& firebird, const std::string& relation, TableStr
             "JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = C.RDB$INDEX_NAME "
             "JOIN RDB$INDEX_SEGMENTS PS ON PS.RDB$INDEX_NAME = P.RDB$INDEX_NAME "
             "AND PS.RDB$FIELD_POSITION = S.RDB$FIELD_POSITION "
-            "WHERE C.RDB$RELATION_NAME = " + relation + " AND C.RDB$CONSTRAINT_TYPE = 'FOREIGN KEY' "
+            "WHERE C.RDB$RELATION_NAME = CAST(? AS VARCHAR(252)) AND C.RDB$CONSTRAINT_TYPE = 'FOREIGN KEY' "
             "ORDER BY C.RDB$CONSTRAINT_NAME, S.RDB$FIELD_POSITION",
             [&s, last = std::string()](const Recordset& r) mutable {
                 const std::string name = TextOrEmpty(r.value(0));
@@ -115,11 +118,11 @@ void ReadForeignKeys(Connection& firebird, const std::string& relation, TableStr
 
 // Indexes of their own, not those behind a key; an index on an expression is not carried.
 void ReadIndexes(Connection& firebird, const std::string& relation, TableStructure& s) {
-    EachRow(firebird,
+    EachRow(firebird, relation,
             "SELECT TRIM(I.RDB$INDEX_NAME), COALESCE(I.RDB$UNIQUE_FLAG, 0), COALESCE(I.RDB$INDEX_TYPE, 0), "
             "I.RDB$EXPRESSION_SOURCE, TRIM(S.RDB$FIELD_NAME) "
             "FROM RDB$INDICES I LEFT JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = I.RDB$INDEX_NAME "
-            "WHERE I.RDB$RELATION_NAME = " + relation + " AND NOT EXISTS (SELECT 1 FROM RDB$RELATION_CONSTRAINTS C "
+            "WHERE I.RDB$RELATION_NAME = CAST(? AS VARCHAR(252)) AND NOT EXISTS (SELECT 1 FROM RDB$RELATION_CONSTRAINTS C "
             "WHERE C.RDB$INDEX_NAME = I.RDB$INDEX_NAME) ORDER BY I.RDB$INDEX_NAME, S.RDB$FIELD_POSITION",
             [&s, last = std::string()](const Recordset& r) mutable {
                 const std::string name = TextOrEmpty(r.value(0));
@@ -137,9 +140,9 @@ void ReadIndexes(Connection& firebird, const std::string& relation, TableStructu
 // Triggers are not carried, except the BEFORE INSERT trigger that numbers a column from a
 // generator, which becomes the target's identity.
 void ReadTriggers(Connection& firebird, const std::string& relation, TableStructure& s) {
-    EachRow(firebird,
+    EachRow(firebird, relation,
             "SELECT TRIM(T.RDB$TRIGGER_NAME), T.RDB$TRIGGER_TYPE, T.RDB$TRIGGER_SOURCE FROM RDB$TRIGGERS T "
-            "WHERE T.RDB$RELATION_NAME = " + relation + " AND COALESCE(T.RDB$SYSTEM_FLAG, 0) = 0 "
+            "WHERE T.RDB$RELATION_NAME = CAST(? AS VARCHAR(252)) AND COALESCE(T.RDB$SYSTEM_FLAG, 0) = 0 "
             "AND NOT EXISTS (SELECT 1 FROM RDB$CHECK_CONSTRAINTS K WHERE K.RDB$TRIGGER_NAME = T.RDB$TRIGGER_NAME) "
             "ORDER BY T.RDB$TRIGGER_NAME",
             [&s](const Recordset& r) {
@@ -156,9 +159,9 @@ void ReadTriggers(Connection& firebird, const std::string& relation, TableStruct
 }  // namespace
 
 TableStructure ReadFirebirdStructure(Connection& firebird, const std::string& table) {
-    const std::string relation = QuotedLiteral(table);
+    const std::string& relation = table;
     TableStructure s;
-    EachRow(firebird, "SELECT 1 FROM RDB$RELATIONS WHERE RDB$VIEW_BLR IS NOT NULL AND RDB$RELATION_NAME = " + relation,
+    EachRow(firebird, relation, "SELECT 1 FROM RDB$RELATIONS WHERE RDB$VIEW_BLR IS NOT NULL AND RDB$RELATION_NAME = CAST(? AS VARCHAR(252))",
             [&s](const Recordset&) { s.notCarried.push_back("the view itself (its rows are copied as a table)"); });
     ReadColumns(firebird, relation, s);
     ReadConstraints(firebird, relation, s);

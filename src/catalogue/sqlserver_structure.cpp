@@ -98,17 +98,15 @@ std::string Bracketed(const std::string& name) {
 
 // What no catalogue call tells, from SQL Server's own views; said when they cannot be read.
 void ReadWhatIsNotCarried(Connection& c, const std::string& schema, const std::string& table, TableStructure& s) {
-    std::string object = (schema.empty() ? "" : Bracketed(schema) + ".") + Bracketed(table);
-    std::string id = "OBJECT_ID(N'";
-    for (char ch : object) id += ch == '\'' ? std::string("''") : std::string(1, ch);
-    id += "')";
+    const std::string object = (schema.empty() ? "" : Bracketed(schema) + ".") + Bracketed(table);
     try {
-        EachRow(c.openRecordset("SELECT N'CHECK constraint ' + name FROM sys.check_constraints WHERE parent_object_id = " +
-                                id + " UNION ALL SELECT N'computed column ' + name + N' (its values are copied)' "
-                                "FROM sys.computed_columns WHERE object_id = " + id +
-                                " UNION ALL SELECT N'trigger ' + name FROM sys.triggers WHERE parent_id = " + id +
-                                " UNION ALL SELECT N'the view itself (its rows are copied as a table)' FROM sys.views "
-                                "WHERE object_id = " + id),
+        EachRow(c.openRecordsetWith("SELECT N'CHECK constraint ' + name FROM sys.check_constraints WHERE "
+                                    "parent_object_id = OBJECT_ID(?) UNION ALL SELECT N'computed column ' + name + "
+                                    "N' (its values are copied)' FROM sys.computed_columns WHERE object_id = "
+                                    "OBJECT_ID(?) UNION ALL SELECT N'trigger ' + name FROM sys.triggers WHERE "
+                                    "parent_id = OBJECT_ID(?) UNION ALL SELECT N'the view itself (its rows are copied "
+                                    "as a table)' FROM sys.views WHERE object_id = OBJECT_ID(?)",
+                                    {object, object, object, object}),
                 [&s](const Recordset& r) { s.notCarried.push_back(TextOrEmpty(r.value(0))); });
     } catch (const DatabaseError&) {
         s.notCarried.push_back("CHECK constraints, computed columns and triggers, which the source cannot list");

@@ -10,10 +10,11 @@ namespace {
 
 // The first column holds the column's name, the second the key's name; the rows come ordered with
 // the chosen key first.
-std::vector<std::string> FirstKey(Connection& connection, const std::string& query) {
+std::vector<std::string> FirstKey(Connection& connection, const std::string& query,
+                                  const std::vector<Value>& names) {
     std::vector<std::string> columns;
     try {
-        auto rows = connection.openRecordset(query);
+        auto rows = connection.openRecordsetWith(query, names);
         std::string key;
         for (; !rows->eof(); rows->moveNext()) {
             const auto* column = std::get_if<std::string>(&rows->value(0));
@@ -32,13 +33,14 @@ std::vector<std::string> FirstKey(Connection& connection, const std::string& que
 
 }  // namespace
 
+// Names go to the catalogue as values, their markers cast wider than any name (see ReadFirebirdStructure).
 std::vector<std::string> FirebirdKeyColumns(Connection& connection, const std::string& table) {
     return FirstKey(connection,
                     "SELECT TRIM(S.RDB$FIELD_NAME), TRIM(C.RDB$CONSTRAINT_NAME) FROM RDB$RELATION_CONSTRAINTS C "
                     "JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = C.RDB$INDEX_NAME "
-                    "WHERE C.RDB$RELATION_NAME = " + QuotedLiteral(table) +
-                        " AND C.RDB$CONSTRAINT_TYPE IN ('PRIMARY KEY', 'UNIQUE') "
-                        "ORDER BY C.RDB$CONSTRAINT_TYPE, C.RDB$CONSTRAINT_NAME, S.RDB$FIELD_POSITION");
+                    "WHERE C.RDB$RELATION_NAME = CAST(? AS VARCHAR(252)) AND C.RDB$CONSTRAINT_TYPE IN ('PRIMARY KEY', 'UNIQUE') "
+                    "ORDER BY C.RDB$CONSTRAINT_TYPE, C.RDB$CONSTRAINT_NAME, S.RDB$FIELD_POSITION",
+                    {table});
 }
 
 namespace {
@@ -79,10 +81,10 @@ ForeignKeyPairs SqlServerForeignKeyPairs(Connection& connection) {
 std::vector<std::string> FirebirdArrayColumns(Connection& connection, const std::string& table) {
     std::vector<std::string> columns;
     try {
-        auto rows = connection.openRecordset(
+        auto rows = connection.openRecordsetWith(
             "SELECT TRIM(RF.RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS RF JOIN RDB$FIELDS F "
-            "ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE WHERE RF.RDB$RELATION_NAME = " + QuotedLiteral(table) +
-            " AND F.RDB$DIMENSIONS > 0");
+            "ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE WHERE RF.RDB$RELATION_NAME = CAST(? AS VARCHAR(252)) AND F.RDB$DIMENSIONS > 0",
+            {table});
         for (; !rows->eof(); rows->moveNext())
             if (const auto* name = std::get_if<std::string>(&rows->value(0))) columns.push_back(*name);
         rows->close();
@@ -94,15 +96,17 @@ std::vector<std::string> FirebirdArrayColumns(Connection& connection, const std:
 
 std::vector<std::string> SqlServerKeyColumns(Connection& connection, const std::string& schema,
                                              const std::string& table) {
-    const std::string inSchema = schema.empty() ? "SCHEMA_NAME()" : "N" + QuotedLiteral(schema);
+    std::vector<Value> names{table};
+    if (!schema.empty()) names.insert(names.begin(), schema);
     return FirstKey(connection,
                     "SELECT K.COLUMN_NAME, T.CONSTRAINT_NAME FROM INFORMATION_SCHEMA.TABLE_CONSTRAINTS T "
                     "JOIN INFORMATION_SCHEMA.KEY_COLUMN_USAGE K ON K.CONSTRAINT_SCHEMA = T.CONSTRAINT_SCHEMA "
                     "AND K.CONSTRAINT_NAME = T.CONSTRAINT_NAME "
-                    "WHERE T.TABLE_SCHEMA = " + inSchema + " AND T.TABLE_NAME = N" + QuotedLiteral(table) +
-                        " AND T.CONSTRAINT_TYPE IN ('PRIMARY KEY', 'UNIQUE') "
+                    "WHERE T.TABLE_SCHEMA = " + std::string(schema.empty() ? "SCHEMA_NAME()" : "?") +
+                        " AND T.TABLE_NAME = ? AND T.CONSTRAINT_TYPE IN ('PRIMARY KEY', 'UNIQUE') "
                         "ORDER BY CASE T.CONSTRAINT_TYPE WHEN 'PRIMARY KEY' THEN 0 ELSE 1 END, T.CONSTRAINT_NAME, "
-                        "K.ORDINAL_POSITION");
+                        "K.ORDINAL_POSITION",
+                    names);
 }
 
 }  // namespace tess

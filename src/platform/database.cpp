@@ -14,6 +14,10 @@ std::unique_ptr<Recordset> Connection::openCatalogue(int, const std::string&, co
     throw DatabaseError("This connection has no catalogue calls.");
 }
 
+std::unique_ptr<Recordset> Connection::openRecordsetWith(const std::string&, const std::vector<Value>&) {
+    throw DatabaseError("This connection cannot open a query with parameters.");
+}
+
 std::unique_ptr<PreparedStatement> Connection::prepare(const std::string&) {
     throw DatabaseError("This connection cannot prepare statements.");
 }

@@ -145,6 +145,9 @@ public:
                                                      const std::string& table);
     virtual std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType = kOpenForwardOnly,
                                                      int lockType = kLockReadOnly) = 0;
+    // A query with "?" markers and their values, read forward only: names and numbers reach the
+    // catalogue's queries as values, never spliced into their text. Its row count is not known.
+    virtual std::unique_ptr<Recordset> openRecordsetWith(const std::string& query, const std::vector<Value>& parameters);
     virtual void close() = 0;
     // Asks whatever call of this connection, its recordsets or its prepared statements is under way
     // on another thread to give up: that call then fails soon with the driver's words, and the

@@ -26,9 +26,10 @@ std::optional<long long> Whole(const Value& v) {
 }
 
 // One row of whole numbers, or nothing when the query cannot be answered.
-std::optional<std::vector<std::optional<long long>>> Numbers(Connection& c, const std::string& query) {
+std::optional<std::vector<std::optional<long long>>> Numbers(Connection& c, const std::string& query,
+                                                             const std::vector<Value>& parameters = {}) {
     try {
-        auto rows = c.openRecordset(query);
+        auto rows = parameters.empty() ? c.openRecordset(query) : c.openRecordsetWith(query, parameters);
         if (rows->eof()) return std::nullopt;
         std::vector<std::optional<long long>> out;
         for (int i = 0; i < rows->fieldCount(); ++i) out.push_back(IsNull(rows->value(i)) ? std::nullopt : Whole(rows->value(i)));
@@ -52,10 +53,11 @@ std::optional<std::string> FirebirdIdentityStalls(Connection& firebird, const st
     std::string generator;
     long long increment = 1;
     try {
-        auto rows = firebird.openRecordset(
+        auto rows = firebird.openRecordsetWith(
             "SELECT TRIM(G.RDB$GENERATOR_NAME), G.RDB$GENERATOR_INCREMENT FROM RDB$RELATION_FIELDS F JOIN "
-            "RDB$GENERATORS G ON G.RDB$GENERATOR_NAME = F.RDB$GENERATOR_NAME WHERE F.RDB$RELATION_NAME = " +
-            QuotedLiteral(table) + " AND F.RDB$FIELD_NAME = " + QuotedLiteral(column));
+            "RDB$GENERATORS G ON G.RDB$GENERATOR_NAME = F.RDB$GENERATOR_NAME WHERE F.RDB$RELATION_NAME = CAST(? AS VARCHAR(252)) "
+            "AND F.RDB$FIELD_NAME = CAST(? AS VARCHAR(252))",
+            {table, column});
         if (rows->eof()) return std::nullopt;
         generator = ValueText(rows->value(0));
         increment = Whole(rows->value(1)).value_or(1);
@@ -74,9 +76,10 @@ std::optional<std::string> FirebirdIdentityStalls(Connection& firebird, const st
 std::optional<std::string> SqlServerIdentityStalls(Connection& sqlServer, const std::string& schema,
                                                    const std::string& table, const std::string& column) {
     const std::string object = (schema.empty() ? "" : SqlServerName(schema) + ".") + SqlServerName(table);
-    const std::string named = "N" + QuotedLiteral(object);
-    const auto numbers = Numbers(sqlServer, "SELECT IDENT_CURRENT(" + named + "), IDENT_INCR(" + named +
-                                                "), (SELECT MAX(" + SqlServerName(column) + ") FROM " + object + ")");
+    const auto numbers = Numbers(sqlServer,
+                                 "SELECT IDENT_CURRENT(?), IDENT_INCR(?), (SELECT MAX(" + SqlServerName(column) +
+                                     ") FROM " + object + ")",
+                                 {object, object});
     if (!numbers || !(*numbers)[0]) return std::nullopt;
     return Stalls(column, *(*numbers)[0] + (*numbers)[1].value_or(1), (*numbers)[2]);
 }

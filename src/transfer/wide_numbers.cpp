@@ -13,12 +13,14 @@ namespace {
 
 std::vector<std::string> WideColumns(Connection& sqlServer, const std::string& schema, const std::string& table,
                                      int digits, bool withBigint) {
-    const std::string inSchema = schema.empty() ? "SCHEMA_NAME()" : "N" + QuotedLiteral(schema);
-    auto rows = sqlServer.openRecordset(
-        "SELECT COLUMN_NAME FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_SCHEMA = " + inSchema +
-        " AND TABLE_NAME = N" + QuotedLiteral(table) + " AND DATA_TYPE IN ('decimal', 'numeric', 'money'" +
+    std::vector<Value> names{table};
+    if (!schema.empty()) names.insert(names.begin(), schema);
+    auto rows = sqlServer.openRecordsetWith(
+        "SELECT COLUMN_NAME FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_SCHEMA = " +
+        std::string(schema.empty() ? "SCHEMA_NAME()" : "?") + " AND TABLE_NAME = ? AND DATA_TYPE IN ('decimal', 'numeric', 'money'" +
         (withBigint ? ", 'bigint') " : ") ") +
-        "AND NUMERIC_PRECISION > " + std::to_string(digits) + " ORDER BY ORDINAL_POSITION");
+        "AND NUMERIC_PRECISION > " + std::to_string(digits) + " ORDER BY ORDINAL_POSITION",
+        names);
     std::vector<std::string> columns;
     for (; !rows->eof(); rows->moveNext())
         if (const auto* name = std::get_if<std::string>(&rows->value(0))) columns.push_back(*name);

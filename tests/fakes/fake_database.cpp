@@ -118,6 +118,17 @@ public:
                 return std::make_unique<FakeRecordset>(db_, result);
         throw FakeDatabaseError("Invalid object name in " + query);
     }
+    // Logged and looked up as "<query> with <each value's text, joined by |>".
+    std::unique_ptr<Recordset> openRecordsetWith(const std::string& query,
+                                                 const std::vector<Value>& parameters) override {
+        std::string values;
+        for (const auto& v : parameters) {
+            const auto* text = std::get_if<std::string>(&v);
+            const auto* number = std::get_if<std::int64_t>(&v);
+            values += (values.empty() ? "" : "|") + (text ? *text : number ? std::to_string(*number) : "NULL");
+        }
+        return openRecordset(query + " with " + values, kOpenForwardOnly, kLockReadOnly);
+    }
     void close() override {
         requireOpen();
         db_.call("close");

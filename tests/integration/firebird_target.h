@@ -65,10 +65,10 @@ protected:
             maxima += (maxima.empty() ? "" : ", ") + std::string("MAX(ABS([") + c + "]))";
         }
         values.rows = {largest};
-        sqlServer.results["SELECT COLUMN_NAME FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_SCHEMA = SCHEMA_NAME() AND "
-                          "TABLE_NAME = N'" + table + "' AND DATA_TYPE IN ('decimal', 'numeric', 'money'" +
+        sqlServer.results[std::string("SELECT COLUMN_NAME FROM INFORMATION_SCHEMA.COLUMNS WHERE TABLE_SCHEMA = SCHEMA_NAME() AND "
+                          "TABLE_NAME = ? AND DATA_TYPE IN ('decimal', 'numeric', 'money'") +
                           (digits == 9 ? ", 'bigint'" : "") + ") AND NUMERIC_PRECISION > " + std::to_string(digits) +
-                          " ORDER BY ORDINAL_POSITION"] = wide;
+                          " ORDER BY ORDINAL_POSITION with " + table] = wide;
         sqlServer.results["SELECT " + maxima + " FROM [" + table + "]"] = values;
     }
     std::vector<std::vector<Value>> rows(const std::string& query) {

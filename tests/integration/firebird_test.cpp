@@ -5,6 +5,7 @@
 
 #include "catalogue/table_keys.h"
 #include "catalogue/table_listing.h"
+#include "catalogue/table_structure.h"
 #include "connect/connection_strings.h"
 #include "tables/drop_listed_table.h"
 #include "transfer/identifiers.h"
@@ -50,6 +51,21 @@ TEST_F(FirebirdTest, KeyColumnsAreThePrimaryKeyElseAUniqueKey) {
     EXPECT_EQ(FirebirdKeyColumns(*c, "Badges"), (std::vector<std::string>{"Site", "Code"}));
     EXPECT_TRUE(FirebirdKeyColumns(*c, "LOOSE").empty());
     EXPECT_TRUE(FirebirdKeyColumns(*c, "job").empty()) << "names are compared as the catalogue spells them";
+}
+
+// The catalogue's reads take the table's name as a value: a quote in it is the name's own, and a
+// name longer than the engine's is no table, not a failure.
+TEST_F(FirebirdTest, CatalogueReadsTakeNamesAsValues) {
+    run({"CREATE TABLE \"O'Brien\" (ID INTEGER NOT NULL PRIMARY KEY, \"It's\" INTEGER DEFAULT 5 NOT NULL)"});
+    auto c = open();
+    EXPECT_EQ(FirebirdKeyColumns(*c, "O'Brien"), (std::vector<std::string>{"ID"}));
+    const TableStructure s = ReadFirebirdStructure(*c, "O'Brien");
+    ASSERT_TRUE(s.primaryKey);
+    EXPECT_EQ(s.primaryKey->columns, (std::vector<std::string>{"ID"}));
+    EXPECT_EQ(s.notNull, (std::vector<std::string>{"ID", "It's"}));
+    const std::string tooLong(80, 'X');
+    EXPECT_TRUE(FirebirdKeyColumns(*c, tooLong).empty());
+    EXPECT_FALSE(ReadFirebirdStructure(*c, tooLong).primaryKey);
 }
 
 TEST_F(FirebirdTest, ListsTablesAndViewsButNotTheEnginesOwn) {

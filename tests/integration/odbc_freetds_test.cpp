@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 
+#include "catalogue/table_keys.h"
 #include "connect/connection_strings.h"
 #include "platform/drivers/drivers_database.h"
 #include "tds_listener.h"
@@ -193,6 +194,24 @@ TEST(FreeTdsOnTheWire, EachValueIsDeclaredInItsOwnType) {
     EXPECT_NE(std::search(arrayBytes.begin(), arrayBytes.end(), lastBinary.begin(), lastBinary.end()),
               arrayBytes.end())
         << "the binary value of the array's last row";
+}
+
+// A catalogue read hands the table's and schema's names to the server as values of its markers:
+// FreeTDS declares them and sends them apart from the text, which never holds them.
+TEST(FreeTdsOnTheWire, CatalogueNamesTravelAsValuesNotText) {
+    TdsListener listener(0, std::chrono::seconds(30), true);
+    DriversDatabase db;
+    auto c = db.createConnection();
+    c->setConnectionTimeout(5);
+    c->open(SqlServerSettings({"127.0.0.1", std::to_string(listener.port()), "Sales", "sa", "pw", false}));
+    const size_t before = listener.requests().size();
+    SqlServerKeyColumns(*c, "sales", "O'Brien");  // the listener's "done" answers no rows
+    std::string sent;
+    const auto requests = listener.requests();
+    for (size_t i = before; i < requests.size(); ++i) sent += requests[i].asciiText();
+    EXPECT_NE(sent.find("T.TABLE_SCHEMA = @P1 AND T.TABLE_NAME = @P2"), std::string::npos) << sent;
+    EXPECT_NE(sent.find("O'Brien"), std::string::npos) << "the name, as a value: " << sent;
+    EXPECT_EQ(sent.find("O''Brien"), std::string::npos) << "no name spliced into the text: " << sent;
 }
 
 }  // namespace

@@ -230,14 +230,14 @@ TEST_F(CopyCommandTest, KeysReachSqlServerInTheirOrder) {
     auto fields = [](int count) { return std::vector<FieldInfo>(count, FieldInfo{"F", 202}); };
     using Row = std::vector<Value>;
     db.resultsContaining = {
-        {{"RDB$COMPUTED_SOURCE", "'ORDERS'"},
+        {{"RDB$COMPUTED_SOURCE", "with ORDERS"},
          {fields(6), {Row{"ID", std::int64_t{1}, Null{}, Null{}, "RDB$1", Null{}},
                       Row{"CODE", std::int64_t{0}, "DEFAULT 'x'", Null{}, "RDB$2", Null{}}}}},
-        {{"'PRIMARY KEY', 'UNIQUE', 'CHECK'", "'ORDERS'"},
+        {{"'PRIMARY KEY', 'UNIQUE', 'CHECK'", "with ORDERS"},
          {fields(3), {Row{"PK_ORDERS", "PRIMARY KEY", "ID"}, Row{"INTEG_5", "UNIQUE", "CODE"}}}},
-        {{"RDB$TRIGGERS", "'ORDERS'"},
+        {{"RDB$TRIGGERS", "with ORDERS"},
          {fields(3), {Row{"SET_ID", std::int64_t{1}, "AS BEGIN IF (NEW.ID IS NULL) THEN new.id = gen_id(g, 1); END"}}}},
-        {{"'FOREIGN KEY'", "'LINES'"},
+        {{"'FOREIGN KEY'", "with LINES"},
          {fields(6), {Row{"FK_LINES", "ORDER_ID", "ORDERS", "ID", "RESTRICT", "CASCADE"}}}},
         {{"RDB$"}, {fields(1), {}}},  // the rest of the catalogue: nothing
     };
@@ -352,8 +352,8 @@ TEST_F(CopyCommandTest, ResultsAndDiagnosticsGoApart) {
     db.results["SELECT K.COLUMN_NAME, T.CONSTRAINT_NAME FROM INFORMATION_SCHEMA.TABLE_CONSTRAINTS T "
                "JOIN INFORMATION_SCHEMA.KEY_COLUMN_USAGE K ON K.CONSTRAINT_SCHEMA = T.CONSTRAINT_SCHEMA "
                "AND K.CONSTRAINT_NAME = T.CONSTRAINT_NAME WHERE T.TABLE_SCHEMA = SCHEMA_NAME() AND T.TABLE_NAME = "
-               "N'Orders' AND T.CONSTRAINT_TYPE IN ('PRIMARY KEY', 'UNIQUE') ORDER BY CASE T.CONSTRAINT_TYPE WHEN "
-               "'PRIMARY KEY' THEN 0 ELSE 1 END, T.CONSTRAINT_NAME, K.ORDINAL_POSITION"] =
+               "? AND T.CONSTRAINT_TYPE IN ('PRIMARY KEY', 'UNIQUE') ORDER BY CASE T.CONSTRAINT_TYPE WHEN "
+               "'PRIMARY KEY' THEN 0 ELSE 1 END, T.CONSTRAINT_NAME, K.ORDINAL_POSITION with Orders"] =
         {{{"COLUMN_NAME", 202}, {"CONSTRAINT_NAME", 202}},
          {{std::string("Region"), std::string("PK")}, {std::string("ID"), std::string("PK")}}};
     db.results["SELECT * FROM [Orders]"] = {{{"ID", 3}, {"Region", 202}},

@@ -7,14 +7,16 @@
 namespace tess {
 namespace {
 
-// The T-SQL that SQL Server's catalogue answers, and the first key of its answer.
+// The T-SQL that SQL Server's catalogue answers, the names handed over as values, and the first
+// key of its answer.
 TEST(SqlServerKeyColumns, ThePrimaryKeyFirstInKeyOrder) {
     const std::string query =
         "SELECT K.COLUMN_NAME, T.CONSTRAINT_NAME FROM INFORMATION_SCHEMA.TABLE_CONSTRAINTS T "
         "JOIN INFORMATION_SCHEMA.KEY_COLUMN_USAGE K ON K.CONSTRAINT_SCHEMA = T.CONSTRAINT_SCHEMA "
-        "AND K.CONSTRAINT_NAME = T.CONSTRAINT_NAME WHERE T.TABLE_SCHEMA = N'sales' AND T.TABLE_NAME = N'O''Brien' "
+        "AND K.CONSTRAINT_NAME = T.CONSTRAINT_NAME WHERE T.TABLE_SCHEMA = ? AND T.TABLE_NAME = ? "
         "AND T.CONSTRAINT_TYPE IN ('PRIMARY KEY', 'UNIQUE') "
-        "ORDER BY CASE T.CONSTRAINT_TYPE WHEN 'PRIMARY KEY' THEN 0 ELSE 1 END, T.CONSTRAINT_NAME, K.ORDINAL_POSITION";
+        "ORDER BY CASE T.CONSTRAINT_TYPE WHEN 'PRIMARY KEY' THEN 0 ELSE 1 END, T.CONSTRAINT_NAME, K.ORDINAL_POSITION "
+        "with sales|O'Brien";
     FakeDatabase db;
     db.results[query] = {{{"COLUMN_NAME", 202}, {"CONSTRAINT_NAME", 202}},
                          {{std::string("Region"), std::string("PK_O")},

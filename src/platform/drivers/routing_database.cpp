@@ -46,6 +46,10 @@ public:
     std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override {
         return opened().openRecordset(query, cursorType, lockType);
     }
+    std::unique_ptr<Recordset> openRecordsetWith(const std::string& query,
+                                                 const std::vector<Value>& parameters) override {
+        return opened().openRecordsetWith(query, parameters);
+    }
     void close() override {
         opened().close();
         open_ = false;

@@ -299,6 +299,12 @@ std::unique_ptr<Recordset> FirebirdConnection::openRecordset(const std::string& 
     return std::make_unique<FirebirdRecordset>(session_, query);
 }
 
+std::unique_ptr<Recordset> FirebirdConnection::openRecordsetWith(const std::string& query,
+                                                                 const std::vector<Value>& parameters) {
+    requireOpen();
+    return std::make_unique<FirebirdRecordset>(session_, query, false, &parameters);
+}
+
 void FirebirdConnection::setCommandTimeout(int seconds) {
     commandTimeout_ = seconds;
     if (session_) session_->lockTimeout = seconds;

@@ -32,6 +32,8 @@ public:
     std::unique_ptr<PreparedStatement> prepare(const std::string& sql) override;
     std::unique_ptr<Recordset> openSchema(int schema) override;
     std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override;
+    std::unique_ptr<Recordset> openRecordsetWith(const std::string& query,
+                                                 const std::vector<Value>& parameters) override;
     void close() override;
     void cancel() noexcept override;
     void abandon() noexcept override;

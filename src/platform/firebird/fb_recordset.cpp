@@ -12,6 +12,7 @@
 #include "common/sql_literal.h"
 #include "common/text_codec.h"
 #include "platform/firebird/fb_error.h"
+#include "platform/firebird/fb_parameters.h"
 #include "platform/firebird/fb_types.h"
 
 namespace tess {
@@ -36,7 +37,7 @@ constexpr unsigned char kReadOnlySnapshot[] = {isc_tpb_version3, isc_tpb_concurr
 }  // namespace
 
 FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, const std::string& query,
-                                     bool rawNone)
+                                     bool rawNone, const std::vector<Value>* parameters)
     : session_(std::move(session)), query_(query), sampling_(rawNone) {
     IMaster* master = session_->master;
     CallFirebird(*session_, [&] {
@@ -52,10 +53,19 @@ FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, c
     describe();
     for (Column& c : columns_) c.none.raw = sampling_;
     if (!sampling_ && !session_->noneText) refuseUnreadableNone();
+    if (parameters) counted_ = -1;
     CallFirebird(*session_, [&] {
         FbStatus status(master);
-        cursor_ = FbHandle<IResultSet>(
-            master, statement_->openCursor(&status, transaction_.get(), nullptr, nullptr, metadata_.get(), 0));
+        FbHandle<IMessageMetadata> input(master, statement_->getInputMetadata(&status));
+        const unsigned markers = input->getCount(&status);
+        if (markers != (parameters ? parameters->size() : 0))
+            throw FirebirdError("The query's markers do not match its values.");
+        std::vector<unsigned char> message(input->getMessageLength(&status));
+        for (unsigned i = 0; i < markers; ++i)
+            WriteFirebirdParameter(*session_, &status, transaction_.get(), input.get(), i, (*parameters)[i],
+                                   message.data());
+        cursor_ = FbHandle<IResultSet>(master, statement_->openCursor(&status, transaction_.get(), input.get(),
+                                                                      message.data(), metadata_.get(), 0));
     });
     buffer_.resize(CallFirebird(*session_, [&] {
         FbStatus status(master);

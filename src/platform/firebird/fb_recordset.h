@@ -18,7 +18,9 @@ namespace tess {
 class FirebirdRecordset : public BufferedRecordset<FirebirdError> {
 public:
     // `rawNone`: text of NONE columns as its bytes, for the sample that decides their reading.
-    FirebirdRecordset(std::shared_ptr<FirebirdSession> session, const std::string& query, bool rawNone = false);
+    // `parameters`: the values of the query's "?" markers; its row count is then not known.
+    FirebirdRecordset(std::shared_ptr<FirebirdSession> session, const std::string& query, bool rawNone = false,
+                      const std::vector<Value>* parameters = nullptr);
 
     void close() override;
     void cancel() noexcept override { CancelFirebirdCall(*session_); }

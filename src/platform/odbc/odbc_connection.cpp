@@ -309,6 +309,19 @@ std::unique_ptr<Recordset> OdbcConnection::openRecordset(const std::string& quer
     return std::make_unique<OdbcRecordset>(std::move(stmt), count, OdbcRecordset::kResultNames);
 }
 
+std::unique_ptr<Recordset> OdbcConnection::openRecordsetWith(const std::string& query,
+                                                             const std::vector<Value>& parameters) {
+    OdbcHandle stmt = newStatement();
+    std::u16string text = Utf8ToUtf16(query);
+    CheckOdbc(SQLPrepareW(stmt.get(), Wide(text), static_cast<SQLINTEGER>(text.size())), SQL_HANDLE_STMT, stmt.get(),
+              "SQLPrepare");
+    ParameterRow row;  // read by SQLExecute alone: unbound after it, so that nothing points into it
+    row.bind(stmt.get(), parameters);
+    CheckOdbc(SQLExecute(stmt.get()), SQL_HANDLE_STMT, stmt.get(), "SQLExecute");
+    SQLFreeStmt(stmt.get(), SQL_RESET_PARAMS);
+    return std::make_unique<OdbcRecordset>(std::move(stmt), -1, OdbcRecordset::kResultNames);
+}
+
 void OdbcConnection::close() {
     requireOpen();
     CheckOdbc(disconnect(), SQL_HANDLE_DBC, dbc_.get(), "SQLDisconnect");

@@ -30,6 +30,8 @@ public:
     std::unique_ptr<Recordset> openCatalogue(int schema, const std::string& schemaName,
                                              const std::string& table) override;
     std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType, int lockType) override;
+    std::unique_ptr<Recordset> openRecordsetWith(const std::string& query,
+                                                 const std::vector<Value>& parameters) override;
     void close() override;
     void cancel() noexcept override;
     // Cancels, and from then on lets every handle of the connection go without calling the driver:
