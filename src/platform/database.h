@@ -145,6 +145,9 @@ public:
                                                      const std::string& table);
     virtual std::unique_ptr<Recordset> openRecordset(const std::string& query, int cursorType = kOpenForwardOnly,
                                                      int lockType = kLockReadOnly) = 0;
+    // How many rows the query gives, asked of the database before they are read (a COUNT(*) over
+    // it, while no other result is open); -1 when it cannot tell.
+    virtual long long countRows(const std::string& query);
     // A query with "?" markers and their values, read forward only: names and numbers reach the
     // catalogue's queries as values, never spliced into their text. Its row count is not known.
     virtual std::unique_ptr<Recordset> openRecordsetWith(const std::string& query, const std::vector<Value>& parameters);

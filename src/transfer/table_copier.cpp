@@ -170,6 +170,8 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     keyNames_ = nameRowsByKey_ ? direction_.sourceKey(*ends_.source, entry) : std::vector<std::string>{};
     direction_.measureSource(*ends_.source, entry);
     direction_.readStructure(*ends_.source, entry);
+    long long count = -1;
+    attempt(CopyStage::kCount, [&] { count = direction_.countSource(*ends_.source, entry); });
     std::unique_ptr<Recordset> source;
     if (!attempt(CopyStage::kOpenSource, [&] { source = direction_.openSource(*ends_.source, entry); }, true))
         return;
@@ -182,7 +184,7 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     const bool created = createTarget(table, columns, outcome);
     if (ends_.targetOpen && created) {
         runOnTarget(direction_.beforeRows(table));
-        copyRows(table, *source, columns.size(), outcome);
+        copyRows(table, *source, columns.size(), count, outcome);
         runOnTarget(direction_.afterRows(table));
     }
     attempt(CopyStage::kResetProgress, [&] { observer_.resetProgress(); });
@@ -345,7 +347,8 @@ bool TableCopier::targetGone(const std::string& failure) {
     return true;
 }
 
-void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t columnCount, TableOutcome& outcome) {
+void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t columnCount, long long count,
+                           TableOutcome& outcome) {
     const long long perCommit = direction_.rowsPerCommit(bulk_);
     ending_ = TableEnding();
     RowTally tally;
@@ -356,8 +359,6 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t c
         reportedValues_ = values;
     };
     auto committed = [&] { outcome.rowsWritten = tally.written; };
-    long long count = -1;
-    attempt(CopyStage::kCount, [&] { count = unread.recordCount(); });
 
     // Begun before the bulk INSERT is prepared, so that preparing costs the link no transaction.
     if (perCommit) stepOrEnd(CopyStage::kBegin, [&] { beginRows(); });

@@ -39,6 +39,8 @@ class TransferDirection {
 public:
     virtual ~TransferDirection() = default;
     virtual std::unique_ptr<Recordset> openSource(Connection& source, const std::string& entry) const = 0;
+    // The rows openSource will give, counted before it opens them (for the progress); -1: unknown.
+    virtual long long countSource(Connection& source, const std::string& entry) const = 0;
     // The name the copy gets in the target: the source entry's own table name.
     virtual std::string targetName(const std::string& entry) const { return entry; }
     // Told when a target table is dropped or made.
@@ -132,7 +134,9 @@ private:
     bool copiedAsCaseTwin(const std::string& table, const std::vector<std::string>& alike);
     // False when there is no new table for the rows: the outcome then says why.
     bool createTarget(const std::string& table, const std::vector<SourceColumn>& columns, TableOutcome& outcome);
-    void copyRows(const std::string& table, Recordset& source, size_t columnCount, TableOutcome& outcome);
+    // `count`: the source's rows as counted before it was opened (-1: unknown).
+    void copyRows(const std::string& table, Recordset& source, size_t columnCount, long long count,
+                  TableOutcome& outcome);
     // The source's row count (-1 when unknown) and the rows per commit (0: each row commits itself).
     struct RowPace {
         long long count, perCommit;

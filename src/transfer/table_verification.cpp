@@ -326,10 +326,11 @@ VerificationResult VerifyTable(Connection& source, const std::string& sourceQuer
 
     VerificationResult result;
     {
-        // Only a sample needs the source's row count, which a static cursor gives.
-        auto rows = source.openRecordset(sourceQuery, options.sample > 0 ? kOpenStatic : kOpenForwardOnly);
+        // Only a sample needs the source's row count, counted before the rows are opened.
+        const long long count = options.sample > 0 ? source.countRows(sourceQuery) : -1;
+        auto rows = source.openRecordset(sourceQuery);
         v.setColumns(*rows);
-        v.setSample(rows->recordCount());
+        v.setSample(count);
         result.sourceRows = v.read(*rows, sourceHashes, "source");
     }
     std::vector<int> targetOrder;

@@ -32,8 +32,10 @@ public:
         : firebird_(firebird), names_(names), keys_(keys) {}
 
     std::unique_ptr<Recordset> openSource(Connection& sqlServer, const std::string& entry) const override {
-        return sqlServer.openRecordset("SELECT * FROM " + SqlServerObjectName(names_, entry), kOpenStatic,
-                                       kLockOptimistic);
+        return sqlServer.openRecordset(sourceQuery(entry));
+    }
+    long long countSource(Connection& sqlServer, const std::string& entry) const override {
+        return sqlServer.countRows(sourceQuery(entry));
     }
     std::vector<std::string> sourceKey(Connection& sqlServer, const std::string& entry) const override {
         const SqlServerTable table = SqlServerTableOf(names_, entry);
@@ -105,6 +107,9 @@ public:
     }
 
 private:
+    std::string sourceQuery(const std::string& entry) const {
+        return "SELECT * FROM " + SqlServerObjectName(names_, entry);
+    }
     FirebirdBlockShape blockShape(const std::string& table) const {
         const int dialect = target_ ? target_->dialect : 3;
         FirebirdBlockShape shape{FirebirdNameFor(table, dialect), {}};

@@ -25,6 +25,9 @@ public:
     std::unique_ptr<Recordset> openSource(Connection& firebird, const std::string& table) const override {
         return firebird.openRecordset("SELECT * FROM " + FirebirdName(table));
     }
+    long long countSource(Connection& firebird, const std::string& table) const override {
+        return firebird.countRows("SELECT * FROM " + FirebirdName(table));
+    }
     std::vector<std::string> sourceKey(Connection& firebird, const std::string& table) const override {
         return FirebirdKeyColumns(firebird, table);
     }

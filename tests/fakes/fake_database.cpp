@@ -118,6 +118,14 @@ public:
                 return std::make_unique<FakeRecordset>(db_, result);
         throw FakeDatabaseError("Invalid object name in " + query);
     }
+    // The rows of the query's scripted result (its recordCount where one is scripted); not logged.
+    long long countRows(const std::string& query) override {
+        requireOpen();
+        auto it = db_.results.find(query);
+        if (it == db_.results.end()) return -1;
+        const FakeResult& r = it->second;
+        return r.recordCount == -2 ? static_cast<long long>(r.rows.size()) : r.recordCount;
+    }
     // Logged and looked up as "<query> with <each value's text, joined by |>".
     std::unique_ptr<Recordset> openRecordsetWith(const std::string& query,
                                                  const std::vector<Value>& parameters) override {

@@ -22,6 +22,7 @@ struct Recorder : TransferObserver {
         failures.push_back(failure);
         events.push_back("failed " + failure.table + " row " + std::to_string(failure.row));
     }
+    void showProgress(double percent) override { progress.push_back(percent); }
     void rowSent(const std::string&, long long done, long long) override {
         if (onRow) onRow(done);
     }
@@ -35,6 +36,7 @@ struct Recorder : TransferObserver {
     std::function<void(long long)> onRow;
     std::vector<std::string> events;
     std::vector<CopyFailure> failures;
+    std::vector<double> progress;
 };
 
 struct OpenEnds : TransferEnds {
@@ -137,6 +139,26 @@ TEST_F(TransferRun, AStopEndsTheTableUnderWayAndStartsNoOther) {
     EXPECT_EQ(big.rowsWritten, 100) << "the rows read before the stop are written and committed";
     EXPECT_EQ(FirebirdRows("BIG"), 100);
     EXPECT_TRUE(seen.failures.empty());
+}
+
+// Each direction counts its source before it opens it, for the progress.
+TEST_F(TransferRun, EachDirectionCountsItsSourceForTheProgress) {
+    standIn->execute("CREATE TABLE FOUR (ID INTEGER)");
+    standIn->execute("INSERT INTO FOUR VALUES (1), (2), (3), (4)");
+    firebird->execute("CREATE TABLE BACK_AGAIN (ID INTEGER)");
+    firebird->execute("INSERT INTO BACK_AGAIN SELECT 1 FROM RDB$DATABASE UNION ALL SELECT 2 FROM RDB$DATABASE");
+    for (const bool toFirebird : {true, false}) {
+        TransferPlan plan;
+        plan.toFirebird = toFirebird;
+        plan.tables = {toFirebird ? "FOUR" : "BACK_AGAIN"};
+        Recorder seen;
+        OpenEnds ends(toFirebird ? *standIn : *firebird, toFirebird ? *firebird : *standIn);
+        const TransferResult result = RunTransfer(plan, ends, seen);
+        ASSERT_EQ(result.tables.size(), 1u);
+        EXPECT_EQ(result.tables[0].ending, TableOutcome::kComplete) << toFirebird;
+        EXPECT_EQ(seen.progress, toFirebird ? (std::vector<double>{25, 50, 75, 100}) : (std::vector<double>{50, 100}))
+            << toFirebird;
+    }
 }
 
 }  // namespace

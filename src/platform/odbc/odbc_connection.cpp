@@ -286,22 +286,7 @@ std::unique_ptr<Recordset> OdbcConnection::openRecordset(const std::string& quer
     // As in ADO, only a static cursor knows its row count. It is taken before the rows are read,
     // so that the rows can stream through a forward-only cursor instead of being held in memory;
     // other queries are not read twice.
-    long long count = -1;
-    if (cursorType == kOpenStatic && StartsWithSelect(query)) {
-        try {
-            OdbcHandle countStmt = newStatement();
-            std::u16string countText = Utf8ToUtf16("SELECT COUNT(*) FROM (" + query + ") tessaline_count");
-            CheckOdbc(SQLExecDirectW(countStmt.get(), Wide(countText), static_cast<SQLINTEGER>(countText.size())),
-                      SQL_HANDLE_STMT, countStmt.get(), "SQLExecDirect");
-            SQLBIGINT n = 0;
-            SQLLEN indicator = 0;
-            if (SQL_SUCCEEDED(SQLFetch(countStmt.get())) &&
-                SQL_SUCCEEDED(SQLGetData(countStmt.get(), 1, SQL_C_SBIGINT, &n, sizeof n, &indicator)))
-                count = n;
-        } catch (const OdbcError&) {
-            count = -1;  // the provider cannot tell; the rows are still read to their end
-        }
-    }
+    const long long count = cursorType == kOpenStatic && StartsWithSelect(query) ? countRows(query) : -1;
     OdbcHandle stmt = newStatement();
     std::u16string text = Utf8ToUtf16(query);
     CheckOdbc(SQLExecDirectW(stmt.get(), Wide(text), static_cast<SQLINTEGER>(text.size())), SQL_HANDLE_STMT,
