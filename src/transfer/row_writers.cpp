@@ -5,6 +5,7 @@
 #include "platform/database.h"
 #include "platform/transaction.h"
 #include "transfer/table_copier.h"
+#include "transfer/table_plan.h"
 
 namespace tess {
 namespace {
@@ -34,42 +35,41 @@ private:
 
 class Literal : public RowAtATime {
 public:
-    Literal(RowTally& tally, Connection& target, const TransferDirection& direction, std::string table)
-        : RowAtATime(tally), target_(target), direction_(direction), table_(std::move(table)) {}
+    Literal(RowTally& tally, Connection& target, const TablePlan& plan)
+        : RowAtATime(tally), target_(target), plan_(plan) {}
 
 private:
     void insert(const std::vector<Value>& row) override {
-        const Statement insert = direction_.insertStatement(table_, row);
+        const Statement insert = LiteralInsert(plan_, row);
         if (insert.parameters.empty())
             target_.execute(insert.text);
         else
             target_.executeWith(insert.text, insert.parameters);
     }
     Connection& target_;
-    const TransferDirection& direction_;
-    std::string table_;
+    const TablePlan& plan_;
 };
 
 class Prepared : public RowAtATime {
 public:
-    Prepared(RowTally& tally, PreparedStatement& prepared, const TransferDirection& direction)
-        : RowAtATime(tally), prepared_(prepared), direction_(direction) {}
+    Prepared(RowTally& tally, PreparedStatement& prepared, const TablePlan& plan)
+        : RowAtATime(tally), prepared_(prepared), plan_(plan) {}
 
 private:
-    void insert(const std::vector<Value>& row) override { prepared_.execute(direction_.bulkValues(row)); }
+    void insert(const std::vector<Value>& row) override { prepared_.execute(BoundValues(plan_, row)); }
     PreparedStatement& prepared_;
-    const TransferDirection& direction_;
+    const TablePlan& plan_;
 };
 
 class Arrays : public RowWriter {
 public:
-    Arrays(RowTally& tally, Connection& target, PreparedStatement& prepared, const TransferDirection& direction,
-           size_t rowsPerArray, std::function<void()> committed)
-        : tally_(tally), target_(target), prepared_(prepared), direction_(direction), rowsPerArray_(rowsPerArray),
+    Arrays(RowTally& tally, Connection& target, PreparedStatement& prepared, const TablePlan& plan,
+           std::function<void()> committed)
+        : tally_(tally), target_(target), prepared_(prepared), plan_(plan), rowsPerArray_(plan.bulkBatch),
           committed_(std::move(committed)) {}
 
     void write(const std::vector<Value>& row, long long) override {
-        pending_.push_back(direction_.bulkValues(row));
+        pending_.push_back(BoundValues(plan_, row));
         if (pending_.size() >= rowsPerArray_) finish();
     }
 
@@ -136,7 +136,7 @@ private:
     RowTally& tally_;
     Connection& target_;
     PreparedStatement& prepared_;
-    const TransferDirection& direction_;
+    const TablePlan& plan_;
     size_t rowsPerArray_;
     std::function<void()> committed_;
     std::vector<std::vector<Value>> pending_;
@@ -150,8 +150,8 @@ bool FailsEveryRow(const DatabaseError& e) {
 
 class Blocks : public RowWriter {
 public:
-    Blocks(RowTally& tally, BlockStatements statements, const TransferDirection& direction, size_t rowsPerBlock)
-        : tally_(tally), statements_(std::move(statements)), direction_(direction), rowsPerBlock_(rowsPerBlock) {}
+    Blocks(RowTally& tally, BlockStatements statements, const TablePlan& plan, size_t rowsPerBlock)
+        : tally_(tally), statements_(std::move(statements)), plan_(plan), rowsPerBlock_(rowsPerBlock) {}
 
     // Long values go sooner, in a shorter block, so that the rows held stay few megabytes.
     void write(const std::vector<Value>& row, long long number) override {
@@ -186,7 +186,7 @@ private:
             std::vector<Value> values;
             values.reserve(held_.size() * held_.front().values.size());
             for (const HeldRow& row : held_)
-                for (Value& v : direction_.bulkValues(row.values)) values.push_back(std::move(v));
+                for (Value& v : BoundValues(plan_, row.values)) values.push_back(std::move(v));
             block->execute(values);
             return Outcome::kWritten;
         } catch (const DatabaseError& e) {
@@ -203,14 +203,14 @@ private:
         for (const HeldRow& row : held_) {
             if (tally_.tableEnded()) break;
             tally_.focus(row.number, &row.values);
-            WriteOne(tally_, [&] { statements_.row.execute(direction_.bulkValues(row.values)); });
+            WriteOne(tally_, [&] { statements_.row.execute(BoundValues(plan_, row.values)); });
         }
         tally_.focus(0, nullptr);
     }
 
     RowTally& tally_;
     BlockStatements statements_;
-    const TransferDirection& direction_;
+    const TablePlan& plan_;
     size_t rowsPerBlock_;
     std::vector<HeldRow> held_;
     size_t heldBytes_ = 0;
@@ -218,25 +218,22 @@ private:
 
 }  // namespace
 
-std::unique_ptr<RowWriter> BlockRowWriter(RowTally& tally, BlockStatements statements,
-                                          const TransferDirection& direction, size_t rowsPerBlock) {
-    return std::make_unique<Blocks>(tally, std::move(statements), direction, rowsPerBlock);
+std::unique_ptr<RowWriter> BlockRowWriter(RowTally& tally, BlockStatements statements, const TablePlan& plan,
+                                          size_t rowsPerBlock) {
+    return std::make_unique<Blocks>(tally, std::move(statements), plan, rowsPerBlock);
 }
 
-std::unique_ptr<RowWriter> LiteralRowWriter(RowTally& tally, Connection& target, const TransferDirection& direction,
-                                            const std::string& table) {
-    return std::make_unique<Literal>(tally, target, direction, table);
+std::unique_ptr<RowWriter> LiteralRowWriter(RowTally& tally, Connection& target, const TablePlan& plan) {
+    return std::make_unique<Literal>(tally, target, plan);
 }
 
-std::unique_ptr<RowWriter> PreparedRowWriter(RowTally& tally, PreparedStatement& prepared,
-                                             const TransferDirection& direction) {
-    return std::make_unique<Prepared>(tally, prepared, direction);
+std::unique_ptr<RowWriter> PreparedRowWriter(RowTally& tally, PreparedStatement& prepared, const TablePlan& plan) {
+    return std::make_unique<Prepared>(tally, prepared, plan);
 }
 
 std::unique_ptr<RowWriter> ArrayRowWriter(RowTally& tally, Connection& target, PreparedStatement& prepared,
-                                          const TransferDirection& direction, size_t rowsPerArray,
-                                          std::function<void()> committed) {
-    return std::make_unique<Arrays>(tally, target, prepared, direction, rowsPerArray, std::move(committed));
+                                          const TablePlan& plan, std::function<void()> committed) {
+    return std::make_unique<Arrays>(tally, target, prepared, plan, std::move(committed));
 }
 
 }  // namespace tess

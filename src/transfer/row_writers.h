@@ -14,7 +14,7 @@ namespace tess {
 
 class Connection;
 class PreparedStatement;
-class TransferDirection;
+struct TablePlan;
 
 // What the writers share with the row loop around them.
 struct RowTally {
@@ -40,14 +40,12 @@ public:
     virtual bool writesAtOnce() const { return true; }
 };
 
-std::unique_ptr<RowWriter> LiteralRowWriter(RowTally& tally, Connection& target, const TransferDirection& direction,
-                                            const std::string& table);
-std::unique_ptr<RowWriter> PreparedRowWriter(RowTally& tally, PreparedStatement& prepared,
-                                             const TransferDirection& direction);
-// `committed` is told after each array's transaction.
+// Each writer converts a row as the table's plan says.
+std::unique_ptr<RowWriter> LiteralRowWriter(RowTally& tally, Connection& target, const TablePlan& plan);
+std::unique_ptr<RowWriter> PreparedRowWriter(RowTally& tally, PreparedStatement& prepared, const TablePlan& plan);
+// Arrays of the plan's bulkBatch rows; `committed` is told after each array's transaction.
 std::unique_ptr<RowWriter> ArrayRowWriter(RowTally& tally, Connection& target, PreparedStatement& prepared,
-                                          const TransferDirection& direction, size_t rowsPerArray,
-                                          std::function<void()> committed);
+                                          const TablePlan& plan, std::function<void()> committed);
 
 // The prepared statements of a block writer: `block` gives the statement of so many rows, prepared
 // when first asked for, or null when the target will not take one (the rows then go one by one);
@@ -56,7 +54,7 @@ struct BlockStatements {
     std::function<PreparedStatement*(size_t rows)> block;
     PreparedStatement& row;
 };
-std::unique_ptr<RowWriter> BlockRowWriter(RowTally& tally, BlockStatements statements,
-                                          const TransferDirection& direction, size_t rowsPerBlock);
+std::unique_ptr<RowWriter> BlockRowWriter(RowTally& tally, BlockStatements statements, const TablePlan& plan,
+                                          size_t rowsPerBlock);
 
 }  // namespace tess

@@ -285,12 +285,4 @@ std::vector<StructureColumn> StructureColumns(const std::vector<SourceColumn>& c
     return out;
 }
 
-std::optional<StructurePlan> TakePlan(std::map<std::string, StructurePlan>& plans, const std::string& table) {
-    auto it = plans.find(table);
-    if (it == plans.end()) return std::nullopt;
-    StructurePlan plan = std::move(it->second);
-    plans.erase(it);
-    return plan;
-}
-
 }  // namespace tess

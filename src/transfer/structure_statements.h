@@ -69,7 +69,5 @@ TableStructure ReadStructure(const std::function<TableStructure()>& read);
 // The target's columns: the source's, with the types the CREATE gave them.
 std::vector<StructureColumn> StructureColumns(const std::vector<SourceColumn>& columns,
                                               const std::vector<std::string>& targetTypes);
-// The plan kept for a table, once.
-std::optional<StructurePlan> TakePlan(std::map<std::string, StructurePlan>& plans, const std::string& table);
 
 }  // namespace tess

@@ -167,9 +167,8 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     // The source is opened before anything is dropped: a table that cannot be read must not cost
     // the existing target table. Without it there is nothing more to do for this table.
     // The key is read before the source is open: a connection may hold one result at a time.
-    keyNames_ = nameRowsByKey_ ? direction_.sourceKey(*ends_.source, entry) : std::vector<std::string>{};
-    direction_.measureSource(*ends_.source, entry);
-    direction_.readStructure(*ends_.source, entry);
+    SourceFacts facts = direction_.readSource(*ends_.source, entry, nameRowsByKey_);
+    keyNames_ = facts.key;
     long long count = -1;
     attempt(CopyStage::kCount, [&] { count = direction_.countSource(*ends_.source, entry); });
     std::unique_ptr<Recordset> source;
@@ -181,15 +180,17 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     }
     const std::vector<SourceColumn> columns = readColumns(*source);
     nameRowsBy(columns);
-    const bool created = createTarget(table, columns, outcome);
-    if (ends_.targetOpen && created) {
-        runOnTarget(direction_.beforeRows(table));
-        copyRows(table, *source, columns.size(), count, outcome);
-        runOnTarget(direction_.afterRows(table));
+    std::optional<TablePlan> plan = createTarget(table, columns, std::move(facts), outcome);
+    if (ends_.targetOpen && plan) {
+        runOnTarget(plan->beforeRows);
+        copyRows(table, *source, *plan, count, outcome);
+        runOnTarget(plan->afterRows);
     }
     attempt(CopyStage::kResetProgress, [&] { observer_.resetProgress(); });
     closeSource(source);
-    if (created) listMade(table);
+    if (!plan) return;
+    if (plan->structure) structures_[table] = std::move(*plan->structure);
+    listMade(table);
 }
 
 // The question names the table that "Yes" drops, as the target's tables spell it. False when the
@@ -228,13 +229,14 @@ void TableCopier::listMade(const std::string& table) {
 // The CREATE. The rows have nowhere to go when the table could not be expressed for the target or
 // the target refused it: a table of that name that the list does not show (hidden, or made since
 // the list was filled) must not receive rows that the user did not choose for it.
-bool TableCopier::createTarget(const std::string& table, const std::vector<SourceColumn>& columns,
-                               TableOutcome& outcome) {
+std::optional<TablePlan> TableCopier::createTarget(const std::string& table, const std::vector<SourceColumn>& columns,
+                                                  SourceFacts facts, TableOutcome& outcome) {
     bool lost = false;
+    std::optional<TablePlan> plan;
     const bool created = attempt(CopyStage::kCreate, [&] {
-        const std::string create = direction_.createStatement(table, columns);
+        plan = direction_.plan(table, columns, std::move(facts), bulk_);
         try {
-            ends_.target->execute(create);
+            ends_.target->execute(plan->create);
         } catch (const DatabaseError& e) {
             lost = e.connectionLost();
             if (lost) EndTable(e, table, 0);
@@ -242,8 +244,9 @@ bool TableCopier::createTarget(const std::string& table, const std::vector<Sourc
                                 e.details());
         }
     }, true);
-    if (!created) outcome.ending = lost ? TableOutcome::kConnectionLost : TableOutcome::kNotCopied;
-    return created;
+    if (created) return plan;
+    outcome.ending = lost ? TableOutcome::kConnectionLost : TableOutcome::kNotCopied;
+    return std::nullopt;
 }
 
 // Settings of the target's session around the rows: a refusal is reported, and the rows still go.
@@ -347,9 +350,9 @@ bool TableCopier::targetGone(const std::string& failure) {
     return true;
 }
 
-void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t columnCount, long long count,
+void TableCopier::copyRows(const std::string& table, Recordset& unread, const TablePlan& plan, long long count,
                            TableOutcome& outcome) {
-    const long long perCommit = direction_.rowsPerCommit(bulk_);
+    const long long perCommit = plan.rowsPerCommit;
     ending_ = TableEnding();
     RowTally tally;
     tally.insertStep = [&](const std::function<void()>& body) { return insertRow(body); };
@@ -364,13 +367,13 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t c
     if (perCommit) stepOrEnd(CopyStage::kBegin, [&] { beginRows(); });
     PreparedInserts prepared;
     if (bulk_ && !ending_.ended() && !stepOrEnd(CopyStage::kInsert, [&] {
-            prepared.row = ends_.target->prepare(direction_.bulkStatement(table, columnCount));
+            prepared.row = ends_.target->prepare(plan.bulkInsert);
         })) {
         if (perCommit) endTransaction(committed);
         outcome.ending = ending_.ending().value_or(TableOutcome::kNotCopied);
         return;
     }
-    const std::unique_ptr<RowWriter> writer = rowWriter(table, tally, prepared, committed);
+    const std::unique_ptr<RowWriter> writer = rowWriter(plan, tally, prepared, committed);
     readRows(table, unread, *writer, tally, {count, perCommit}, outcome);
     if (!ending_.writingEnded()) writer->finish();
     if (perCommit) endTransaction(committed);
@@ -384,30 +387,26 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, size_t c
 // The rows' writer: a literal statement a row, or in bulk mode the one-row INSERT prepared, in arrays
 // or in blocks where the target takes them. A block size that the target will not prepare leaves
 // its rows to go one by one.
-std::unique_ptr<RowWriter> TableCopier::rowWriter(const std::string& table, RowTally& tally,
-                                                  PreparedInserts& prepared, const std::function<void()>& committed) {
-    if (!prepared.row) return LiteralRowWriter(tally, *ends_.target, direction_, table);
-    if (const size_t perArray = direction_.bulkBatch())
-        return ArrayRowWriter(tally, *ends_.target, *prepared.row, direction_, perArray, committed);
-    const size_t perBlock = blockRows_ ? blockRows_ : direction_.bulkBlockRows(table);
-    if (perBlock < 2) return PreparedRowWriter(tally, *prepared.row, direction_);
-    auto block = [this, &prepared, table](size_t rows) -> PreparedStatement* {
+std::unique_ptr<RowWriter> TableCopier::rowWriter(const TablePlan& plan, RowTally& tally, PreparedInserts& prepared,
+                                                  const std::function<void()>& committed) {
+    if (!prepared.row) return LiteralRowWriter(tally, *ends_.target, plan);
+    if (plan.bulkBatch) return ArrayRowWriter(tally, *ends_.target, *prepared.row, plan, committed);
+    const size_t perBlock = blockRows_ ? blockRows_ : plan.blockRows;
+    if (perBlock < 2) return PreparedRowWriter(tally, *prepared.row, plan);
+    auto block = [this, &prepared, &plan](size_t rows) -> PreparedStatement* {
         auto [at, fresh] = prepared.blocks.try_emplace(rows);
         if (fresh) {
             try {
-                at->second = ends_.target->prepare(direction_.bulkBlockStatement(table, rows));
+                at->second = ends_.target->prepare(BlockInsert(plan, rows));
             } catch (const DatabaseError& e) {
                 if (e.connectionLost() || e.cancelled()) throw;
             }
         }
         return at->second.get();
     };
-    return BlockRowWriter(tally, {block, *prepared.row}, direction_, perBlock);
+    return BlockRowWriter(tally, {block, *prepared.row}, plan, perBlock);
 }
 
-// The rows' transaction is committed, unless the target can take nothing more. After a failure
-// that ended the table its commit is tried quietly, that failure having been reported already,
-// and a transaction that will not commit is rolled back, so that the next table starts clean.
 // Where no transaction could be begun, each row committed itself as it went.
 void TableCopier::endTransaction(const std::function<void()>& committed) {
     if (!rows_) return committed();

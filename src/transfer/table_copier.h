@@ -12,6 +12,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/transaction.h"
@@ -21,6 +22,7 @@
 #include "transfer/statement.h"
 #include "transfer/structure_statements.h"
 #include "transfer/table_ending.h"
+#include "transfer/table_plan.h"
 #include "transfer/target_tables.h"
 
 namespace tess {
@@ -34,7 +36,7 @@ class RowWriter;
 class StopRequest;
 struct RowTally;
 
-// How one direction reads, names and writes its tables.
+// How one direction reads and names its tables, and the plan it makes of each.
 class TransferDirection {
 public:
     virtual ~TransferDirection() = default;
@@ -46,35 +48,13 @@ public:
     // Told when a target table is dropped or made.
     virtual void targetListChanged(const std::string& /*entry*/) {}
     virtual std::string dropStatement(const std::string& listedName) const = 0;
-    // Called once a table, before its rows: the CREATE text; it may keep what the rows need.
-    virtual std::string createStatement(const std::string& table, const std::vector<SourceColumn>& columns) = 0;
-    virtual Statement insertStatement(const std::string& table, const std::vector<Value>& row) const = 0;
-    // Rows run in one transaction committed this often and at the table's end; 0 keeps autocommit.
-    virtual long long rowsPerCommit(bool bulk) const = 0;
-    // The columns that name the source table's rows (its key), for reports; none when it has none.
-    virtual std::vector<std::string> sourceKey(Connection& /*source*/, const std::string& /*entry*/) const {
-        return {};
-    }
-    // Called before the source is opened, for what the CREATE needs to know of the source's values.
-    virtual void measureSource(Connection& /*source*/, const std::string& /*entry*/) {}
-    // With the source's structure (the companion's --keys): read before the source is opened, for
-    // the CREATE's identity column and key column types.
-    virtual void readStructure(Connection& /*source*/, const std::string& /*entry*/) {}
-    // Run on the target right after the CREATE and after the rows (SQL Server's IDENTITY_INSERT).
-    virtual std::vector<std::string> beforeRows(const std::string& /*table*/) const { return {}; }
-    virtual std::vector<std::string> afterRows(const std::string& /*table*/) const { return {}; }
-    // What makes the structure of a table created with it, taken once; nothing without --keys.
-    virtual std::optional<StructurePlan> takeStructurePlan(const std::string& /*table*/) { return std::nullopt; }
-    // The companion's bulk mode: one INSERT prepared per table and each row's values for it.
-    virtual std::string bulkStatement(const std::string& table, size_t columns) const = 0;
-    virtual std::vector<Value> bulkValues(const std::vector<Value>& row) const = 0;
-    // Rows that bulk mode writes as one array in a transaction of its own, written again one by
-    // one when one of them fails; 0: the rows go one at a time and follow rowsPerCommit.
-    virtual size_t bulkBatch() const { return 0; }
-    // Rows that bulk mode sends in one statement of many rows, which the target writes whole or not
-    // at all within the open transaction; 0: none. Known once the table is created.
-    virtual size_t bulkBlockRows(const std::string& /*table*/) const { return 0; }
-    virtual std::string bulkBlockStatement(const std::string& /*table*/, size_t /*rows*/) const { return {}; }
+    // Read before the source is opened: its key when `key` (for reports), and what the plan needs
+    // to know of its values and structure.
+    virtual SourceFacts readSource(Connection& source, const std::string& entry, bool key) = 0;
+    // The copy's plan, from the source's columns: throws when the table cannot be expressed for
+    // the target. `bulk`: the values bound in their own types.
+    virtual TablePlan plan(const std::string& table, const std::vector<SourceColumn>& columns, SourceFacts facts,
+                           bool bulk) = 0;
 };
 
 struct CopyEnds {
@@ -107,6 +87,8 @@ public:
     // True once a server that did not answer had its connections given up: nothing is to wait on
     // it again.
     bool gaveUp() const { return abandoned_; }
+    // The keys of each table made so far (with keys), to be made after the rows; taken once.
+    std::map<std::string, StructurePlan> takeStructures() { return std::exchange(structures_, {}); }
 
 private:
     // Runs one stage: a failure is told to the observer, and false returned; the copy goes on as
@@ -132,10 +114,12 @@ private:
     bool dropListedTarget(const std::string& table);
     void runOnTarget(const std::vector<std::string>& statements);
     bool copiedAsCaseTwin(const std::string& table, const std::vector<std::string>& alike);
-    // False when there is no new table for the rows: the outcome then says why.
-    bool createTarget(const std::string& table, const std::vector<SourceColumn>& columns, TableOutcome& outcome);
+    // The plan, and the table made by it; nothing when there is no new table for the rows (the
+    // outcome then says why).
+    std::optional<TablePlan> createTarget(const std::string& table, const std::vector<SourceColumn>& columns,
+                                          SourceFacts facts, TableOutcome& outcome);
     // `count`: the source's rows as counted before it was opened (-1: unknown).
-    void copyRows(const std::string& table, Recordset& source, size_t columnCount, long long count,
+    void copyRows(const std::string& table, Recordset& source, const TablePlan& plan, long long count,
                   TableOutcome& outcome);
     // The source's row count (-1 when unknown) and the rows per commit (0: each row commits itself).
     struct RowPace {
@@ -148,7 +132,7 @@ private:
         std::unique_ptr<PreparedStatement> row;
         std::map<size_t, std::unique_ptr<PreparedStatement>> blocks;  // null: a size the target refused
     };
-    std::unique_ptr<RowWriter> rowWriter(const std::string& table, RowTally& tally, PreparedInserts& prepared,
+    std::unique_ptr<RowWriter> rowWriter(const TablePlan& plan, RowTally& tally, PreparedInserts& prepared,
                                          const std::function<void()>& committed);
     // A step whose failure may end the table (then it is reported once, at the table's end).
     using End = TableEnding::End;
@@ -210,6 +194,7 @@ private:
     int failures_ = 0;           // of the table being copied
     bool nameRowsByKey_ = false;
     std::vector<std::string> keyNames_;        // of the table being copied
+    std::map<std::string, StructurePlan> structures_;  // of the tables made
     std::vector<size_t> keyIndices_;           // the naming columns among its columns
     std::vector<std::string> columnNames_;
     const std::vector<Value>* reportedValues_ = nullptr;  // the row being written

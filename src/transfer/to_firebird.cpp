@@ -37,83 +37,64 @@ public:
     long long countSource(Connection& sqlServer, const std::string& entry) const override {
         return sqlServer.countRows(sourceQuery(entry));
     }
-    std::vector<std::string> sourceKey(Connection& sqlServer, const std::string& entry) const override {
-        const SqlServerTable table = SqlServerTableOf(names_, entry);
-        return SqlServerKeyColumns(sqlServer, table.schema, table.name);
-    }
     // A table of another schema is created under its own name.
     std::string targetName(const std::string& entry) const override { return SqlServerTableOf(names_, entry).name; }
     std::string dropStatement(const std::string& listed) const override {
         return "DROP TABLE " + FirebirdNameFor(listed, target_ ? target_->dialect : 3);
     }
-    void measureSource(Connection& sqlServer, const std::string& entry) override {
+    // The key, the whole digits of the numbers wider than the target's, and with keys the structure.
+    SourceFacts readSource(Connection& sqlServer, const std::string& entry, bool key) override {
         const SqlServerTable table = SqlServerTableOf(names_, entry);
-        const FirebirdTargetFacts& facts = target();
-        const bool dialectOne = facts.dialect == 1;
-        const int digits = dialectOne                        ? 9
-                           : facts.engineMajorVersion >= 4 ? kFirebird4MaxPrecision
-                                                             : kFirebirdMaxPrecision;
-        wholeDigits_ = MeasureWideNumbers(sqlServer, table.schema, table.name, SqlServerObjectName(names_, entry),
-                                          digits, dialectOne);
+        SourceFacts facts;
+        if (key) facts.key = SqlServerKeyColumns(sqlServer, table.schema, table.name);
+        const FirebirdTargetFacts& target = this->target();
+        const bool dialectOne = target.dialect == 1;
+        const int digits = dialectOne                         ? 9
+                           : target.engineMajorVersion >= 4 ? kFirebird4MaxPrecision
+                                                              : kFirebirdMaxPrecision;
+        facts.wholeDigits = MeasureWideNumbers(sqlServer, table.schema, table.name, SqlServerObjectName(names_, entry),
+                                               digits, dialectOne);
+        if (keys_)
+            facts.structure = ReadStructure([&] { return ReadSqlServerStructure(sqlServer, table.schema, table.name); });
+        return facts;
     }
-    void readStructure(Connection& sqlServer, const std::string& entry) override {
-        if (!keys_) return;
-        const SqlServerTable table = SqlServerTableOf(names_, entry);
-        structure_ = ReadStructure([&] { return ReadSqlServerStructure(sqlServer, table.schema, table.name); });
-    }
-    std::string createStatement(const std::string& table, const std::vector<SourceColumn>& columns) override {
+    // Rows commit every 10,000 (every 100,000 in bulk, where each costs a tenth as much). Blocks
+    // save round trips, of which the embedded engine has none, and cost it a compile a table and
+    // more work a row the longer they are (in process: 200 tables of 100 rows 1.5 times slower in
+    // blocks than a row at a time; 100,000 rows in blocks of 255, 1.4 times): in process the rows
+    // go one at a time.
+    TablePlan plan(const std::string& table, const std::vector<SourceColumn>& columns, SourceFacts source,
+                   bool bulk) override {
         FirebirdTargetFacts facts = target();
-        facts.wholeDigits = std::move(wholeDigits_);
-        wholeDigits_.clear();
-        if (structure_) facts.identity = structure_->identity;
-        definition_ = MapColumnsToFirebird(table, columns, facts);
-        columnNames_.clear();
-        for (const SourceColumn& c : columns) columnNames_.push_back(c.name);
-        if (structure_) {
-            if (!names_taken_) names_taken_.emplace(facts.engineMajorVersion >= 4 ? kFirebird4MaxNameCharacters
-                                                                                  : kFirebirdMaxNameBytes);
-            plans_[table] = FirebirdStructurePlan(table, *structure_, StructureColumns(columns, definition_.types),
-                                                  {facts.dialect, facts.engineMajorVersion}, *names_taken_);
-            structure_.reset();
+        facts.wholeDigits = std::move(source.wholeDigits);
+        if (source.structure) facts.identity = source.structure->identity;
+        FirebirdRows rows{table, MapColumnsToFirebird(table, columns, facts), blockShape(table, columns)};
+        TablePlan plan;
+        plan.create = rows.definition.createStatement;
+        plan.rowsPerCommit = bulk ? kFirebirdBulkRowsPerCommit : kFirebirdRowsPerCommit;
+        plan.bulkInsert = FirebirdBulkInsert(table, columns.size());
+        if (!inProcess_)
+            plan.blockRows =
+                FirebirdBlockRows(rows.block, beforeThree_ ? kFirebirdOldMostStatementBytes : kFirebirdBlockMostBytes);
+        if (source.structure) {
+            if (!namesTaken_)
+                namesTaken_.emplace(facts.engineMajorVersion >= 4 ? kFirebird4MaxNameCharacters : kFirebirdMaxNameBytes);
+            plan.structure = FirebirdStructurePlan(table, *source.structure,
+                                                   StructureColumns(columns, rows.definition.types),
+                                                   {facts.dialect, facts.engineMajorVersion}, *namesTaken_);
         }
-        return definition_.createStatement;
-    }
-    std::optional<StructurePlan> takeStructurePlan(const std::string& table) override {
-        return TakePlan(plans_, table);
-    }
-    Statement insertStatement(const std::string& table, const std::vector<Value>& row) const override {
-        return RenderFirebirdInsert(table, definition_.numeric, row, definition_.dateOnly);
-    }
-    long long rowsPerCommit(bool bulk) const override {
-        return bulk ? kFirebirdBulkRowsPerCommit : kFirebirdRowsPerCommit;
-    }
-    std::string bulkStatement(const std::string& table, size_t columns) const override {
-        return FirebirdBulkInsert(table, columns);
-    }
-    std::vector<Value> bulkValues(const std::vector<Value>& row) const override {
-        return FirebirdBulkValues(definition_.numeric, row, definition_.dateOnly, definition_.moment);
-    }
-    // A block saves round trips, of which the embedded engine has none, and it costs the engine a
-    // compile a table and more work a row the longer it is (measured in process: 200 tables of 100
-    // rows 1.5 times slower in blocks than a row at a time; 100,000 rows in blocks of 255, 1.4
-    // times): in process the rows go one at a time, as before there were blocks.
-    size_t bulkBlockRows(const std::string& table) const override {
-        if (inProcess_) return 0;
-        return FirebirdBlockRows(blockShape(table),
-                                 beforeThree_ ? kFirebirdOldMostStatementBytes : kFirebirdBlockMostBytes);
-    }
-    std::string bulkBlockStatement(const std::string& table, size_t rows) const override {
-        return FirebirdBlockInsert(blockShape(table), rows);
+        plan.rows = std::move(rows);
+        return plan;
     }
 
 private:
     std::string sourceQuery(const std::string& entry) const {
         return "SELECT * FROM " + SqlServerObjectName(names_, entry);
     }
-    FirebirdBlockShape blockShape(const std::string& table) const {
+    FirebirdBlockShape blockShape(const std::string& table, const std::vector<SourceColumn>& columns) const {
         const int dialect = target_ ? target_->dialect : 3;
         FirebirdBlockShape shape{FirebirdNameFor(table, dialect), {}};
-        for (const std::string& c : columnNames_) shape.columns.push_back(FirebirdNameFor(c, dialect));
+        for (const SourceColumn& c : columns) shape.columns.push_back(FirebirdNameFor(c.name, dialect));
         return shape;
     }
 
@@ -144,13 +125,8 @@ private:
     Connection* firebird_;
     const SqlServerTableNames* names_;
     bool keys_;
-    std::optional<TableStructure> structure_;  // of the table about to be created
-    std::map<std::string, StructurePlan> plans_;
-    std::optional<ConstraintNames> names_taken_;
+    std::optional<ConstraintNames> namesTaken_;  // by the keys of every table of the run
     std::optional<FirebirdTargetFacts> target_;
-    std::map<std::string, int> wholeDigits_;
-    FirebirdTableDefinition definition_;
-    std::vector<std::string> columnNames_;  // of the table just created
     bool beforeThree_ = false;              // the target's engine is older than Firebird 3
     bool inProcess_ = false;                // the target is attached through the embedded engine
 };

@@ -28,46 +28,37 @@ public:
     long long countSource(Connection& firebird, const std::string& table) const override {
         return firebird.countRows("SELECT * FROM " + FirebirdName(table));
     }
-    std::vector<std::string> sourceKey(Connection& firebird, const std::string& table) const override {
-        return FirebirdKeyColumns(firebird, table);
-    }
     std::string dropStatement(const std::string& listed) const override {
         return "DROP TABLE " + SqlServerObjectName(names_, listed);
     }
-    void readStructure(Connection& firebird, const std::string& table) override {
-        if (keys_) structure_ = ReadStructure([&] { return ReadFirebirdStructure(firebird, table); });
-    }
-    std::string createStatement(const std::string& table, const std::vector<SourceColumn>& columns) override {
-        timeOnly_ = TimeOnlyColumns(columns);
-        columnList_.clear();
-        identity_.clear();
-        if (!structure_) return MapColumnsToSqlServer(table, columns);
-        const SqlServerKeyFacts keys{structure_->identity, KeyedColumns(*structure_, columns)};
-        std::vector<std::string> types;
-        for (const auto& c : columns) types.push_back(SqlServerColumnType(c, keys));
-        plans_[table] = SqlServerStructurePlan(table, *structure_, StructureColumns(columns, types), names_taken_);
-        for (size_t i = 0; i < columns.size(); ++i)
-            if (columns[i].name == keys.identity && CanBeIdentity(types[i])) identity_ = keys.identity;
-        // An identity column takes the copied values only when the INSERT names the columns.
-        if (!identity_.empty()) columnList_ = SqlServerColumnList(columns);
-        structure_.reset();
-        return MapColumnsToSqlServer(table, columns, keys);
-    }
-    std::vector<std::string> beforeRows(const std::string& table) const override { return IdentityInsert(table, "ON"); }
-    std::vector<std::string> afterRows(const std::string& table) const override { return IdentityInsert(table, "OFF"); }
-    std::optional<StructurePlan> takeStructurePlan(const std::string& table) override { return TakePlan(plans_, table); }
-    Statement insertStatement(const std::string& table, const std::vector<Value>& row) const override {
-        return RenderSqlServerInsert(table, row, timeOnly_, columnList_);
+    SourceFacts readSource(Connection& firebird, const std::string& table, bool key) override {
+        SourceFacts facts;
+        if (key) facts.key = FirebirdKeyColumns(firebird, table);
+        if (keys_) facts.structure = ReadStructure([&] { return ReadFirebirdStructure(firebird, table); });
+        return facts;
     }
     // SQL Server keeps autocommit: a conversion error there can roll back a whole open transaction.
-    long long rowsPerCommit(bool) const override { return 0; }
-    std::string bulkStatement(const std::string& table, size_t columns) const override {
-        return SqlServerBulkInsert(table, columns, columnList_);
+    // Bulk rows go in arrays of several hundred, each in a transaction of its own; SQL Server may
+    // abort the whole of it for one refused row, so a failed array is rolled back and written again
+    // row by row.
+    TablePlan plan(const std::string& table, const std::vector<SourceColumn>& columns, SourceFacts source,
+                   bool) override {
+        TablePlan plan;
+        SqlServerRows rows{table, TimeOnlyColumns(columns), {}};
+        if (source.structure) {
+            const std::string identity = planKeys(table, columns, *source.structure, plan);
+            // An identity column takes the copied values only when the INSERT names the columns.
+            if (!identity.empty()) rows.columnList = SqlServerColumnList(columns);
+            plan.beforeRows = IdentityInsert(table, identity, "ON");
+            plan.afterRows = IdentityInsert(table, identity, "OFF");
+        } else {
+            plan.create = MapColumnsToSqlServer(table, columns);
+        }
+        plan.bulkInsert = SqlServerBulkInsert(table, columns.size(), rows.columnList);
+        plan.bulkBatch = kSqlServerBulkBatch;
+        plan.rows = std::move(rows);
+        return plan;
     }
-    std::vector<Value> bulkValues(const std::vector<Value>& row) const override { return SqlServerBulkValues(row, timeOnly_); }
-    // A transaction of several hundred rows; SQL Server may abort the whole of it for one refused
-    // row, so a failed batch is rolled back and written again row by row.
-    size_t bulkBatch() const override { return kSqlServerBulkBatch; }
 
     // A table we create is of the default schema, whatever an earlier entry of its text was.
     void targetListChanged(const std::string& entry) override {
@@ -75,9 +66,23 @@ public:
     }
 
 private:
-    std::vector<std::string> IdentityInsert(const std::string& table, const char* onOrOff) const {
-        if (identity_.empty()) return {};
+    static std::vector<std::string> IdentityInsert(const std::string& table, const std::string& identity,
+                                                   const char* onOrOff) {
+        if (identity.empty()) return {};
         return {"SET IDENTITY_INSERT " + SqlServerName(table) + " " + onOrOff};
+    }
+    // The CREATE with the source's identity and key column types, and the keys made after the
+    // rows; the identity column, when one can be.
+    std::string planKeys(const std::string& table, const std::vector<SourceColumn>& columns,
+                         const TableStructure& structure, TablePlan& plan) {
+        const SqlServerKeyFacts keys{structure.identity, KeyedColumns(structure, columns)};
+        std::vector<std::string> types;
+        for (const auto& c : columns) types.push_back(SqlServerColumnType(c, keys));
+        plan.create = MapColumnsToSqlServer(table, columns, keys);
+        plan.structure = SqlServerStructurePlan(table, structure, StructureColumns(columns, types), namesTaken_);
+        for (size_t i = 0; i < columns.size(); ++i)
+            if (columns[i].name == keys.identity && CanBeIdentity(types[i])) return keys.identity;
+        return {};
     }
     static std::set<std::string> KeyedColumns(const TableStructure& s, const std::vector<SourceColumn>& columns) {
         std::set<std::string> keyed;
@@ -88,12 +93,7 @@ private:
 
     SqlServerTableNames* names_;
     bool keys_;
-    std::vector<bool> timeOnly_;
-    std::optional<TableStructure> structure_;  // of the table about to be created
-    std::map<std::string, StructurePlan> plans_;
-    ConstraintNames names_taken_{kSqlServerMaxNameCharacters};
-    std::string identity_;    // of the table being written
-    std::string columnList_;  // its INSERTs name the columns when it has an identity
+    ConstraintNames namesTaken_{kSqlServerMaxNameCharacters};  // by the keys of every table of the run
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "transfer/transfer_run.h"
 
+#include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -13,7 +14,7 @@ namespace tess {
 namespace {
 
 // The direction and copier over the current connections, made anew after the connections were;
-// the directions before them keep the keys of the tables they copied.
+// the keys of the tables copied before are kept.
 class Run {
 public:
     Run(const TransferPlan& plan, TransferEnds& ends, TransferObserver& observer)
@@ -33,14 +34,15 @@ public:
 
 private:
     void start();
-    std::optional<StructurePlan> takeStructurePlan(const std::string& table);
+    void keepStructures();
 
     const TransferPlan& plan_;
     TransferEnds& ends_;
     TransferObserver& observer_;
     TargetTables targets_;
-    std::vector<std::unique_ptr<TransferDirection>> directions_;
+    std::map<std::string, StructurePlan> structures_;  // of the tables made, from every copier
     std::unique_ptr<TableCopier> copier_;
+    std::unique_ptr<TransferDirection> direction_;  // the copier's, after it
     std::mutex copierMutex_;  // a stop's cancel comes from another thread
     bool gaveUp_ = false;
 };
@@ -55,7 +57,11 @@ void Run::start() {
     if (plan_.nameRowsByKey) copier->nameRowsByKey();
     std::lock_guard lock(copierMutex_);
     copier_ = std::move(copier);
-    directions_.push_back(std::move(direction));
+    direction_ = std::move(direction);
+}
+
+void Run::keepStructures() {
+    if (copier_) structures_.merge(copier_->takeStructures());
 }
 
 // The copier goes before the connections it used are made again, so that a stop's cancel never
@@ -64,6 +70,7 @@ bool Run::reconnect(std::string& why) {
     {
         std::lock_guard lock(copierMutex_);
         gaveUp_ = gaveUp();
+        keepStructures();
         copier_.reset();
     }
     const auto pass = [this](std::chrono::seconds wait, int attempt, int attempts) {
@@ -75,23 +82,18 @@ bool Run::reconnect(std::string& why) {
     return true;
 }
 
-std::optional<StructurePlan> Run::takeStructurePlan(const std::string& table) {
-    for (auto& direction : directions_)
-        if (auto plan = direction->takeStructurePlan(table)) return plan;
-    return std::nullopt;
-}
-
 // The structure of each table whose rows went in, then every foreign key, each refusal told once.
 std::vector<StructureOutcome> Run::makeKeys(const std::vector<TableOutcome>& outcomes) {
     StructureMaker maker(*ends_.target(), [this](const std::string& table, const std::string& what,
                                                  const std::string& why) {
         observer_.structureRefused(table, what, why);
     });
+    keepStructures();
     for (const auto& o : outcomes) {
-        auto structure = takeStructurePlan(o.target);
-        if (structure && o.ending != TableOutcome::kNotCopied && o.ending != TableOutcome::kSkipped &&
-            o.ending != TableOutcome::kConnectionLost)
-            maker.make(o.target, std::move(*structure));
+        const auto structure = structures_.find(o.target);
+        if (structure != structures_.end() && o.ending != TableOutcome::kNotCopied &&
+            o.ending != TableOutcome::kSkipped && o.ending != TableOutcome::kConnectionLost)
+            maker.make(o.target, std::move(structure->second));
     }
     maker.makeForeignKeys();
     return maker.outcomes();
