@@ -304,15 +304,23 @@ bool TableCopier::dropListedTarget(const std::string& table) {
 
 namespace tess {
 
+// A source that cannot say whether there is a next row, or move to it, ends the reading: the rows
+// after it were never read, and the table is not complete.
 bool TableCopier::stepOrEnd(CopyStage stage, const std::function<void()>& body, End end) {
     bool endedHere = false;
+    const bool reading = end == End::kSource && stage != CopyStage::kReadRow;
     const bool done = attempt(stage, [&] {
         try {
             const WaitingOn waiting(waitingOn_, end == End::kSource ? Waiting::kSource : Waiting::kTarget);
             body();
         } catch (const DatabaseError& e) {
             endedHere = ending_.ends(e, stage, end, interrupt());
+            if (!endedHere && reading) ending_.readingFailed(e.what(), stage), endedHere = true;
             if (!endedHere) throw;
+        } catch (const std::exception& e) {
+            if (!reading) throw;
+            ending_.readingFailed(e.what(), stage);
+            endedHere = true;
         }
     });
     watched();

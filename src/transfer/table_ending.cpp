@@ -9,7 +9,9 @@ bool TableEnding::ends(const DatabaseError& e, CopyStage stage, End end, Interru
     const bool afterStop = ending_ == TableOutcome::kStopped && !caused_;
     if (ending_ && !(afterStop && (e.connectionLost() || e.endsTable()))) return true;
     if (afterStop) ending_.reset();
-    if (e.cancelled() && interrupt == Interrupt::kStop) {
+    // After a stop's cancel, a source may fail in words of its own (SQLite's driver manager says its
+    // statement is out of sequence): the stop is what ended it.
+    if ((e.cancelled() || end == End::kSource) && interrupt == Interrupt::kStop) {
         ending_ = TableOutcome::kStopped;
         writingEnded_ = true;
         return true;
@@ -70,6 +72,13 @@ bool TableEnding::rowEnded(const std::string* failure, CopyStage stage, const Dr
     cause_ = {stage, *failure + "\nThe last " + std::to_string(kSameFailureLimit) +
                         " rows all failed this way, so the rest were not tried."};
     return true;
+}
+
+void TableEnding::readingFailed(const std::string& failure, CopyStage stage) {
+    if (ending_) return;
+    ending_ = TableOutcome::kEnded;
+    caused_ = true;
+    cause_ = {stage, failure};
 }
 
 void TableEnding::tableGone(const std::string& failure, CopyStage stage) {

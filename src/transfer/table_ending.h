@@ -38,6 +38,11 @@ public:
     // report says so instead of counting rows in a table that is not there.
     void tableGone(const std::string& failure, CopyStage stage);
 
+    // The source failed to give its next row (other than by a lost connection, which ends() takes):
+    // the reading ends with `failure`, and the rows already read are still written. The table is
+    // not called complete.
+    void readingFailed(const std::string& failure, CopyStage stage);
+
     // A stop read between rows, once the rows already taken were written.
     void stop();
 

@@ -299,6 +299,28 @@ TEST_F(TransferEndings, ALostSourceStillCommitsWhatWasWritten) {
     EXPECT_EQ(outcomes[1].ending, TableOutcome::kComplete);
 }
 
+// A source that fails to give its next row for any other cause ends the table too, with one report
+// of how far it got: never "complete" with rows left unread.
+TEST_F(TransferEndings, ASourceThatStopsGivingRowsEndsItsTable) {
+    for (const char* call : {"movenext"}) {
+        FakeDatabase fresh;
+        fresh.catalogue = db.catalogue;
+        fresh.results["SELECT * FROM [B]"] = Rows(5);
+        fresh.failOn(call, "disk read error", 1);
+        FakeToolkit seenUi;
+        RecordingObserver seen(seenUi, "");
+        FakeTableList firebirdTables;
+        CopyThroughEngine(fresh, logins, {.toFirebird = true}, firebirdTables, {"B"}, seen);
+        ASSERT_EQ(seenUi.boxes.size(), 1u) << call;
+        EXPECT_NE(seenUi.boxes[0].text.find("disk read error\nThe copy of B ended here;"), std::string::npos)
+            << seenUi.boxes[0].text;
+        ASSERT_EQ(seen.outcomes.size(), 1u);
+        EXPECT_EQ(seen.outcomes[0].ending, TableOutcome::kEnded) << call;
+        EXPECT_EQ(seen.outcomes[0].rowsWritten, seen.outcomes[0].rowsRead) << "the rows read are written";
+        EXPECT_LT(seen.outcomes[0].rowsRead, 5) << call;
+    }
+}
+
 // A call that never returns, with no stop to end it: the stall time-out cancels it, and the table
 // ends with one report that says so; the next table is still tried.
 TEST_F(TransferEndings, TheStallTimeOutCancelsACallThatNeverReturns) {
