@@ -11,6 +11,10 @@ namespace tess::stand_in {
 // and 3906, are, so that a full disk and a read-only database end their tables alike there.
 inline constexpr long kSqliteFull = 13;
 inline constexpr long kSqliteReadOnly = 8;
+// SQLite's driver answers SQLCancel by interrupting the statement, which then fails as "interrupted
+// (9)" (SQLITE_INTERRUPT) with HY000, where SQL Server's drivers say HY008: taken as a cancel, so
+// that a stop that cut an INSERT short ends the table stopped instead of failing the row.
+inline constexpr long kSqliteInterrupted = 9;
 
 // SQLite's driver (0.9998) gives every row of an array of binary values the length of the first
 // row's value; FreeTDS sends each row's own. Through it, binary values go a row at a time.

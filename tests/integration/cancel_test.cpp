@@ -67,8 +67,12 @@ long long Count(Connection& c, const std::string& table) {
 }
 
 // Copies BIG from `source` to `target`, stopped from another thread once kStopAt rows are sent:
-// the table ends stopped, and what it says stands is what the target holds.
-void StopFromAnotherThread(Connection& source, Connection& target, bool toFirebird, bool bulk) {
+// the table ends stopped, and what it says stands is what the target holds. Through a Firebird
+// server (`server`), the client library now and then leaves the stop unanswered (ThreadSanitizer
+// sees its cancel and its calls take two of its locks in both orders): the connection is then given
+// up after the grace, and the table says so instead.
+void StopFromAnotherThread(Connection& source, Connection& target, bool toFirebird, bool bulk, bool server = false) {
+    SCOPED_TRACE(toFirebird ? "into Firebird" : "out of Firebird");
     StopRequest stop;
     TransferPlan plan;
     plan.toFirebird = toFirebird;
@@ -82,12 +86,17 @@ void StopFromAnotherThread(Connection& source, Connection& target, bool toFirebi
     });
     const TransferResult result = RunTransfer(plan, ends, watch);
     stopper.join();
-    EXPECT_EQ(result.end, TransferResult::End::kStopped);
     ASSERT_EQ(result.tables.size(), 1u) << "no table is started after the stop";
     const TableOutcome& big = result.tables[0];
-    EXPECT_EQ(big.ending, TableOutcome::kStopped);
     EXPECT_GE(big.rowsRead, kStopAt);
     EXPECT_LT(big.rowsRead, kRows);
+    if (server && big.ending == TableOutcome::kConnectionLost) {
+        EXPECT_EQ(result.end, TransferResult::End::kGivenUp);
+        EXPECT_NE(big.cause.find("did not answer the stop"), std::string::npos) << big.cause;
+        return;
+    }
+    EXPECT_EQ(result.end, TransferResult::End::kStopped);
+    EXPECT_EQ(big.ending, TableOutcome::kStopped) << big.cause;
     EXPECT_EQ(Count(target, "BIG"), big.rowsWritten) << "what the outcome says stands is what stands";
     for (const auto& failure : watch.failures) ADD_FAILURE() << failure;
 }
@@ -142,13 +151,16 @@ TEST_F(StopFromAnotherThreadTest, APrivateServerEachWay) {
     FirebirdServer server;
     const std::string path = server.file("shop.fdb");
     server.createDatabase(path);
-    auto firebird = openFirebird({server.address(path), "SYSDBA", FirebirdServer::kPassword});
     fillStandIn();
-    StopFromAnotherThread(*standIn, *firebird, true, true);
+    {
+        auto firebird = openFirebird({server.address(path), "SYSDBA", FirebirdServer::kPassword});
+        StopFromAnotherThread(*standIn, *firebird, true, true, true);
+    }
+    auto firebird = openFirebird({server.address(path), "SYSDBA", FirebirdServer::kPassword});
     firebird->execute("DROP TABLE BIG");
     standIn->execute("DROP TABLE BIG");
     fillFirebird(*firebird);
-    StopFromAnotherThread(*firebird, *standIn, false, false);
+    StopFromAnotherThread(*firebird, *standIn, false, false, true);
 }
 
 }  // namespace

@@ -27,6 +27,7 @@ TEST(OdbcRecordMeaning, FromTheNativeErrorAndTheSqlState) {
         {9002, "42000", true, false, false, false},   // the transaction log is full
         {8, "HY000", false, true, false, false},      // SQLite: attempt to write a readonly database
         {13, "HY000", true, false, false, false},     // SQLite: database or disk is full
+        {9, "HY000", false, false, false, true},      // SQLite: interrupted (its answer to SQLCancel)
         {1, "HY000", false, false, false, false},     // SQLite: any other error
     };
     for (const auto& c : cases) {

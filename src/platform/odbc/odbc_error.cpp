@@ -35,7 +35,8 @@ void AddOdbcRecordMeaning(SQLINTEGER nativeError, const std::string& sqlState, D
     if (sqlState.rfind("08", 0) == 0 || IsOutOfSpace(nativeError, sqlState)) d.connectionLost = true;
     if (sqlState == "HYT00" || sqlState == "HYT01") d.timedOut = true;
     if (EndsTable(nativeError, sqlState) || d.timedOut) d.endsTable = true;
-    if (sqlState == "HY008") d.cancelled = true;
+    if (sqlState == "HY008" || (nativeError == stand_in::kSqliteInterrupted && sqlState == "HY000"))
+        d.cancelled = true;
 }
 
 OdbcDiagnostics ReadOdbcDiagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
