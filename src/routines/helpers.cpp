@@ -26,6 +26,12 @@ void ListRemoveItem(TableList& list, const std::string& text) {
     }
 }
 
+std::vector<std::string> ListItems(const TableList& list) {
+    std::vector<std::string> items;
+    for (int i = 0; i < list.listCount(); ++i) items.push_back(list.item(i));
+    return items;
+}
+
 Value NullToDefault(const Value& value, const Value& fallback) { return IsNull(value) ? fallback : value; }
 
 bool FileExists(const std::string& path) {

@@ -2,6 +2,7 @@
 // Small routines that the windows and the transfers share. None keeps state; all but FileExists
 // let failures pass to the calling handler's trap.
 #include <string>
+#include <vector>
 
 #include "platform/value.h"
 
@@ -16,6 +17,8 @@ class Toolkit;
 bool ListContains(const TableList& list, const std::string& text);
 // Removes every entry equal to the text exactly (case-sensitive, no trimming).
 void ListRemoveItem(TableList& list, const std::string& text);
+// Every entry, in the list's order.
+std::vector<std::string> ListItems(const TableList& list);
 Value NullToDefault(const Value& value, const Value& fallback);
 // True when the file system can tell the path's last-modified time; never throws.
 bool FileExists(const std::string& path);

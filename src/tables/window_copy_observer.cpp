@@ -31,16 +31,6 @@ bool WindowCopyObserver::waitToReconnect(std::chrono::seconds wait, int, int) {
     return PassUnlessStopped(wait, controls_.stop, [this] { toolkit_.doEvents(); });  // the window alive
 }
 
-namespace {
-
-std::vector<std::string> ListItems(const TableList& list) {
-    std::vector<std::string> items;
-    for (int i = 0; i < list.listCount(); ++i) items.push_back(list.item(i));
-    return items;
-}
-
-}  // namespace
-
 void SendSelectedTables(ErrorTrap& trap, const TablesWindowControls& controls, TableList& sourceList,
                         TransferPlan plan, TransferEnds& ends, WindowCopyObserver& observer) {
     const TableSteps& steps = StepsOf(plan.toFirebird);

@@ -315,8 +315,9 @@ bool TableCopier::stepOrEnd(CopyStage stage, const std::function<void()>& body, 
             body();
         } catch (const DatabaseError& e) {
             endedHere = ending_.ends(e, stage, end, interrupt());
-            if (!endedHere && reading) ending_.readingFailed(e.what(), stage), endedHere = true;
-            if (!endedHere) throw;
+            if (!endedHere && !reading) throw;
+            if (!endedHere) ending_.readingFailed(e.what(), stage);
+            endedHere = true;
         } catch (const std::exception& e) {
             if (!reading) throw;
             ending_.readingFailed(e.what(), stage);

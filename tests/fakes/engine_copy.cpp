@@ -47,12 +47,6 @@ struct Opened : TransferEnds {
     }
 };
 
-std::vector<std::string> Items(const TableList& list) {
-    std::vector<std::string> items;
-    for (int i = 0; i < list.listCount(); ++i) items.push_back(list.item(i));
-    return items;
-}
-
 }  // namespace
 
 TransferResult CopyThroughEngine(Database& database, const LoginSource& logins, EngineCopy how,
@@ -66,7 +60,7 @@ TransferResult CopyThroughEngine(Database& database, const LoginSource& logins, 
     TransferPlan plan;
     plan.toFirebird = observer.toFirebird = how.toFirebird;
     plan.tables = tables;
-    plan.targetTables = Items(targetTables);
+    plan.targetTables = ListItems(targetTables);
     plan.bulk = how.bulk;
     plan.stop = &observer.stop;
     if (how.limits) plan.limits = *how.limits;
