@@ -25,6 +25,11 @@ public:
         fetch();
     }
     const std::vector<Value>* currentRow() const override { return eof_ ? nullptr : &row_; }
+    bool takeCurrentRow(std::vector<Value>& into) override {
+        if (eof_) return false;
+        into.swap(row_);
+        return true;
+    }
 
 protected:
     virtual bool isOpen() const = 0;

@@ -95,6 +95,13 @@ public:
     // The current row's values where the recordset holds them together, so that a copy reads them
     // in place; nothing where it does not.
     virtual const std::vector<Value>* currentRow() const { return nullptr; }
+    // Moves the current row's values into `into` (its old values in their place) where the
+    // recordset holds them together, so that a long value is not copied; its values are then
+    // unspecified until moveNext. False, and nothing moved, where it does not.
+    virtual bool takeCurrentRow(std::vector<Value>& into) {
+        (void)into;
+        return false;
+    }
     // A column whose text was read by a guess at its code page (Firebird's NONE without a named
     // one); empty when none was.
     virtual std::string guessedColumn() const { return {}; }

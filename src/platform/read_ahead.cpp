@@ -13,6 +13,9 @@ namespace {
 constexpr size_t kRowsPerBatch = 256;
 constexpr size_t kBytesPerBatch = 1 << 20;
 constexpr size_t kWaiting = 2;
+// Past this many bytes handed over and not yet passed by the caller, the reader waits: a table of
+// long values holds one of them at a time, not a batch of them in each of the waiting places.
+constexpr size_t kMostBytesAhead = 4 << 20;
 // While the caller waits, a batch goes as soon as it has a few rows or its first row has waited a
 // moment: few handovers from a fast source, no long wait on a slow one.
 constexpr size_t kRowsForWaitingCaller = 32;
@@ -78,7 +81,9 @@ void ReadAhead::read() {
         Batch batch;
         {
             std::unique_lock lock(mutex_);
-            changed_.wait(lock, [&] { return stop_ || ready_.size() < kWaiting; });
+            changed_.wait(lock, [&] {
+                return stop_ || (ready_.size() < kWaiting && bytesAhead_ < kMostBytesAhead);
+            });
             if (stop_) return;
             if (!spare_.empty()) {
                 batch = std::move(spare_.back());
@@ -86,6 +91,7 @@ void ReadAhead::read() {
             }
         }
         batch.used = 0;
+        batch.bytes = 0;
         batch.eofFailure = batch.moveFailure = nullptr;
         inDriver_ = true;
         try {
@@ -97,6 +103,7 @@ void ReadAhead::read() {
         inDriver_ = false;
         {
             std::lock_guard lock(mutex_);
+            bytesAhead_ += batch.bytes;
             ready_.push_back(std::move(batch));
         }
         changed_.notify_all();
@@ -106,7 +113,7 @@ void ReadAhead::read() {
 // Reads rows into the batch until one of its limits; true once the reading has ended.
 bool ReadAhead::fill(Batch& batch) {
     const auto started = std::chrono::steady_clock::now();
-    size_t bytes = 0;
+    size_t& bytes = batch.bytes;
     while (batch.used < kRowsPerBatch && bytes < kBytesPerBatch) {
         if (stop_.load(std::memory_order_relaxed)) return false;
         try {
@@ -119,9 +126,8 @@ bool ReadAhead::fill(Batch& batch) {
         Row& row = batch.rows[batch.used++];
         row.failure = nullptr;
         try {
-            if (const auto* values = source_.currentRow()) {
-                row.values = *values;  // assignment keeps the texts' buffers of an earlier batch
-            } else {
+            // Taken over, not copied: a long value is held once.
+            if (!source_.takeCurrentRow(row.values)) {
                 row.values.resize(static_cast<size_t>(source_.fieldCount()));
                 for (size_t j = 0; j < row.values.size(); ++j) row.values[j] = source_.value(static_cast<int>(j));
             }
@@ -144,9 +150,15 @@ bool ReadAhead::fill(Batch& batch) {
 
 void ReadAhead::arrive() const {
     while (position_ == current_.used && !current_.last) {
+        // Passed: a batch of long values keeps none of them for reuse, so that the next one is
+        // not read beside it, and its bytes no longer hold the reader back.
+        if (current_.bytes >= 2 * kBytesPerBatch) current_.rows.clear();
         Batch next;
         {
             std::unique_lock lock(mutex_);
+            bytesAhead_ -= current_.bytes;
+            current_.bytes = 0;
+            changed_.notify_all();
             hungry_ = ready_.empty();
             changed_.wait(lock, [&] { return !ready_.empty() || stop_; });
             hungry_ = false;
@@ -172,34 +184,36 @@ bool ReadAhead::eof() const {
 
 const ReadAhead::Row& ReadAhead::row() const {
     if (eof()) throw DatabaseError(kNoCurrentRecord);
-    if (direct_) {
-        if (!directRead_) {
-            if (const auto* values = source_.currentRow()) {
-                directRow_.values = *values;
-            } else {
-                directRow_.values.resize(static_cast<size_t>(source_.fieldCount()));
-                for (size_t j = 0; j < directRow_.values.size(); ++j)
-                    directRow_.values[j] = source_.value(static_cast<int>(j));
-            }
-            directRead_ = true;
-        }
-        return directRow_;
-    }
     const Row& row = current_.rows[position_];
     if (row.failure) std::rethrow_exception(row.failure);
     return row;
 }
 
+// A small table's row, read in place where the source holds its row together: no copy of a long value.
+const std::vector<Value>& ReadAhead::directValues() const {
+    if (source_.eof()) throw DatabaseError(kNoCurrentRecord);
+    if (!directRead_) {
+        directValues_ = source_.currentRow();
+        if (!directValues_) {
+            directRow_.resize(static_cast<size_t>(source_.fieldCount()));
+            for (size_t j = 0; j < directRow_.size(); ++j) directRow_[j] = source_.value(static_cast<int>(j));
+            directValues_ = &directRow_;
+        }
+        directRead_ = true;
+    }
+    return *directValues_;
+}
+
 // Every row is held together here; a row whose reading failed fails here, as its values would.
 const std::vector<Value>* ReadAhead::currentRow() const {
-    if (direct_) return source_.eof() ? nullptr : &row().values;
+    if (direct_) return source_.eof() ? nullptr : &directValues();
     arrive();
     return position_ < current_.used ? &row().values : nullptr;
 }
 
-const std::vector<Value>& ReadAhead::currentValues() const { return row().values; }
+const std::vector<Value>& ReadAhead::currentValues() const { return direct_ ? directValues() : row().values; }
 
-const Value& ReadAhead::value(int index) const { return row().values.at(static_cast<size_t>(index)); }
+const Value& ReadAhead::value(int index) const { return currentValues().at(static_cast<size_t>(index)); }
 
 const FieldInfo& ReadAhead::field(int index) const { return fields_.at(static_cast<size_t>(index)); }
 

@@ -57,6 +57,7 @@ private:
     struct Batch {
         std::vector<Row> rows;  // rows[0, used) hold this batch's rows; the rest are kept for reuse
         size_t used = 0;
+        size_t bytes = 0;  // the rows' footprint
         bool last = false;
         std::exception_ptr eofFailure, moveFailure;
     };
@@ -64,6 +65,7 @@ private:
     void read();
     bool fill(Batch& batch);
     const Row& row() const;
+    const std::vector<Value>& directValues() const;
     // Makes the current batch one with a row at the position, or the last one; waits for it.
     void arrive() const;
 
@@ -80,10 +82,12 @@ private:
     // The caller waits for rows: the reader hands over what it has soon rather than fill the batch,
     // so that a slow source never holds back rows already read (nor the window waiting for them).
     mutable std::atomic<bool> hungry_ = false;
-    std::atomic<bool> inDriver_ = false;  // the reader is reading from the source
+    std::atomic<bool> inDriver_ = false;
+    mutable size_t bytesAhead_ = 0;  // of the batches handed over, the caller's current one included; under mutex_  // the reader is reading from the source
 
     bool direct_ = false;  // a small table: read in place, no thread
-    mutable Row directRow_;
+    mutable std::vector<Value> directRow_;  // where the source holds no row together
+    mutable const std::vector<Value>* directValues_ = nullptr;
     mutable bool directRead_ = false;
 
     mutable Batch current_;

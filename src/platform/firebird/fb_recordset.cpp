@@ -264,10 +264,8 @@ Value FirebirdRecordset::decode(Column& c) {
     if (c.shape.type == SQL_BLOB) {
         ISC_QUAD id;
         std::memcpy(&id, data, sizeof id);
-        std::string content = readBlob(id);
-        if (c.shape.subType == isc_blob_text)
-            return FirebirdText(std::move(content), c.shape.charSet, session_->noneText.get(), &c.none);
-        return Bytes(content.begin(), content.end());
+        if (c.shape.subType != isc_blob_text) return readBlob<Bytes>(id);
+        return FirebirdText(readBlob<std::string>(id), c.shape.charSet, session_->noneText.get(), &c.none);
     }
     return DecodeFirebirdValue(session_->util, c.shape, data, session_->noneText.get(), &c.none);
 }
@@ -278,19 +276,20 @@ std::string FirebirdRecordset::guessedColumn() const {
     return {};
 }
 
-std::string FirebirdRecordset::readBlob(const ISC_QUAD& id) {
+template <class Content>
+Content FirebirdRecordset::readBlob(const ISC_QUAD& id) {
     FbStatus status(session_->master);
     ISC_QUAD blobId = id;
     FbHandle<IBlob> blob(session_->master,
                          session_->attachment->openBlob(&status, transaction_.get(), &blobId, 0, nullptr));
-    std::string content;
+    Content content;  // text or bytes, read into the value's own kind: a long value is never copied
     content.reserve(BlobLength(&status, blob.get()));  // one allocation of the exact size, not doublings
     char segment[32768];
     for (;;) {
         unsigned length = 0;
         int result = blob->getSegment(&status, sizeof segment, segment, &length);
         if (result == IStatus::RESULT_OK || result == IStatus::RESULT_SEGMENT)
-            content.append(segment, length);
+            content.insert(content.end(), segment, segment + length);
         else
             break;
     }

@@ -42,7 +42,8 @@ private:
     void describe();
     void refuseUnreadableNone();
     Value decode(Column& column);
-    std::string readBlob(const ISC_QUAD& id);
+    template <class Content>
+    Content readBlob(const ISC_QUAD& id);
     std::string readArray(const ISC_QUAD& id, const FirebirdArrayShape& shape);
     std::shared_ptr<const FirebirdArrayShape> arrayShape(const std::string& relation, const std::string& field);
     long long scalar(const std::string& query) const;

@@ -16,9 +16,10 @@ namespace tess {
 // False when the value is NULL. Once the driver has said how much is left, the rest is read in one
 // call straight into the result: some drivers (SQLite's) convert the whole remainder on every
 // call, which made a value read in fixed pieces cost the square of its length.
-template <class Unit>
-bool ReadLong(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, std::vector<char>& scratch,
-              std::basic_string<Unit>& out) {
+// `out` is a string of characters or a vector of bytes: read into the value's own kind, never copied.
+template <class Container>
+bool ReadLong(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, std::vector<char>& scratch, Container& out) {
+    using Unit = typename Container::value_type;
     const size_t terminator = cType == SQL_C_BINARY ? 0 : 1;
     out.clear();
     size_t left = 0;  // units the driver said are still to come; 0: unknown
@@ -38,7 +39,7 @@ bool ReadLong(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, std::vector
         if (left > 0)
             out.resize(at + units);
         else
-            out.append(target, units);
+            out.insert(out.end(), target, target + units);
         if (rc == SQL_SUCCESS) return true;
         left = indicator == SQL_NO_TOTAL ? 0 : static_cast<size_t>(indicator) / sizeof(Unit) - units;
     }

@@ -154,9 +154,9 @@ Value OdbcRecordset::readInPieces(int index) {
         case SQL_BINARY:
         case SQL_VARBINARY:
         case SQL_LONGVARBINARY: {
-            std::basic_string<std::uint8_t> bytes;
+            Bytes bytes;
             if (!ReadLong(stmt, column, SQL_C_BINARY, scratch_, bytes)) return Null{};
-            return Bytes(bytes.begin(), bytes.end());
+            return bytes;
         }
         default: {
             std::string text;
