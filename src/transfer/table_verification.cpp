@@ -14,9 +14,11 @@
 #include <memory>
 #include <set>
 #include <stdexcept>
+#include <string_view>
 
 #include "catalogue/ado_type_name.h"
 #include "common/anonymous_file.h"
+#include "common/digits.h"
 #include "common/text_case.h"
 #include "platform/database.h"
 #include "transfer/firebird_mapping.h"
@@ -36,22 +38,56 @@ struct Hash {
 
 // 128 bits over the row, each value length-prefixed so that no two rows share a byte stream: a
 // 64-bit FNV-1a run, and beside it a second run with another seed, another byte offset and a shift
-// folded in, so that the halves do not collide together.
-Hash HashRow(const Row& row) {
-    std::uint64_t a = 0xcbf29ce484222325ull, b = 0x84222325cbf29ce4ull;
-    auto feed = [&](const char* data, size_t size) {
+// folded in, so that the halves do not collide together. Fed in pieces: a long value is hashed
+// where it lies.
+class RowHasher {
+public:
+    void feed(const char* data, size_t size) {
         for (size_t i = 0; i < size; ++i) {
             const auto c = static_cast<unsigned char>(data[i]);
-            a = (a ^ c) * 0x100000001b3ull;
-            b = (b ^ (c + 0x9e)) * 0x100000001b3ull ^ (b >> 29);
+            a_ = (a_ ^ c) * 0x100000001b3ull;
+            b_ = (b_ ^ (c + 0x9e)) * 0x100000001b3ull ^ (b_ >> 29);
         }
-    };
-    for (const auto& value : row) {
-        const std::uint64_t size = value ? value->size() : ~0ull;
-        feed(reinterpret_cast<const char*>(&size), sizeof size);
-        if (value) feed(value->data(), value->size());
     }
-    return {a, b};
+    void length(std::uint64_t size) { feed(reinterpret_cast<const char*>(&size), sizeof size); }
+    void null() { length(~0ull); }
+    void text(std::string_view text) {
+        if (text.empty()) return null();  // empty texts and binaries are written as NULL
+        length(text.size());
+        feed(text.data(), text.size());
+    }
+    // The bytes' hex digits, as their text reads, made a piece at a time.
+    void hex(const Bytes& bytes) {
+        if (bytes.empty()) return null();
+        length(2 * bytes.size());
+        constexpr size_t kPiece = 1 << 16;
+        std::string digits;
+        for (size_t at = 0; at < bytes.size(); at += kPiece) {
+            digits.clear();
+            AppendHex(digits, bytes.data() + at, std::min(kPiece, bytes.size() - at));
+            feed(digits.data(), digits.size());
+        }
+    }
+    Hash done() const { return {a_, b_}; }
+
+private:
+    std::uint64_t a_ = 0xcbf29ce484222325ull, b_ = 0x84222325cbf29ce4ull;
+};
+
+// Past this length a value kept to describe a row is its beginning, then after kWholeFollows its
+// length and the hash of the whole: the rows described are few, their values need not be.
+constexpr size_t kLongestValueKept = 4096;
+constexpr size_t kValueShown = 77;
+constexpr char kWholeFollows = '\x1f';
+
+std::string Abbreviated(std::string text) {
+    if (text.size() <= kLongestValueKept) return text;
+    RowHasher whole;
+    whole.text(text);
+    const Hash h = whole.done();
+    std::string kept = text.substr(0, kValueShown) + kWholeFollows + std::to_string(text.size()) + " characters, hash ";
+    AppendHex(kept, reinterpret_cast<const std::uint8_t*>(&h), sizeof h);
+    return kept;
 }
 
 // The hashes of one side: in memory until there are too many, then in partition files on disk,
@@ -148,17 +184,25 @@ public:
         : direction_(direction), options_(options) {}
 
     // The source's columns decide how every value of the row is taken, on both sides; a target's
-    // columns are taken by the source's names (`order`: the target's index of each).
-    Row canonical(const Recordset& rows, const std::vector<int>* order = nullptr) const {
-        Row row(columns_.size());
+    // columns are taken by the source's names (`order`: the target's index of each). Texts and
+    // binaries are what they were (binaries as their hex digits): hashed in place, never copied.
+    Hash hash(const Recordset& rows, const std::vector<int>* order = nullptr) const {
+        RowHasher hasher;
         for (size_t j = 0; j < columns_.size(); ++j) {
-            const Value& v = rows.value(order ? (*order)[j] : static_cast<int>(j));
-            if (IsNull(v)) continue;
-            if (isArray_[j] && !IsArrayText(v))
-                throw ColumnNotComparable("column " + columns_[j].name + " is an array, and was not read as one");
-            row[j] = direction_ == CopyDirection::kToFirebird ? ValueAfterCopyToFirebird(v, columns_[j])
-                                                              : ValueAfterCopyToSqlServer(v, columns_[j]);
+            const Value& v = valueOf(rows, order, j);
+            if (const auto* text = std::get_if<std::string>(&v)) hasher.text(*text);
+            else if (const auto* bytes = std::get_if<Bytes>(&v)) hasher.hex(*bytes);
+            else if (const auto made = canonical(v, j)) hasher.text(*made);
+            else hasher.null();
         }
+        return hasher.done();
+    }
+
+    // The row as its hash saw it, to describe it; long values abbreviated.
+    Row canonicalRow(const Recordset& rows, const std::vector<int>* order) const {
+        Row row(columns_.size());
+        for (size_t j = 0; j < columns_.size(); ++j)
+            if (auto made = canonical(valueOf(rows, order, j), j)) row[j] = Abbreviated(std::move(*made));
         return row;
     }
 
@@ -209,7 +253,7 @@ public:
         for (; !rows.eof(); rows.moveNext(), ++seen) {
             if (options_.stopRequested && options_.stopRequested())
                 throw VerificationStopped("stopped after " + std::to_string(seen) + " rows of the " + side);
-            const Hash h = HashRow(canonical(rows, order));
+            const Hash h = hash(rows, order);
             if (!taken(h)) continue;
             store.add(h);
             ++count;
@@ -226,6 +270,18 @@ public:
 private:
     CopyDirection direction_;
     const VerificationOptions& options_;
+    const Value& valueOf(const Recordset& rows, const std::vector<int>* order, size_t j) const {
+        const Value& v = rows.value(order ? (*order)[j] : static_cast<int>(j));
+        if (isArray_[j] && !IsNull(v) && !IsArrayText(v))
+            throw ColumnNotComparable("column " + columns_[j].name + " is an array, and was not read as one");
+        return v;
+    }
+    std::optional<std::string> canonical(const Value& v, size_t j) const {
+        if (IsNull(v)) return std::nullopt;
+        return direction_ == CopyDirection::kToFirebird ? ValueAfterCopyToFirebird(v, columns_[j])
+                                                        : ValueAfterCopyToSqlServer(v, columns_[j]);
+    }
+
     std::vector<SourceColumn> columns_;
     std::vector<bool> isArray_;
     std::optional<std::uint64_t> threshold_;
@@ -233,6 +289,8 @@ private:
 
 std::string Shown(const std::optional<std::string>& value) {
     if (!value) return "NULL";
+    if (const size_t at = value->find(kWholeFollows); at != std::string::npos)
+        return "'" + value->substr(0, at) + "...' (" + value->substr(at + 1) + ")";
     std::string text = *value;
     if (text.size() > 80) text = text.substr(0, 77) + "...";
     return "'" + text + "'";
@@ -351,10 +409,9 @@ VerificationResult VerifyTable(Connection& source, const std::string& sourceQuer
         std::vector<Row> rows;
         auto r = side.openRecordset(query);
         for (; !r->eof() && !wanted.empty(); r->moveNext()) {
-            Row row = v.canonical(*r, order);
-            const auto it = wanted.find(HashRow(row));
+            const auto it = wanted.find(v.hash(*r, order));
             if (it == wanted.end()) continue;
-            rows.push_back(std::move(row));
+            rows.push_back(v.canonicalRow(*r, order));
             if (--it->second == 0) wanted.erase(it);
         }
         r->close();
