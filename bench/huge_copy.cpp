@@ -3,13 +3,13 @@
 // peak memory printed is the copy's own process.
 //   huge_copy source-standin DB MB text|binary   a stand-in table HUGE(ID, BODY) of one row
 //   huge_copy source-fdb FDB MB text|binary      the same in a new Firebird database
-//   huge_copy driver-read DB                     the stand-in's driver alone reading HUGE, its
-//                                                value asked for in pieces and thrown away
-//   huge_copy run COMPANION-ARGUMENTS...         tessaline-copy's command; prints peak_kb=N
-#include <sql.h>
-#include <sqlext.h>
+//   huge_copy run COMPANION-ARGUMENTS...         tessaline-copy's command; prints the process's
+//                                                peak_kb=N and ours_kb=N, the peak of our own heap
+#include <malloc.h>
 
 #include <algorithm>
+#include <atomic>
+#include <new>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -26,6 +26,35 @@
 #include "temp_folder.h"
 
 using namespace tess;
+
+// The program's own heap, apart from the drivers': everything allocated through C++'s new in this
+// process. SQLite, its ODBC driver and unixODBC allocate with C's malloc, and the Firebird engine
+// from pools of its own (its new is its own library's), so what is counted here is ours.
+namespace {
+std::atomic<long long> liveBytes{0}, peakBytes{0};
+
+void* Counted(std::size_t size) {
+    void* p = std::malloc(size ? size : 1);
+    if (!p) throw std::bad_alloc();
+    const long long now = liveBytes += static_cast<long long>(malloc_usable_size(p));
+    for (long long peak = peakBytes; now > peak && !peakBytes.compare_exchange_weak(peak, now);) {
+    }
+    return p;
+}
+
+void Uncounted(void* p) noexcept {
+    if (!p) return;
+    liveBytes -= static_cast<long long>(malloc_usable_size(p));
+    std::free(p);
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return Counted(size); }
+void* operator new[](std::size_t size) { return Counted(size); }
+void operator delete(void* p) noexcept { Uncounted(p); }
+void operator delete[](void* p) noexcept { Uncounted(p); }
+void operator delete(void* p, std::size_t) noexcept { Uncounted(p); }
+void operator delete[](void* p, std::size_t) noexcept { Uncounted(p); }
 
 namespace {
 
@@ -63,50 +92,6 @@ int SourceFirebird(const std::string& fdb, long long bytes, bool text) {
     return 0;
 }
 
-// What SQLite's driver itself holds while a value is read: the whole result, and a conversion of
-// what is left at each call. Asked for as the program asks (UTF-16 for text), the first piece small
-// and the rest in one call, into a buffer counted apart and taken off.
-int DriverRead(const std::string& db) {
-    SQLHENV env = nullptr;
-    SQLHDBC dbc = nullptr;
-    SQLHSTMT stmt = nullptr;
-    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-    const std::string text = "DRIVER={SQL Server};DATABASE=" + db;
-    if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, (SQLCHAR*)text.c_str(), SQL_NTS, nullptr, 0, nullptr,
-                                        SQL_DRIVER_NOPROMPT)))
-        return std::fprintf(stderr, "driver-read: cannot connect\n"), 1;
-    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &stmt);
-    SQLExecDirect(stmt, (SQLCHAR*)"SELECT BODY, typeof(BODY) = 'text' FROM HUGE", SQL_NTS);
-    long long total = 0;
-    size_t largestPiece = 0;  // ours, not the driver's
-    while (SQL_SUCCEEDED(SQLFetch(stmt))) {
-        SQLINTEGER isText = 0;
-        SQLLEN indicator = 0;
-        SQLGetData(stmt, 2, SQL_C_SLONG, &isText, 0, &indicator);
-        const SQLSMALLINT type = isText ? SQL_C_WCHAR : SQL_C_BINARY;
-        std::vector<char> piece(1 << 16);
-        SQLRETURN rc = SQLGetData(stmt, 1, type, piece.data(), static_cast<SQLLEN>(piece.size()), &indicator);
-        for (; rc == SQL_SUCCESS_WITH_INFO && indicator > 0;) {
-            total += static_cast<long long>(piece.size());
-            piece.assign(static_cast<size_t>(indicator) + 2, 0);
-            piece.shrink_to_fit();
-            largestPiece = std::max(largestPiece, piece.size());
-            rc = SQLGetData(stmt, 1, type, piece.data(), static_cast<SQLLEN>(piece.size()), &indicator);
-            total += indicator;
-            piece = {};
-            break;
-        }
-    }
-    SQLFreeHandle(SQL_HANDLE_STMT, stmt);
-    SQLDisconnect(dbc);
-    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
-    std::printf("bytes=%lld peak_kb=%ld\n", total, PeakResidentKb() - static_cast<long>(largestPiece / 1024));
-    return 0;
-}
-
 int Run(int argc, char** argv) {
     auto parsed = ParseCopyOptions(std::vector<std::string>(argv + 2, argv + argc));
     const auto* options = std::get_if<CopyOptions>(&parsed);
@@ -117,7 +102,7 @@ int Run(int argc, char** argv) {
     std::ostringstream out;
     const int status = RunCopyCommand(*options, {}, database, toolkit, out);
     std::cerr << out.str();
-    std::printf("status=%d peak_kb=%ld\n", status, PeakResidentKb());
+    std::printf("status=%d peak_kb=%ld ours_kb=%lld\n", status, PeakResidentKb(), peakBytes.load() / 1024);
     return 0;
 }
 
@@ -130,8 +115,7 @@ int main(int argc, char** argv) {
         const bool text = std::string(argv[4]) == "text";
         return mode == "source-standin" ? SourceStandIn(argv[2], bytes, text) : SourceFirebird(argv[2], bytes, text);
     }
-    if (mode == "driver-read" && argc > 2) return DriverRead(argv[2]);
     if (mode == "run") return Run(argc, argv);
-    std::fprintf(stderr, "usage: huge_copy source-standin|source-fdb DB MB text|binary | driver-read DB | run ...\n");
+    std::fprintf(stderr, "usage: huge_copy source-standin|source-fdb DB MB text|binary | run ...\n");
     return 2;
 }

@@ -137,7 +137,9 @@ std::vector<Value> FirebirdBulkValues(const std::vector<bool>& numeric, const st
         } else if (const auto* b = std::get_if<bool>(&v); b && isNumeric) {
             values.push_back(std::int64_t{*b ? 1 : 0});
         } else if (const auto* bytes = std::get_if<Bytes>(&v)) {
-            values.push_back(bytes->empty() ? Value{} : v);
+            // Copied once: a conditional between a new value and this one made a second copy.
+            if (bytes->empty()) values.emplace_back(Null{});
+            else values.push_back(v);
         } else if (std::holds_alternative<DateTime>(v) && j < moment.size() && moment[j]) {
             values.push_back(v);
         } else if (const auto* t = std::get_if<DateTime>(&v); t && !(j < numeric.size() && numeric[j])) {

@@ -10,6 +10,9 @@
 namespace tess {
 namespace {
 
+// The most bytes of rows a writer holds before it writes them.
+constexpr size_t kMostHeldBytes = 8 << 20;
+
 // One row's INSERT, counted as written, or as refused where it did not end the table.
 void WriteOne(RowTally& tally, const std::function<void()>& insert) {
     if (tally.insertStep(insert))
@@ -68,9 +71,11 @@ public:
         : tally_(tally), target_(target), prepared_(prepared), plan_(plan), rowsPerArray_(plan.bulkBatch),
           committed_(std::move(committed)) {}
 
+    // Long values go sooner, in a shorter array, so that the rows held stay few megabytes.
     void write(const std::vector<Value>& row, long long) override {
         pending_.push_back(BoundValues(plan_, row));
-        if (pending_.size() >= rowsPerArray_) finish();
+        pendingBytes_ += RowFootprint(pending_.back());
+        if (pending_.size() >= rowsPerArray_ || pendingBytes_ >= kMostHeldBytes) finish();
     }
 
     bool writesAtOnce() const override { return false; }
@@ -83,6 +88,7 @@ public:
             WriteOne(tally_, [&] { prepared_.execute(pending_[r]); });
         committed_();
         pending_.clear();
+        pendingBytes_ = 0;
     }
 
 private:
@@ -140,6 +146,7 @@ private:
     size_t rowsPerArray_;
     std::function<void()> committed_;
     std::vector<std::vector<Value>> pending_;
+    size_t pendingBytes_ = 0;
 };
 
 // A failure that says nothing of the rows: the target gone, out of time, cancelled, or refusing the
@@ -153,8 +160,17 @@ public:
     Blocks(RowTally& tally, BlockStatements statements, const TablePlan& plan, size_t rowsPerBlock)
         : tally_(tally), statements_(std::move(statements)), plan_(plan), rowsPerBlock_(rowsPerBlock) {}
 
-    // Long values go sooner, in a shorter block, so that the rows held stay few megabytes.
+    // Long values go sooner, in a shorter block, so that the rows held stay few megabytes; a row
+    // that is long alone goes on its own, never held: held and bound it would be copied twice.
     void write(const std::vector<Value>& row, long long number) override {
+        if (RowFootprint(row) >= kMostHeldBytes) {
+            finish();
+            if (tally_.tableEnded()) return;
+            tally_.focus(number, &row);
+            WriteOne(tally_, [&] { statements_.row.execute(BoundValues(plan_, row)); });
+            tally_.focus(0, nullptr);
+            return;
+        }
         held_.push_back({number, row});
         heldBytes_ += RowFootprint(row);
         if (held_.size() >= rowsPerBlock_ || heldBytes_ >= kMostHeldBytes) finish();
@@ -172,7 +188,6 @@ public:
     }
 
 private:
-    static constexpr size_t kMostHeldBytes = 8 << 20;
     struct HeldRow {
         long long number;
         std::vector<Value> values;  // as the source gave them, for the reports

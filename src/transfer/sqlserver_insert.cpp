@@ -101,7 +101,9 @@ std::vector<Value> SqlServerBulkValues(const std::vector<Value>& row, const std:
     for (size_t i = 0; i < row.size(); ++i) {
         const Value& v = row[i];
         if (const auto* bytes = std::get_if<Bytes>(&v)) {
-            values.push_back(bytes->empty() ? Value{} : v);
+            // Copied once: a conditional between a new value and this one made a second copy.
+            if (bytes->empty()) values.emplace_back(Null{});
+            else values.push_back(v);
             continue;
         }
         // Numbers as themselves: the server reads the same number from them that it reads from

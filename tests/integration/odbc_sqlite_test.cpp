@@ -132,6 +132,23 @@ TEST_F(OdbcSqliteTest, LongTextArrivesWhole) {
     }
 }
 
+// Past a megabyte a text goes at execution, a piece of 64 KB of UTF-8 at a time, each made UTF-16
+// as it goes: a piece ends on a whole character wherever the characters fall, and the text read
+// back (in quarters) is the text written.
+TEST_F(OdbcSqliteTest, TextsPastAMegabyteGoInWholeCharacters) {
+    auto c = open(folder_.file("pieces.db"));
+    c->execute("CREATE TABLE t (shift INTEGER, body TEXT)");
+    std::string pattern;
+    for (int i = 0; i < 120000; ++i) pattern += "é日😀a";  // 10 bytes, 5 UTF-16 units
+    for (std::int64_t shift = 0; shift < 10; ++shift)
+        c->executeWith("INSERT INTO t VALUES (?, ?)", {shift, std::string(static_cast<size_t>(shift), 'x') + pattern});
+    auto rs = c->openRecordset("SELECT shift, body FROM t ORDER BY shift", kOpenStatic, kLockOptimistic);
+    for (size_t shift = 0; shift < 10; ++shift, rs->moveNext()) {
+        ASSERT_FALSE(rs->eof());
+        EXPECT_TRUE(std::get<std::string>(rs->value(1)) == std::string(shift, 'x') + pattern) << shift;
+    }
+}
+
 TEST_F(OdbcSqliteTest, DiagnosticsReachTheError) {
     auto c = open(folder_.file("err.db"));
     try {

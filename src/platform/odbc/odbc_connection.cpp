@@ -175,8 +175,7 @@ void OdbcConnection::executeWith(const std::string& sql, const std::vector<Value
     CheckOdbc(SQLPrepareW(stmt.get(), Wide(text), static_cast<SQLINTEGER>(text.size())), SQL_HANDLE_STMT, stmt.get(),
               "SQLPrepare");
     ParameterRow row;
-    row.bind(stmt.get(), parameters);
-    SQLRETURN rc = SQLExecute(stmt.get());
+    const SQLRETURN rc = row.execute(stmt.get(), parameters);
     if (rc == SQL_NO_DATA) return;
     CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLExecute");
 }
@@ -190,8 +189,7 @@ struct Prepared : PreparedStatement {
     ParameterArray array;
     void execute(const std::vector<Value>& parameters) override {
         SQLFreeStmt(stmt.get(), SQL_RESET_PARAMS);
-        row.bind(stmt.get(), parameters);
-        const SQLRETURN rc = SQLExecute(stmt.get());
+        const SQLRETURN rc = row.execute(stmt.get(), parameters);
         CheckThenClose(
             stmt.get(), [&] { if (rc != SQL_NO_DATA) CheckOdbc(rc, SQL_HANDLE_STMT, stmt.get(), "SQLExecute"); },
             [] {});
@@ -301,8 +299,7 @@ std::unique_ptr<Recordset> OdbcConnection::openRecordsetWith(const std::string& 
     CheckOdbc(SQLPrepareW(stmt.get(), Wide(text), static_cast<SQLINTEGER>(text.size())), SQL_HANDLE_STMT, stmt.get(),
               "SQLPrepare");
     ParameterRow row;  // read by SQLExecute alone: unbound after it, so that nothing points into it
-    row.bind(stmt.get(), parameters);
-    CheckOdbc(SQLExecute(stmt.get()), SQL_HANDLE_STMT, stmt.get(), "SQLExecute");
+    CheckOdbc(row.execute(stmt.get(), parameters), SQL_HANDLE_STMT, stmt.get(), "SQLExecute");
     SQLFreeStmt(stmt.get(), SQL_RESET_PARAMS);
     return std::make_unique<OdbcRecordset>(std::move(stmt), -1, OdbcRecordset::kResultNames);
 }

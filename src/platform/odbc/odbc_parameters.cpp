@@ -4,8 +4,9 @@
 #include <sqlucode.h>
 
 #include <algorithm>
-#include <optional>
 #include <charconv>
+#include <optional>
+#include <string_view>
 #include <cstring>
 
 #include "common/text_codec.h"
@@ -16,6 +17,25 @@ namespace {
 
 // A larger array is sent as rows one by one: a few long texts must not cost hundreds of megabytes.
 constexpr size_t kArrayBytesLimit = 32u << 20;
+// A longer text goes at execution, a piece at a time, each piece made UTF-16 as it goes
+// (SQLPutData): bound whole, its UTF-16 would cost twice its UTF-8 again for ASCII text.
+constexpr size_t kLongTextBytes = 1u << 20;
+constexpr size_t kTextPieceBytes = 1u << 16;
+
+// The UTF-16 units of valid UTF-8: one for each character, two for those past U+FFFF.
+size_t Utf16Units(std::string_view utf8) {
+    size_t units = 0;
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        units += ((byte & 0xC0) != 0x80) + (byte >= 0xF0);
+    }
+    return units;
+}
+
+bool IsLongText(const Value& value) {
+    const auto* text = std::get_if<std::string>(&value);
+    return text && text->size() > kLongTextBytes;
+}
 
 enum class Kind { kNull, kText, kBinary, kInteger, kDouble, kDecimal };
 
@@ -88,6 +108,15 @@ void ParameterRow::bind(SQLHSTMT stmt, const std::vector<Value>& parameters) {
         SQLRETURN rc = SQL_SUCCESS;
         switch (KindOf(value)) {
             case Kind::kText:
+                if (IsLongText(value)) {
+                    // The marker's number is the token SQLParamData hands back for it.
+                    const size_t units = Utf16Units(std::get<std::string>(value));
+                    lengths_[i] = SQL_LEN_DATA_AT_EXEC(static_cast<SQLLEN>(units * sizeof(char16_t)));
+                    rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WLONGVARCHAR, units, 0,
+                                          reinterpret_cast<SQLPOINTER>(static_cast<std::uintptr_t>(number)), 0,
+                                          &lengths_[i]);
+                    break;
+                }
                 texts_[i] = MarkerText(value);
                 lengths_[i] = static_cast<SQLLEN>(texts_[i].size() * sizeof(char16_t));
                 rc = SQLBindParameter(stmt, number, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WLONGVARCHAR,
@@ -128,6 +157,36 @@ void ParameterRow::bind(SQLHSTMT stmt, const std::vector<Value>& parameters) {
     }
 }
 
+SQLRETURN ParameterRow::execute(SQLHSTMT stmt, const std::vector<Value>& parameters) {
+    bind(stmt, parameters);
+    return sendLongTexts(stmt, SQLExecute(stmt), parameters);
+}
+
+// The driver asks for each long text in turn; a failure part-way cancels the statement's waiting
+// for the rest, so that the statement can run again.
+SQLRETURN ParameterRow::sendLongTexts(SQLHSTMT stmt, SQLRETURN rc, const std::vector<Value>& parameters) {
+    try {
+        while (rc == SQL_NEED_DATA) {
+            SQLPOINTER token = nullptr;
+            rc = SQLParamData(stmt, &token);
+            if (rc != SQL_NEED_DATA) break;
+            const std::string_view text = std::get<std::string>(parameters.at(reinterpret_cast<std::uintptr_t>(token) - 1));
+            for (size_t at = 0; at < text.size();) {
+                size_t end = std::min(text.size(), at + kTextPieceBytes);
+                while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;  // whole characters
+                std::u16string piece = Utf8ToUtf16(text.substr(at, end - at));
+                CheckOdbc(SQLPutData(stmt, piece.data(), static_cast<SQLLEN>(piece.size() * sizeof(char16_t))),
+                          SQL_HANDLE_STMT, stmt, "SQLPutData");
+                at = end;
+            }
+        }
+    } catch (...) {
+        SQLCancel(stmt);
+        throw;
+    }
+    return rc;
+}
+
 bool ParameterArray::bind(SQLHSTMT stmt, const std::vector<std::vector<Value>>& rows) {
     if (rows.empty() || !gather(rows)) return false;
     bindGathered(stmt, rows.size());
@@ -165,6 +224,7 @@ bool ParameterArray::gather(const std::vector<std::vector<Value>>& rows) {
         }
         for (size_t r = 0; r < rowCount; ++r) {
             if (IsNull(rows[r][j])) continue;
+            if (IsLongText(rows[r][j])) return false;  // it goes a row at a time, in pieces
             texts[j][r] = MarkerText(rows[r][j]);
             column.width = std::max(column.width, texts[j][r].size());
         }

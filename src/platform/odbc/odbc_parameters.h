@@ -11,12 +11,15 @@
 
 namespace tess {
 
-// One row of values; the buffers must live until the statement has run.
+// One row of values, bound and run: SQLExecute's result, once every long text has gone.
 class ParameterRow {
 public:
-    void bind(SQLHSTMT stmt, const std::vector<Value>& parameters);
+    SQLRETURN execute(SQLHSTMT stmt, const std::vector<Value>& parameters);
 
 private:
+    void bind(SQLHSTMT stmt, const std::vector<Value>& parameters);
+    SQLRETURN sendLongTexts(SQLHSTMT stmt, SQLRETURN rc, const std::vector<Value>& parameters);
+
     std::vector<std::u16string> texts_;
     std::vector<std::string> decimals_;
     std::vector<std::int64_t> integers_;

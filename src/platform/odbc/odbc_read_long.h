@@ -45,18 +45,19 @@ bool ReadLong(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, std::vector
     }
 }
 
-// Text as UTF-8, read as UTF-16. Once the driver says how much is left, the rest comes in two
-// halves, each converted as it arrives: SQLite's driver converts the whole value again on every
-// call, so fixed pieces made the cost grow with the square of the value, while halves cost it three
-// conversions in all, and hold at most half the value in UTF-16 beside its UTF-8. A high surrogate
-// at a piece's end waits for its partner.
+// Text as UTF-8, read as UTF-16. Once the driver says how much is left, the rest comes in four
+// quarters, each converted as it arrives: SQLite's driver converts the whole remainder again on
+// every call, so fixed pieces made the cost grow with the square of the value, while quarters cost
+// it three and a half conversions in all, and hold at most a quarter of the value in UTF-16 (half
+// its UTF-8 size, for ASCII) beside its UTF-8. A high surrogate at a piece's end waits for its
+// partner.
 inline bool ReadLongText(SQLHSTMT stmt, SQLUSMALLINT column, std::vector<char>& scratch, std::string& out) {
     out.clear();
     std::u16string large;
     char16_t held = 0;  // a high surrogate whose partner comes in the next piece
-    size_t half = 0;    // half of what the driver first said was left; 0: not yet said
+    size_t quarter = 0;  // a quarter of what the driver first said was left; 0: not yet said
     for (;;) {
-        const size_t room = std::max(scratch.size() / sizeof(char16_t), half + 2);
+        const size_t room = std::max(scratch.size() / sizeof(char16_t), quarter + 2);
         if (room * sizeof(char16_t) > scratch.size()) large.resize(room);
         char16_t* buffer = room * sizeof(char16_t) > scratch.size() ? large.data()
                                                                    : reinterpret_cast<char16_t*>(scratch.data());
@@ -75,9 +76,10 @@ inline bool ReadLongText(SQLHSTMT stmt, SQLUSMALLINT column, std::vector<char>& 
         held = rc != SQL_SUCCESS && units > 0 && (buffer[units] & 0xFC00) == 0xD800 ? buffer[units] : 0;
         AppendUtf16AsUtf8(out, from, length - (held ? 1 : 0));
         if (rc == SQL_SUCCESS) return true;
-        if (half == 0 && indicator != SQL_NO_TOTAL) {
-            half = (static_cast<size_t>(indicator) / sizeof(char16_t) - units + 1) / 2;
-            out.reserve(out.size() + 2 * half);  // exact for ASCII; other text grows once or twice
+        if (quarter == 0 && indicator != SQL_NO_TOTAL) {
+            const size_t left = static_cast<size_t>(indicator) / sizeof(char16_t) - units;
+            quarter = (left + 3) / 4;
+            out.reserve(out.size() + left);  // exact for ASCII; other text grows once or twice
         }
     }
     if (held) AppendUtf16AsUtf8(out, &held, 1);
