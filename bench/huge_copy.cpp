@@ -1,8 +1,9 @@
 // One huge value, each way: the sources it is copied from, and the companion run in this process
 // over the stand-in (SQLite's ODBC driver, as the tests give it NVARCHAR(MAX) as TEXT), so that the
 // peak memory printed is the copy's own process.
-//   huge_copy source-standin DB MB text|binary   a stand-in table HUGE(ID, BODY) of one row
-//   huge_copy source-fdb FDB MB text|binary      the same in a new Firebird database
+//   huge_copy source-standin DB MB text|binary [ROWS]   a stand-in table HUGE(ID, BODY) of ROWS
+//                                                        rows (one by default), each value MB long
+//   huge_copy source-fdb FDB MB text|binary [ROWS]      the same in a new Firebird database
 //   huge_copy run COMPANION-ARGUMENTS...         tessaline-copy's command; prints the process's
 //                                                peak_kb=N and ours_kb=N, the peak of our own heap
 #include <malloc.h>
@@ -71,23 +72,25 @@ Value Body(long long bytes, bool text) {
     return Bytes(value.begin(), value.end());
 }
 
-int SourceStandIn(const std::string& db, long long bytes, bool text) {
+int SourceStandIn(const std::string& db, long long bytes, bool text, int rows) {
     StandInDatabase database;
     auto c = database.createConnection();
     c->open(SqlServerSettings({"localhost", "1433", db, "sa", "", false}));
     c->execute(std::string("CREATE TABLE HUGE (ID INTEGER, BODY ") + (text ? "TEXT" : "BLOB") + ")");
-    c->executeWith("INSERT INTO HUGE VALUES (1, ?)", {Body(bytes, text)});
+    const Value body = Body(bytes, text);
+    for (int row = 1; row <= rows; ++row) c->executeWith("INSERT INTO HUGE VALUES (" + std::to_string(row) + ", ?)", {body});
     c->close();
     return 0;
 }
 
-int SourceFirebird(const std::string& fdb, long long bytes, bool text) {
+int SourceFirebird(const std::string& fdb, long long bytes, bool text, int rows) {
     CreateFirebirdDatabase(fdb, "UTF8");
     StandInDatabase database;
     auto c = database.createConnection();
     c->open(FirebirdSettings({fdb, "SYSDBA", "", "UTF8"}));
     c->execute(std::string("CREATE TABLE HUGE (ID INTEGER, BODY BLOB SUB_TYPE ") + (text ? "TEXT" : "BINARY") + ")");
-    c->executeWith("INSERT INTO HUGE VALUES (1, ?)", {Body(bytes, text)});
+    const Value body = Body(bytes, text);
+    for (int row = 1; row <= rows; ++row) c->executeWith("INSERT INTO HUGE VALUES (" + std::to_string(row) + ", ?)", {body});
     c->close();
     return 0;
 }
@@ -113,7 +116,9 @@ int main(int argc, char** argv) {
     if ((mode == "source-standin" || mode == "source-fdb") && argc > 4) {
         const long long bytes = std::atoll(argv[3]) * 1000000;
         const bool text = std::string(argv[4]) == "text";
-        return mode == "source-standin" ? SourceStandIn(argv[2], bytes, text) : SourceFirebird(argv[2], bytes, text);
+        const int rows = argc > 5 ? std::atoi(argv[5]) : 1;
+        return mode == "source-standin" ? SourceStandIn(argv[2], bytes, text, rows)
+                                        : SourceFirebird(argv[2], bytes, text, rows);
     }
     if (mode == "run") return Run(argc, argv);
     std::fprintf(stderr, "usage: huge_copy source-standin|source-fdb DB MB text|binary | run ...\n");

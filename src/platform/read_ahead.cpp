@@ -92,6 +92,7 @@ void ReadAhead::read() {
         }
         batch.used = 0;
         batch.bytes = 0;
+        batch.moveDeferred = false;
         batch.eofFailure = batch.moveFailure = nullptr;
         inDriver_ = true;
         try {
@@ -114,6 +115,15 @@ void ReadAhead::read() {
 bool ReadAhead::fill(Batch& batch) {
     const auto started = std::chrono::steady_clock::now();
     size_t& bytes = batch.bytes;
+    if (moveDeferred_) {
+        moveDeferred_ = false;
+        try {
+            source_.moveNext();
+        } catch (...) {
+            batch.moveFailure = std::current_exception();
+            return true;
+        }
+    }
     while (batch.used < kRowsPerBatch && bytes < kBytesPerBatch) {
         if (stop_.load(std::memory_order_relaxed)) return false;
         try {
@@ -134,6 +144,12 @@ bool ReadAhead::fill(Batch& batch) {
             bytes += RowFootprint(row.values);
         } catch (...) {
             row.failure = std::current_exception();
+        }
+        // A full batch's next row is fetched only once there is room for it: the source fetches
+        // as it moves, and would hold the next long value beside those handed over.
+        if (bytes >= kBytesPerBatch) {
+            moveDeferred_ = batch.moveDeferred = true;
+            return false;
         }
         try {
             source_.moveNext();
@@ -224,6 +240,8 @@ void ReadAhead::moveNext() {
         return source_.moveNext();
     }
     ++position_;
+    // The source's own MoveNext after this row, made with the next batch: its failure comes here.
+    if (position_ == current_.used && current_.moveDeferred) arrive();
     // The source's own MoveNext failed after this row: the caller learns it here, as it would have.
     if (position_ == current_.used && current_.moveFailure) std::rethrow_exception(current_.moveFailure);
 }

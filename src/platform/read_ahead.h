@@ -58,6 +58,7 @@ private:
         std::vector<Row> rows;  // rows[0, used) hold this batch's rows; the rest are kept for reuse
         size_t used = 0;
         size_t bytes = 0;  // the rows' footprint
+        bool moveDeferred = false;  // the source moves past its last row with the next batch
         bool last = false;
         std::exception_ptr eofFailure, moveFailure;
     };
@@ -83,6 +84,7 @@ private:
     // so that a slow source never holds back rows already read (nor the window waiting for them).
     mutable std::atomic<bool> hungry_ = false;
     std::atomic<bool> inDriver_ = false;
+    bool moveDeferred_ = false;  // the reader's: the next batch begins by moving the source
     mutable size_t bytesAhead_ = 0;  // of the batches handed over, the caller's current one included; under mutex_  // the reader is reading from the source
 
     bool direct_ = false;  // a small table: read in place, no thread

@@ -10,6 +10,7 @@
 
 #include "catalogue/table_keys.h"
 #include "connect/connection_strings.h"
+#include "common/text_codec.h"
 #include "platform/drivers/drivers_database.h"
 #include "tds_listener.h"
 
@@ -194,6 +195,37 @@ TEST(FreeTdsOnTheWire, EachValueIsDeclaredInItsOwnType) {
     EXPECT_NE(std::search(arrayBytes.begin(), arrayBytes.end(), lastBinary.begin(), lastBinary.end()),
               arrayBytes.end())
         << "the binary value of the array's last row";
+}
+
+// Past a megabyte a text goes at execution, in pieces (SQLPutData): FreeTDS gathers them and sends
+// the whole text, every character in place, declared NVARCHAR(MAX) as a text bound whole is.
+TEST(FreeTdsOnTheWire, ATextSentInPiecesArrivesWhole) {
+    TdsListener listener(0, std::chrono::seconds(30), true);
+    DriversDatabase db;
+    auto c = db.createConnection();
+    c->setConnectionTimeout(5);
+    c->open(SqlServerSettings({"127.0.0.1", std::to_string(listener.port()), "Sales", "sa", "pw", false}));
+    std::string text = "x";  // so that the first piece's end falls inside a character
+    for (int i = 0; i < 150000; ++i) text += "é日😀a";
+    try {
+        c->executeWith("INSERT INTO [T] VALUES (?)", {text});
+    } catch (const DatabaseError&) {  // the listener's bare "done" is not a server's answer
+    }
+    std::vector<std::uint8_t> sent;
+    std::string declared;
+    for (const auto& request : listener.requests()) {
+        sent.insert(sent.end(), request.payload.begin(), request.payload.end());
+        declared += request.asciiText();
+    }
+    EXPECT_NE(declared.find("@P1 NVARCHAR(MAX)"), std::string::npos) << declared.substr(0, 200);
+    const std::u16string wide = Utf8ToUtf16(text);
+    std::vector<std::uint8_t> expected;
+    for (const char16_t unit : wide) {
+        expected.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        expected.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    EXPECT_NE(std::search(sent.begin(), sent.end(), expected.begin(), expected.end()), sent.end())
+        << "the text's " << wide.size() << " UTF-16 units in one run, in " << sent.size() << " bytes sent";
 }
 
 // A catalogue read hands the table's and schema's names to the server as values of its markers:

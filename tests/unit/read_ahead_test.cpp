@@ -108,6 +108,39 @@ TEST(ReadAhead, TheCallerSeesWhatTheSourceWouldHaveShown) {
                 }
 }
 
+// Rows of more than a batch's bytes each: every batch ends on its row, and the source moves past it
+// only with the next batch; its failures still reach the caller at the same calls.
+TEST(ReadAhead, LongRowsShowTheSameFailuresAtTheSameCalls) {
+    for (long long rows : {0LL, 1LL, 2LL, 5LL})
+        for (Fails fails : {Fails::kNowhere, Fails::kEof, Fails::kValue, Fails::kMoveNext})
+            for (long long at : {0LL, 1LL, 4LL})
+                for (bool holdsRows : {true, false}) {
+                    if (fails == Fails::kNowhere && at > 0) continue;
+                    SCOPED_TRACE(testing::Message() << rows << " rows, failure kind " << static_cast<int>(fails)
+                                                    << " at row " << at << (holdsRows ? ", rows held" : ""));
+                    ScriptedRecordset direct(rows, fails, at, holdsRows, 1'100'000),
+                        source(rows, fails, at, holdsRows, 1'100'000);
+                    source.countKnown = false;
+                    ReadAhead ahead(source);
+                    EXPECT_EQ(Trace(ahead), Trace(direct));
+                }
+}
+
+// A long row is one at a time: the source, which fetches as it moves, is moved past a row of 5 MB
+// only once the caller has passed the one before, so that two such rows are never held beside the
+// one the caller writes.
+TEST(ReadAhead, ALongRowIsFetchedOnlyOnceTheCallerHasPassedTheOneBefore) {
+    ScriptedRecordset source(6, Fails::kNowhere, 0, true, 5'000'000);
+    source.countKnown = false;
+    ReadAhead ahead(source);
+    for (long long k = 0; k < 6; ++k, ahead.moveNext()) {
+        ASSERT_FALSE(ahead.eof());
+        EXPECT_EQ(std::get<std::int64_t>(ahead.value(0)), k);
+        EXPECT_EQ(source.position(), k) << "the source moved on before the caller passed row " << k;
+    }
+    EXPECT_TRUE(ahead.eof());
+}
+
 TEST(ReadAhead, KeepsTheShapeOfTheRows) {
     ScriptedRecordset source(3, Fails::kNowhere, 0, true);
     ReadAhead ahead(source);

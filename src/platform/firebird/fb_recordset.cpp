@@ -249,7 +249,8 @@ void FirebirdRecordset::fetch() {
         FbStatus status(session_->master);
         if (cursor_->fetchNext(&status, buffer_.data()) != IStatus::RESULT_OK) return endOfRows();
         row_.resize(columns_.size());
-        for (size_t i = 0; i < columns_.size(); ++i) row_[i] = decode(columns_[i]);
+        // Each value goes before the next is read: a long one is never held beside its successor.
+        for (size_t i = 0; i < columns_.size(); ++i) row_[i] = Null{}, row_[i] = decode(columns_[i]);
     });
 }
 

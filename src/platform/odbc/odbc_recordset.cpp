@@ -77,7 +77,8 @@ void OdbcRecordset::fetch() {
     if (rc == SQL_NO_DATA) return endOfRows();
     CheckOdbc(rc, SQL_HANDLE_STMT, stmt_.get(), "SQLFetch");
     row_.resize(fields_.size());
-    for (int i = 0; i < fieldCount(); ++i) row_[i] = readColumn(i);
+    // Each value goes before the next is read: a long one is never held beside its successor.
+    for (int i = 0; i < fieldCount(); ++i) row_[i] = Null{}, row_[i] = readColumn(i);
 }
 
 Value OdbcRecordset::readColumn(int index) {
