@@ -4,9 +4,16 @@
 //   huge_copy source-standin DB MB text|binary [ROWS]   a stand-in table HUGE(ID, BODY) of ROWS
 //                                                        rows (one by default), each value MB long
 //   huge_copy source-fdb FDB MB text|binary [ROWS]      the same in a new Firebird database
+//   huge_copy freetds-send MB                    one text of MB megabytes written through the real
+//                                                FreeTDS driver to a listener on 127.0.0.1 (in a
+//                                                process of its own); prints peak_kb and ours_kb
 //   huge_copy run COMPANION-ARGUMENTS...         tessaline-copy's command; prints the process's
 //                                                peak_kb=N and ours_kb=N, the peak of our own heap
 #include <malloc.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <atomic>
@@ -22,8 +29,10 @@
 #include "connect/connection_strings.h"
 #include "peak_memory.h"
 #include "platform/console_toolkit.h"
+#include "platform/drivers/drivers_database.h"
 #include "platform/odbc/odbc_locale.h"
 #include "standin_database.h"
+#include "tds_listener.h"
 #include "temp_folder.h"
 
 using namespace tess;
@@ -95,6 +104,36 @@ int SourceFirebird(const std::string& fdb, long long bytes, bool text, int rows)
     return 0;
 }
 
+// The program's SQL Server adapter and the real FreeTDS driver: only the listener, which keeps what
+// it is sent, lives apart, in a child process whose memory is not counted.
+int FreetdsSend(long long bytes) {
+    int ports[2];
+    if (pipe(ports) != 0) return 1;
+    const pid_t listener = fork();
+    if (listener == 0) {
+        TdsListener served(0, std::chrono::seconds(300), true);
+        const int port = served.port();
+        if (write(ports[1], &port, sizeof port) != sizeof port) _exit(1);
+        for (;;) pause();  // until the parent ends it
+    }
+    int port = 0;
+    if (read(ports[0], &port, sizeof port) != sizeof port) return 1;
+    DriversDatabase database;
+    auto c = database.createConnection();
+    c->setConnectionTimeout(5);
+    c->open(SqlServerSettings({"127.0.0.1", std::to_string(port), "Sales", "sa", "pw", false}));
+    std::vector<Value> values;
+    values.push_back(Body(bytes, true));  // moved in: a list of values would be a copy
+    try {
+        c->executeWith("INSERT INTO [HUGE] VALUES (?)", values);
+    } catch (const DatabaseError&) {  // the listener's bare "done" is not a server's answer
+    }
+    std::printf("peak_kb=%ld ours_kb=%lld\n", PeakResidentKb(), peakBytes.load() / 1024);
+    kill(listener, SIGTERM);
+    waitpid(listener, nullptr, 0);
+    return 0;
+}
+
 int Run(int argc, char** argv) {
     auto parsed = ParseCopyOptions(std::vector<std::string>(argv + 2, argv + argc));
     const auto* options = std::get_if<CopyOptions>(&parsed);
@@ -120,6 +159,7 @@ int main(int argc, char** argv) {
         return mode == "source-standin" ? SourceStandIn(argv[2], bytes, text, rows)
                                         : SourceFirebird(argv[2], bytes, text, rows);
     }
+    if (mode == "freetds-send" && argc > 2) return FreetdsSend(std::atoll(argv[2]) * 1000000);
     if (mode == "run") return Run(argc, argv);
     std::fprintf(stderr, "usage: huge_copy source-standin|source-fdb DB MB text|binary | run ...\n");
     return 2;

@@ -163,16 +163,14 @@ public:
     // Long values go sooner, in a shorter block, so that the rows held stay few megabytes; a row
     // that is long alone goes on its own, never held: held and bound it would be copied twice.
     void write(const std::vector<Value>& row, long long number) override {
-        if (RowFootprint(row) >= kMostHeldBytes) {
+        const size_t bytes = RowFootprint(row);
+        if (bytes >= kMostHeldBytes) {
             finish();
-            if (tally_.tableEnded()) return;
-            tally_.focus(number, &row);
-            WriteOne(tally_, [&] { statements_.row.execute(BoundValues(plan_, row)); });
-            tally_.focus(0, nullptr);
+            if (!tally_.tableEnded()) writeAlone(number, row);
             return;
         }
         held_.push_back({number, row});
-        heldBytes_ += RowFootprint(row);
+        heldBytes_ += bytes;
         if (held_.size() >= rowsPerBlock_ || heldBytes_ >= kMostHeldBytes) finish();
     }
 
@@ -217,9 +215,14 @@ private:
     void writeOneByOne() {
         for (const HeldRow& row : held_) {
             if (tally_.tableEnded()) break;
-            tally_.focus(row.number, &row.values);
-            WriteOne(tally_, [&] { statements_.row.execute(BoundValues(plan_, row.values)); });
+            writeAlone(row.number, row.values);
         }
+    }
+
+    // Through the one-row INSERT, its failure reported with the row's number and values.
+    void writeAlone(long long number, const std::vector<Value>& values) {
+        tally_.focus(number, &values);
+        WriteOne(tally_, [&] { statements_.row.execute(BoundValues(plan_, values)); });
         tally_.focus(0, nullptr);
     }
 

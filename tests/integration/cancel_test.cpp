@@ -15,6 +15,7 @@
 #include "firebird_server.h"
 #include "standin_database.h"
 #include "temp_folder.h"
+#include "fakes/fixed_ends.h"
 #include "transfer/transfer_run.h"
 
 namespace tess {
@@ -50,15 +51,6 @@ private:
     long long done_ = 0;
 };
 
-struct Ends : TransferEnds {
-    Ends(Connection& s, Connection& t) : s_(s), t_(t) {}
-    Connection* source() override { return &s_; }
-    Connection* target() override { return &t_; }
-    void reopen() override { throw DatabaseError("not made again here"); }
-    Connection& s_;
-    Connection& t_;
-};
-
 long long Count(Connection& c, const std::string& table) {
     auto rows = c.openRecordset("SELECT COUNT(*) FROM " + table);
     const auto n = std::get<std::int64_t>(rows->value(0));
@@ -80,7 +72,7 @@ void StopFromAnotherThread(Connection& source, Connection& target, bool toFirebi
     plan.bulk = bulk;
     plan.stop = &stop;
     RowWatch watch;
-    Ends ends(source, target);
+    FixedEnds ends(source, target);
     std::thread stopper([&] {
         if (watch.waitForRows(kStopAt)) stop.request(15);
     });

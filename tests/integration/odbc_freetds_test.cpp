@@ -137,6 +137,14 @@ TEST(FreeTdsOnTheWire, ASilentServerIsGivenUpWithinTheTimeout) {
 namespace tess {
 namespace {
 
+// A connection through FreeTDS to a listener that lets it in, which keeps what the driver sends.
+std::unique_ptr<Connection> OpenOn(Database& db, const TdsListener& listener) {
+    auto c = db.createConnection();
+    c->setConnectionTimeout(5);
+    c->open(SqlServerSettings({"127.0.0.1", std::to_string(listener.port()), "Sales", "sa", "pw", false}));
+    return c;
+}
+
 // The declarations FreeTDS gives the markers of a prepared INSERT, for one row and for an array of
 // rows: each value in its own type, a decimal with its scale and SQL Server's widest precision.
 // Binary values travel in arrays too, each row's bytes its own (SQLite's driver, which gives every
@@ -144,9 +152,7 @@ namespace {
 TEST(FreeTdsOnTheWire, EachValueIsDeclaredInItsOwnType) {
     TdsListener listener(0, std::chrono::seconds(30), true);
     DriversDatabase db;
-    auto c = db.createConnection();
-    c->setConnectionTimeout(5);
-    c->open(SqlServerSettings({"127.0.0.1", std::to_string(listener.port()), "Sales", "sa", "pw", false}));
+    auto c = OpenOn(db, listener);
     auto insert = c->prepare("INSERT INTO [T] VALUES (?, ?, ?, ?, ?)");
     const std::vector<Value> row = {Decimal{"-12.5000"}, std::int64_t{7}, Floating{0.25}, std::string("zürich"),
                                     Bytes{1, 2}};
@@ -202,9 +208,7 @@ TEST(FreeTdsOnTheWire, EachValueIsDeclaredInItsOwnType) {
 TEST(FreeTdsOnTheWire, ATextSentInPiecesArrivesWhole) {
     TdsListener listener(0, std::chrono::seconds(30), true);
     DriversDatabase db;
-    auto c = db.createConnection();
-    c->setConnectionTimeout(5);
-    c->open(SqlServerSettings({"127.0.0.1", std::to_string(listener.port()), "Sales", "sa", "pw", false}));
+    auto c = OpenOn(db, listener);
     std::string text = "x";  // so that the first piece's end falls inside a character
     for (int i = 0; i < 150000; ++i) text += "é日😀a";
     try {
@@ -233,9 +237,7 @@ TEST(FreeTdsOnTheWire, ATextSentInPiecesArrivesWhole) {
 TEST(FreeTdsOnTheWire, CatalogueNamesTravelAsValuesNotText) {
     TdsListener listener(0, std::chrono::seconds(30), true);
     DriversDatabase db;
-    auto c = db.createConnection();
-    c->setConnectionTimeout(5);
-    c->open(SqlServerSettings({"127.0.0.1", std::to_string(listener.port()), "Sales", "sa", "pw", false}));
+    auto c = OpenOn(db, listener);
     const size_t before = listener.requests().size();
     SqlServerKeyColumns(*c, "sales", "O'Brien");  // the listener's "done" answers no rows
     std::string sent;

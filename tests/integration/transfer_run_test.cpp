@@ -8,6 +8,7 @@
 #include "connect/connection_strings.h"
 #include "standin_database.h"
 #include "temp_folder.h"
+#include "fakes/fixed_ends.h"
 #include "transfer/transfer_run.h"
 
 namespace tess {
@@ -37,15 +38,6 @@ struct Recorder : TransferObserver {
     std::vector<std::string> events;
     std::vector<CopyFailure> failures;
     std::vector<double> progress;
-};
-
-struct OpenEnds : TransferEnds {
-    OpenEnds(Connection& s, Connection& t) : s_(s), t_(t) {}
-    Connection* source() override { return &s_; }
-    Connection* target() override { return &t_; }
-    void reopen() override { throw DatabaseError("not made again here"); }
-    Connection& s_;
-    Connection& t_;
 };
 
 class TransferRun : public testing::Test {
@@ -83,7 +75,7 @@ TEST_F(TransferRun, TellsEachTableInOrderWithItsFailuresTyped) {
     plan.nameRowsByKey = true;
     Recorder seen;
     seen.yes = {"REPLACED"};
-    OpenEnds ends(*standIn, *firebird);
+    FixedEnds ends(*standIn, *firebird);
 
     const TransferResult result = RunTransfer(plan, ends, seen);
 
@@ -127,7 +119,7 @@ TEST_F(TransferRun, AStopEndsTheTableUnderWayAndStartsNoOther) {
     seen.onRow = [&](long long done) {
         if (done == 100) stop.request();
     };
-    OpenEnds ends(*standIn, *firebird);
+    FixedEnds ends(*standIn, *firebird);
 
     const TransferResult result = RunTransfer(plan, ends, seen);
 
@@ -152,7 +144,7 @@ TEST_F(TransferRun, EachDirectionCountsItsSourceForTheProgress) {
         plan.toFirebird = toFirebird;
         plan.tables = {toFirebird ? "FOUR" : "BACK_AGAIN"};
         Recorder seen;
-        OpenEnds ends(toFirebird ? *standIn : *firebird, toFirebird ? *firebird : *standIn);
+        FixedEnds ends(toFirebird ? *standIn : *firebird, toFirebird ? *firebird : *standIn);
         const TransferResult result = RunTransfer(plan, ends, seen);
         ASSERT_EQ(result.tables.size(), 1u);
         EXPECT_EQ(result.tables[0].ending, TableOutcome::kComplete) << toFirebird;

@@ -32,6 +32,18 @@ size_t Utf16Units(std::string_view utf8) {
     return units;
 }
 
+// A text handed over at execution, each piece ending on a whole character and made UTF-16 alone.
+void PutInPieces(SQLHSTMT stmt, std::string_view text) {
+    for (size_t at = 0; at < text.size();) {
+        size_t end = std::min(text.size(), at + kTextPieceBytes);
+        while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+        std::u16string piece = Utf8ToUtf16(text.substr(at, end - at));
+        CheckOdbc(SQLPutData(stmt, piece.data(), static_cast<SQLLEN>(piece.size() * sizeof(char16_t))),
+                  SQL_HANDLE_STMT, stmt, "SQLPutData");
+        at = end;
+    }
+}
+
 bool IsLongText(const Value& value) {
     const auto* text = std::get_if<std::string>(&value);
     return text && text->size() > kLongTextBytes;
@@ -170,15 +182,7 @@ SQLRETURN ParameterRow::sendLongTexts(SQLHSTMT stmt, SQLRETURN rc, const std::ve
             SQLPOINTER token = nullptr;
             rc = SQLParamData(stmt, &token);
             if (rc != SQL_NEED_DATA) break;
-            const std::string_view text = std::get<std::string>(parameters.at(reinterpret_cast<std::uintptr_t>(token) - 1));
-            for (size_t at = 0; at < text.size();) {
-                size_t end = std::min(text.size(), at + kTextPieceBytes);
-                while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;  // whole characters
-                std::u16string piece = Utf8ToUtf16(text.substr(at, end - at));
-                CheckOdbc(SQLPutData(stmt, piece.data(), static_cast<SQLLEN>(piece.size() * sizeof(char16_t))),
-                          SQL_HANDLE_STMT, stmt, "SQLPutData");
-                at = end;
-            }
+            PutInPieces(stmt, std::get<std::string>(parameters.at(reinterpret_cast<std::uintptr_t>(token) - 1)));
         }
     } catch (...) {
         SQLCancel(stmt);
