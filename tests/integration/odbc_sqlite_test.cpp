@@ -11,8 +11,7 @@
 
 namespace tess {
 
-extern const char* const kOdbcDriversIni =
-    "[SQL Server]\nDescription=SQLite standing in\nDriver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so\n";
+extern const char* const kOdbcDriversIni = kSqliteStandingIn;
 
 namespace {
 

@@ -35,4 +35,12 @@ void PutFirebirdArray(const std::string& path, const std::string& relation, cons
 // Registers drivers for this process only: writes odbcinst.ini to `folder` and points ODBCSYSINI there.
 void UsePrivateOdbcDrivers(const std::string& folder, const std::string& iniText);
 
+// SQLite's ODBC driver registered as "SQL Server". On Unix that driver leaves calls from several
+// threads to the driver manager to keep apart (so says its source), and its SQLCancel frees the
+// statement's results: a stop from another thread, which a SQL Server driver takes in the middle of
+// a fetch, would free them under the fetch. unixODBC's level 3 makes the cancel wait for the call.
+inline constexpr const char* kSqliteStandingIn =
+    "[SQL Server]\nDescription=SQLite standing in\nDriver=/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so\n"
+    "Threading=3\n";
+
 }  // namespace tess
