@@ -11,8 +11,11 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -34,6 +37,35 @@ bool Accepts(int port) {
     const bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
     close(s);
     return ok;
+}
+
+// The inodes of the sockets listening on 127.0.0.1:port, from the kernel's table of TCP sockets.
+std::set<std::string> ListeningSockets(int port) {
+    std::ifstream table("/proc/net/tcp");
+    std::string line, slot, local, remote, state, skip, inode;
+    std::getline(table, line);  // the heading
+    std::set<std::string> inodes;
+    char wanted[16];
+    std::snprintf(wanted, sizeof wanted, "0100007F:%04X", port);
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        fields >> slot >> local >> remote >> state;
+        for (int i = 0; i < 5; ++i) fields >> skip;  // queues, timer, retransmits, uid, timeout
+        fields >> inode;
+        if (local == wanted && state == "0A") inodes.insert("socket:[" + inode + "]");
+    }
+    return inodes;
+}
+
+// Whether the process itself holds the port. Answering on it is not enough: between
+// FreeLoopbackPort's choice and this server's bind, another test's server may have taken the port,
+// and this server then waits to bind while the other answers for it, with the same password.
+bool Listens(pid_t pid, int port) {
+    const auto sockets = ListeningSockets(port);
+    std::error_code error;
+    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd", error))
+        if (sockets.count(fs::read_symlink(fd.path(), error).string())) return true;
+    return false;
 }
 
 // Runs a program with the private root's environment; returns its pid, or its exit status when
@@ -77,24 +109,43 @@ FirebirdServer::FirebirdServer() {
         fs::create_symlink(std::string(kSystemRoot) + "/" + part, root_ + "/" + part);
     fs::copy_file("/etc/firebird/3.0/plugins.conf", root_ + "/plugins.conf");
     fs::copy_file(kSecurityTemplate, root_ + "/security3.fdb");
-    port_ = FreeLoopbackPort();
-    std::ofstream(root_ + "/firebird.conf") << "RemoteBindAddress = 127.0.0.1\n"
-                                            << "RemoteServicePort = " << port_ << "\n"
-                                            << "ServerMode = Super\nAuthServer = Srp\nUserManager = Srp\n"
-                                            << "SecurityDatabase = " << root_ << "/security3.fdb\n";
+    configure(FreeLoopbackPort());  // before isql too: it names the security database
     std::ofstream(root_ + "/databases.conf") << "security.db = " << root_ << "/security3.fdb\n";
     // SYSDBA's password, set through the embedded engine in the private root's security database.
     std::ofstream(root_ + "/password.sql") << "create or alter user SYSDBA password '" << kPassword << "'; commit;\n";
     if (Run(root_, {"/usr/bin/isql-fb", "-q", "-user", "SYSDBA", root_ + "/security3.fdb"}, true,
-            root_ + "/password.sql") != 0)
-        throw std::runtime_error("cannot set SYSDBA's password in the test server's security database");
-    start();
+            root_ + "/password.sql") != 0) {
+        std::ostringstream said;
+        said << std::ifstream(root_ + "/isql-fb.log").rdbuf();
+        throw std::runtime_error("cannot set SYSDBA's password in the test server's security database: " + said.str());
+    }
+    for (int attempt = 1; !tryStart(); ++attempt) {
+        if (attempt == 5) throw std::runtime_error("the test's Firebird server found no free port");
+        configure(FreeLoopbackPort());
+    }
+}
+
+void FirebirdServer::configure(int port) {
+    port_ = port;
+    std::ofstream(root_ + "/firebird.conf") << "RemoteBindAddress = 127.0.0.1\n"
+                                            << "RemoteServicePort = " << port_ << "\n"
+                                            << "ServerMode = Super\nAuthServer = Srp\nUserManager = Srp\n"
+                                            << "SecurityDatabase = " << root_ << "/security3.fdb\n";
 }
 
 void FirebirdServer::start() {
+    if (!tryStart()) throw std::runtime_error("the test's Firebird server did not start on its port");
+}
+
+bool FirebirdServer::tryStart() {
     pid_ = Run(root_, {kServer}, false);
-    for (int i = 0; i < 200 && !Accepts(port_); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (!Accepts(port_)) throw std::runtime_error("the test's Firebird server did not start");
+    for (int i = 0; i < 200; ++i) {
+        if (Listens(pid_, port_)) return true;
+        if (Accepts(port_) && !Listens(pid_, port_)) break;  // another process holds the port
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    kill();
+    return false;
 }
 
 void FirebirdServer::kill() {

@@ -36,6 +36,11 @@ public:
     void start();
 
 private:
+    // Starts the server on port_; false, with it stopped, when the port is another process's.
+    bool tryStart();
+    // Writes the server's configuration, listening on `port`.
+    void configure(int port);
+
     TempFolder folder_;
     std::string root_;
     int port_ = 0;
