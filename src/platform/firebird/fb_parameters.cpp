@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "platform/firebird/fb_error.h"
+#include "platform/firebird/fb_inline_blobs.h"
 
 namespace tess {
 
@@ -18,7 +19,7 @@ using namespace Firebird;
 
 namespace {
 
-constexpr size_t kSegmentBytes = 32768;
+constexpr size_t kSegmentBytes = kFirebirdLongestSegment;
 
 // An integer column's marker: integers as themselves, in the column's range, as Firebird checks a
 // literal; anything else as the plain integer text that a literal would be.

@@ -12,6 +12,7 @@
 #include "common/sql_literal.h"
 #include "common/text_codec.h"
 #include "platform/firebird/fb_error.h"
+#include "platform/firebird/fb_inline_blobs.h"
 #include "platform/firebird/fb_parameters.h"
 #include "platform/firebird/fb_types.h"
 
@@ -53,6 +54,7 @@ FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, c
     describe();
     for (Column& c : columns_) c.none.raw = sampling_;
     if (!sampling_ && !session_->noneText) refuseUnreadableNone();
+    inlineShortBlobs();
     if (parameters) counted_ = -1;
     CallFirebird(*session_, [&] {
         FbStatus status(master);
@@ -216,6 +218,66 @@ void FirebirdRecordset::refuseUnreadableNone() {
     }
 }
 
+// The query again, its blob columns' short values inside the rows (`fb_inline_blobs.h`). A query
+// the engine will not wrap (a server too old for the casts) reads its blobs one by one, as before.
+void FirebirdRecordset::inlineShortBlobs() {
+    std::vector<FirebirdColumnShape> shapes;
+    std::vector<bool> isBlob;
+    unsigned otherBytes = 0;
+    for (const Column& c : columns_) {
+        shapes.push_back(c.shape);
+        isBlob.push_back(c.shape.type == SQL_BLOB && !c.array);
+        if (!isBlob.back()) otherBytes += c.shape.length + 2;
+    }
+    const auto blobCount = static_cast<size_t>(std::count(isBlob.begin(), isBlob.end(), true));
+    if (blobCount == 0) return;
+    const auto blobs = InlineBlobColumns(shapes, isBlob, InlineBlobBytes(otherBytes, blobCount));
+    const std::string wrapped = InlineBlobQuery(query_, columns_.size(), blobs);
+    IMaster* master = session_->master;
+    FbHandle<IStatement> statement;
+    FbHandle<IMessageMetadata> metadata;
+    try {
+        CallFirebird(*session_, [&] {
+            FbStatus status(master);
+            statement = FbHandle<IStatement>(
+                master, session_->attachment->prepare(&status, transaction_.get(),
+                                                      static_cast<unsigned>(wrapped.size()), wrapped.c_str(),
+                                                      SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA));
+            FbHandle<IMessageMetadata> native(master, statement->getOutputMetadata(&status));
+            FbHandle<IMetadataBuilder> builder(master, native->getBuilder(&status));
+            for (size_t b = 0; b < blobs.size(); ++b)  // UTF8 counts characters; the value is no longer
+                if (blobs[b].narrowToBytes)
+                    builder->setLength(&status, static_cast<unsigned>(blobs[b].index + b), blobs[b].narrowToBytes);
+            metadata = FbHandle<IMessageMetadata>(master, builder->getMetadata(&status));
+        });
+    } catch (const FirebirdError& e) {
+        if (e.connectionLost() || e.cancelled()) throw;
+        return;
+    }
+    statement_ = std::move(statement);
+    metadata_ = std::move(metadata);
+    readInlineShapes(metadata_.get());
+}
+
+// Where each column now lies in the wrapped query's row: a blob column's short value, then its blob.
+void FirebirdRecordset::readInlineShapes(IMessageMetadata* wrapped) {
+    CallFirebird(*session_, [&] {
+        FbStatus status(session_->master);
+        unsigned output = 0;
+        for (Column& c : columns_) {
+            if (c.shape.type == SQL_BLOB && !c.array) {
+                c.inlined = true;
+                c.inlineOffset = wrapped->getOffset(&status, output);
+                c.inlineNullOffset = wrapped->getNullOffset(&status, output);
+                ++output;
+            }
+            c.offset = wrapped->getOffset(&status, output);
+            c.nullOffset = wrapped->getNullOffset(&status, output);
+            ++output;
+        }
+    });
+}
+
 // An array the catalogue cannot describe (one computed in the query) cannot be read: the table
 // fails to open rather than arrive without it.
 std::shared_ptr<const FirebirdArrayShape> FirebirdRecordset::arrayShape(const std::string& relation,
@@ -256,6 +318,15 @@ void FirebirdRecordset::fetch() {
 
 Value FirebirdRecordset::decode(Column& c) {
     const unsigned char* data = &buffer_[c.offset];
+    // A short blob value came in the row; its blob is then null.
+    if (c.inlined && *reinterpret_cast<const short*>(&buffer_[c.inlineNullOffset]) == 0) {
+        const unsigned char* at = &buffer_[c.inlineOffset];
+        unsigned short length;
+        std::memcpy(&length, at, sizeof length);
+        std::string bytes(reinterpret_cast<const char*>(at + 2), length);
+        if (c.shape.subType != isc_blob_text) return Bytes(bytes.begin(), bytes.end());
+        return FirebirdText(std::move(bytes), c.shape.charSet, session_->noneText.get(), &c.none);
+    }
     if (*reinterpret_cast<const short*>(&buffer_[c.nullOffset]) != 0) return Null{};
     if (c.array) {
         ISC_QUAD id;
@@ -285,12 +356,13 @@ Content FirebirdRecordset::readBlob(const ISC_QUAD& id) {
                          session_->attachment->openBlob(&status, transaction_.get(), &blobId, 0, nullptr));
     Content content;  // text or bytes, read into the value's own kind: a long value is never copied
     content.reserve(BlobLength(&status, blob.get()));  // one allocation of the exact size, not doublings
-    char segment[32768];
+    // A segment's length is 16 bits on the wire: the largest a call can ask for.
+    std::vector<char> segment(kFirebirdLongestSegment);
     for (;;) {
         unsigned length = 0;
-        int result = blob->getSegment(&status, sizeof segment, segment, &length);
+        int result = blob->getSegment(&status, kFirebirdLongestSegment, segment.data(), &length);
         if (result == IStatus::RESULT_OK || result == IStatus::RESULT_SEGMENT)
-            content.insert(content.end(), segment, segment + length);
+            content.insert(content.end(), segment.data(), segment.data() + length);
         else
             break;
     }

@@ -35,12 +35,17 @@ private:
         unsigned offset = 0, nullOffset = 0;
         std::shared_ptr<const FirebirdArrayShape> array;  // array columns only
         NoneGuess none;  // how its text is read, for a NONE column without a named code page
+        // A blob column read inline: its short value, a VARCHAR, at these offsets; the blob at `offset`.
+        bool inlined = false;
+        unsigned inlineOffset = 0, inlineNullOffset = 0;
     };
 
     bool isOpen() const override { return bool(cursor_); }
     void fetch() override;
     void describe();
     void refuseUnreadableNone();
+    void inlineShortBlobs();
+    void readInlineShapes(Firebird::IMessageMetadata* wrapped);
     Value decode(Column& column);
     template <class Content>
     Content readBlob(const ISC_QUAD& id);

@@ -1,0 +1,49 @@
+#pragma once
+// Short blob values read inside their rows. A blob read as itself costs round trips of its own
+// (open, segments, close) outside the batched fetch of the rows, so across a network a table of
+// memo columns crawls. Firebird 3's protocol has no inline blobs (they came with 5.0.3), so the
+// query asks the engine for each blob column twice: as a VARCHAR where the value is short enough,
+// which travels in the row, and as the blob only where it is longer.
+#include <string>
+#include <vector>
+
+#include "platform/firebird/fb_types.h"
+
+namespace tess {
+
+// The engine refuses a statement whose request would pass about 10 MB ("request size limit
+// exceeded": seen at 319 outputs of VARCHAR(32765), 10,452,673 bytes, and at 320 such inputs of an
+// EXECUTE BLOCK). The row of the read is kept far below, so that the client's batch of rows a
+// round trip (sized by the message's declared length) stays large.
+inline constexpr unsigned kFirebirdRequestLimitBytes = 10'000'000;
+// A blob's segment: its length is 16 bits in the API and on the wire.
+inline constexpr unsigned kFirebirdLongestSegment = 65535;
+// The longest VARCHAR, in bytes.
+inline constexpr unsigned kFirebirdLongestVarcharBytes = 32765;
+// A row's bytes of inline values, shared among its blob columns; each column gets at least the
+// least share, at most the longest VARCHAR.
+inline constexpr unsigned kInlineRowBytes = 16384;
+inline constexpr unsigned kInlineLeastBytes = 256;
+
+// How one blob column travels: values of up to `longest` bytes (as the blob holds them) come inside
+// the row, cast to `castType`; `narrowToBytes` is the length our message gives that VARCHAR where the
+// engine's own is longer (UTF8 counts characters, four bytes each; 0: the engine's).
+struct InlineBlobColumn {
+    size_t index = 0;  // of the column in the query's own outputs
+    unsigned longest = 0;
+    std::string castType;
+    unsigned narrowToBytes = 0;
+};
+
+// The share of the row's inline bytes each blob column gets, after the columns that are no blob.
+unsigned InlineBlobBytes(unsigned otherColumnsBytes, size_t blobColumns);
+
+// The inline form of each blob column among `shapes` (arrays excluded by the caller), at `bytes`.
+std::vector<InlineBlobColumn> InlineBlobColumns(const std::vector<FirebirdColumnShape>& shapes,
+                                                const std::vector<bool>& isBlob, unsigned bytes);
+
+// `query`, of `columns` outputs, wrapped: its outputs in order, each blob column as two, first the short value as a
+// VARCHAR (null where the value is null or long), then the blob (null where it is null or short).
+std::string InlineBlobQuery(const std::string& query, size_t columns, const std::vector<InlineBlobColumn>& blobs);
+
+}  // namespace tess
