@@ -36,12 +36,14 @@ std::string FillBlock(long rows, const std::string& table) {
 int main(int argc, char** argv) {
     const std::string mode = argc > 2 ? argv[1] : "";
     if (mode != "fill" && mode != "read") {
-        std::fprintf(stderr, "usage: read_firebird fill PATH ROWS [TABLE] | read_firebird read PATH\n");
+        std::fprintf(stderr, "usage: read_firebird fill PATH ROWS [TABLE] | read_firebird read PATH [TABLE]\n"
+                             "(a server's password from FB_PASSWORD)\n");
         return 2;
     }
     const std::string path = argv[2];
     DriversDatabase db;
-    const FirebirdLogin login{path, "SYSDBA", ""};
+    const char* password = std::getenv("FB_PASSWORD");
+    const FirebirdLogin login{path, "SYSDBA", password ? password : ""};
     auto c = db.createConnection();
     if (mode == "fill") {
         CreateFirebirdDatabase(path);
@@ -55,7 +57,8 @@ int main(int argc, char** argv) {
     c->open(FirebirdSettings(login));
     const long before = PeakResidentKb();
     const auto start = std::chrono::steady_clock::now();
-    auto rs = c->openRecordset("SELECT * FROM MIXED", kOpenStatic, kLockOptimistic);
+    auto rs = c->openRecordset("SELECT * FROM " + std::string(argc > 3 ? argv[3] : "MIXED"), kOpenStatic,
+                               kLockOptimistic);
     const long long counted = rs->recordCount();
     long read = 0;
     for (; !rs->eof(); rs->moveNext()) ++read;

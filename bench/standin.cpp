@@ -2,6 +2,7 @@
 // caller's odbcinst.ini), read through the program's own ODBC layer.
 //   standin fill DB ROWS          a table BIG of ten mixed columns, ROWS rows
 //   standin fill-many DB N ROWS   N such tables of ROWS rows each, T0001 to T<N>
+//   standin fill-memo DB ROWS     MEMO: short memos, a long one now and then, a note, a small picture
 //   standin read DB [TABLE]       reads every row (of BIG): the driver's own time and memory
 //   standin script DB FDB FILE [--table-by-table] [TABLE...]
 //                                 the windows' path's very CREATE and INSERTs for BIG (or the
@@ -49,6 +50,18 @@ void Fill(Connection& c, const std::string& table, const std::string& rows) {
               table + " SELECT i, i * 1000003, 'name ' || i || ' O''Brien', i / 7.0, i / 3.0, i % 30000, "
               "datetime(1400000000 + i, 'unixepoch'), date(946684800 + (i % 7000) * 86400, 'unixepoch'), i % 2, "
               "i / 8.0 FROM n");
+}
+
+// The tables people have: a memo of short notes with a long one now and then (56 to 430 KB), a
+// note of an NVARCHAR(4000), a small picture with zero bytes in it.
+void FillMemo(Connection& c, const std::string& rows) {
+    c.execute("CREATE TABLE MEMO (ID INTEGER, MEMO TEXT, NOTE NVARCHAR(4000), PIC BLOB)");
+    c.execute("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " + rows +
+              ") INSERT INTO MEMO SELECT i, CASE WHEN i % 500 = 250 "
+              "THEN replace(hex(zeroblob(5000 + (i % 8) * 4500)), '00', 'Notiz für ') "
+              "ELSE substr(replace(hex(zeroblob(200)), '00', 'Anmerkung zur Bestellung, Rückruf erbeten; '), 1, "
+              "40 + (i * 37) % 360) END, 'Kunde ' || i || ' – café crème № ' || (i % 97), "
+              "randomblob(100 + (i % 5) * 100) FROM n");
 }
 
 std::string ManyName(int t) {
@@ -163,6 +176,12 @@ int main(int argc, char** argv) {
         c->close();
         return 0;
     }
+    if (mode == "fill-memo" && argc > 3) {
+        auto c = Open(db, argv[2]);
+        FillMemo(*c, argv[3]);
+        c->close();
+        return 0;
+    }
     if (mode == "fill-many" && argc > 4) {
         auto c = Open(db, argv[2]);
         for (int t = 1; t <= std::atoi(argv[3]); ++t) Fill(*c, ManyName(t), argv[4]);
@@ -198,7 +217,7 @@ int main(int argc, char** argv) {
     if (mode == "script" && argc > 4) return Script(db, argc, argv);
     if (mode == "replay" && argc > 3) return Replay(db, argv[2], argv[3]);
     std::fprintf(stderr,
-                 "usage: standin fill DB ROWS | fill-many DB N ROWS | read DB | "
+                 "usage: standin fill DB ROWS | fill-many DB N ROWS | fill-memo DB ROWS | read DB | "
                  "script DB FDB FILE [--table-by-table] [TABLE...] | replay FDB FILE | create-fdb FDB\n");
     return 2;
 }

@@ -16,6 +16,7 @@ struct FirebirdTableDefinition {
     std::vector<bool> dateOnly;  // per column: a DATE, which takes a date without a time of day
     std::vector<std::string> types;  // per column: the type the CREATE gives it
     std::vector<bool> moment;        // per column: a DATE, TIME or TIMESTAMP
+    std::vector<long long> bytes;    // per column: the bytes the engine holds for a value (a blob's id)
 };
 
 // Firebird 3's limits that the column types must respect; version 4 takes NUMERIC of 38 digits and

@@ -198,8 +198,7 @@ private:
             if (!block) return Outcome::kRefused;
             std::vector<Value> values;
             values.reserve(held_.size() * held_.front().values.size());
-            for (const HeldRow& row : held_)
-                for (Value& v : BoundValues(plan_, row.values)) values.push_back(std::move(v));
+            for (const HeldRow& row : held_) AppendBlockValues(plan_, row.values, values);
             block->execute(values);
             return Outcome::kWritten;
         } catch (const DatabaseError& e) {

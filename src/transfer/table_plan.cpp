@@ -22,4 +22,8 @@ std::string BlockInsert(const TablePlan& plan, size_t rows) {
     return FirebirdBlockInsert(std::get<FirebirdRows>(plan.rows).block, rows);
 }
 
+void AppendBlockValues(const TablePlan& plan, const std::vector<Value>& row, std::vector<Value>& values) {
+    AppendFirebirdBlockValues(std::get<FirebirdRows>(plan.rows).block, BoundValues(plan, row), values);
+}
+
 }  // namespace tess

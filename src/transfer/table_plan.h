@@ -56,7 +56,8 @@ struct TablePlan {
 Statement LiteralInsert(const TablePlan& plan, const std::vector<Value>& row);
 // The row's values for the bulk INSERT's markers (and a block's).
 std::vector<Value> BoundValues(const TablePlan& plan, const std::vector<Value>& row);
-// The statement of `rows` rows; only for a plan with blocks.
+// The statement of `rows` rows, and a row's values for its markers; only for a plan with blocks.
 std::string BlockInsert(const TablePlan& plan, size_t rows);
+void AppendBlockValues(const TablePlan& plan, const std::vector<Value>& row, std::vector<Value>& values);
 
 }  // namespace tess

@@ -19,6 +19,19 @@
 namespace tess {
 namespace {
 
+// Each blob column of a block takes a short marker beside its blob (`firebird_block.h`).
+void ShapeBlobMarkers(FirebirdBlockShape& block, const FirebirdTableDefinition& definition) {
+    for (size_t c = 0; c < definition.types.size(); ++c) {
+        const std::string& type = definition.types[c];
+        const bool blob = type.rfind("BLOB", 0) == 0;
+        block.kinds.push_back(!blob                                            ? BlockColumn::kPlain
+                              : type.rfind("BLOB SUB_TYPE TEXT", 0) == 0 ? BlockColumn::kTextBlob
+                                                                         : BlockColumn::kBinaryBlob);
+        block.markerBytes.push_back(static_cast<size_t>(definition.bytes[c]));
+    }
+    SizeFirebirdBlockInline(block);
+}
+
 // The fourth column is null for an attachment of the embedded engine, which has no link.
 constexpr const char* kTargetQuery =
     "SELECT TRIM(RDB$CHARACTER_SET_NAME), RDB$GET_CONTEXT('SYSTEM', 'ENGINE_VERSION'), "
@@ -69,6 +82,7 @@ public:
         facts.wholeDigits = std::move(source.wholeDigits);
         if (source.structure) facts.identity = source.structure->identity;
         FirebirdRows rows{table, MapColumnsToFirebird(table, columns, facts), blockShape(table, columns)};
+        ShapeBlobMarkers(rows.block, rows.definition);
         TablePlan plan;
         plan.create = rows.definition.createStatement;
         plan.rowsPerCommit = bulk ? kFirebirdBulkRowsPerCommit : kFirebirdRowsPerCommit;
@@ -93,7 +107,8 @@ private:
     }
     FirebirdBlockShape blockShape(const std::string& table, const std::vector<SourceColumn>& columns) const {
         const int dialect = target_ ? target_->dialect : 3;
-        FirebirdBlockShape shape{FirebirdNameFor(table, dialect), {}};
+        FirebirdBlockShape shape;
+        shape.table = FirebirdNameFor(table, dialect);
         for (const SourceColumn& c : columns) shape.columns.push_back(FirebirdNameFor(c.name, dialect));
         return shape;
     }

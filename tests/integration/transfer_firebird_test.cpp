@@ -166,7 +166,8 @@ TEST_F(TransferFirebirdTest, NamesOfAnyKindGoInBlocks) {
     EXPECT_EQ(got[4][2], Value(Decimal{"5.25"}));
     // The block as the engine takes it: one it refused to prepare would leave its rows to go one
     // by one, unseen.
-    FirebirdBlockShape shape{FirebirdNameFor("Odd \"Table\" Ünï", 3), {}};
+    FirebirdBlockShape shape;
+    shape.table = FirebirdNameFor("Odd \"Table\" Ünï", 3);
     for (const auto& f : source.fields) shape.columns.push_back(FirebirdNameFor(f.name, 3));
     auto c = firebird();
     EXPECT_NO_THROW(c->prepare(FirebirdBlockInsert(shape, 2)));

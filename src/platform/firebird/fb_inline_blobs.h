@@ -26,13 +26,11 @@ inline constexpr unsigned kInlineRowBytes = 16384;
 inline constexpr unsigned kInlineLeastBytes = 256;
 
 // How one blob column travels: values of up to `longest` bytes (as the blob holds them) come inside
-// the row, cast to `castType`; `narrowToBytes` is the length our message gives that VARCHAR where the
-// engine's own is longer (UTF8 counts characters, four bytes each; 0: the engine's).
+// the row, cast to `castType`.
 struct InlineBlobColumn {
     size_t index = 0;  // of the column in the query's own outputs
     unsigned longest = 0;
     std::string castType;
-    unsigned narrowToBytes = 0;
 };
 
 // The share of the row's inline bytes each blob column gets, after the columns that are no blob.

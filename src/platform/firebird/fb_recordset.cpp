@@ -243,12 +243,7 @@ void FirebirdRecordset::inlineShortBlobs() {
                 master, session_->attachment->prepare(&status, transaction_.get(),
                                                       static_cast<unsigned>(wrapped.size()), wrapped.c_str(),
                                                       SQL_DIALECT_V6, IStatement::PREPARE_PREFETCH_METADATA));
-            FbHandle<IMessageMetadata> native(master, statement->getOutputMetadata(&status));
-            FbHandle<IMetadataBuilder> builder(master, native->getBuilder(&status));
-            for (size_t b = 0; b < blobs.size(); ++b)  // UTF8 counts characters; the value is no longer
-                if (blobs[b].narrowToBytes)
-                    builder->setLength(&status, static_cast<unsigned>(blobs[b].index + b), blobs[b].narrowToBytes);
-            metadata = FbHandle<IMessageMetadata>(master, builder->getMetadata(&status));
+            metadata = FbHandle<IMessageMetadata>(master, statement->getOutputMetadata(&status));
         });
     } catch (const FirebirdError& e) {
         if (e.connectionLost() || e.cancelled()) throw;
