@@ -11,14 +11,13 @@ namespace {
 std::string Name(size_t index) { return "C" + std::to_string(index); }
 
 // The VARCHAR a blob column's short values are cast to, and the longest value, in the blob's own
-// bytes, that it takes whole. Binary, byte text (NONE, OCTETS) and UTF8 text come as their bytes,
-// which are what the blob itself gives through our UTF8 attachment: as OCTETS, since a UTF8
-// VARCHAR(n) counts characters, and the engine, fitting it into a message of n bytes, would allow
-// n / 4 of them. Text of any other character set is converted to UTF-8 as the attachment converts
-// its blobs, up to four bytes for each of its own.
+// bytes, that it takes whole. Binary and byte text (NONE, OCTETS) come as their bytes. Text of any
+// other character set is described as the attachment's (UTF8), which the engine converts a text
+// blob to as it reads it, whatever its own; the cast converts alike. A UTF8 VARCHAR(n) holds n
+// characters in 4n bytes, and a value of n bytes has at most n characters.
 InlineBlobColumn CastFor(size_t index, const FirebirdColumnShape& shape, unsigned bytes) {
     const std::string length = std::to_string(bytes);
-    if (shape.subType != isc_blob_text || shape.charSet == kCsOctets || shape.charSet == kCsUtf8)
+    if (shape.subType != isc_blob_text || shape.charSet == kCsOctets)
         return {index, bytes, "VARCHAR(" + length + ") CHARACTER SET OCTETS"};
     if (shape.charSet == kCsNone) return {index, bytes, "VARCHAR(" + length + ") CHARACTER SET NONE"};
     const unsigned characters = std::max(1u, bytes / 4);
