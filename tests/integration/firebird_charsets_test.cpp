@@ -6,6 +6,8 @@
 #include <cmath>
 
 #include "firebird_target.h"
+#include "platform/firebird/fb_inline_blobs.h"
+#include "transfer/firebird_block.h"
 #include "transfer/firebird_insert.h"
 #include "transfer/firebird_mapping.h"
 
@@ -123,6 +125,52 @@ TEST_P(FirebirdCharacterSets, TextToSqlServerKeepsEveryCharacter) {
     EXPECT_EQ(inserts[0], "execute INSERT INTO [Src] VALUES('1', N'café ßé', N'" + padded + "', N'straße ÿ')");
     if (GetParam() == "NONE") {
         EXPECT_EQ(inserts[1], "execute INSERT INTO [Src] VALUES('2', N'café', N'é     ', N'€')");
+    }
+}
+
+// Blob values at each edge where they change path: written inside a block's row or as blobs of
+// their own, read inside the fetched row or as blobs. Each edge at one byte less, equal and one
+// more; four-byte characters, and one straddling the edge; binary with zero bytes; NULL and empty
+// (written as NULL, as the windows always wrote it). By each writer, in dialect 3 and 1.
+TEST_P(FirebirdCharacterSets, BlobValuesArriveExactlyAtEveryEdgeOfTheirPath) {
+    FakeResult source;
+    source.fields = {{"ID", 3, 4, 10, 0}, {"MEMO", 201, 2147483647, 255, 0}, {"NOTE", 202, 4000, 255, 0},
+                     {"PIC", 205, 2147483647, 255, 0}};
+    FirebirdBlockShape block;
+    block.columns = {"ID", "MEMO", "NOTE", "PIC"};
+    block.kinds = {BlockColumn::kPlain, BlockColumn::kTextBlob, BlockColumn::kTextBlob, BlockColumn::kBinaryBlob};
+    block.markerBytes = {4, 8, 8, 8};
+    SizeFirebirdBlockInline(block);
+    const unsigned read = InlineBlobBytes(4 + 2, 3);  // the row as read: ID, then three blob columns
+    for (const size_t edge : {block.inlineCharacters, block.inlineBytes, size_t{read / 4}, size_t{read}})
+        for (const size_t length : {edge - 1, edge, edge + 1}) {
+            Bytes pic(length, 0);
+            for (size_t i = 0; i < length; i += 3) pic[i] = static_cast<unsigned char>(i);
+            std::string wide;
+            while (wide.size() + 4 <= length) wide += "😀";
+            source.rows.push_back({std::int64_t(source.rows.size()), std::string(length, 'm'), wide, pic});
+            source.rows.push_back({std::int64_t(source.rows.size()), std::string(length - 1, 'e') + "é",
+                                   std::string(length - 2, 'n') + "😀", Null{}});
+        }
+    source.rows.push_back({std::int64_t(source.rows.size()), Null{}, std::string(), Bytes{}});
+    for (const int dialect : {3, 1}) {
+        useDatabase("edges" + std::to_string(dialect) + ".fdb", dialect);
+        list2.clear();  // the new database's tables: none yet
+        sendToFirebird("LITERAL", source);
+        sendToFirebird("ONEBYONE", source, true);
+        sendToFirebird("BLOCKS", source, true, 4);
+        EXPECT_EQ(reports(), "");
+        for (const char* table : {"LITERAL", "ONEBYONE", "BLOCKS"}) {
+            const auto got = rows(std::string("SELECT * FROM ") + table + " ORDER BY ID");
+            ASSERT_EQ(got.size(), source.rows.size()) << table;
+            for (size_t i = 0; i < got.size(); ++i)
+                for (size_t j = 1; j < 4; ++j) {
+                    const Value& sent = source.rows[i][j];
+                    const bool none = IsNull(sent) || sent == Value(std::string()) || sent == Value(Bytes{});
+                    EXPECT_EQ(got[i][j], none ? Value(Null{}) : sent)
+                        << table << " dialect " << dialect << " row " << i << " column " << j;
+                }
+        }
     }
 }
 

@@ -273,6 +273,51 @@ TEST_F(FirebirdServerTest, BulkRowsCrossALinkManyARoundTrip) {
     for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
 }
 
+// Rows of memo and picture columns cross a link many a round trip too, both ways: their short
+// values travel inside the rows, in the blocks that write them and in the batches that read them,
+// not as blobs of their own (a round trip or more each). A thousand rows cost fewer than fifty
+// round trips more than ten rows do (0.05 a row), written and read.
+TEST_F(FirebirdServerTest, ShortBlobValuesCrossALinkInsideTheirRows) {
+    DelayedLink link(server->port(), std::chrono::microseconds(0));
+    FakeDatabase sqlServer;
+    SplitDatabase db(sqlServer, drivers);
+    FakeToolkit ui;
+    FixedLogins logins;
+    logins.firebird = login("127.0.0.1/" + std::to_string(link.port()) + ":" + path);
+    FakeTableList list;
+    auto written = [&](const std::string& table, int rows) {
+        FakeResult source;
+        source.fields = {{"ID", 3, 4, 10, 0}, {"MEMO", 201, 2147483647, 255, 0}, {"NOTE", 202, 4000, 255, 0},
+                         {"PIC", 205, 2147483647, 255, 0}};
+        for (int i = 0; i < rows; ++i)
+            source.rows.push_back({std::int64_t{i}, "memo " + std::to_string(i) + std::string(i % 300, 'm'),
+                                   "note é " + std::to_string(i), Bytes(1 + i % 200, static_cast<unsigned char>(i))});
+        sqlServer.results["SELECT * FROM [" + table + "]"] = source;
+        RecordingObserver observer(ui, "");
+        const long long before = link.roundTrips();
+        CopyThroughEngine(db, logins, {.toFirebird = true, .bulk = true}, list, {table}, observer);
+        EXPECT_EQ(observer.outcomes.at(0).rowsWritten, rows);
+        return link.roundTrips() - before;
+    };
+    auto read = [&](const std::string& table) {
+        const long long before = link.roundTrips();
+        auto c = open(logins.firebird);
+        auto rows = c->openRecordset("SELECT * FROM " + table, kOpenStatic, kLockReadOnly);
+        long long n = 0;
+        for (; !rows->eof(); rows->moveNext()) n += rows->value(1) != Value(Null{});
+        rows->close();
+        c->close();
+        EXPECT_GT(n, 0);
+        return link.roundTrips() - before;
+    };
+    const long long fewWritten = written("FEW", 10), manyWritten = written("MANY", 1000);
+    EXPECT_LT(manyWritten - fewWritten, 50) << fewWritten << " round trips to write 10 rows, " << manyWritten
+                                            << " for 1,000";
+    const long long fewRead = read("FEW"), manyRead = read("MANY");
+    EXPECT_LT(manyRead - fewRead, 50) << fewRead << " round trips to read 10 rows, " << manyRead << " for 1,000";
+    for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
+}
+
 TEST_F(FirebirdServerTest, AWholeRunOutlivesACutConnection) {
     const struct {
         bool restored;
