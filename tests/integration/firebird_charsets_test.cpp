@@ -179,6 +179,31 @@ INSTANTIATE_TEST_SUITE_P(DefaultCharacterSet, FirebirdCharacterSets,
 
 using FirebirdEdges = FirebirdTarget;
 
+// A bound text that exactly fills its VARCHAR is taken, by the one-row INSERT and by a block:
+// single-byte columns count bytes, UTF8 characters (four bytes each here).
+TEST_F(FirebirdEdges, ABoundTextThatFillsItsColumnExactlyIsTaken) {
+    auto c = firebird();
+    c->execute("CREATE TABLE FULLY (ID INTEGER, W VARCHAR(4) CHARACTER SET WIN1252, U VARCHAR(4) CHARACTER SET UTF8)");
+    const std::vector<Value> row{std::int64_t{1}, std::string("éééé"), std::string("😀😀😀😀")};
+    c->prepare("INSERT INTO FULLY VALUES (?, ?, ?)")->execute(row);
+    FirebirdBlockShape block;
+    block.table = "FULLY";
+    block.columns = {"ID", "W", "U"};
+    std::vector<Value> two = row;
+    two[0] = std::int64_t{2};
+    two.insert(two.end(), row.begin(), row.end());
+    two[3] = std::int64_t{3};
+    c->prepare(FirebirdBlockInsert(block, 2))->execute(two);
+    c->close();
+    const auto got = rows("SELECT W, U FROM FULLY ORDER BY ID");
+    ASSERT_EQ(got.size(), 3u);
+    for (const auto& r : got) EXPECT_EQ(r, std::vector<Value>(row.begin() + 1, row.end()));
+    const std::vector<Value> over{std::int64_t{4}, std::string("ééééé"), std::string("😀")};
+    auto again = firebird();
+    EXPECT_THROW(again->prepare("INSERT INTO FULLY VALUES (?, ?, ?)")->execute(over), DatabaseError);
+    again->close();
+}
+
 // Floats at the ends of their ranges and the zero date arrive exactly.
 TEST_F(FirebirdEdges, FloatExtremesAndTheZeroDateArriveExactly) {
     FakeResult source;
