@@ -248,29 +248,45 @@ TEST_F(FirebirdServerTest, TheCompanionWaitsNoMoreOnAServerItGaveUp) {
 // and the rest not started. Never a report for every table that follows.
 // Across a link, --bulk's rows travel many a round trip: a thousand rows cost fewer than twenty
 // round trips more than ten rows do (0.02 a row), as the link between client and server counts them.
-TEST_F(FirebirdServerTest, BulkRowsCrossALinkManyARoundTrip) {
-    DelayedLink link(server->port(), std::chrono::microseconds(0));
+// --bulk into the test's server through a link that counts the round trips.
+struct CopyAcrossALink {
+    CopyAcrossALink(int port, Database& drivers, const FirebirdLogin& target)
+        : link(port, std::chrono::microseconds(0)), db(sqlServer, drivers) {
+        logins.firebird = target;
+        logins.firebird.database = "127.0.0.1/" + std::to_string(link.port()) + ":" + target.database;
+    }
+    // The round trips that sending `source` as `table` cost.
+    long long roundTripsToSend(const std::string& table, const FakeResult& source) {
+        sqlServer.results["SELECT * FROM [" + table + "]"] = source;
+        RecordingObserver observer(ui, "");
+        const long long before = link.roundTrips();
+        CopyThroughEngine(db, logins, {.toFirebird = true, .bulk = true}, list, {table}, observer);
+        EXPECT_EQ(observer.outcomes.at(0).rowsWritten, static_cast<long long>(source.rows.size()));
+        return link.roundTrips() - before;
+    }
+    ~CopyAcrossALink() {
+        for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
+    }
+
+    DelayedLink link;
     FakeDatabase sqlServer;
-    SplitDatabase db(sqlServer, drivers);
+    SplitDatabase db;
     FakeToolkit ui;
     FixedLogins logins;
-    logins.firebird = login("127.0.0.1/" + std::to_string(link.port()) + ":" + path);
     FakeTableList list;
+};
+
+TEST_F(FirebirdServerTest, BulkRowsCrossALinkManyARoundTrip) {
+    CopyAcrossALink across(server->port(), drivers, login(path));
     auto roundTrips = [&](const std::string& table, int rows) {
         FakeResult source;
         source.fields = {{"ID", 3, 4, 10, 0}, {"NAME", 200, 20, 255, 0}, {"PRICE", 131, 9, 12, 2}};
         for (int i = 0; i < rows; ++i)
             source.rows.push_back({std::int64_t{i}, "name " + std::to_string(i), Decimal{"12.34"}});
-        sqlServer.results["SELECT * FROM [" + table + "]"] = source;
-        RecordingObserver observer(ui, "");
-        const long long before = link.roundTrips();
-        CopyThroughEngine(db, logins, {.toFirebird = true, .bulk = true}, list, {table}, observer);
-        EXPECT_EQ(observer.outcomes.at(0).rowsWritten, rows);
-        return link.roundTrips() - before;
+        return across.roundTripsToSend(table, source);
     };
     const long long few = roundTrips("Few", 10), many = roundTrips("Many", 1000);
     EXPECT_LT(many - few, 20) << few << " round trips for 10 rows, " << many << " for 1,000";
-    for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
 }
 
 // Rows of memo and picture columns cross a link many a round trip too, both ways: their short
@@ -278,13 +294,7 @@ TEST_F(FirebirdServerTest, BulkRowsCrossALinkManyARoundTrip) {
 // not as blobs of their own (a round trip or more each). A thousand rows cost fewer than fifty
 // round trips more than ten rows do (0.05 a row), written and read.
 TEST_F(FirebirdServerTest, ShortBlobValuesCrossALinkInsideTheirRows) {
-    DelayedLink link(server->port(), std::chrono::microseconds(0));
-    FakeDatabase sqlServer;
-    SplitDatabase db(sqlServer, drivers);
-    FakeToolkit ui;
-    FixedLogins logins;
-    logins.firebird = login("127.0.0.1/" + std::to_string(link.port()) + ":" + path);
-    FakeTableList list;
+    CopyAcrossALink across(server->port(), drivers, login(path));
     auto written = [&](const std::string& table, int rows) {
         FakeResult source;
         source.fields = {{"ID", 3, 4, 10, 0}, {"MEMO", 201, 2147483647, 255, 0}, {"NOTE", 202, 4000, 255, 0},
@@ -292,30 +302,24 @@ TEST_F(FirebirdServerTest, ShortBlobValuesCrossALinkInsideTheirRows) {
         for (int i = 0; i < rows; ++i)
             source.rows.push_back({std::int64_t{i}, "memo " + std::to_string(i) + std::string(i % 300, 'm'),
                                    "note é " + std::to_string(i), Bytes(1 + i % 200, static_cast<unsigned char>(i))});
-        sqlServer.results["SELECT * FROM [" + table + "]"] = source;
-        RecordingObserver observer(ui, "");
-        const long long before = link.roundTrips();
-        CopyThroughEngine(db, logins, {.toFirebird = true, .bulk = true}, list, {table}, observer);
-        EXPECT_EQ(observer.outcomes.at(0).rowsWritten, rows);
-        return link.roundTrips() - before;
+        return across.roundTripsToSend(table, source);
     };
     auto read = [&](const std::string& table) {
-        const long long before = link.roundTrips();
-        auto c = open(logins.firebird);
+        const long long before = across.link.roundTrips();
+        auto c = open(across.logins.firebird);
         auto rows = c->openRecordset("SELECT * FROM " + table, kOpenStatic, kLockReadOnly);
         long long n = 0;
         for (; !rows->eof(); rows->moveNext()) n += rows->value(1) != Value(Null{});
         rows->close();
         c->close();
         EXPECT_GT(n, 0);
-        return link.roundTrips() - before;
+        return across.link.roundTrips() - before;
     };
     const long long fewWritten = written("FEW", 10), manyWritten = written("MANY", 1000);
     EXPECT_LT(manyWritten - fewWritten, 50) << fewWritten << " round trips to write 10 rows, " << manyWritten
                                             << " for 1,000";
     const long long fewRead = read("FEW"), manyRead = read("MANY");
     EXPECT_LT(manyRead - fewRead, 50) << fewRead << " round trips to read 10 rows, " << manyRead << " for 1,000";
-    for (const auto& box : ui.boxes) ADD_FAILURE() << box.text;
 }
 
 TEST_F(FirebirdServerTest, AWholeRunOutlivesACutConnection) {

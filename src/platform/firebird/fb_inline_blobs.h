@@ -15,7 +15,6 @@ namespace tess {
 // exceeded": seen at 319 outputs of VARCHAR(32765), 10,452,673 bytes, and at 320 such inputs of an
 // EXECUTE BLOCK). The row of the read is kept far below, so that the client's batch of rows a
 // round trip (sized by the message's declared length) stays large.
-inline constexpr unsigned kFirebirdRequestLimitBytes = 10'000'000;
 // A blob's segment: its length is 16 bits in the API and on the wire.
 inline constexpr unsigned kFirebirdLongestSegment = 65535;
 // The longest VARCHAR, in bytes.

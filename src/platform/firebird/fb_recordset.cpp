@@ -218,6 +218,8 @@ void FirebirdRecordset::refuseUnreadableNone() {
     }
 }
 
+bool FirebirdRecordset::IsPlainBlob(const Column& c) { return c.shape.type == SQL_BLOB && !c.array; }
+
 // The query again, its blob columns' short values inside the rows (`fb_inline_blobs.h`). A query
 // the engine will not wrap (a server too old for the casts) reads its blobs one by one, as before.
 void FirebirdRecordset::inlineShortBlobs() {
@@ -226,7 +228,7 @@ void FirebirdRecordset::inlineShortBlobs() {
     unsigned otherBytes = 0;
     for (const Column& c : columns_) {
         shapes.push_back(c.shape);
-        isBlob.push_back(c.shape.type == SQL_BLOB && !c.array);
+        isBlob.push_back(IsPlainBlob(c));
         if (!isBlob.back()) otherBytes += c.shape.length + 2;
     }
     const auto blobCount = static_cast<size_t>(std::count(isBlob.begin(), isBlob.end(), true));
@@ -260,7 +262,7 @@ void FirebirdRecordset::readInlineShapes(IMessageMetadata* wrapped) {
         FbStatus status(session_->master);
         unsigned output = 0;
         for (Column& c : columns_) {
-            if (c.shape.type == SQL_BLOB && !c.array) {
+            if (IsPlainBlob(c)) {
                 c.inlined = true;
                 c.inlineOffset = wrapped->getOffset(&status, output);
                 c.inlineNullOffset = wrapped->getNullOffset(&status, output);
@@ -318,9 +320,9 @@ Value FirebirdRecordset::decode(Column& c) {
         const unsigned char* at = &buffer_[c.inlineOffset];
         unsigned short length;
         std::memcpy(&length, at, sizeof length);
-        std::string bytes(reinterpret_cast<const char*>(at + 2), length);
-        if (c.shape.subType != isc_blob_text) return Bytes(bytes.begin(), bytes.end());
-        return FirebirdText(std::move(bytes), c.shape.charSet, session_->noneText.get(), &c.none);
+        if (c.shape.subType != isc_blob_text) return Bytes(at + 2, at + 2 + length);
+        return FirebirdText(std::string(reinterpret_cast<const char*>(at + 2), length), c.shape.charSet,
+                            session_->noneText.get(), &c.none);
     }
     if (*reinterpret_cast<const short*>(&buffer_[c.nullOffset]) != 0) return Null{};
     if (c.array) {

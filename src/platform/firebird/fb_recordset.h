@@ -40,6 +40,8 @@ private:
         unsigned inlineOffset = 0, inlineNullOffset = 0;
     };
 
+    // A blob column that is no array, which a short value of may come inside its row.
+    static bool IsPlainBlob(const Column& c);
     bool isOpen() const override { return bool(cursor_); }
     void fetch() override;
     void describe();
