@@ -60,6 +60,9 @@ public:
     virtual void targetDropped(const std::string& /*table*/) {}
     virtual void targetMade(const std::string& /*table*/) {}
     virtual void tableDone(const TableOutcome& /*outcome*/) {}
+    // The target would not prepare a block of `rows` rows (`why`: its words): the table's rows go
+    // one at a time, every one of them still written. Told once a table.
+    virtual void blockRefused(const std::string& /*table*/, size_t /*rows*/, const std::string& /*why*/) {}
 };
 
 }  // namespace tess

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <optional>
 #include <utility>
+#include <utility>
 
 #include "catalogue/table_presence.h"
 #include "common/sql_literal.h"
@@ -395,7 +396,7 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, const Ta
 
 // The rows' writer: a literal statement a row, or in bulk mode the one-row INSERT prepared, in arrays
 // or in blocks where the target takes them. A block size that the target will not prepare leaves
-// its rows to go one by one.
+// its rows to go one by one, which the observer hears once.
 std::unique_ptr<RowWriter> TableCopier::rowWriter(const TablePlan& plan, RowTally& tally, PreparedInserts& prepared,
                                                   const std::function<void()>& committed) {
     if (!prepared.row) return LiteralRowWriter(tally, *ends_.target, plan);
@@ -409,6 +410,7 @@ std::unique_ptr<RowWriter> TableCopier::rowWriter(const TablePlan& plan, RowTall
                 at->second = ends_.target->prepare(BlockInsert(plan, rows));
             } catch (const DatabaseError& e) {
                 if (e.connectionLost() || e.cancelled()) throw;
+                if (!std::exchange(prepared.refusalTold, true)) observer_.blockRefused(reportedTable_, rows, e.what());
             }
         }
         return at->second.get();

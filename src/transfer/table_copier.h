@@ -131,6 +131,7 @@ private:
     struct PreparedInserts {
         std::unique_ptr<PreparedStatement> row;
         std::map<size_t, std::unique_ptr<PreparedStatement>> blocks;  // null: a size the target refused
+        bool refusalTold = false;
     };
     std::unique_ptr<RowWriter> rowWriter(const TablePlan& plan, RowTally& tally, PreparedInserts& prepared,
                                          const std::function<void()>& committed);

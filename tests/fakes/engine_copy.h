@@ -29,9 +29,13 @@ public:
     void targetDropped(const std::string& table) override;
     void targetMade(const std::string& table) override;
     bool waitToReconnect(std::chrono::seconds, int, int) override { return !stop.requested(); }
+    void blockRefused(const std::string& table, size_t rows, const std::string& why) override {
+        blockRefusals.push_back(table + ": " + std::to_string(rows) + ": " + why);
+    }
 
     std::vector<TableOutcome> outcomes;
     std::vector<CopyFailure> failures;
+    std::vector<std::string> blockRefusals;  // "table: rows: words"
     StopRequest stop;
     std::function<void(long long rowsDone)> onRow;
     bool toFirebird = true;       // the steps' numbering of the reports

@@ -87,5 +87,19 @@ TEST(CompanionObserver, AFailureIsOneLineWithTheWindowsStep) {
     EXPECT_NE(printed.find("Overwrite?: Would you like to overwrite T? no"), std::string::npos) << printed;
 }
 
+// A block the target would not take is said in one line, and is no failure: every row still arrives.
+TEST(CompanionObserver, ARefusedBlockIsSaidButIsNoFailure) {
+    std::ostringstream out;
+    ConsoleToolkit toolkit(out, kAnswerNo, false);
+    const std::vector<std::string> tables{"T"};
+    CompanionObserver observer(toolkit, nullptr, true, tables, nullptr);
+    observer.blockRefused("T", 255, "Dynamic SQL Error\n-request size limit exceeded");
+    EXPECT_NE(out.str().find("T: the target would not take a block of 255 rows, so its rows go one at a time: "
+                             "Dynamic SQL Error / -request size limit exceeded"),
+              std::string::npos)
+        << out.str();
+    EXPECT_EQ(toolkit.errorReports(), 0);
+}
+
 }  // namespace
 }  // namespace tess

@@ -475,3 +475,24 @@ TEST(Transaction, RolledBackUnlessCommittedAndAFailedRollbackTold) {
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+// A block the target will not prepare: the rows go one at a time, every one arrives, and the
+// observer hears it once for the table, not as a failure, so the table stays complete.
+TEST_F(TransferEndings, ABlockTheTargetWillNotPrepareIsToldOnce) {
+    db.results["SELECT * FROM [A]"] = Rows(10);
+    db.failOn("prepare EXECUTE BLOCK", "Dynamic SQL Error\n-request size limit exceeded");
+    send({.toFirebird = true, .bulk = true, .blockRows = 4}, {"A"});
+    ASSERT_EQ(outcomes.size(), 1u);
+    EXPECT_EQ(outcomes[0].ending, TableOutcome::kComplete);
+    EXPECT_EQ(outcomes[0].rowsWritten, 10);
+    EXPECT_EQ(observer.blockRefusals,
+              std::vector<std::string>{"A: 4: Dynamic SQL Error\n-request size limit exceeded"});
+    EXPECT_TRUE(observer.failures.empty());
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+}  // namespace
+}  // namespace tess

@@ -42,4 +42,10 @@ void CompanionObserver::structureRefused(const std::string& table, const std::st
     toolkit_.reportFailure(PrintableText(table) + ": " + what + " was not made: " + ConsoleToolkit::OneLine(why));
 }
 
+// Said, not counted as a failure: every row still arrives, more slowly.
+void CompanionObserver::blockRefused(const std::string& table, size_t rows, const std::string& why) {
+    toolkit_.say(PrintableText(table) + ": the target would not take a block of " + std::to_string(rows) +
+                 " rows, so its rows go one at a time: " + ConsoleToolkit::OneLine(why));
+}
+
 }  // namespace tess

@@ -29,6 +29,7 @@ public:
     bool waitToReconnect(std::chrono::seconds wait, int attempt, int attempts) override;
     void reconnected() override;
     void structureRefused(const std::string& table, const std::string& what, const std::string& why) override;
+    void blockRefused(const std::string& table, size_t rows, const std::string& why) override;
 
 private:
     ConsoleToolkit& toolkit_;
