@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/connection_settings.h"
-#include "tables/copy_steps.h"
+#include "report/step_numbers.h"
 #include "tables/tables_window_controls.h"
 #include "transfer/transfer_run.h"
 

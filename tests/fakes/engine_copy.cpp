@@ -4,7 +4,7 @@
 #include "platform/database.h"
 #include "routines/error_trap.h"
 #include "routines/helpers.h"
-#include "tables/copy_steps.h"
+#include "report/step_numbers.h"
 
 namespace tess {
 

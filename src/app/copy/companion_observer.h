@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tables/copy_steps.h"
+#include "report/step_numbers.h"
 #include "transfer/transfer_run.h"
 
 namespace tess {

@@ -1,4 +1,4 @@
-#include "tables/copy_steps.h"
+#include "report/step_numbers.h"
 
 namespace tess {
 
