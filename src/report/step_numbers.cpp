@@ -8,21 +8,17 @@ int TableSteps::of(CopyStage stage) const {
         case CopyStage::kAsk: return ask;
         case CopyStage::kOpenSource: return openSource;
         case CopyStage::kDrop: return drop;
-        case CopyStage::kUnlist: return unlist;
         case CopyStage::kColumns: return columns;
         case CopyStage::kCreate: return create;
         case CopyStage::kCount: return count;
         case CopyStage::kBegin: return begin;
         case CopyStage::kEof: return eof;
         case CopyStage::kCommitBatch: return commitBatch;
-        case CopyStage::kProgress: return progress;
         case CopyStage::kReadRow: return readRow;
         case CopyStage::kInsert: return insert;
         case CopyStage::kMoveNext: return moveNext;
         case CopyStage::kCommit: return commit;
-        case CopyStage::kResetProgress: return resetProgress;
         case CopyStage::kCloseSource: return closeSource;
-        case CopyStage::kAddToList: return addToList;
     }
     return 0;
 }

@@ -11,7 +11,8 @@ struct TableSteps {
     int count, begin, eof, commitBatch, progress, readRow, insert, moveNext, commit;
     int resetProgress, closeSource, addToList;
 
-    // The number of the step where the copy was when a stage failed.
+    // The number of the step where the copy was when a stage failed. The steps that show what
+    // happened (progress, unlist, resetProgress, addToList) are the window's own, numbered by it.
     int of(CopyStage stage) const;
 };
 

@@ -20,11 +20,30 @@ void WindowCopyObserver::failed(const CopyFailure& failure) {
     ShowErrorReport(toolkit_, failure.description, location_, steps_.of(failure.stage));
 }
 
-void WindowCopyObserver::showProgress(double percent) { controls_.progressBar.setValue(percent); }
+// The window's own steps: a control that fails is reported with the handler's step, and the copy goes on.
+void WindowCopyObserver::shown(int step, const std::function<void()>& body) {
+    try {
+        body();
+    } catch (const std::exception& e) {
+        ShowErrorReport(toolkit_, e.what(), location_, step);
+    } catch (...) {
+        ShowErrorReport(toolkit_, "Unknown error", location_, step);
+    }
+}
+
+void WindowCopyObserver::showProgress(double percent) {
+    shown(steps_.progress, [&] { controls_.progressBar.setValue(percent); });
+}
 void WindowCopyObserver::rowSent(const std::string&, long long, long long) { toolkit_.doEvents(); }
-void WindowCopyObserver::resetProgress() { controls_.progressBar.setValue(0); }
-void WindowCopyObserver::targetDropped(const std::string& table) { ListRemoveItem(targetList_, table); }
-void WindowCopyObserver::targetMade(const std::string& table) { targetList_.addItem(table); }
+void WindowCopyObserver::resetProgress() {
+    shown(steps_.resetProgress, [&] { controls_.progressBar.setValue(0); });
+}
+void WindowCopyObserver::targetDropped(const std::string& table) {
+    shown(steps_.unlist, [&] { ListRemoveItem(targetList_, table); });
+}
+void WindowCopyObserver::targetMade(const std::string& table) {
+    shown(steps_.addToList, [&] { targetList_.addItem(table); });
+}
 void WindowCopyObserver::tableStarting(size_t) { toolkit_.doEvents(); }
 
 bool WindowCopyObserver::waitToReconnect(std::chrono::seconds wait, int, int) {

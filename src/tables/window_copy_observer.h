@@ -36,6 +36,8 @@ public:
     bool waitToReconnect(std::chrono::seconds wait, int attempt, int attempts) override;
 
 private:
+    void shown(int step, const std::function<void()>& body);
+
     Toolkit& toolkit_;
     const TablesWindowControls& controls_;
     TableList& targetList_;

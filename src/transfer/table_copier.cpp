@@ -33,11 +33,18 @@ TableCopier::TableCopier(CopyEnds ends, TargetTables& targetTables, TransferDire
                          CopyObserver& observer, const StopRequest* stop, bool bulk)
     : ends_(ends), targetTables_(targetTables), direction_(direction), observer_(observer), stop_(stop), bulk_(bulk) {}
 
-void TableCopier::failed(CopyStage stage, const std::string& description, bool endsTable) {
+// A failure that does not end the table is a row's where rows are read and written, else a step's.
+FailureKind TableCopier::KindOf(CopyStage stage, bool endsTable, bool connectionLost) {
+    if (endsTable) return connectionLost ? FailureKind::kConnectionLost : FailureKind::kTableNotCopied;
+    return stage == CopyStage::kInsert || stage == CopyStage::kReadRow ? FailureKind::kRow : FailureKind::kStep;
+}
+
+void TableCopier::failed(CopyStage stage, const std::string& description, FailureKind kind) {
     const WaitingForAPerson waiting(*this);
     ++failures_;
     if (reportedRow_ == 0) tableReport_ = description;
-    observer_.failed({stage, description, reportedTable_, reportedRow_, reportedRow_ ? rowKey() : "", endsTable});
+    const bool endsTable = kind != FailureKind::kRow && kind != FailureKind::kStep;
+    observer_.failed({stage, kind, description, reportedTable_, reportedRow_, reportedRow_ ? rowKey() : "", endsTable});
 }
 
 bool TableCopier::stopRequested() const { return stop_ && stop_->requested(); }
@@ -187,7 +194,7 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
         copyRows(table, *source, *plan, count, outcome);
         runOnTarget(plan->afterRows);
     }
-    attempt(CopyStage::kResetProgress, [&] { observer_.resetProgress(); });
+    observer_.resetProgress();
     closeSource(source);
     if (!plan) return;
     if (plan->structure) structures_[table] = std::move(*plan->structure);
@@ -199,10 +206,12 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
 bool TableCopier::overwriteAnswered(const std::string& table, TableOutcome& outcome) {
     const std::vector<std::string> alike = targetTables_.alike(table);
     if (copiedAsCaseTwin(table, alike)) return false;
-    bool yes = false;
-    attempt(CopyStage::kAsk, [&] {
+    const std::string& asked = alike.size() == 1 ? alike.front() : table;
+    bool yes = overwrite_ == OverwritePolicy::kYes;
+    if (overwrite_ != OverwritePolicy::kAsk) observer_.overwriteAnswered(asked, yes);
+    else attempt(CopyStage::kAsk, [&] {
         const WaitingForAPerson waiting(*this);
-        yes = observer_.overwrite(alike.size() == 1 ? alike.front() : table);
+        yes = observer_.overwrite(asked);
     });
     if (!yes) outcome.ending = TableOutcome::kSkipped;
     return yes;
@@ -221,10 +230,8 @@ void TableCopier::listMade(const std::string& table) {
     const bool listed = targetTables_.listed(table);
     targetTables_.made(table);
     if (listed) return;
-    attempt(CopyStage::kAddToList, [&] {
-        direction_.targetListChanged(table);
-        observer_.targetMade(table);
-    });
+    direction_.targetListChanged(table);
+    observer_.targetMade(table);
 }
 
 // The CREATE. The rows have nowhere to go when the table could not be expressed for the target or
@@ -292,12 +299,11 @@ bool TableCopier::dropListedTarget(const std::string& table) {
                                 e.details());
         }
     }, true);
-    if (gone)
-        attempt(CopyStage::kUnlist, [&] {
-            targetTables_.dropped(dropped);
-            direction_.targetListChanged(dropped);
-            observer_.targetDropped(dropped);
-        });
+    if (gone) {
+        targetTables_.dropped(dropped);
+        direction_.targetListChanged(dropped);
+        observer_.targetDropped(dropped);
+    }
     return gone;
 }
 
@@ -391,7 +397,8 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, const Ta
     outcome.rowsRefused = tally.refused;
     outcome.ending = ending_.ending().value_or(TableOutcome::kComplete);
     if (const auto report = ending_.report(table, outcome.rowsWritten))
-        failed(report->stage, report->description, true);
+        failed(report->stage, report->description,
+               outcome.ending == TableOutcome::kConnectionLost ? FailureKind::kConnectionLost : FailureKind::kTableEnded);
 }
 
 // The rows' writer: a literal statement a row, or in bulk mode the one-row INSERT prepared, in arrays
@@ -488,8 +495,7 @@ void TableCopier::readRows(const std::string& table, Recordset& unread, RowWrite
             });
             if (ending_.ended()) break;
         }
-        if (count > 0)
-            attempt(CopyStage::kProgress, [&] { observer_.showProgress(std::min(100.0, (k + 1) * 100.0 / count)); });
+        if (count > 0) observer_.showProgress(std::min(100.0, (k + 1) * 100.0 / count));
         ++outcome.rowsRead;
         // A row that cannot be read is reported once and not written in part; the read-ahead
         // holds every row together, so it is read in place. Rows written as arrays fail later,

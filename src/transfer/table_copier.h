@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/database.h"
 #include "platform/transaction.h"
 #include "transfer/copy_observer.h"
 #include "transfer/copy_watchdog.h"
@@ -28,7 +29,6 @@
 namespace tess {
 
 class Connection;
-class DatabaseError;
 class PreparedStatement;
 class ReadAhead;
 class Recordset;
@@ -84,6 +84,8 @@ public:
     static constexpr CopyWatchdog::Limits kDefaultLimits{std::chrono::seconds(600), std::chrono::seconds(10)};
     // Reports of a row name it by the source table's key values too (read before each table).
     void nameRowsByKey() { nameRowsByKey_ = true; }
+    // The overwrite question answered beforehand, or left to the observer.
+    void setOverwrite(OverwritePolicy policy) { overwrite_ = policy; }
     // True once a server that did not answer had its connections given up: nothing is to wait on
     // it again.
     bool gaveUp() const { return abandoned_; }
@@ -98,14 +100,17 @@ private:
         try {
             body();
             return true;
+        } catch (const DatabaseError& e) {
+            failed(stage, e.what(), KindOf(stage, endsTable, e.connectionLost()));
         } catch (const std::exception& e) {
-            failed(stage, e.what(), endsTable);
+            failed(stage, e.what(), KindOf(stage, endsTable, false));
         } catch (...) {
-            failed(stage, "Unknown error", endsTable);
+            failed(stage, "Unknown error", KindOf(stage, endsTable, false));
         }
         return false;
     }
-    void failed(CopyStage stage, const std::string& description, bool endsTable);
+    static FailureKind KindOf(CopyStage stage, bool endsTable, bool connectionLost);
+    void failed(CopyStage stage, const std::string& description, FailureKind kind);
     bool stopRequested() const;
     void copyTable(const std::string& entry, TableOutcome& outcome);
     bool overwriteAnswered(const std::string& table, TableOutcome& outcome);
@@ -194,6 +199,7 @@ private:
     std::string tableReport_;    // the table's last report that was not a row's
     int failures_ = 0;           // of the table being copied
     bool nameRowsByKey_ = false;
+    OverwritePolicy overwrite_ = OverwritePolicy::kAsk;
     std::vector<std::string> keyNames_;        // of the table being copied
     std::map<std::string, StructurePlan> structures_;  // of the tables made
     std::vector<size_t> keyIndices_;           // the naming columns among its columns

@@ -55,6 +55,7 @@ void Run::start() {
     copier->setLimits(plan_.limits);
     if (plan_.blockRows) copier->setBlockRows(plan_.blockRows);
     if (plan_.nameRowsByKey) copier->nameRowsByKey();
+    copier->setOverwrite(plan_.overwrite);
     std::lock_guard lock(copierMutex_);
     copier_ = std::move(copier);
     direction_ = std::move(direction);

@@ -26,6 +26,7 @@ struct TransferPlan {
     bool bulk = false;           // values bound in their own types, many rows a call
     bool keys = false;           // the source's keys, indexes and identities made after the rows
     bool nameRowsByKey = false;  // a row's report names it by the source's key values too
+    OverwritePolicy overwrite = OverwritePolicy::kAsk;  // a table the target holds: asked, or answered
     const StopRequest* stop = nullptr;
     CopyWatchdog::Limits limits = TableCopier::kDefaultLimits;
     size_t blockRows = 0;  // bulk blocks of so many rows, whatever the target takes (tests); 0: the target's

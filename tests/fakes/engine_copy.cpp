@@ -65,6 +65,7 @@ TransferResult CopyThroughEngine(Database& database, const LoginSource& logins, 
     plan.stop = &observer.stop;
     if (how.limits) plan.limits = *how.limits;
     plan.blockRows = how.blockRows;
+    plan.overwrite = how.overwrite;
     observer.targets = &targetTables;
     const TransferResult result = RunTransfer(plan, ends, observer);
     observer.targets = nullptr;

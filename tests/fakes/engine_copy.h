@@ -26,6 +26,9 @@ public:
         if (onRow) onRow(done);
     }
     void tableDone(const TableOutcome& outcome) override { outcomes.push_back(outcome); }
+    void overwriteAnswered(const std::string& table, bool yes) override {
+        answeredBeforehand.push_back(table + (yes ? ": yes" : ": no"));
+    }
     void targetDropped(const std::string& table) override;
     void targetMade(const std::string& table) override;
     bool waitToReconnect(std::chrono::seconds, int, int) override { return !stop.requested(); }
@@ -36,6 +39,7 @@ public:
     std::vector<TableOutcome> outcomes;
     std::vector<CopyFailure> failures;
     std::vector<std::string> blockRefusals;  // "table: rows: words"
+    std::vector<std::string> answeredBeforehand;  // "table: yes" where the plan answered the question
     StopRequest stop;
     std::function<void(long long rowsDone)> onRow;
     bool toFirebird = true;       // the steps' numbering of the reports
@@ -51,6 +55,7 @@ struct EngineCopy {
     bool bulk = false;
     std::optional<CopyWatchdog::Limits> limits{};  // the engine's own when none
     size_t blockRows = 0;                          // bulk blocks of so many rows, not the target's
+    OverwritePolicy overwrite = OverwritePolicy::kAsk;
 };
 
 // Copies `tables`, in this order, on two connections opened from the logins and closed after. The

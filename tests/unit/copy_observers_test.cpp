@@ -2,7 +2,9 @@
 // failure, of the overwrite question, of the target's tables and of a wait to connect again.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
+#include <stdexcept>
 
 #include "app/copy/companion_observer.h"
 #include "common/stop_request.h"
@@ -22,6 +24,41 @@ struct Window {
     TablesWindowControls controls{list1, list2, progress, window, nullptr, &stop};
 };
 
+// The progress and the target's list are the window's own steps: a control that fails there is
+// the window's box, with its handler's step, and never reaches the copy.
+TEST(WindowCopyObserver, AControlThatFailsIsReportedWithTheWindowsOwnStep) {
+    struct RefusingBar : ProgressBar {
+        void setValue(double) override { throw std::runtime_error("the bar is gone"); }
+    };
+    struct RefusingList : FakeTableList {
+        void addItem(const std::string&) override { throw std::runtime_error("the list is full"); }
+    };
+    const struct {
+        bool toFirebird;
+        std::function<void(WindowCopyObserver&)> call;
+        int step;
+    } cases[] = {
+        {true, [](WindowCopyObserver& o) { o.showProgress(50); }, 246},
+        {true, [](WindowCopyObserver& o) { o.resetProgress(); }, 324},
+        {true, [](WindowCopyObserver& o) { o.targetMade("T"); }, 328},
+        {false, [](WindowCopyObserver& o) { o.showProgress(50); }, 224},
+        {false, [](WindowCopyObserver& o) { o.targetMade("T"); }, 260},
+    };
+    for (const auto& c : cases) {
+        FakeToolkit ui;
+        FakeTableList list1;
+        RefusingList list2;
+        RefusingBar bar;
+        FakeWindow window;
+        StopRequest stop;
+        TablesWindowControls controls{list1, list2, bar, window, nullptr, &stop};
+        WindowCopyObserver observer(ui, controls, list2, StepsOf(c.toFirebird), "in Form2.Send ");
+        EXPECT_NO_THROW(c.call(observer));
+        ASSERT_EQ(ui.boxes.size(), 1u) << c.step;
+        EXPECT_NE(ui.boxes[0].text.find("at line " + std::to_string(c.step)), std::string::npos) << ui.boxes[0].text;
+    }
+}
+
 // Every stage has a step of each handler, but those the SQL Server direction never runs (its rows
 // go without a transaction of their own).
 TEST(WindowCopyObserver, EachStageIsReportedWithItsHandlersStep) {
@@ -31,7 +68,7 @@ TEST(WindowCopyObserver, EachStageIsReportedWithItsHandlersStep) {
         int step;
     } cases[] = {
         {true, CopyStage::kOpenSource, 152}, {true, CopyStage::kCreate, 228}, {true, CopyStage::kInsert, 318},
-        {true, CopyStage::kCommit, 322},     {true, CopyStage::kAsk, 140},    {true, CopyStage::kAddToList, 328},
+        {true, CopyStage::kCommit, 322},     {true, CopyStage::kAsk, 140},    {true, CopyStage::kMoveNext, 320},
         {false, CopyStage::kOpenSource, 150}, {false, CopyStage::kCreate, 210}, {false, CopyStage::kInsert, 250},
         {false, CopyStage::kReadRow, 232},    {false, CopyStage::kDrop, 146},   {false, CopyStage::kCloseSource, 258},
     };
@@ -40,7 +77,7 @@ TEST(WindowCopyObserver, EachStageIsReportedWithItsHandlersStep) {
         const char* button = c.toFirebird ? "PushButton3" : "PushButton4";
         WindowCopyObserver observer(w.ui, w.controls, c.toFirebird ? w.list2 : w.list1, StepsOf(c.toFirebird),
                                     "in Orvenda5/20/2014.Form2." + std::string(button) + "_Click ");
-        observer.failed({c.stage, "the driver's words", "T", 2, "ID '2'", false});
+        observer.failed({c.stage, FailureKind::kRow, "the driver's words", "T", 2, "ID '2'", false});
         ASSERT_EQ(w.ui.boxes.size(), 1u);
         EXPECT_EQ(w.ui.boxes[0].text.substr(0, w.ui.boxes[0].text.find("\r\r")),
                   "the driver's words\r\nin Orvenda5/20/2014.Form2." + std::string(button) + "_Click at line " +
@@ -78,7 +115,7 @@ TEST(CompanionObserver, AFailureIsOneLineWithTheWindowsStep) {
     ConsoleToolkit toolkit(out, kAnswerNo, false);
     const std::vector<std::string> tables{"T"};
     CompanionObserver observer(toolkit, nullptr, false, tables, nullptr);
-    observer.failed({CopyStage::kInsert, "first line\nsecond line", "T", 7, "ID '7'", false});
+    observer.failed({CopyStage::kInsert, FailureKind::kRow, "first line\nsecond line", "T", 7, "ID '7'", false});
     observer.structureRefused("T", "the primary key", "no");
     EXPECT_FALSE(observer.overwrite("T")) << "--overwrite was not given";
     const std::string printed = out.str();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <mutex>
 #include <condition_variable>
 
@@ -150,6 +151,8 @@ TEST_F(TransferEndings, AFailedRollbackIsReported) {
     EXPECT_NE(ui.boxes[1].text.find("invalid transaction handle"), std::string::npos) << ui.boxes[1].text;
     EXPECT_NE(ui.boxes[1].text.find("could be neither committed nor rolled back"), std::string::npos)
         << ui.boxes[1].text;
+    ASSERT_EQ(observer.failures.size(), 2u);
+    EXPECT_EQ(observer.failures[1].kind, FailureKind::kStep) << "no row of it is the rollback's";
 }
 
 // A batch whose commit and then rollback fail (a full disk: "no transaction is active") may or may
@@ -227,6 +230,62 @@ TEST_F(TransferEndings, ARefusedCreateOrDropSendsNoRow) {
         ASSERT_EQ(seen.outcomes.size(), 1u);
         EXPECT_EQ(seen.outcomes[0].ending, TableOutcome::kNotCopied) << c.failing;
         EXPECT_EQ(targetTables.items(), c.listed ? std::vector<std::string>{"T"} : std::vector<std::string>{});
+    }
+}
+
+// Each failure says what it did to the copy, so that an observer never tells a refused row from a
+// lost link by the words.
+TEST_F(TransferEndings, EachFailureSaysWhatItDidToTheCopy) {
+    DatabaseError::Details tableGone;
+    tableGone.endsTable = true;
+    const struct {
+        const char* failing;
+        std::function<void(FakeDatabase&, const char*)> fail;
+        FailureKind kind;
+        bool endsTable;
+    } cases[] = {
+        {"execute INSERT INTO \"T\" VALUES(2)", [](FakeDatabase& d, const char* f) { d.failOn(f, "value out of range"); },
+         FailureKind::kRow, false},
+        {"execute CREATE TABLE", [](FakeDatabase& d, const char* f) { d.failOn(f, "no room"); },
+         FailureKind::kTableNotCopied, true},
+        {"execute CREATE TABLE", [](FakeDatabase& d, const char* f) { d.failOn(f, "[08S01] link failure", -1, true); },
+         FailureKind::kConnectionLost, true},
+        {"execute INSERT INTO \"T\" VALUES(2)",
+         [](FakeDatabase& d, const char* f) { d.failOn(f, "[08S01] link failure", -1, true); },
+         FailureKind::kConnectionLost, true},
+        {"execute INSERT INTO \"T\" VALUES(2)", [&](FakeDatabase& d, const char* f) { d.failOn(f, "table unknown", tableGone); },
+         FailureKind::kTableEnded, true},
+    };
+    for (const auto& c : cases) {
+        FakeDatabase fresh;
+        fresh.results["SELECT * FROM [T]"] = Rows(3);
+        c.fail(fresh, c.failing);
+        FakeToolkit boxes;
+        RecordingObserver seen(boxes, "at ");
+        FakeTableList targetTables;
+        CopyThroughEngine(fresh, logins, {.toFirebird = true}, targetTables, {"T"}, seen);
+        ASSERT_FALSE(seen.failures.empty()) << c.failing;
+        EXPECT_EQ(seen.failures[0].kind, c.kind) << c.failing << ": " << seen.failures[0].description;
+        EXPECT_EQ(seen.failures[0].endsTable, c.endsTable) << c.failing;
+    }
+}
+
+// A scheduled copy answers the overwrite question beforehand: nobody is asked, and the observer is
+// told the answer.
+TEST_F(TransferEndings, AnOverwriteAnsweredBeforehandAsksNobody) {
+    for (const auto policy : {OverwritePolicy::kYes, OverwritePolicy::kNo}) {
+        FakeDatabase fresh;
+        fresh.results["SELECT * FROM [T]"] = Rows(2);
+        FakeToolkit boxes;
+        RecordingObserver seen(boxes, "at ");
+        FakeTableList targetTables({"T"});
+        CopyThroughEngine(fresh, logins, {.toFirebird = true, .overwrite = policy}, targetTables, {"T"}, seen);
+        const bool yes = policy == OverwritePolicy::kYes;
+        EXPECT_TRUE(boxes.boxes.empty()) << "no question";
+        EXPECT_EQ(seen.answeredBeforehand, std::vector<std::string>{yes ? "T: yes" : "T: no"});
+        EXPECT_EQ(fresh.calls("execute DROP").size(), yes ? 1u : 0u);
+        ASSERT_EQ(seen.outcomes.size(), 1u);
+        EXPECT_EQ(seen.outcomes[0].ending, yes ? TableOutcome::kComplete : TableOutcome::kSkipped);
     }
 }
 
