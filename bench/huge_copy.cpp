@@ -28,7 +28,7 @@
 #include "app/copy/copy_command.h"
 #include "connect/connection_strings.h"
 #include "peak_memory.h"
-#include "platform/console_toolkit.h"
+#include "app/copy/console.h"
 #include "platform/drivers/drivers_database.h"
 #include "platform/odbc/odbc_locale.h"
 #include "standin_database.h"
@@ -140,7 +140,7 @@ int Run(int argc, char** argv) {
     if (!options) return std::fprintf(stderr, "huge_copy run: %s\n", std::get<UsageError>(parsed).message.c_str()), 2;
     UseUtf8CharacterSet();
     StandInDatabase database;
-    ConsoleToolkit toolkit(std::cerr, options->overwrite ? kAnswerYes : kAnswerNo, false);
+    Console toolkit(std::cerr, false);
     std::ostringstream out;
     const int status = RunCopyCommand(*options, {}, database, toolkit, out);
     std::cerr << out.str();

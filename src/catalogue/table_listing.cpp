@@ -4,10 +4,10 @@
 #include <cctype>
 
 #include "catalogue/sqlserver_table_names.h"
+#include "common/text_case.h"
 #include "common/text_codec.h"
 #include "connect/connection_strings.h"
 #include "platform/database.h"
-#include "platform/toolkit.h"
 
 namespace tess {
 namespace {
@@ -30,6 +30,12 @@ std::string DefaultSchema(Connection& connection) {
     }
 }
 
+// As the sorted lists hold them: a name after those equal to it in the lists' order.
+std::vector<std::string> InListOrder(std::vector<std::string> tables) {
+    std::stable_sort(tables.begin(), tables.end(), ListOrderLess);
+    return tables;
+}
+
 }  // namespace
 
 bool IsListedSqlServerTable(const std::string& tableName, const std::string& tableType) {
@@ -43,37 +49,39 @@ bool IsListedFirebirdTable(const std::string& tableName) {
     return CharacterCount(firstFour) < 4 || firstFour.back() != '$';
 }
 
-void ListFirebirdTables(Database& database, const FirebirdLogin& login, TableList& list) {
+std::vector<std::string> FirebirdTables(Database& database, const FirebirdLogin& login) {
     auto connection = database.createConnection();
     connection->setCursorLocation(kUseClient);
     connection->open(FirebirdSettings(login));
-    list.clear();
+    std::vector<std::string> tables;
     auto rows = connection->openSchema(kSchemaTables);
     for (; !rows->eof(); rows->moveNext()) {
         std::string name = TextOrEmpty(rows->value("TABLE_NAME"));
-        if (IsListedFirebirdTable(name)) list.addItem(name);
+        if (IsListedFirebirdTable(name)) tables.push_back(std::move(name));
     }
     rows->close();
     connection->close();
+    return InListOrder(std::move(tables));
 }
 
-void ListSqlServerTables(Database& database, const SqlServerLogin& login, TableList& list, Toolkit& toolkit,
-                         SqlServerTableNames* names) {
+std::vector<std::string> SqlServerTables(Database& database, const SqlServerLogin& login, SqlServerTableNames* names,
+                                         const std::function<void()>& eachRow) {
     auto connection = database.createConnection();
     connection->open(SqlServerSettings(login));
     const std::string defaultSchema = names ? DefaultSchema(*connection) : "";
     auto rows = connection->openSchema(kSchemaTables);
-    list.clear();
+    std::vector<std::string> tables;
     if (names) names->clear();
     for (; !rows->eof(); rows->moveNext()) {
         if (TextOrEmpty(rows->value("TABLE_TYPE")) != "TABLE") continue;
-        toolkit.doEvents();
+        if (eachRow) eachRow();
         std::string name = TextOrEmpty(rows->value("TABLE_NAME"));
         if (!IsListedSqlServerTable(name, "TABLE")) continue;
-        list.addItem(names ? names->listed(TextOrEmpty(rows->value("TABLE_SCHEMA")), name, defaultSchema) : name);
+        tables.push_back(names ? names->listed(TextOrEmpty(rows->value("TABLE_SCHEMA")), name, defaultSchema) : name);
     }
     rows->close();
     connection->close();
+    return InListOrder(std::move(tables));
 }
 
 }  // namespace tess

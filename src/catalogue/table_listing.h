@@ -1,20 +1,24 @@
 #pragma once
-// Fills the two table lists from the databases' catalogues. No trap of their own: a failure
-// reaches the calling handler's.
+// The tables of each side, as the two sorted lists show them and in their order, from the databases' catalogues. A failure
+// is thrown to the caller: the window's handler traps it, the companion says it.
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "connect/logins.h"
 
 namespace tess {
 
 class Database;
-class TableList;
-class Toolkit;
 class SqlServerTableNames;
 
 // With `names`, tables of every schema are listed and recorded there; without, a table of another
-// schema is listed by its bare name, as the catalogue rows alone give it.
-void ListSqlServerTables(Database& database, const SqlServerLogin& login, TableList& list, Toolkit& toolkit,
-                         SqlServerTableNames* names = nullptr);
-void ListFirebirdTables(Database& database, const FirebirdLogin& login, TableList& list);
+// schema is listed by its bare name, as the catalogue rows alone give it. `eachRow`, when given,
+// runs for every catalogue row read: a window keeps its events going through a long catalogue.
+std::vector<std::string> SqlServerTables(Database& database, const SqlServerLogin& login,
+                                         SqlServerTableNames* names = nullptr,
+                                         const std::function<void()>& eachRow = {});
+std::vector<std::string> FirebirdTables(Database& database, const FirebirdLogin& login);
 
 // The filters, on their own: which catalogue rows become list entries.
 bool IsListedSqlServerTable(const std::string& tableName, const std::string& tableType);

@@ -28,6 +28,9 @@ inline constexpr TableSteps kToSqlServerSteps{
     .readRow = 232, .insert = 250, .moveNext = 252, .commit = 0, .resetProgress = 256, .closeSource = 258,
     .addToList = 260};
 
+// The steps of "Next >" that list each side's tables.
+inline constexpr int kListSqlServerTablesStep = 110, kListFirebirdTablesStep = 112;
+
 inline const TableSteps& StepsOf(bool toFirebird) { return toFirebird ? kToFirebirdSteps : kToSqlServerSteps; }
 
 }  // namespace tess

@@ -32,6 +32,11 @@ std::vector<std::string> ListItems(const TableList& list) {
     return items;
 }
 
+void ListFill(TableList& list, const std::vector<std::string>& items) {
+    list.clear();
+    for (const auto& item : items) list.addItem(item);
+}
+
 Value NullToDefault(const Value& value, const Value& fallback) { return IsNull(value) ? fallback : value; }
 
 bool FileExists(const std::string& path) {

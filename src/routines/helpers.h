@@ -19,6 +19,8 @@ bool ListContains(const TableList& list, const std::string& text);
 void ListRemoveItem(TableList& list, const std::string& text);
 // Every entry, in the list's order.
 std::vector<std::string> ListItems(const TableList& list);
+// The list emptied and given these entries, in this order.
+void ListFill(TableList& list, const std::vector<std::string>& items);
 Value NullToDefault(const Value& value, const Value& fallback);
 // True when the file system can tell the path's last-modified time; never throws.
 bool FileExists(const std::string& path);

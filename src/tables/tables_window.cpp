@@ -28,10 +28,12 @@ Form2::Form2(Database& database, Toolkit& toolkit, const LoginSource& logins, Ta
       sendToSqlServer_(database, toolkit, logins, c_, guard) {}
 
 void Form2::ListSqlServerTables(const SqlServerLogin& login) {
-    tess::ListSqlServerTables(database_, login, c_.sqlServerList, toolkit_, &sqlServerNames_);
+    ListFill(c_.sqlServerList, SqlServerTables(database_, login, &sqlServerNames_, [this] { toolkit_.doEvents(); }));
 }
 
-void Form2::ListFirebirdTables(const FirebirdLogin& login) { tess::ListFirebirdTables(database_, login, c_.firebirdList); }
+void Form2::ListFirebirdTables(const FirebirdLogin& login) {
+    ListFill(c_.firebirdList, FirebirdTables(database_, login));
+}
 
 void Form2::Form_Load() {
     c_.window.setButtonFaceColors();

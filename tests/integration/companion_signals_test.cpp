@@ -61,8 +61,9 @@ Finished CopyAndSignal(const std::vector<std::string>& args, std::vector<int> si
         execv(TESSALINE_COPY, argv.data());
         _exit(127);
     }
-    // Wait until rows are flowing: the progress line counts at least a thousand rows sent. A
-    // condition, not a delay: under load the first rows come late.
+    // Wait until rows are flowing: a progress line counts a row sent. A condition, not a delay:
+    // under load the first rows come late. Into a file the progress is a line every two seconds,
+    // the first at the first row: a fast machine copies the whole table before a second line.
     const std::regex rowsSent(R"((\d+) of \d+ rows)");
     for (int i = 0; i < 400; ++i) {
         std::ifstream in(errorFile);
@@ -76,7 +77,7 @@ Finished CopyAndSignal(const std::vector<std::string>& args, std::vector<int> si
         long long most = 0;
         for (auto m = std::sregex_iterator(progress.begin(), progress.end(), rowsSent); m != std::sregex_iterator(); ++m)
             most = std::max(most, std::stoll((*m)[1]));
-        if (most >= 1000) break;
+        if (most >= 1) break;
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     Finished f;

@@ -18,7 +18,7 @@
 #include "fakes/fixed_logins.h"
 #include "delayed_link.h"
 #include "firebird_server.h"
-#include "platform/console_toolkit.h"
+#include "app/copy/console.h"
 #include "platform/drivers/drivers_database.h"
 #include "split_database.h"
 #include "tables/send_to_firebird.h"
@@ -229,7 +229,7 @@ TEST_F(FirebirdServerTest, TheCompanionWaitsNoMoreOnAServerItGaveUp) {
         {"--fb-database", server->address(path), "--fb-user", "SYSDBA", "--fb-password", FirebirdServer::kPassword,
          "--ms-server", "SRV", "--stall-timeout", "1", "send-to-firebird", "Frozen"}));
     std::ostringstream out;
-    ConsoleToolkit toolkit(out, kAnswerNo, false);
+    Console toolkit(out, false);
     const int status = RunCopyCommand(options, {}, db, toolkit, out);
     const auto ended = std::chrono::steady_clock::now().time_since_epoch().count();
     server->thaw();
@@ -355,7 +355,7 @@ TEST_F(FirebirdServerTest, AWholeRunOutlivesACutConnection) {
             {"--fb-database", server->address(target), "--fb-user", "SYSDBA", "--fb-password",
              FirebirdServer::kPassword, "--ms-server", "SRV", "--all", "send-to-firebird"}));
         std::ostringstream results, said;
-        ConsoleToolkit toolkit(said, kAnswerNo, false);
+        Console toolkit(said, false);
         EXPECT_EQ(RunCopyCommand(options, {}, db, toolkit, results), kExitFailed);
         if (!c.restored) server->start();  // for the tests after this one
         std::vector<std::string> outcomes;

@@ -10,7 +10,7 @@
 
 #include "app/copy/copy_command.h"
 #include "connect/connection_strings.h"
-#include "platform/console_toolkit.h"
+#include "app/copy/console.h"
 #include "standin_database.h"
 #include "temp_folder.h"
 #include "transfer/value_text.h"
@@ -28,7 +28,7 @@ CompanionRun Companion(Database& db, const std::string& firebird, const std::str
                                      "--ms-database", standIn};
     args.insert(args.end(), words.begin(), words.end());
     std::ostringstream out;
-    ConsoleToolkit toolkit(out, kAnswerNo);
+    Console toolkit(out);
     const int status = RunCopyCommand(std::get<CopyOptions>(ParseCopyOptions(args)), {}, db, toolkit, out);
     return {status, out.str()};
 }

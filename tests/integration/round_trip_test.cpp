@@ -13,7 +13,7 @@
 
 #include "app/copy/copy_command.h"
 #include "common/operation_guard.h"
-#include "platform/console_toolkit.h"
+#include "app/copy/console.h"
 #include "connect/connection_strings.h"
 #include "fakes/fake_toolkit.h"
 #include "fakes/fixed_logins.h"
@@ -106,7 +106,7 @@ TEST(RoundTrip, FirebirdToTheStandInAndBack) {
     // The companion's verification: the stand-in's table against its Firebird source.
     auto verify = [&](std::string& printed) {
         std::ostringstream out;
-        ConsoleToolkit toolkit(out, kAnswerNo);
+        Console toolkit(out);
         const auto options = std::get<CopyOptions>(ParseCopyOptions(
             {"--fb-database", there.firebird.database, "--fb-user", "SYSDBA", "--ms-server", "localhost",
              "--ms-database", there.sqlServer.database, "verify", "firebird-to-sqlserver", "PEOPLE"}));
@@ -166,7 +166,7 @@ TEST(RoundTrip, TheEmployeeExampleWithItsArrays) {
                                          "localhost",     "--ms-database", standIn, "--all"};
         args.insert(args.end(), words.begin(), words.end());
         std::ostringstream out;
-        ConsoleToolkit toolkit(out, kAnswerNo);
+        Console toolkit(out);
         const int status = RunCopyCommand(std::get<CopyOptions>(ParseCopyOptions(args)), {}, db, toolkit, out);
         printed = out.str();
         return status;

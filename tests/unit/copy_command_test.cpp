@@ -16,7 +16,7 @@
 
 #include "common/stop_request.h"
 #include "fakes/fake_database.h"
-#include "platform/console_toolkit.h"
+#include "app/copy/console.h"
 
 namespace tess {
 namespace {
@@ -114,7 +114,7 @@ TEST(InForeignKeyOrder, ParentsFirst) {
 TEST(ConsoleProgress, ManySmallTablesWriteAFewLines) {
     for (const bool terminal : {true, false}) {
         std::ostringstream out;
-        ConsoleToolkit toolkit(out, kAnswerNo, terminal);
+        Console toolkit(out, terminal);
         const auto start = std::chrono::steady_clock::now();
         for (int t = 0; t < 500; ++t)
             for (long long row = 1; row <= 3; ++row) toolkit.rowsSent("T" + std::to_string(t), row, 3);
@@ -144,8 +144,10 @@ TEST(ParseCopyOptions, OptionsLayOverTheStoredLogins) {
 
 class CopyCommandTest : public testing::Test {
 protected:
-    int run(std::vector<std::string> args, int answer = kAnswerNo, const StopRequest* stop = nullptr) {
-        ConsoleToolkit toolkit(printed, answer);
+    int run(std::vector<std::string> args, bool overwrite = false, const StopRequest* stop = nullptr) {
+        Console toolkit(printed);
+        // The overwrite question's answer is the option's, as a scheduled copy gives it.
+        if (overwrite) args.insert(args.begin(), {"--overwrite", "yes"});
         return RunCopyCommand(std::get<CopyOptions>(ParseCopyOptions(args)), {}, db, toolkit, printed, stop);
     }
     FakeDatabase db;
@@ -183,7 +185,7 @@ TEST_F(CopyCommandTest, SendsTheNamedTablesAndSaysHowItWent) {
         << printed.str();
 
     printed.str("");
-    EXPECT_EQ(run({"send-to-firebird", "Orders"}, kAnswerYes), kExitCopied) << printed.str();
+    EXPECT_EQ(run({"send-to-firebird", "Orders"}, true), kExitCopied) << printed.str();
     EXPECT_NE(printed.str().find("Orders: 2 of 2 rows"), std::string::npos) << printed.str();
     EXPECT_NE(printed.str().find("table Orders: read 2, written 2, refused 0, "), std::string::npos);
     EXPECT_NE(printed.str().find(" s, in target 2, complete\n"), std::string::npos) << printed.str();
@@ -194,7 +196,7 @@ TEST_F(CopyCommandTest, SendsTheNamedTablesAndSaysHowItWent) {
 
     printed.str("");
     db.failOn("execute INSERT", "conversion error", 1);
-    EXPECT_EQ(run({"send-to-firebird", "Orders"}, kAnswerYes), kExitFailed);
+    EXPECT_EQ(run({"send-to-firebird", "Orders"}, true), kExitFailed);
     EXPECT_NE(printed.str().find("tessaline-copy: Orders, row 1 (ID '1'): conversion error [step 318]\n"),
               std::string::npos)
         << printed.str();
@@ -216,7 +218,7 @@ TEST_F(CopyCommandTest, SqlServerQueriesTimeOutWithTheStall) {
                  {"99999", {"CommandTimeout 5000", "CommandTimeout 5000"}}};
     for (const auto& c : cases) {
         db.log.clear();
-        run({"--stall-timeout", c.stall, "--overwrite", "yes", "send-to-firebird", "Orders"}, kAnswerYes);
+        run({"--stall-timeout", c.stall, "--overwrite", "yes", "send-to-firebird", "Orders"}, true);
         EXPECT_EQ(db.calls("CommandTimeout"), c.timeouts) << c.stall;
     }
 }
@@ -242,7 +244,7 @@ TEST_F(CopyCommandTest, KeysReachSqlServerInTheirOrder) {
         {{"RDB$"}, {fields(1), {}}},  // the rest of the catalogue: nothing
     };
     const auto json = std::filesystem::temp_directory_path() / ("keys-" + std::to_string(getpid()) + ".json");
-    EXPECT_EQ(run({"--keys", "--summary-json", json.string(), "send-to-sqlserver", "ORDERS", "LINES"}, kAnswerYes),
+    EXPECT_EQ(run({"--keys", "--summary-json", json.string(), "send-to-sqlserver", "ORDERS", "LINES"}, true),
               kExitCopied)
         << printed.str();
     const auto summary = nlohmann::json::parse(std::ifstream(json));
@@ -279,7 +281,7 @@ TEST_F(CopyCommandTest, AllTablesInOneRunLessThoseExcluded) {
         db.results["SELECT * FROM [" + std::string(table) + "]"] = {{{"ID", 3}}, {{std::int64_t{1}}}};
         db.results["SELECT COUNT(*) FROM \"" + std::string(table) + "\""] = {{{"COUNT", 20}}, {{std::int64_t{1}}}};
     }
-    EXPECT_EQ(run({"send-to-firebird", "--all", "--exclude", "Old*"}, kAnswerYes), kExitCopied) << printed.str();
+    EXPECT_EQ(run({"send-to-firebird", "--all", "--exclude", "Old*"}, true), kExitCopied) << printed.str();
     EXPECT_NE(printed.str().find("table Orders: read 1, written 1"), std::string::npos) << printed.str();
     EXPECT_NE(printed.str().find("table Lines: read 1, written 1"), std::string::npos) << printed.str();
     EXPECT_EQ(printed.str().find("OldOrders"), std::string::npos) << printed.str();
@@ -296,7 +298,7 @@ TEST_F(CopyCommandTest, AStopCancelsACallBlockedInTheDriver) {
     db.results["SELECT COUNT(*) FROM \"Orders\""] = {{{"COUNT", 20}}, {{std::int64_t{1}}}};
     db.blockOn("execute INSERT INTO \"Orders\" VALUES(2)");
     StopRequest stop;
-    auto copy = std::async(std::launch::async, [&] { return run({"send-to-firebird", "Orders"}, kAnswerYes, &stop); });
+    auto copy = std::async(std::launch::async, [&] { return run({"send-to-firebird", "Orders"}, true, &stop); });
     if (!db.waitUntilBlocked()) {
         stop.request(15);
         copy.get();
@@ -319,7 +321,7 @@ TEST_F(CopyCommandTest, AStopEndsVerifyAndSaysHowFar) {
     db.blockOn("query SELECT * FROM \"Orders\"");
     StopRequest stop;
     auto verify = std::async(std::launch::async, [&] {
-        return run({"verify", "sqlserver-to-firebird", "Orders", "Other"}, kAnswerNo, &stop);
+        return run({"verify", "sqlserver-to-firebird", "Orders", "Other"}, false, &stop);
     });
     ASSERT_TRUE(db.waitUntilBlocked());
     stop.request(2);
@@ -360,9 +362,10 @@ TEST_F(CopyCommandTest, ResultsAndDiagnosticsGoApart) {
                                             {{std::int64_t{1}, std::string("north")}, {std::int64_t{2}, std::string("it's")}}};
     const auto json = std::filesystem::temp_directory_path() / ("summary-" + std::to_string(getpid()) + ".json");
     std::ostringstream results, diagnostics;
-    ConsoleToolkit toolkit(diagnostics, kAnswerYes, false);
+    Console toolkit(diagnostics, false);
     const int status = RunCopyCommand(
-        std::get<CopyOptions>(ParseCopyOptions({"--summary-json", json.string(), "send-to-firebird", "Orders", "Missing"})),
+        std::get<CopyOptions>(ParseCopyOptions(
+            {"--overwrite", "yes", "--summary-json", json.string(), "send-to-firebird", "Orders", "Missing"})),
         {}, db, toolkit, results);
     EXPECT_EQ(status, kExitFailed);
     EXPECT_TRUE(std::regex_match(results.str(), std::regex("table Orders: read 2, written 1, refused 1, [0-9.]+ s, in "
@@ -401,7 +404,7 @@ TEST_F(CopyCommandTest, TheSummaryNamesTheTablesNeverStarted) {
     db.blockOn("execute INSERT INTO \"B\"");
     StopRequest stop;
     auto copy = std::async(std::launch::async,
-                           [&] { return run({"send-to-firebird", "A", "B", "C"}, kAnswerYes, &stop); });
+                           [&] { return run({"send-to-firebird", "A", "B", "C"}, true, &stop); });
     ASSERT_TRUE(db.waitUntilBlocked());
     stop.request(2);
     EXPECT_EQ(copy.get(), 128 + 2);

@@ -9,7 +9,7 @@
 #include "app/copy/companion_observer.h"
 #include "common/stop_request.h"
 #include "fakes/fake_toolkit.h"
-#include "platform/console_toolkit.h"
+#include "app/copy/console.h"
 #include "tables/window_copy_observer.h"
 
 namespace tess {
@@ -112,12 +112,12 @@ TEST(WindowCopyObserver, TheQuestionTheListAndTheEventsAreTheWindows) {
 
 TEST(CompanionObserver, AFailureIsOneLineWithTheWindowsStep) {
     std::ostringstream out;
-    ConsoleToolkit toolkit(out, kAnswerNo, false);
+    Console toolkit(out, false);
     const std::vector<std::string> tables{"T"};
     CompanionObserver observer(toolkit, nullptr, false, tables, nullptr);
     observer.failed({CopyStage::kInsert, FailureKind::kRow, "first line\nsecond line", "T", 7, "ID '7'", false});
     observer.structureRefused("T", "the primary key", "no");
-    EXPECT_FALSE(observer.overwrite("T")) << "--overwrite was not given";
+    observer.overwriteAnswered("T", false);  // --overwrite was not given
     const std::string printed = out.str();
     EXPECT_NE(printed.find("T, row 7 (ID '7'): first line / second line [step 250]"), std::string::npos) << printed;
     EXPECT_NE(printed.find("T: the primary key was not made: no"), std::string::npos) << printed;
@@ -127,7 +127,7 @@ TEST(CompanionObserver, AFailureIsOneLineWithTheWindowsStep) {
 // A block the target would not take is said in one line, and is no failure: every row still arrives.
 TEST(CompanionObserver, ARefusedBlockIsSaidButIsNoFailure) {
     std::ostringstream out;
-    ConsoleToolkit toolkit(out, kAnswerNo, false);
+    Console toolkit(out, false);
     const std::vector<std::string> tables{"T"};
     CompanionObserver observer(toolkit, nullptr, true, tables, nullptr);
     observer.blockRefused("T", 255, "Dynamic SQL Error\n-request size limit exceeded");

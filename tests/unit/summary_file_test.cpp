@@ -13,7 +13,7 @@
 
 #include "app/copy/copy_command.h"
 #include "fakes/fake_database.h"
-#include "platform/console_toolkit.h"
+#include "app/copy/console.h"
 
 namespace tess {
 namespace {
@@ -59,7 +59,7 @@ TEST_F(SummaryFileTest, APathThatCannotBeWrittenIsRefusedBeforeAnyRow) {
         if (c.says.empty()) continue;  // root writes anywhere
         FakeDatabase db;
         std::ostringstream said;
-        ConsoleToolkit toolkit(said, kAnswerYes, false);
+        Console toolkit(said, false);
         const int status = RunCopyCommand(
             std::get<CopyOptions>(ParseCopyOptions({"--summary-json", c.path, "send-to-firebird", "Orders"})), {}, db,
             toolkit, said);

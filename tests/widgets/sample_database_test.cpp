@@ -26,9 +26,7 @@ TEST(SampleDatabase, LoadsAndConnects) {
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "Connection successful.");
 
-    MemoryTableList tables;
-    ListFirebirdTables(database, program.loginWindow().form().firebirdLogin(), tables);
-    EXPECT_EQ(tables.items(),
+    EXPECT_EQ(FirebirdTables(database, program.loginWindow().form().firebirdLogin()),
               (std::vector<std::string>{"BIG_ORDERS", "CUSTOMERS", "ORDER_LINES", "ORDERS", "PRODUCTS"}));
 }
 

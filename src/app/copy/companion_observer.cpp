@@ -4,13 +4,13 @@
 #include "app/copy/summary_file.h"
 #include "common/printable_text.h"
 #include "connect/reconnect.h"
-#include "platform/console_toolkit.h"
+#include "app/copy/console.h"
 
 namespace tess {
 
 // Said as the window asks it, with the answer of --overwrite.
-bool CompanionObserver::overwrite(const std::string& table) {
-    return toolkit_.messageBox("Would you like to overwrite " + table + "?", kYesNo, "Overwrite?") == kAnswerYes;
+void CompanionObserver::overwriteAnswered(const std::string& table, bool yes) {
+    console_.answered("Overwrite?", "Would you like to overwrite " + table + "?", yes);
 }
 
 // One line: where, the driver's own words, and the step, which matches the windows' reports.
@@ -18,12 +18,12 @@ void CompanionObserver::failed(const CopyFailure& failure) {
     std::string where = PrintableText(failure.table);
     if (failure.row > 0) where += ", row " + std::to_string(failure.row);
     if (!failure.rowKey.empty()) where += " (" + PrintableText(failure.rowKey) + ")";
-    toolkit_.reportFailure(where + ": " + ConsoleToolkit::OneLine(failure.description) + " [step " +
+    console_.reportFailure(where + ": " + Console::OneLine(failure.description) + " [step " +
                            std::to_string(steps_.of(failure.stage)) + "]");
 }
 
 void CompanionObserver::rowSent(const std::string& table, long long done, long long total) {
-    toolkit_.rowsSent(table, done, total);
+    console_.rowsSent(table, done, total);
 }
 
 void CompanionObserver::tableStarting(size_t) {
@@ -31,21 +31,21 @@ void CompanionObserver::tableStarting(size_t) {
 }
 
 bool CompanionObserver::waitToReconnect(std::chrono::seconds wait, int attempt, int attempts) {
-    toolkit_.say("a connection was lost; connecting again in " + std::to_string(wait.count()) + " s (try " +
+    console_.say("a connection was lost; connecting again in " + std::to_string(wait.count()) + " s (try " +
                  std::to_string(attempt) + " of " + std::to_string(attempts) + ")");
     return PassUnlessStopped(wait, stop_);
 }
 
-void CompanionObserver::reconnected() { toolkit_.say("connected again; the copy goes on"); }
+void CompanionObserver::reconnected() { console_.say("connected again; the copy goes on"); }
 
 void CompanionObserver::structureRefused(const std::string& table, const std::string& what, const std::string& why) {
-    toolkit_.reportFailure(PrintableText(table) + ": " + what + " was not made: " + ConsoleToolkit::OneLine(why));
+    console_.reportFailure(PrintableText(table) + ": " + what + " was not made: " + Console::OneLine(why));
 }
 
 // Said, not counted as a failure: every row still arrives, more slowly.
 void CompanionObserver::blockRefused(const std::string& table, size_t rows, const std::string& why) {
-    toolkit_.say(PrintableText(table) + ": the target would not take a block of " + std::to_string(rows) +
-                 " rows, so its rows go one at a time: " + ConsoleToolkit::OneLine(why));
+    console_.say(PrintableText(table) + ": the target would not take a block of " + std::to_string(rows) +
+                 " rows, so its rows go one at a time: " + Console::OneLine(why));
 }
 
 }  // namespace tess

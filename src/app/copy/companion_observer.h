@@ -1,7 +1,7 @@
 #pragma once
-// The companion as a transfer's observer: the overwrite question has the answer of --overwrite,
-// each failure is one line with its handler's step number, progress is a line a table, and the
-// summary file is kept up to date before each table.
+// The companion as a transfer's observer: the overwrite question, answered by --overwrite in the
+// plan, is said as the window asks it; each failure is one line with its handler's step number,
+// progress is a line a table, and the summary file is kept up to date before each table.
 #include <string>
 #include <vector>
 
@@ -10,18 +10,20 @@
 
 namespace tess {
 
-class ConsoleToolkit;
+class Console;
 class StopRequest;
 class SummaryFile;
 
 class CompanionObserver : public TransferObserver {
 public:
     // `tables`: the plan's, for the summary file (`file`, may be null) kept before each.
-    CompanionObserver(ConsoleToolkit& toolkit, const StopRequest* stop, bool toFirebird,
+    CompanionObserver(Console& console, const StopRequest* stop, bool toFirebird,
                       const std::vector<std::string>& tables, SummaryFile* file)
-        : toolkit_(toolkit), stop_(stop), steps_(StepsOf(toFirebird)), tables_(tables), file_(file) {}
+        : console_(console), stop_(stop), steps_(StepsOf(toFirebird)), tables_(tables), file_(file) {}
 
-    bool overwrite(const std::string& table) override;
+    // Never asked: the plan answers the question. No, should a plan ever leave it open.
+    bool overwrite(const std::string&) override { return false; }
+    void overwriteAnswered(const std::string& table, bool yes) override;
     void failed(const CopyFailure& failure) override;
     void rowSent(const std::string& table, long long done, long long total) override;
     void tableDone(const TableOutcome& outcome) override { outcomes_.push_back(outcome); }
@@ -32,7 +34,7 @@ public:
     void blockRefused(const std::string& table, size_t rows, const std::string& why) override;
 
 private:
-    ConsoleToolkit& toolkit_;
+    Console& console_;
     const StopRequest* stop_;
     const TableSteps& steps_;
     const std::vector<std::string>& tables_;

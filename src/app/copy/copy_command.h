@@ -8,7 +8,7 @@
 namespace tess {
 
 class Database;
-class ConsoleToolkit;
+class Console;
 class StopRequest;
 class SummaryFile;
 
@@ -20,8 +20,7 @@ inline constexpr int kExitCopied = 0, kExitFailed = 1, kExitUsage = 2, kExitSkip
 // stop's signal included). `stop`, when given, ends a transfer early. With --summary-json the
 // summary goes to `summary` too; without one given, to a file of the command's own, checked before
 // anything is copied.
-int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Database& database,
-                   ConsoleToolkit& toolkit, std::ostream& out, const StopRequest* stop = nullptr,
-                   SummaryFile* summary = nullptr);
+int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Database& database, Console& console,
+                   std::ostream& out, const StopRequest* stop = nullptr, SummaryFile* summary = nullptr);
 
 }  // namespace tess

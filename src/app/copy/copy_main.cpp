@@ -6,10 +6,10 @@
 #include <iostream>
 #include <optional>
 
+#include "app/copy/console.h"
 #include "app/copy/copy_command.h"
 #include "app/copy/summary_file.h"
 #include "common/stop_request.h"
-#include "platform/console_toolkit.h"
 #include "platform/drivers/drivers_database.h"
 #include "platform/odbc/odbc_locale.h"
 #include "platform/qt/qt_settings.h"
@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     if (settings.warning()) std::cerr << "tessaline-copy: " << *settings.warning() << "\n";
     tess::DriversDatabase database;
     // Results on standard output, for every command; progress and reports on standard error.
-    tess::ConsoleToolkit toolkit(std::cerr, options.overwrite ? tess::kAnswerYes : tess::kAnswerNo, isatty(2) == 1);
-    return tess::RunCopyCommand(options, tess::ReadLoginsAndCodePage(settings), database, toolkit, std::cout, &stop,
+    tess::Console console(std::cerr, isatty(2) == 1);
+    return tess::RunCopyCommand(options, tess::ReadLoginsAndCodePage(settings), database, console, std::cout, &stop,
                                 summaryMade.load());
 }

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+#include "catalogue/sqlserver_table_names.h"
+#include "common/printable_text.h"
+
 namespace tess {
 namespace {
 
@@ -63,6 +66,33 @@ std::vector<std::string> InForeignKeyOrder(const std::vector<std::string>& table
         ordered.push_back(tables[next]);
     }
     return ordered;
+}
+
+TablesChosen TablesToCopy(const std::vector<std::string>& listed, const std::vector<std::string>& names,
+                          const TableChoice& choice, const SqlServerTableNames* sqlServerNames,
+                          const std::function<void(const std::string&)>& say) {
+    TablesChosen chosen;
+    std::vector<std::string> found;
+    for (const auto& name : names) {
+        if (std::find(listed.begin(), listed.end(), name) == listed.end()) {
+            say("no table named \"" + PrintableText(name) + "\" in the source list");
+            chosen.allFound = false;
+        } else if (std::find(found.begin(), found.end(), name) != found.end()) {
+            say(PrintableText(name) + " is named more than once; it is copied once");
+        } else {
+            found.push_back(name);
+        }
+    }
+    auto namesOf = [sqlServerNames](const std::string& entry) {
+        if (!sqlServerNames) return PatternNames{entry, entry};
+        return PatternNames{sqlServerNames->tableOf(entry).name, sqlServerNames->qualified(entry)};
+    };
+    chosen.tables = ChooseTables(listed, found, choice, namesOf);
+    if (choice.byPattern() && ChooseTables(listed, {}, choice, namesOf).empty()) {
+        say("no table in the source list matches");
+        chosen.allFound = false;
+    }
+    return chosen;
 }
 
 }  // namespace tess

@@ -8,6 +8,8 @@
 
 namespace tess {
 
+class SqlServerTableNames;
+
 struct TableChoice {
     bool all = false;
     std::vector<std::string> include, exclude;  // shell-style patterns: *, ?, [...]
@@ -38,5 +40,16 @@ std::vector<std::string> ChooseTables(const std::vector<std::string>& listed, co
 std::vector<std::string> InForeignKeyOrder(const std::vector<std::string>& tables,
                                            const std::vector<std::pair<std::string, std::string>>& references,
                                            const std::function<std::string(const std::string&)>& qualified);
+
+// The named tables that the source lists, each once and in the order named, the others said; then
+// those the patterns choose. `allFound` is false when a named table is not listed or the patterns
+// choose nothing: a mistake a scheduler must hear of, not a copy of nothing.
+struct TablesChosen {
+    std::vector<std::string> tables;
+    bool allFound = true;
+};
+TablesChosen TablesToCopy(const std::vector<std::string>& listed, const std::vector<std::string>& names,
+                          const TableChoice& choice, const SqlServerTableNames* sqlServerNames,
+                          const std::function<void(const std::string&)>& say);
 
 }  // namespace tess

@@ -1,31 +1,21 @@
 #pragma once
-// The window toolkit of the headless companion: boxes are printed, the overwrite question has a
-// fixed answer, and nothing waits for a person. Everything it writes is a diagnostic, for
-// standard error: the results go elsewhere.
+// Where the headless companion says what happens: its diagnostics, its failures (counted) and its
+// progress lines. Everything it writes is a diagnostic, for standard error: the results go elsewhere.
 #include <chrono>
 #include <ostream>
 #include <string>
 
-#include "platform/toolkit.h"
-
 namespace tess {
 
-class ConsoleToolkit : public Toolkit {
+class Console {
 public:
     // `terminal`: the stream is a terminal, where the progress line is rewritten in place; elsewhere
     // it is a line every few seconds.
-    ConsoleToolkit(std::ostream& out, int overwriteAnswer, bool terminal = true)
-        : out_(out), overwriteAnswer_(overwriteAnswer), terminal_(terminal) {}
-
-    int messageBox(const std::string& text, int style, const std::optional<std::string>& title) override;
-    std::string inputBox(const std::string&, const std::string&, const std::string&) override { return ""; }
-    std::optional<std::string> showOpen(const OpenFileRequest&) override { return std::nullopt; }
-    void doEvents() override {}
-    double screenWidth() const override { return 0; }
-    double screenHeight() const override { return 0; }
-    std::string programFolder() const override;
+    explicit Console(std::ostream& out, bool terminal = true) : out_(out), terminal_(terminal) {}
 
     int errorReports() const { return errorReports_; }
+    // A question answered beforehand, as the window would have asked it: "Overwrite?: ... yes".
+    void answered(const std::string& title, const std::string& question, bool yes);
     // One line, after the program's name; a failure's line is counted among the error reports.
     void say(const std::string& line);
     void reportFailure(const std::string& line);
@@ -38,7 +28,6 @@ public:
 
 private:
     std::ostream& out_;
-    int overwriteAnswer_;
     bool terminal_;
     int errorReports_ = 0;
     std::string progressTable_;

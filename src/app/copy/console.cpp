@@ -1,6 +1,4 @@
-#include "platform/console_toolkit.h"
-
-#include <filesystem>
+#include "app/copy/console.h"
 
 namespace tess {
 namespace {
@@ -14,29 +12,22 @@ std::string Lines(std::string text) {
 
 }  // namespace
 
-int ConsoleToolkit::messageBox(const std::string& text, int style, const std::optional<std::string>& title) {
+void Console::answered(const std::string& title, const std::string& question, bool yes) {
     endProgressLine();
-    const std::string heading = title.value_or(kProgramTitle);
-    if (heading == "Application Error") ++errorReports_;
-    if ((style & 7) == kYesNo) {
-        out_ << heading << ": " << text << " " << (overwriteAnswer_ == kAnswerYes ? "yes" : "no") << "\n";
-        return overwriteAnswer_;
-    }
-    out_ << heading << ": " << Lines(text) << "\n";
-    return kAnswerOk;
+    out_ << title << ": " << question << " " << (yes ? "yes" : "no") << "\n";
 }
 
-void ConsoleToolkit::say(const std::string& line) {
+void Console::say(const std::string& line) {
     endProgressLine();
     out_ << "tessaline-copy: " << line << "\n";
 }
 
-void ConsoleToolkit::reportFailure(const std::string& line) {
+void Console::reportFailure(const std::string& line) {
     ++errorReports_;
     say(line);
 }
 
-std::string ConsoleToolkit::OneLine(const std::string& text) {
+std::string Console::OneLine(const std::string& text) {
     std::string out;
     for (char c : Lines(text)) {
         if (c != '\n')
@@ -48,16 +39,10 @@ std::string ConsoleToolkit::OneLine(const std::string& text) {
     return out;
 }
 
-std::string ConsoleToolkit::programFolder() const {
-    std::error_code error;
-    auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string(".") : exe.parent_path().string();
-}
-
 // A few lines a second at most, for the whole run: a run of many small tables writes a line now and
 // then, not two a table. A table that has shown a line shows its last one too, so that no line
 // stands stale.
-void ConsoleToolkit::rowsSent(const std::string& table, long long done, long long total) {
+void Console::rowsSent(const std::string& table, long long done, long long total) {
     const auto now = std::chrono::steady_clock::now();
     if (table != progressTable_) {
         if (tableShown_) endProgressLine();
@@ -77,7 +62,7 @@ void ConsoleToolkit::rowsSent(const std::string& table, long long done, long lon
          << std::flush;
 }
 
-void ConsoleToolkit::endProgressLine() {
+void Console::endProgressLine() {
     if (progressTable_.empty()) return;
     if (terminal_ && tableShown_) out_ << "\n";
     progressTable_.clear();
