@@ -8,7 +8,9 @@
 #include <set>
 
 #include "firebird_target.h"
+#include "common/stop_request.h"
 #include "transfer/table_verification.h"
+#include "transfer/verification_run.h"
 
 namespace tess {
 namespace {
@@ -281,6 +283,64 @@ TEST_F(Verification, ASampleComparesTheSameRowsOnBothSides) {
     EXPECT_TRUE(r.identical());
     EXPECT_GT(r.sourceRows, 0);
     EXPECT_LT(r.sourceRows, 41);
+}
+
+// The whole verification as the engine runs it: each table of the plan told to the observer and
+// returned, in the plan's order, as values; a stop ends the table being read and leaves the rest.
+class RecordingComparisons : public VerificationObserver {
+public:
+    void rowsRead(const std::string&, const char* side, long long done) override {
+        ++reads;
+        if (stopAt && done == stopAt && std::string(side) == "source") stop->request(15);
+    }
+    void tableCompared(const TableComparison& c) override { told.push_back(c.table); }
+    long long reads = 0, stopAt = 0;
+    StopRequest* stop = nullptr;
+    std::vector<std::string> told;
+};
+
+TEST_F(Verification, TheEngineComparesEachTableOfThePlan) {
+    using Status = TableComparison::Status;
+    target->execute("CREATE TABLE \"Short\" (\"Id\" BIGINT)");
+    sqlServer.results["SELECT * FROM [Short]"] = {{{"Id", 20, 8, 19, 0}}, {{std::int64_t{1}}, {std::int64_t{2}}}};
+    target->execute("INSERT INTO \"Short\" VALUES (1)");
+    const struct {
+        const char* name;
+        long long stopAt;  // a stop once the source has given so many rows of the first table
+        bool stopFirst;
+        std::vector<Status> statuses;
+        std::vector<bool> identical;
+    } cases[] = {
+        {"every table compared", 0, false, {Status::kCompared, Status::kCompared, Status::kFailed}, {true, false, false}},
+        {"a stop before the first", 0, true, {Status::kNotCompared, Status::kNotCompared, Status::kNotCompared},
+         {false, false, false}},
+        {"a stop in the first", 5, false, {Status::kStopped, Status::kNotCompared, Status::kNotCompared},
+         {false, false, false}},
+    };
+    for (const auto& c : cases) {
+        StopRequest stop;
+        if (c.stopFirst) stop.request(15);
+        VerificationPlan plan;
+        plan.tables = {"Things", "Short", "Missing"};
+        plan.stop = &stop;
+        RecordingComparisons observer;
+        observer.stopAt = c.stopAt;
+        observer.stop = &stop;
+        const auto comparisons = RunVerification(plan, {*fake, *target}, observer);
+        ASSERT_EQ(comparisons.size(), 3u) << c.name;
+        EXPECT_EQ(observer.told, (std::vector<std::string>{"Things", "Short", "Missing"})) << c.name;
+        for (size_t i = 0; i < 3; ++i) {
+            EXPECT_EQ(comparisons[i].status, c.statuses[i]) << c.name << ": " << comparisons[i].table << ": "
+                                                            << comparisons[i].why;
+            EXPECT_EQ(comparisons[i].identical(), c.identical[i]) << c.name << ": " << comparisons[i].table;
+        }
+        if (c.stopFirst) EXPECT_EQ(observer.reads, 0) << "nothing read after a stop";
+        if (c.stopAt) EXPECT_EQ(comparisons[0].why.rfind("stopped", 0), 0u) << comparisons[0].why;
+        if (c.statuses[1] == Status::kCompared) {
+            EXPECT_EQ(comparisons[1].rows.onlyInSource, 1) << "the row the target lacks";
+            EXPECT_FALSE(comparisons[2].why.empty()) << "the driver's words for a table not there";
+        }
+    }
 }
 
 }  // namespace
