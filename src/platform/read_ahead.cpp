@@ -76,14 +76,22 @@ void ReadAhead::adopt(std::unique_ptr<Recordset> source) {
     adopted_ = std::move(source);
 }
 
+bool ReadAhead::readerIdle() const {
+    std::lock_guard lock(mutex_);
+    return direct_ || waitingForRoom_ || readerDone_ || (!ready_.empty() && ready_.back().last);
+}
+
 void ReadAhead::read() {
     for (bool last = false; !last;) {
         Batch batch;
         {
             std::unique_lock lock(mutex_);
             changed_.wait(lock, [&] {
-                return stop_ || (ready_.size() < kWaiting && bytesAhead_ < kMostBytesAhead);
+                const bool room = stop_ || (ready_.size() < kWaiting && bytesAhead_ < kMostBytesAhead);
+                waitingForRoom_ = !room;
+                return room;
             });
+            waitingForRoom_ = false;
             if (stop_) return;
             if (!spare_.empty()) {
                 batch = std::move(spare_.back());

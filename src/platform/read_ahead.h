@@ -46,6 +46,9 @@ public:
     // itself, and the source is the reader's until it comes out. The source must then be neither
     // closed nor destroyed by its owner, but handed over (adopt), to go when the reader is done.
     bool leftBehind() const { return leftBehind_; }
+    // True while the reader reads nothing more until the caller moves on: it waits for room, or
+    // has read to the end (or there is no reader). A test waits for this, not for a time.
+    bool readerIdle() const;
     void adopt(std::unique_ptr<Recordset> source);
 
 private:
@@ -96,6 +99,7 @@ private:
     mutable size_t position_ = 0;
     bool leftBehind_ = false;
     bool readerDone_ = false;                     // guarded by mutex_
+    bool waitingForRoom_ = false;                 // guarded by mutex_: the reader holds back
     std::shared_ptr<ReadAhead> keptByReader_;     // guarded by mutex_: set when the reader is left behind
     std::unique_ptr<Recordset> adopted_;          // the source, handed over by its owner
     std::thread reader_;

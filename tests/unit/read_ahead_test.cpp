@@ -136,6 +136,11 @@ TEST(ReadAhead, ALongRowIsFetchedOnlyOnceTheCallerHasPassedTheOneBefore) {
     for (long long k = 0; k < 6; ++k, ahead.moveNext()) {
         ASSERT_FALSE(ahead.eof());
         EXPECT_EQ(std::get<std::int64_t>(ahead.value(0)), k);
+        // Once the reader has done all it may, never before: a reader that holds no bound would
+        // otherwise pass only because it had not run yet.
+        for (int wait = 0; wait < 10'000 && !ahead.readerIdle(); ++wait)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_TRUE(ahead.readerIdle()) << "the reader neither waits nor ends";
         EXPECT_EQ(source.position(), k) << "the source moved on before the caller passed row " << k;
     }
     EXPECT_TRUE(ahead.eof());
