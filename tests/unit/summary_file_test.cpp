@@ -3,9 +3,14 @@
 #include "app/copy/summary_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+
 #include <algorithm>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -42,6 +47,20 @@ protected:
     fs::path folder;
 };
 
+// Runs the check as a user without root's rights would: root writes anywhere, so under root (as CI
+// runs) the check runs in a child process that has given those rights up. 0 when it held.
+int AsUnprivileged(const std::function<bool()>& check) {
+    if (geteuid() != 0) return check() ? 0 : 1;
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(2);  // nobody
+        _exit(check() ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 3;
+}
+
 // A path that cannot take the summary is refused before any connection is opened.
 TEST_F(SummaryFileTest, APathThatCannotBeWrittenIsRefusedBeforeAnyRow) {
     fs::create_directory(folder / "a folder");
@@ -53,19 +72,22 @@ TEST_F(SummaryFileTest, APathThatCannotBeWrittenIsRefusedBeforeAnyRow) {
         {"", "the file name is empty"},
         {(folder / "missing" / "summary.json").string(), "No such file or directory"},
         {(folder / "a folder").string(), "it is a folder"},
-        {(folder / "locked" / "summary.json").string(), geteuid() == 0 ? "" : "Permission denied"},
+        {(folder / "locked" / "summary.json").string(), "Permission denied"},
     };
     for (const auto& c : cases) {
-        if (c.says.empty()) continue;  // root writes anywhere
-        FakeDatabase db;
-        std::ostringstream said;
-        Console toolkit(said, false);
-        const int status = RunCopyCommand(
-            std::get<CopyOptions>(ParseCopyOptions({"--summary-json", c.path, "send-to-firebird", "Orders"})), {}, db,
-            toolkit, said);
-        EXPECT_EQ(status, kExitUsage) << c.path;
-        EXPECT_NE(said.str().find(c.says), std::string::npos) << said.str();
-        EXPECT_TRUE(db.log.empty()) << c.path << ": nothing opened, nothing copied";
+        std::string said;
+        auto refused = [&] {
+            FakeDatabase db;
+            std::ostringstream out;
+            Console console(out, false);
+            const int status = RunCopyCommand(
+                std::get<CopyOptions>(ParseCopyOptions({"--summary-json", c.path, "send-to-firebird", "Orders"})), {},
+                db, console, out);
+            said = out.str();
+            // Nothing opened, nothing copied.
+            return status == kExitUsage && said.find(c.says) != std::string::npos && db.log.empty();
+        };
+        EXPECT_EQ(AsUnprivileged(refused), 0) << c.path << ": " << said;
     }
     fs::permissions(folder / "locked", fs::perms::owner_all);
 }
@@ -94,6 +116,49 @@ TEST_F(SummaryFileTest, NothingStaleAndNothingHalfWritten) {
     EXPECT_EQ(kept["exitStatus"], 143);
     EXPECT_EQ(kept["tables"][1]["outcome"], "stopped");
     EXPECT_EQ(kept["tables"][2]["outcome"], "not started");
+}
+
+// A write that fails part-way (the file-size limit here; a full disk for a user) leaves the last
+// whole summary standing, never a truncated one: the text goes to a file beside it first.
+TEST_F(SummaryFileTest, AWriteThatFailsPartWayLeavesTheLastWholeSummary) {
+    const fs::path path = folder / "summary.json";
+    SummaryFile file(path.string());
+    file.write({Done("Orders", 3)}, 0);
+    const auto whole = fs::file_size(path);
+    std::vector<TableSummary> many;
+    for (int i = 0; i < 200; ++i) many.push_back(Done("Table" + std::to_string(i), i));
+    // Beyond the limit a write fails with EFBIG instead of ending the process.
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit limited = old;
+    limited.rlim_cur = whole + 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    EXPECT_THROW(file.write(many, 0), SummaryFileError);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(fs::file_size(path), whole) << "not truncated, not half-written";
+    const auto json = nlohmann::json::parse(std::ifstream(path));
+    EXPECT_EQ(json["tables"].size(), 1u);
+    EXPECT_EQ(names(), std::vector<std::string>{"summary.json"}) << "the file beside it is gone";
+}
+
+// A summary the device refuses turns a copy that went well into a failure: a scheduler must not
+// read success where no summary was written.
+TEST_F(SummaryFileTest, ASummaryThatCannotBeWrittenFailsTheRun) {
+    FakeDatabase db;
+    db.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}});
+    db.results["SELECT * FROM [Orders]"] = {{{"ID", 3}}, {{std::int64_t{1}}}};
+    db.results["SELECT COUNT(*) FROM \"Orders\""] = {{{"COUNT", 20}}, {{std::int64_t{1}}}};
+    for (const auto& [path, status] : {std::pair{"/dev/full", kExitFailed}, std::pair{"/dev/null", kExitCopied}}) {
+        std::ostringstream said;
+        Console console(said, false);
+        const int got = RunCopyCommand(std::get<CopyOptions>(ParseCopyOptions(
+                                           {"--overwrite", "yes", "--summary-json", path, "send-to-firebird", "Orders"})),
+                                       {}, db, console, said);
+        EXPECT_EQ(got, status) << path << ": " << said.str();
+        if (status == kExitFailed) EXPECT_NE(said.str().find("cannot write the summary to \"/dev/full\""), std::string::npos);
+    }
 }
 
 // A file that is not a regular file (a device, a pipe) is written in place; a write it refuses is
