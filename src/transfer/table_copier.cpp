@@ -1,20 +1,14 @@
+// The stages of one table's copy before and after its rows: the overwrite question, the source
+// opened before anything is dropped, the drop, the CREATE, and the target's tables told.
 #include "transfer/table_copier.h"
 
-#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <utility>
-#include <utility>
 
-#include "catalogue/table_presence.h"
-#include "common/sql_literal.h"
 #include "common/stop_request.h"
-#include "common/text_case.h"
 #include "platform/database.h"
 #include "platform/read_ahead.h"
-#include "platform/transaction.h"
-#include "transfer/row_writers.h"
-#include "transfer/value_text.h"
 
 namespace tess {
 namespace {
@@ -41,10 +35,11 @@ FailureKind TableCopier::KindOf(CopyStage stage, bool endsTable, bool connection
 
 void TableCopier::failed(CopyStage stage, const std::string& description, FailureKind kind) {
     const WaitingForAPerson waiting(*this);
-    ++failures_;
-    if (reportedRow_ == 0) tableReport_ = description;
+    ++table_->failures;
+    if (table_->row == 0) table_->report = description;
     const bool endsTable = kind != FailureKind::kRow && kind != FailureKind::kStep;
-    observer_.failed({stage, kind, description, reportedTable_, reportedRow_, reportedRow_ ? rowKey() : "", endsTable});
+    const std::string key = table_->row && nameRowsByKey_ ? table_->naming.name(table_->values) : "";
+    observer_.failed({stage, kind, description, table_->entry, table_->row, key, endsTable});
 }
 
 bool TableCopier::stopRequested() const { return stop_ && stop_->requested(); }
@@ -52,10 +47,10 @@ bool TableCopier::stopRequested() const { return stop_ && stop_->requested(); }
 TableOutcome TableCopier::copy(const std::string& entry) {
     const auto started = std::chrono::steady_clock::now();
     TableOutcome outcome;
-    outcome.source = reportedTable_ = entry;
-    outcome.target = targetName_ = direction_.targetName(entry);
-    tableReport_.clear();
-    failures_ = 0;
+    if (table_) table_->rows.reset();  // rolled back, should one be left, while its table is still there
+    table_.emplace();
+    outcome.source = table_->entry = entry;
+    outcome.target = table_->target = direction_.targetName(entry);
     if (!watchdogThread_)
         watchdogThread_ =
             std::make_unique<CopyWatchdog>(limits_, [this] { cancelStalled(); }, [this] { abandon(); });
@@ -75,96 +70,10 @@ TableOutcome TableCopier::copy(const std::string& entry) {
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const bool early = outcome.ending == TableOutcome::kConnectionLost || outcome.ending == TableOutcome::kEnded ||
                        outcome.ending == TableOutcome::kNotCopied;
-    if (early) outcome.cause = tableReport_;
-    outcome.failures = failures_;
+    if (early) outcome.cause = table_->report;
+    outcome.failures = table_->failures;
     observer_.tableDone(outcome);
     return outcome;
-}
-
-void TableCopier::cancel() noexcept {
-    cancelCalls();
-    std::lock_guard lock(watchdogMutex_);
-    if (watchdog_) watchdog_->cancelled();
-}
-
-void TableCopier::cancelCalls() noexcept {
-    if (ends_.source) ends_.source->cancel();
-    if (ends_.target) ends_.target->cancel();
-}
-
-// A stall is the end the copy waits on: a cancel of the other end would refuse a healthy row there.
-void TableCopier::cancelStalled() noexcept {
-    const Waiting on = waitingOn_.load();
-    if (on != Waiting::kTarget && ends_.source) ends_.source->cancel();
-    if (on != Waiting::kSource && ends_.target) ends_.target->cancel();
-}
-
-TableCopier::WaitingOn::WaitingOn(std::atomic<Waiting>& waiting, Waiting on) : waiting_(waiting) { waiting_ = on; }
-TableCopier::WaitingOn::~WaitingOn() { waiting_ = Waiting::kEither; }
-
-void TableCopier::setWatchdog(CopyWatchdog* watchdog) {
-    std::lock_guard lock(watchdogMutex_);
-    watchdog_ = watchdog;
-}
-
-// The columns that name a row in reports: the key's, where each is among the columns; else the first.
-void TableCopier::nameRowsBy(const std::vector<SourceColumn>& columns) {
-    keyIndices_.clear();
-    columnNames_.clear();
-    for (const auto& c : columns) columnNames_.push_back(c.name);
-    for (const auto& name : keyNames_)
-        for (size_t j = 0; j < columns.size(); ++j)
-            if (LowerCase(columns[j].name) == LowerCase(name)) keyIndices_.push_back(j);
-    if (keyIndices_.size() != keyNames_.size() || keyIndices_.empty()) keyIndices_.assign(columns.empty() ? 0 : 1, 0);
-}
-
-std::string TableCopier::rowKey() const {
-    if (!nameRowsByKey_ || !reportedValues_) return "";
-    std::string key;
-    for (size_t j : keyIndices_)
-        if (j < reportedValues_->size() && j < columnNames_.size())
-            key += (key.empty() ? "" : ", ") + columnNames_[j] + " " +
-                   (IsNull((*reportedValues_)[j]) ? std::string("NULL") : QuotedLiteral(ValueText((*reportedValues_)[j])));
-    return key;
-}
-
-// A source given up for not answering cannot close either; that is no failure of the copy.
-// A source whose reader was left in a driver that ignored the cancel is the reader's until it comes
-// out: handed over, neither closed nor destroyed here.
-void TableCopier::closeSource(std::unique_ptr<Recordset>& source) {
-    if (const auto reader = std::exchange(leftReader_, nullptr)) return reader->adopt(std::move(source));
-    attempt(CopyStage::kCloseSource, [&] {
-        try {
-            source->close();
-        } catch (const std::exception&) {
-            if (!abandoned_) throw;
-        }
-    });
-}
-
-void TableCopier::abandon() noexcept {
-    abandoned_ = true;
-    if (ends_.source) ends_.source->abandon();
-    if (ends_.target) ends_.target->abandon();
-}
-
-// Only this thread changes watchdog_, so it reads it without the lock.
-void TableCopier::watched() {
-    if (watchdog_) watchdog_->progress();
-}
-
-TableCopier::WaitingForAPerson::WaitingForAPerson(TableCopier& copier) : copier_(copier) {
-    if (copier_.watchdog_) copier_.watchdog_->pause();
-}
-
-TableCopier::WaitingForAPerson::~WaitingForAPerson() {
-    if (copier_.watchdog_) copier_.watchdog_->resume();
-}
-
-TableEnding::Interrupt TableCopier::interrupt() const {
-    if (stopRequested()) return TableEnding::Interrupt::kStop;
-    std::lock_guard lock(watchdogMutex_);
-    return watchdog_ && watchdog_->stalled() ? TableEnding::Interrupt::kStall : TableEnding::Interrupt::kNone;
 }
 
 void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
@@ -176,7 +85,7 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     // the existing target table. Without it there is nothing more to do for this table.
     // The key is read before the source is open: a connection may hold one result at a time.
     SourceFacts facts = direction_.readSource(*ends_.source, entry, nameRowsByKey_);
-    keyNames_ = facts.key;
+    const std::vector<std::string> key = facts.key;
     long long count = -1;
     attempt(CopyStage::kCount, [&] { count = direction_.countSource(*ends_.source, entry); });
     std::unique_ptr<Recordset> source;
@@ -187,7 +96,7 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
         return;
     }
     const std::vector<SourceColumn> columns = readColumns(*source);
-    nameRowsBy(columns);
+    table_->naming = RowNaming(key, columns);
     std::optional<TablePlan> plan = createTarget(table, columns, std::move(facts), outcome);
     if (ends_.targetOpen && plan) {
         runOnTarget(plan->beforeRows);
@@ -305,218 +214,6 @@ bool TableCopier::dropListedTarget(const std::string& table) {
         observer_.targetDropped(dropped);
     }
     return gone;
-}
-
-}  // namespace tess
-
-namespace tess {
-
-// A source that cannot say whether there is a next row, or move to it, ends the reading: the rows
-// after it were never read, and the table is not complete.
-bool TableCopier::stepOrEnd(CopyStage stage, const std::function<void()>& body, End end) {
-    bool endedHere = false;
-    const bool reading = end == End::kSource && stage != CopyStage::kReadRow;
-    const bool done = attempt(stage, [&] {
-        try {
-            const WaitingOn waiting(waitingOn_, end == End::kSource ? Waiting::kSource : Waiting::kTarget);
-            body();
-        } catch (const DatabaseError& e) {
-            endedHere = ending_.ends(e, stage, end, interrupt());
-            if (!endedHere && !reading) throw;
-            if (!endedHere) ending_.readingFailed(e.what(), stage);
-            endedHere = true;
-        } catch (const std::exception& e) {
-            if (!reading) throw;
-            ending_.readingFailed(e.what(), stage);
-            endedHere = true;
-        }
-    });
-    watched();
-    return done && !endedHere;
-}
-
-// A row's INSERT: its failure is reported for the row, unless it ends the table.
-bool TableCopier::insertRow(const std::function<void()>& body) {
-    bool endedHere = false;
-    const bool done = attempt(CopyStage::kInsert, [&] {
-        try {
-            const WaitingOn waiting(waitingOn_, Waiting::kTarget);
-            body();
-        } catch (const std::exception& e) {
-            const auto* database = dynamic_cast<const DatabaseError*>(&e);
-            const std::string failure = e.what();
-            endedHere = (database && ending_.ends(*database, CopyStage::kInsert, End::kTarget, interrupt())) ||
-                        ending_.rowEnded(&failure, CopyStage::kInsert, database ? &database->details().codes : nullptr) ||
-                        targetGone(failure);
-            if (!endedHere) throw;
-        }
-    });
-    if (done) ending_.rowEnded(nullptr, CopyStage::kInsert);
-    watched();
-    return done && !endedHere;
-}
-
-// After a row failure of a kind not seen just before, whether the target table is still there: a
-// table dropped under the copy refuses every row in words no driver code classifies, and would
-// otherwise cost a report a row.
-bool TableCopier::targetGone(const std::string& failure) {
-    if (!ending_.newKindOfFailure()) return false;
-    if (FindInCatalogue(*ends_.target, targetName_) != CatalogueEntry::kMissing) return false;
-    ending_.tableGone(failure, CopyStage::kInsert);
-    return true;
-}
-
-void TableCopier::copyRows(const std::string& table, Recordset& unread, const TablePlan& plan, long long count,
-                           TableOutcome& outcome) {
-    const long long perCommit = plan.rowsPerCommit;
-    ending_ = TableEnding();
-    RowTally tally;
-    tally.insertStep = [&](const std::function<void()>& body) { return insertRow(body); };
-    tally.tableEnded = [&] { return ending_.writingEnded(); };
-    tally.focus = [&](long long row, const std::vector<Value>* values) {
-        reportedRow_ = row;
-        reportedValues_ = values;
-    };
-    auto committed = [&] { outcome.rowsWritten = tally.written; };
-
-    // Begun before the bulk INSERT is prepared, so that preparing costs the link no transaction.
-    if (perCommit) stepOrEnd(CopyStage::kBegin, [&] { beginRows(); });
-    PreparedInserts prepared;
-    if (bulk_ && !ending_.ended() && !stepOrEnd(CopyStage::kInsert, [&] {
-            prepared.row = ends_.target->prepare(plan.bulkInsert);
-        })) {
-        if (perCommit) endTransaction(committed);
-        outcome.ending = ending_.ending().value_or(TableOutcome::kNotCopied);
-        return;
-    }
-    const std::unique_ptr<RowWriter> writer = rowWriter(plan, tally, prepared, committed);
-    readRows(table, unread, *writer, tally, {count, perCommit}, outcome);
-    if (!ending_.writingEnded()) writer->finish();
-    if (perCommit) endTransaction(committed);
-    else committed();
-    outcome.rowsRefused = tally.refused;
-    outcome.ending = ending_.ending().value_or(TableOutcome::kComplete);
-    if (const auto report = ending_.report(table, outcome.rowsWritten))
-        failed(report->stage, report->description,
-               outcome.ending == TableOutcome::kConnectionLost ? FailureKind::kConnectionLost : FailureKind::kTableEnded);
-}
-
-// The rows' writer: a literal statement a row, or in bulk mode the one-row INSERT prepared, in arrays
-// or in blocks where the target takes them. A block size that the target will not prepare leaves
-// its rows to go one by one, which the observer hears once.
-std::unique_ptr<RowWriter> TableCopier::rowWriter(const TablePlan& plan, RowTally& tally, PreparedInserts& prepared,
-                                                  const std::function<void()>& committed) {
-    if (!prepared.row) return LiteralRowWriter(tally, *ends_.target, plan);
-    if (plan.bulkBatch) return ArrayRowWriter(tally, *ends_.target, *prepared.row, plan, committed);
-    const size_t perBlock = blockRows_ ? blockRows_ : plan.blockRows;
-    if (perBlock < 2) return PreparedRowWriter(tally, *prepared.row, plan);
-    auto block = [this, &prepared, &plan](size_t rows) -> PreparedStatement* {
-        auto [at, fresh] = prepared.blocks.try_emplace(rows);
-        if (fresh) {
-            try {
-                at->second = ends_.target->prepare(BlockInsert(plan, rows));
-            } catch (const DatabaseError& e) {
-                if (e.connectionLost() || e.cancelled()) throw;
-                if (!std::exchange(prepared.refusalTold, true)) observer_.blockRefused(reportedTable_, rows, e.what());
-            }
-        }
-        return at->second.get();
-    };
-    return BlockRowWriter(tally, {block, *prepared.row}, plan, perBlock);
-}
-
-// Where no transaction could be begun, each row committed itself as it went.
-void TableCopier::endTransaction(const std::function<void()>& committed) {
-    if (!rows_) return committed();
-    const bool quietly = ending_.ended() && ending_.ending() != TableOutcome::kStopped;
-    if (!quietly && !ending_.targetLost()) {
-        if (stepOrEnd(CopyStage::kCommit, [&] {
-                rows_->commit();
-                committed();
-            }))
-            return rows_.reset();
-    } else if (!ending_.targetLost()) {
-        try {
-            rows_->commit();
-            committed();
-            return rows_.reset();
-        } catch (const std::exception&) {  // reported already: the failure that ended the table
-        }
-    }
-    // Rolled back even when the target can take no more (a full disk), so that the next table
-    // starts clean; where the connection is gone, its transaction went with it.
-    try {
-        rows_->rollback();
-    } catch (const DatabaseError& e) {
-        rollbackFailed(e);
-    }
-    rows_.reset();
-}
-
-void TableCopier::beginRows() {
-    rows_.reset();
-    rows_.emplace(*ends_.target, [this](const DatabaseError& e) { rollbackFailed(e); });
-}
-
-// Neither committed nor rolled back: said, never swallowed, since what stands is unknown; unless
-// the connection is gone, which took its transaction with it.
-void TableCopier::rollbackFailed(const DatabaseError& e) {
-    if (e.connectionLost() || ending_.targetLost()) return;
-    attempt(CopyStage::kCommit, [&] {
-        throw DatabaseError(std::string(e.what()) + "\nThe rows' transaction could be neither committed nor "
-                                                 "rolled back: whether its last rows stand is not known.",
-                            e.details());
-    });
-}
-
-// Rows are read to the source's end, whatever the count said, on a thread of their own while the
-// rows before them are written.
-void TableCopier::readRows(const std::string& table, Recordset& unread, RowWriter& writer, const RowTally& tally,
-                           RowPace pace, TableOutcome& outcome) {
-    const auto [count, perCommit] = pace;
-    // Shared, so that a reader stuck in a driver that ignores the cancel can be left behind.
-    const auto ahead = std::make_shared<ReadAhead>(unread);
-    ReadAhead& source = *ahead;
-    for (long long k = 0; !ending_.ended(); ++k) {
-        if (stopRequested()) {
-            writer.finish();
-            ending_.stop();
-            break;
-        }
-        bool more = false;
-        if (!stepOrEnd(CopyStage::kEof, [&] { more = !source.eof(); }, End::kSource) || !more) break;
-        if (perCommit && k > 0 && k % perCommit == 0) {
-            if (!writer.writesAtOnce()) writer.finish();  // the rows held go in this transaction
-            if (ending_.ended()) break;
-            stepOrEnd(CopyStage::kCommitBatch, [&] {
-                if (rows_) rows_->commit();
-                outcome.rowsWritten = tally.written;
-                beginRows();
-            });
-            if (ending_.ended()) break;
-        }
-        if (count > 0) observer_.showProgress(std::min(100.0, (k + 1) * 100.0 / count));
-        ++outcome.rowsRead;
-        // A row that cannot be read is reported once and not written in part; the read-ahead
-        // holds every row together, so it is read in place. Rows written as arrays fail later,
-        // when their array goes, so their reports name no row.
-        reportedRow_ = writer.writesAtOnce() ? k + 1 : 0;
-        const std::vector<Value>* values = nullptr;
-        if (stepOrEnd(CopyStage::kReadRow, [&] { values = &source.currentValues(); }, End::kSource)) {
-            reportedValues_ = writer.writesAtOnce() ? values : nullptr;
-            writer.write(*values, k + 1);
-        }
-        reportedRow_ = 0;
-        reportedValues_ = nullptr;
-        if (!perCommit) outcome.rowsWritten = tally.written;
-        observer_.rowSent(table, k + 1, count);
-        if (ending_.ended()) break;
-        if (!stepOrEnd(CopyStage::kMoveNext, [&] { source.moveNext(); }, End::kSource)) break;
-    }
-    source.close();
-    if (!source.leftBehind()) return;
-    leftReader_ = ahead;  // its source is the reader's now, and so is the connection under it
-    ends_.source->abandon();
 }
 
 }  // namespace tess

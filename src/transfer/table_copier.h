@@ -19,6 +19,7 @@
 #include "platform/transaction.h"
 #include "transfer/copy_observer.h"
 #include "transfer/copy_watchdog.h"
+#include "transfer/row_naming.h"
 #include "transfer/source_column.h"
 #include "transfer/statement.h"
 #include "transfer/structure_statements.h"
@@ -179,34 +180,35 @@ private:
     };
     TableEnding::Interrupt interrupt() const;
 
+    // Everything that belongs to the table being copied: made anew for each, never reset by hand.
+    struct CurrentTable {
+        std::string entry;   // the source entry: where a report comes from
+        std::string target;  // the copy's name in the target
+        long long row = 0;   // the row being read or written (0: none)
+        const std::vector<Value>* values = nullptr;  // the row being written, for its name
+        RowNaming naming;    // how a report names a row
+        std::string report;  // the table's last report that was not a row's
+        int failures = 0;
+        TableEnding ending;
+        std::optional<Transaction> rows;  // the rows' transaction, committed in batches
+    };
+    std::optional<CurrentTable> table_;
+
     CopyEnds ends_;
     TargetTables& targetTables_;
     TransferDirection& direction_;
     CopyObserver& observer_;
     const StopRequest* stop_;
     bool bulk_;
-    TableEnding ending_;  // of the table being copied
-    std::optional<Transaction> rows_;  // the rows' transaction, committed in batches
     CopyWatchdog::Limits limits_ = kDefaultLimits;
     size_t blockRows_ = 0;  // 0: as many as the target takes
     std::shared_ptr<ReadAhead> leftReader_;  // the table's reader, left in a driver that ignored the cancel
     mutable std::mutex watchdogMutex_;  // a stop's cancel comes from another thread
     CopyWatchdog* watchdog_ = nullptr;
     std::atomic<bool> abandoned_{false};  // the watchdog gave the connections up
-    std::string targetName_;     // of the table being copied
-    std::string reportedTable_;  // where a report comes from: the source entry,
-    long long reportedRow_ = 0;  // and the row being read or written (0: none)
-    std::string tableReport_;    // the table's last report that was not a row's
-    int failures_ = 0;           // of the table being copied
     bool nameRowsByKey_ = false;
     OverwritePolicy overwrite_ = OverwritePolicy::kAsk;
-    std::vector<std::string> keyNames_;        // of the table being copied
     std::map<std::string, StructurePlan> structures_;  // of the tables made
-    std::vector<size_t> keyIndices_;           // the naming columns among its columns
-    std::vector<std::string> columnNames_;
-    const std::vector<Value>* reportedValues_ = nullptr;  // the row being written
-    std::string rowKey() const;
-    void nameRowsBy(const std::vector<SourceColumn>& columns);
     // One watching thread for every table of the run, rearmed for each: a run of many small tables
     // starts no thread a table. Last, so that it stops before anything its callbacks touch goes.
     std::unique_ptr<CopyWatchdog> watchdogThread_;

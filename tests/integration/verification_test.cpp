@@ -334,8 +334,12 @@ TEST_F(Verification, TheEngineComparesEachTableOfThePlan) {
                                                             << comparisons[i].why;
             EXPECT_EQ(comparisons[i].identical(), c.identical[i]) << c.name << ": " << comparisons[i].table;
         }
-        if (c.stopFirst) EXPECT_EQ(observer.reads, 0) << "nothing read after a stop";
-        if (c.stopAt) EXPECT_EQ(comparisons[0].why.rfind("stopped", 0), 0u) << comparisons[0].why;
+        if (c.stopFirst) {
+            EXPECT_EQ(observer.reads, 0) << "nothing read after a stop";
+        }
+        if (c.stopAt) {
+            EXPECT_EQ(comparisons[0].why.rfind("stopped", 0), 0u) << comparisons[0].why;
+        }
         if (c.statuses[1] == Status::kCompared) {
             EXPECT_EQ(comparisons[1].rows.onlyInSource, 1) << "the row the target lacks";
             EXPECT_FALSE(comparisons[2].why.empty()) << "the driver's words for a table not there";
