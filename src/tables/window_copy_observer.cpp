@@ -7,6 +7,7 @@
 #include "connect/reconnect.h"
 #include "platform/database.h"
 #include "platform/toolkit.h"
+#include "report/failure_text.h"
 #include "routines/error_trap.h"
 #include "routines/helpers.h"
 
@@ -17,7 +18,7 @@ bool WindowCopyObserver::overwrite(const std::string& table) {
 }
 
 void WindowCopyObserver::failed(const CopyFailure& failure) {
-    ShowErrorReport(toolkit_, failure.description, location_, steps_.of(failure.stage));
+    ShowErrorReport(toolkit_, FailureText(failure), location_, steps_.of(failure.stage));
 }
 
 // The window's own steps: a control that fails is reported with the handler's step, and the copy goes on.

@@ -4,53 +4,13 @@
 // companion into its lines and exit status.
 #include <string>
 
+#include "transfer/copy_failure.h"
 #include "transfer/table_outcome.h"
 
 namespace tess {
 
-// Where in a table's copy a failure came. The windows number each stage as their handler does; the
-// steps that only show what happened (the progress, the target's list) are the observer's own.
-enum class CopyStage {
-    kListed,         // is the table among the target's?
-    kAsk,            // the overwrite question, or a name the target cannot tell from another
-    kOpenSource,     // the source's rows opened
-    kDrop,           // the old target table dropped
-    kColumns,        // the source's columns read
-    kCreate,         // the CREATE, and the session settings around the rows
-    kCount,          // the source's row count
-    kBegin,          // the rows' transaction begun
-    kEof,            // the source asked for more rows
-    kCommitBatch,    // the rows so far committed, between batches
-    kReadRow,        // a row read
-    kInsert,         // a row written
-    kMoveNext,       // the source moved to its next row
-    kCommit,         // the rows' transaction committed at the table's end
-    kCloseSource,    // the source closed
-};
-
-// What a failure did to the copy, so that an observer need not tell it by the words.
-enum class FailureKind {
-    kRow,             // one row was not written (refused, or unreadable); the copy goes on
-    kStep,            // a step failed that costs no row (a count, a setting, a close); the copy goes on
-    kTableNotCopied,  // the table was not copied, and nothing of it was written
-    kTableEnded,      // the copy of the table ended early; the rows written before it stand
-    kConnectionLost,  // a connection was lost: the table ended, and the run may connect again
-};
-
 // The overwrite question: asked of the observer, or answered beforehand (a scheduled copy).
 enum class OverwritePolicy { kAsk, kYes, kNo };
-
-// A failure, with the failure's own words (the driver's, with what became of the table), where the
-// copy was: the table, and the row (counted from 1) when the failure is a row's.
-struct CopyFailure {
-    CopyStage stage;
-    FailureKind kind;
-    std::string description;
-    std::string table;
-    long long row = 0;   // 0: not a row's
-    std::string rowKey;  // the row's key values ("ID '5', CODE 'x'"), when asked for and known
-    bool endsTable = false;  // the table goes no further (its outcome says how far it got)
-};
 
 class CopyObserver {
 public:

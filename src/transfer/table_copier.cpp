@@ -13,12 +13,30 @@
 namespace tess {
 namespace {
 
-// A failure after which the connection can take nothing more ends the table with one report, which
-// says how far the copy got; every other failure is the row's own.
-[[noreturn]] void EndTable(const DatabaseError& e, const std::string& table, long long written) {
-    throw DatabaseError(std::string(e.what()) + "\n" + "The copy of " + table + " ended here; " +
-                            std::to_string(written) + " rows of it stand in the target.",
-                        true);
+FailureSide SideOf(CopyStage stage) {
+    switch (stage) {
+        case CopyStage::kOpenSource:
+        case CopyStage::kColumns:
+        case CopyStage::kCount:
+        case CopyStage::kEof:
+        case CopyStage::kReadRow:
+        case CopyStage::kMoveNext:
+        case CopyStage::kCloseSource: return FailureSide::kSource;
+        case CopyStage::kAsk: return FailureSide::kUnknown;
+        default: return FailureSide::kTarget;
+    }
+}
+
+// The failure of a call to the target that ends the table: refused, or the connection lost.
+CopyFailure TargetEnded(CopyStage stage, const std::exception& e, TableConsequence consequence) {
+    const auto* database = dynamic_cast<const DatabaseError*>(&e);
+    const bool lost = database && database->connectionLost();
+    CopyFailure failure{stage, lost ? FailureKind::kConnectionLost : FailureKind::kTableRefused, e.what()};
+    failure.side = FailureSide::kTarget;
+    failure.endsTable = true;
+    failure.consequence = lost && consequence == TableConsequence::kNoRowsSent ? TableConsequence::kRowsStand
+                                                                              : consequence;
+    return failure;
 }
 
 }  // namespace
@@ -28,18 +46,25 @@ TableCopier::TableCopier(CopyEnds ends, TargetTables& targetTables, TransferDire
     : ends_(ends), targetTables_(targetTables), direction_(direction), observer_(observer), stop_(stop), bulk_(bulk) {}
 
 // A failure that does not end the table is a row's where rows are read and written, else a step's.
-FailureKind TableCopier::KindOf(CopyStage stage, bool endsTable, bool connectionLost) {
-    if (endsTable) return connectionLost ? FailureKind::kConnectionLost : FailureKind::kTableNotCopied;
-    return stage == CopyStage::kInsert || stage == CopyStage::kReadRow ? FailureKind::kRow : FailureKind::kStep;
+void TableCopier::failed(CopyStage stage, const std::string& words, bool endsTable, bool connectionLost) {
+    const bool rows = stage == CopyStage::kInsert || stage == CopyStage::kReadRow;
+    FailureKind kind = rows ? FailureKind::kRowRefused : FailureKind::kStep;
+    if (endsTable) kind = connectionLost ? FailureKind::kConnectionLost : FailureKind::kTableRefused;
+    CopyFailure failure{stage, kind, words};
+    failure.endsTable = endsTable;
+    failure.side = SideOf(stage);
+    tell(std::move(failure));
 }
 
-void TableCopier::failed(CopyStage stage, const std::string& description, FailureKind kind) {
+void TableCopier::tell(CopyFailure failure) {
     const WaitingForAPerson waiting(*this);
     ++table_->failures;
-    if (table_->row == 0) table_->report = description;
-    const bool endsTable = kind != FailureKind::kRow && kind != FailureKind::kStep;
-    const std::string key = table_->row && nameRowsByKey_ ? table_->naming.name(table_->values) : "";
-    observer_.failed({stage, kind, description, table_->entry, table_->row, key, endsTable});
+    failure.table = table_->entry;
+    if (failure.target.empty()) failure.target = table_->target;
+    failure.row = table_->row;
+    if (table_->row && nameRowsByKey_) failure.rowKey = table_->naming.name(table_->values);
+    if (table_->row == 0) table_->cause = failure;
+    observer_.failed(failure);
 }
 
 bool TableCopier::stopRequested() const { return stop_ && stop_->requested(); }
@@ -70,7 +95,7 @@ TableOutcome TableCopier::copy(const std::string& entry) {
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const bool early = outcome.ending == TableOutcome::kConnectionLost || outcome.ending == TableOutcome::kEnded ||
                        outcome.ending == TableOutcome::kNotCopied;
-    if (early) outcome.cause = table_->report;
+    if (early) outcome.cause = table_->cause;
     outcome.failures = table_->failures;
     observer_.tableDone(outcome);
     return outcome;
@@ -148,21 +173,18 @@ void TableCopier::listMade(const std::string& table) {
 // the list was filled) must not receive rows that the user did not choose for it.
 std::optional<TablePlan> TableCopier::createTarget(const std::string& table, const std::vector<SourceColumn>& columns,
                                                   SourceFacts facts, TableOutcome& outcome) {
-    bool lost = false;
     std::optional<TablePlan> plan;
-    const bool created = attempt(CopyStage::kCreate, [&] {
-        plan = direction_.plan(table, columns, std::move(facts), bulk_);
-        try {
-            ends_.target->execute(plan->create);
-        } catch (const DatabaseError& e) {
-            lost = e.connectionLost();
-            if (lost) EndTable(e, table, 0);
-            throw DatabaseError(std::string(e.what()) + "\n" + table + " was not copied: no rows were sent to it.",
-                                e.details());
-        }
-    }, true);
-    if (created) return plan;
-    outcome.ending = lost ? TableOutcome::kConnectionLost : TableOutcome::kNotCopied;
+    outcome.ending = TableOutcome::kNotCopied;
+    if (!attempt(CopyStage::kCreate, [&] { plan = direction_.plan(table, columns, std::move(facts), bulk_); }, true))
+        return std::nullopt;
+    try {
+        ends_.target->execute(plan->create);
+        return plan;
+    } catch (const std::exception& e) {
+        const CopyFailure failure = TargetEnded(CopyStage::kCreate, e, TableConsequence::kNoRowsSent);
+        if (failure.kind == FailureKind::kConnectionLost) outcome.ending = TableOutcome::kConnectionLost;
+        tell(failure);
+    }
     return std::nullopt;
 }
 
@@ -176,10 +198,12 @@ void TableCopier::runOnTarget(const std::vector<std::string>& statements) {
 bool TableCopier::copiedAsCaseTwin(const std::string& table, const std::vector<std::string>& alike) {
     const std::string& twin = alike.front();
     if (alike.size() != 1 || twin == table || !targetTables_.madeInRun(twin)) return false;
-    attempt(CopyStage::kAsk, [&] {
-        throw TableRefused(table + " and " + twin + " differ only in case, which the target takes for one name: " +
-                           twin + ", copied just before, was not replaced, and " + table + " was not copied.");
-    }, true);
+    CopyFailure failure{CopyStage::kAsk, FailureKind::kTableRefused, ""};
+    failure.endsTable = true;
+    failure.consequence = TableConsequence::kCaseTwin;
+    failure.target = table;
+    failure.alike = {twin};
+    tell(failure);
     return true;
 }
 
@@ -190,30 +214,27 @@ bool TableCopier::dropListedTarget(const std::string& table) {
     const std::vector<std::string> alike = targetTables_.alike(table);
     const std::string dropped = alike.front();
     if (alike.size() > 1) {
-        attempt(CopyStage::kDrop, [&] {
-            std::string names;
-            for (const auto& name : alike) names += (names.empty() ? "" : ", ") + name;
-            throw TableRefused("More than one table matches " + table + " without regard to case (" + names +
-                               "); none was replaced, and " + table + " was not copied.");
-        }, true);
+        CopyFailure failure{CopyStage::kDrop, FailureKind::kTableRefused, ""};
+        failure.endsTable = true;
+        failure.consequence = TableConsequence::kNamesAlike;
+        failure.target = table;
+        failure.alike = alike;
+        tell(failure);
         return false;
     }
     // A DROP that fails leaves the old table, which the rows must not join.
-    const bool gone = attempt(CopyStage::kDrop, [&] {
-        try {
-            ends_.target->execute(direction_.dropStatement(dropped));
-        } catch (const DatabaseError& e) {
-            throw DatabaseError(std::string(e.what()) + "\n" + dropped + " was left as it was, and " + table +
-                                    " was not copied.",
-                                e.details());
-        }
-    }, true);
-    if (gone) {
-        targetTables_.dropped(dropped);
-        direction_.targetListChanged(dropped);
-        observer_.targetDropped(dropped);
+    try {
+        ends_.target->execute(direction_.dropStatement(dropped));
+    } catch (const std::exception& e) {
+        CopyFailure failure = TargetEnded(CopyStage::kDrop, e, TableConsequence::kLeftAsItWas);
+        failure.dropped = dropped;
+        tell(failure);
+        return false;
     }
-    return gone;
+    targetTables_.dropped(dropped);
+    direction_.targetListChanged(dropped);
+    observer_.targetDropped(dropped);
+    return true;
 }
 
 }  // namespace tess

@@ -102,16 +102,17 @@ private:
             body();
             return true;
         } catch (const DatabaseError& e) {
-            failed(stage, e.what(), KindOf(stage, endsTable, e.connectionLost()));
+            failed(stage, e.what(), endsTable, e.connectionLost());
         } catch (const std::exception& e) {
-            failed(stage, e.what(), KindOf(stage, endsTable, false));
+            failed(stage, e.what(), endsTable, false);
         } catch (...) {
-            failed(stage, "Unknown error", KindOf(stage, endsTable, false));
+            failed(stage, "Unknown error", endsTable, false);
         }
         return false;
     }
-    static FailureKind KindOf(CopyStage stage, bool endsTable, bool connectionLost);
-    void failed(CopyStage stage, const std::string& description, FailureKind kind);
+    void failed(CopyStage stage, const std::string& words, bool endsTable, bool connectionLost);
+    // Tells the observer, with where the copy was: the table, and the row being read or written.
+    void tell(CopyFailure failure);
     bool stopRequested() const;
     void copyTable(const std::string& entry, TableOutcome& outcome);
     bool overwriteAnswered(const std::string& table, TableOutcome& outcome);
@@ -187,7 +188,7 @@ private:
         long long row = 0;   // the row being read or written (0: none)
         const std::vector<Value>* values = nullptr;  // the row being written, for its name
         RowNaming naming;    // how a report names a row
-        std::string report;  // the table's last report that was not a row's
+        std::optional<CopyFailure> cause;  // the table's last report that was not a row's
         int failures = 0;
         TableEnding ending;
         std::optional<Transaction> rows;  // the rows' transaction, committed in batches

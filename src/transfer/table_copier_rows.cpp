@@ -96,9 +96,10 @@ void TableCopier::copyRows(const std::string& table, Recordset& unread, const Ta
     else committed();
     outcome.rowsRefused = tally.refused;
     outcome.ending = table_->ending.ending().value_or(TableOutcome::kComplete);
-    if (const auto report = table_->ending.report(table, outcome.rowsWritten))
-        failed(report->stage, report->description,
-               outcome.ending == TableOutcome::kConnectionLost ? FailureKind::kConnectionLost : FailureKind::kTableEnded);
+    if (auto report = table_->ending.report(table, outcome.rowsWritten)) {
+        report->endsTable = true;
+        tell(std::move(*report));
+    }
 }
 
 // The rows' writer: a literal statement a row, or in bulk mode the one-row INSERT prepared, in arrays
@@ -162,11 +163,9 @@ void TableCopier::beginRows() {
 // the connection is gone, which took its transaction with it.
 void TableCopier::rollbackFailed(const DatabaseError& e) {
     if (e.connectionLost() || table_->ending.targetLost()) return;
-    attempt(CopyStage::kCommit, [&] {
-        throw DatabaseError(std::string(e.what()) + "\nThe rows' transaction could be neither committed nor "
-                                                 "rolled back: whether its last rows stand is not known.",
-                            e.details());
-    });
+    CopyFailure failure{CopyStage::kCommit, FailureKind::kFateUnknown, e.what()};
+    failure.side = FailureSide::kTarget;
+    tell(failure);
 }
 
 // Rows are read to the source's end, whatever the count said, on a thread of their own while the

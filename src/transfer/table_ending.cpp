@@ -24,11 +24,11 @@ bool TableEnding::ends(const DatabaseError& e, CopyStage stage, End end, Interru
     targetLost_ = end == End::kTarget && lost;
     writingEnded_ = end == End::kTarget || interrupt != Interrupt::kNone;
     caused_ = true;
-    cause_ = {stage, e.what()};
-    if (interrupt == Interrupt::kStall)
-        cause_.description += "\nNothing came through for the stall time-out, so the copy stopped waiting.";
-    if (interrupt == Interrupt::kStop && lost)
-        cause_.description += "\nThe server did not answer the stop, so its connection was given up.";
+    cause_ = {stage, FailureKind::kTableEnded, e.what()};
+    cause_.side = end == End::kTarget ? FailureSide::kTarget : FailureSide::kSource;
+    if (lost) cause_.kind = FailureKind::kConnectionLost;
+    if (interrupt == Interrupt::kStop && lost) cause_.kind = FailureKind::kStopped;
+    if (interrupt == Interrupt::kStall) cause_.kind = FailureKind::kStalled;
     return true;
 }
 
@@ -69,8 +69,9 @@ bool TableEnding::rowEnded(const std::string* failure, CopyStage stage, const Dr
     ending_ = TableOutcome::kEnded;
     writingEnded_ = true;
     caused_ = true;
-    cause_ = {stage, *failure + "\nThe last " + std::to_string(kSameFailureLimit) +
-                        " rows all failed this way, so the rest were not tried."};
+    cause_ = {stage, FailureKind::kTableEnded, *failure};
+    cause_.side = FailureSide::kTarget;
+    cause_.sameFailures = kSameFailureLimit;
     return true;
 }
 
@@ -78,7 +79,8 @@ void TableEnding::readingFailed(const std::string& failure, CopyStage stage) {
     if (ending_) return;
     ending_ = TableOutcome::kEnded;
     caused_ = true;
-    cause_ = {stage, failure};
+    cause_ = {stage, FailureKind::kTableEnded, failure};
+    cause_.side = FailureSide::kSource;
 }
 
 void TableEnding::tableGone(const std::string& failure, CopyStage stage) {
@@ -87,16 +89,17 @@ void TableEnding::tableGone(const std::string& failure, CopyStage stage) {
     writingEnded_ = true;
     tableGone_ = true;
     caused_ = true;
-    cause_ = {stage, failure};
+    cause_ = {stage, FailureKind::kTableEnded, failure};
+    cause_.side = FailureSide::kTarget;
 }
 
-std::optional<TableEnding::Report> TableEnding::report(const std::string& table, long long rowsStanding) const {
+std::optional<CopyFailure> TableEnding::report(const std::string& table, long long rowsStanding) const {
     if (!ending_ || *ending_ == TableOutcome::kStopped) return std::nullopt;
-    if (tableGone_)
-        return Report{cause_.stage, cause_.description + "\nThe copy of " + table +
-                                       " ended here: the table is no longer in the target."};
-    return Report{cause_.stage, cause_.description + "\nThe copy of " + table + " ended here; " +
-                                   std::to_string(rowsStanding) + " rows of it stand in the target."};
+    CopyFailure report = cause_;
+    report.target = table;
+    report.consequence = tableGone_ ? TableConsequence::kTableGone : TableConsequence::kRowsStand;
+    report.rowsStanding = rowsStanding;
+    return report;
 }
 
 }  // namespace tess

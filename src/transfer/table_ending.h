@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "transfer/copy_observer.h"
+#include "transfer/copy_failure.h"
 #include "transfer/table_outcome.h"
 
 namespace tess {
@@ -54,19 +54,15 @@ public:
     // leaves the rows already read to be written.
     bool writingEnded() const { return writingEnded_; }
 
-    // The one report of an ending that has one (a stop has none): the failing step and the words,
-    // with how far the copy got.
-    struct Report {
-        CopyStage stage;
-        std::string description;
-    };
-    std::optional<Report> report(const std::string& table, long long rowsStanding) const;
+    // The one report of an ending that has one (a stop has none): the failing step, its kind and
+    // words, and how far the copy of `table` got.
+    std::optional<CopyFailure> report(const std::string& table, long long rowsStanding) const;
 
 private:
     std::optional<TableOutcome::Ending> ending_;
     bool targetLost_ = false;
     bool writingEnded_ = false;
-    Report cause_{CopyStage::kInsert, ""};
+    CopyFailure cause_{CopyStage::kInsert, FailureKind::kTableEnded, ""};
     bool caused_ = false;
     std::string lastKind_;
     int sameFailures_ = 0;

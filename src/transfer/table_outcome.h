@@ -1,7 +1,10 @@
 #pragma once
 // How far the copy of one table got: what a scheduler or a person needs to tell a complete copy
 // from an interrupted one.
+#include <optional>
 #include <string>
+
+#include "transfer/copy_failure.h"
 
 namespace tess {
 
@@ -20,7 +23,7 @@ struct TableOutcome {
     long long rowsRefused = 0;  // refused one by one, each with its own report
     double seconds = 0;
     Ending ending = kComplete;
-    std::string cause;  // the report that ended the table early, when one did
+    std::optional<CopyFailure> cause{};  // the report that ended the table early, when one did
     int failures = 0;   // every failure told of the table, each refused row's included
 };
 

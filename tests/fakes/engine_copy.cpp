@@ -4,6 +4,7 @@
 #include "platform/database.h"
 #include "routines/error_trap.h"
 #include "routines/helpers.h"
+#include "report/failure_text.h"
 #include "report/step_numbers.h"
 
 namespace tess {
@@ -14,7 +15,7 @@ bool RecordingObserver::overwrite(const std::string& table) {
 
 void RecordingObserver::failed(const CopyFailure& failure) {
     failures.push_back(failure);
-    ShowErrorReport(ui_, failure.description, location_, StepsOf(toFirebird).of(failure.stage));
+    ShowErrorReport(ui_, FailureText(failure), location_, StepsOf(toFirebird).of(failure.stage));
 }
 
 void RecordingObserver::targetDropped(const std::string& table) {

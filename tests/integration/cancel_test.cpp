@@ -8,6 +8,8 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+
+#include "report/failure_text.h"
 #include <thread>
 
 #include "common/stop_request.h"
@@ -30,7 +32,7 @@ constexpr long long kRows = 20000, kStopAt = 300;
 class RowWatch : public TransferObserver {
 public:
     bool overwrite(const std::string&) override { return false; }
-    void failed(const CopyFailure& failure) override { failures.push_back(failure.description); }
+    void failed(const CopyFailure& failure) override { failures.push_back(FailureText(failure)); }
     void rowSent(const std::string&, long long done, long long) override {
         std::lock_guard lock(mutex_);
         done_ = done;
@@ -83,11 +85,13 @@ void StopFromAnotherThread(Connection& source, Connection& target, bool toFirebi
     EXPECT_LT(big.rowsRead, kRows);
     if (server && big.ending == TableOutcome::kConnectionLost) {
         EXPECT_EQ(result.end, TransferResult::End::kGivenUp);
-        EXPECT_NE(big.cause.find("did not answer the stop"), std::string::npos) << big.cause;
+        ASSERT_TRUE(big.cause);
+        EXPECT_EQ(big.cause->kind, FailureKind::kStopped) << FailureText(*big.cause);
+        EXPECT_NE(FailureText(*big.cause).find("did not answer the stop"), std::string::npos) << FailureText(*big.cause);
         return;
     }
     EXPECT_EQ(result.end, TransferResult::End::kStopped);
-    EXPECT_EQ(big.ending, TableOutcome::kStopped) << big.cause;
+    EXPECT_EQ(big.ending, TableOutcome::kStopped) << (big.cause ? FailureText(*big.cause) : "");
     EXPECT_EQ(Count(target, "BIG"), big.rowsWritten) << "what the outcome says stands is what stands";
     for (const auto& failure : watch.failures) ADD_FAILURE() << failure;
 }

@@ -90,7 +90,7 @@ TEST_F(TransferRun, TellsEachTableInOrderWithItsFailuresTyped) {
     EXPECT_EQ(row.stage, CopyStage::kInsert);
     EXPECT_EQ(row.rowKey, "ID '2'");
     EXPECT_FALSE(row.endsTable) << "a row's own failure leaves the rest of the table to go";
-    EXPECT_NE(row.description.find("truncation"), std::string::npos) << row.description;
+    EXPECT_NE(row.words.find("truncation"), std::string::npos) << row.words;
     EXPECT_EQ(seen.failures[1].stage, CopyStage::kCreate);
     EXPECT_TRUE(seen.failures[1].endsTable);
 

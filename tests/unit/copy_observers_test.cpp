@@ -77,7 +77,8 @@ TEST(WindowCopyObserver, EachStageIsReportedWithItsHandlersStep) {
         const char* button = c.toFirebird ? "PushButton3" : "PushButton4";
         WindowCopyObserver observer(w.ui, w.controls, c.toFirebird ? w.list2 : w.list1, StepsOf(c.toFirebird),
                                     "in Orvenda5/20/2014.Form2." + std::string(button) + "_Click ");
-        observer.failed({c.stage, FailureKind::kRow, "the driver's words", "T", 2, "ID '2'", false});
+        CopyFailure failure{c.stage, FailureKind::kRowRefused, "the driver's words", "T", 2, "ID '2'"};
+        observer.failed(failure);
         ASSERT_EQ(w.ui.boxes.size(), 1u);
         EXPECT_EQ(w.ui.boxes[0].text.substr(0, w.ui.boxes[0].text.find("\r\r")),
                   "the driver's words\r\nin Orvenda5/20/2014.Form2." + std::string(button) + "_Click at line " +
@@ -115,7 +116,7 @@ TEST(CompanionObserver, AFailureIsOneLineWithTheWindowsStep) {
     Console toolkit(out, false);
     const std::vector<std::string> tables{"T"};
     CompanionObserver observer(toolkit, nullptr, false, tables, nullptr);
-    observer.failed({CopyStage::kInsert, FailureKind::kRow, "first line\nsecond line", "T", 7, "ID '7'", false});
+    observer.failed(CopyFailure{CopyStage::kInsert, FailureKind::kRowRefused, "first line\nsecond line", "T", 7, "ID '7'"});
     observer.structureRefused("T", "the primary key", "no");
     observer.overwriteAnswered("T", false);  // --overwrite was not given
     const std::string printed = out.str();

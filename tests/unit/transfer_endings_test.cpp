@@ -13,6 +13,7 @@
 #include "fakes/fake_toolkit.h"
 #include "fakes/fixed_logins.h"
 #include "platform/transaction.h"
+#include "report/failure_text.h"
 #include "transfer/copy_watchdog.h"
 #include "transfer/table_ending.h"
 #include "transfer/table_outcome.h"
@@ -152,7 +153,7 @@ TEST_F(TransferEndings, AFailedRollbackIsReported) {
     EXPECT_NE(ui.boxes[1].text.find("could be neither committed nor rolled back"), std::string::npos)
         << ui.boxes[1].text;
     ASSERT_EQ(observer.failures.size(), 2u);
-    EXPECT_EQ(observer.failures[1].kind, FailureKind::kStep) << "no row of it is the rollback's";
+    EXPECT_EQ(observer.failures[1].kind, FailureKind::kFateUnknown) << "whether its rows stand is not known";
 }
 
 // A batch whose commit and then rollback fail (a full disk: "no transaction is active") may or may
@@ -245,9 +246,9 @@ TEST_F(TransferEndings, EachFailureSaysWhatItDidToTheCopy) {
         bool endsTable;
     } cases[] = {
         {"execute INSERT INTO \"T\" VALUES(2)", [](FakeDatabase& d, const char* f) { d.failOn(f, "value out of range"); },
-         FailureKind::kRow, false},
+         FailureKind::kRowRefused, false},
         {"execute CREATE TABLE", [](FakeDatabase& d, const char* f) { d.failOn(f, "no room"); },
-         FailureKind::kTableNotCopied, true},
+         FailureKind::kTableRefused, true},
         {"execute CREATE TABLE", [](FakeDatabase& d, const char* f) { d.failOn(f, "[08S01] link failure", -1, true); },
          FailureKind::kConnectionLost, true},
         {"execute INSERT INTO \"T\" VALUES(2)",
@@ -265,8 +266,11 @@ TEST_F(TransferEndings, EachFailureSaysWhatItDidToTheCopy) {
         FakeTableList targetTables;
         CopyThroughEngine(fresh, logins, {.toFirebird = true}, targetTables, {"T"}, seen);
         ASSERT_FALSE(seen.failures.empty()) << c.failing;
-        EXPECT_EQ(seen.failures[0].kind, c.kind) << c.failing << ": " << seen.failures[0].description;
+        EXPECT_EQ(seen.failures[0].kind, c.kind) << c.failing << ": " << seen.failures[0].words;
         EXPECT_EQ(seen.failures[0].endsTable, c.endsTable) << c.failing;
+        EXPECT_EQ(seen.failures[0].side, FailureSide::kTarget) << c.failing;
+        EXPECT_EQ(seen.failures[0].words.find("\n"), std::string::npos) << "the driver's words alone: "
+                                                                      << seen.failures[0].words;
     }
 }
 
@@ -332,9 +336,11 @@ TEST_F(TransferEndings, AFailureThatEveryRowWouldMeetEndsTheTableOnce) {
         ASSERT_EQ(seen.outcomes.size(), 2u);
         EXPECT_EQ(seen.outcomes[0].ending, TableOutcome::kEnded) << c.what;
         EXPECT_EQ(seen.outcomes[0].rowsWritten, c.written) << c.what;
-        EXPECT_EQ(seen.outcomes[0].cause.rfind(c.what, 0), 0u) << "the summary's cause: " << seen.outcomes[0].cause;
+        ASSERT_TRUE(seen.outcomes[0].cause) << c.what;
+        EXPECT_EQ(seen.outcomes[0].cause->words.rfind(c.what, 0), 0u) << "the summary's cause: "
+                                                                        << seen.outcomes[0].cause->words;
         EXPECT_EQ(seen.outcomes[1].ending, TableOutcome::kComplete) << "the next table is tried";
-        EXPECT_TRUE(seen.outcomes[1].cause.empty());
+        EXPECT_FALSE(seen.outcomes[1].cause);
         EXPECT_EQ(fresh.calls("commit").size(), 2u) << "B's rows before the failure, then A's";
     }
 }
@@ -460,8 +466,9 @@ TEST_F(TransferEndings, TheStallCancelsOnlyTheEndThatStalled) {
     for (const auto& connection : db.cancelled)
         EXPECT_EQ(connection.find("Firebird"), std::string::npos) << "the target was waiting on nothing: " << connection;
     ASSERT_EQ(outcomes.size(), 1u);
-    EXPECT_NE(outcomes[0].cause.find("Nothing came through for the stall time-out"), std::string::npos)
-        << outcomes[0].cause;
+    ASSERT_TRUE(outcomes[0].cause);
+    EXPECT_EQ(outcomes[0].cause->kind, FailureKind::kStalled) << outcomes[0].cause->words;
+    EXPECT_NE(FailureText(*outcomes[0].cause).find("Nothing came through for the stall time-out"), std::string::npos);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "app/copy/copy_summary.h"
 #include "app/copy/summary_file.h"
 #include "common/printable_text.h"
+#include "report/failure_text.h"
 #include "connect/reconnect.h"
 #include "app/copy/console.h"
 
@@ -18,7 +19,7 @@ void CompanionObserver::failed(const CopyFailure& failure) {
     std::string where = PrintableText(failure.table);
     if (failure.row > 0) where += ", row " + std::to_string(failure.row);
     if (!failure.rowKey.empty()) where += " (" + PrintableText(failure.rowKey) + ")";
-    console_.reportFailure(where + ": " + Console::OneLine(failure.description) + " [step " +
+    console_.reportFailure(where + ": " + Console::OneLine(FailureText(failure)) + " [step " +
                            std::to_string(steps_.of(failure.stage)) + "]");
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "common/printable_text.h"
+#include "report/failure_text.h"
 
 namespace tess {
 
@@ -76,7 +77,7 @@ std::string SummaryJson(const std::vector<TableSummary>& tables, int exitStatus,
             t["rowsWritten"] = o->rowsWritten;
             t["rowsRefused"] = o->rowsRefused;
             t["seconds"] = o->seconds;
-            if (!o->cause.empty()) t["cause"] = o->cause;
+            if (o->cause) t["cause"] = FailureText(*o->cause);
         }
         if (const auto& k = summary.structure)
             t["structure"] = {{"made", k->made}, {"refused", k->refused}, {"notCarried", k->notCarried}};
