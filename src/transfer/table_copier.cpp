@@ -61,9 +61,7 @@ void TableCopier::tell(CopyFailure failure) {
     ++table_->failures;
     failure.table = table_->entry;
     if (failure.target.empty()) failure.target = table_->target;
-    failure.row = table_->row;
-    if (table_->row && nameRowsByKey_) failure.rowKey = table_->naming.name(table_->values);
-    if (table_->row == 0) table_->cause = failure;
+    if (failure.row == 0) table_->cause = failure;
     observer_.failed(failure);
 }
 
@@ -72,7 +70,6 @@ bool TableCopier::stopRequested() const { return stop_ && stop_->requested(); }
 TableOutcome TableCopier::copy(const std::string& entry) {
     const auto started = std::chrono::steady_clock::now();
     TableOutcome outcome;
-    if (table_) table_->rows.reset();  // rolled back, should one be left, while its table is still there
     table_.emplace();
     outcome.source = table_->entry = entry;
     outcome.target = table_->target = direction_.targetName(entry);
@@ -125,7 +122,9 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     std::optional<TablePlan> plan = createTarget(table, columns, std::move(facts), outcome);
     if (ends_.targetOpen && plan) {
         runOnTarget(plan->beforeRows);
-        copyRows(table, *source, *plan, count, outcome);
+        RowPump pump(*ends_.source, *ends_.target, observer_, *this, waitingOn_,
+                     {bulk_, blockRows_, nameRowsByKey_, stop_});
+        pump.run(entry, table, *source, *plan, table_->naming, count, outcome);
         runOnTarget(plan->afterRows);
     }
     observer_.resetProgress();

@@ -1,25 +1,24 @@
 #pragma once
 // The copy of one table between two open connections, the same for both directions and both
-// programs: the overwrite question, the source opened before anything is dropped, the drop, the
-// CREATE, the rows and the target's listing. What differs between the directions is a small
-// description; who asked for the copy hears of it as an observer.
+// programs: the table's job (the overwrite question, the source opened before anything is dropped,
+// the drop, the CREATE, the keys to make after, the target's tables told) around a RowPump made
+// for its rows. What differs between the directions is a small description; who asked for the
+// copy hears of it as an observer.
 #include <atomic>
 #include <chrono>
-#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/database.h"
-#include "platform/transaction.h"
 #include "transfer/copy_observer.h"
 #include "transfer/copy_watchdog.h"
 #include "transfer/row_naming.h"
+#include "transfer/row_pump.h"
 #include "transfer/source_column.h"
 #include "transfer/statement.h"
 #include "transfer/structure_statements.h"
@@ -30,12 +29,9 @@
 namespace tess {
 
 class Connection;
-class PreparedStatement;
 class ReadAhead;
 class Recordset;
-class RowWriter;
 class StopRequest;
-struct RowTally;
 
 // How one direction reads and names its tables, and the plan it makes of each.
 class TransferDirection {
@@ -64,7 +60,7 @@ struct CopyEnds {
     bool targetOpen;  // false: the rows have nowhere to go, and are not read
 };
 
-class TableCopier {
+class TableCopier : private RowGuard {
 public:
     // `targetTables` decides the overwrite question, names what is dropped and learns of every table
     // dropped and made. `stop` is read between rows. `bulk`: the values bound in their own types.
@@ -111,8 +107,11 @@ private:
         return false;
     }
     void failed(CopyStage stage, const std::string& words, bool endsTable, bool connectionLost);
-    // Tells the observer, with where the copy was: the table, and the row being read or written.
-    void tell(CopyFailure failure);
+    // Tells the observer, with the table; a row's failure comes from the rows with its row and key.
+    void tell(CopyFailure failure) override;
+    TableEnding::Interrupt interrupt() const override;
+    void watched() override;  // a row or a call came through
+    void leaveBehind(std::shared_ptr<ReadAhead> reader) override { leftReader_ = std::move(reader); }
     bool stopRequested() const;
     void copyTable(const std::string& entry, TableOutcome& outcome);
     bool overwriteAnswered(const std::string& table, TableOutcome& outcome);
@@ -125,50 +124,13 @@ private:
     // outcome then says why).
     std::optional<TablePlan> createTarget(const std::string& table, const std::vector<SourceColumn>& columns,
                                           SourceFacts facts, TableOutcome& outcome);
-    // `count`: the source's rows as counted before it was opened (-1: unknown).
-    void copyRows(const std::string& table, Recordset& source, const TablePlan& plan, long long count,
-                  TableOutcome& outcome);
-    // The source's row count (-1 when unknown) and the rows per commit (0: each row commits itself).
-    struct RowPace {
-        long long count, perCommit;
-    };
-    void readRows(const std::string& table, Recordset& unread, RowWriter& writer, const RowTally& tally,
-                  RowPace pace, TableOutcome& outcome);
-    // What bulk mode prepares for a table: its one-row INSERT, and its blocks by their rows.
-    struct PreparedInserts {
-        std::unique_ptr<PreparedStatement> row;
-        std::map<size_t, std::unique_ptr<PreparedStatement>> blocks;  // null: a size the target refused
-        bool refusalTold = false;
-    };
-    std::unique_ptr<RowWriter> rowWriter(const TablePlan& plan, RowTally& tally, PreparedInserts& prepared,
-                                         const std::function<void()>& committed);
-    // A step whose failure may end the table (then it is reported once, at the table's end).
-    using End = TableEnding::End;
-    bool stepOrEnd(CopyStage stage, const std::function<void()>& body, End end = End::kTarget);
-    bool insertRow(const std::function<void()>& body);
-    bool targetGone(const std::string& failure);
-    void endTransaction(const std::function<void()>& committed);
-    void beginRows();
-    void rollbackFailed(const DatabaseError& e);
     void cancelCalls() noexcept;
     void cancelStalled() noexcept;
     // Which end the copy is waiting on, for the stall's cancel; either, between calls.
-    enum class Waiting { kEither, kSource, kTarget };
-    class WaitingOn {
-    public:
-        WaitingOn(std::atomic<Waiting>& waiting, Waiting on);
-        ~WaitingOn();
-        WaitingOn(const WaitingOn&) = delete;
-        WaitingOn& operator=(const WaitingOn&) = delete;
-
-    private:
-        std::atomic<Waiting>& waiting_;
-    };
     std::atomic<Waiting> waitingOn_{Waiting::kEither};
     void abandon() noexcept;
     void closeSource(std::unique_ptr<Recordset>& source);
     void setWatchdog(CopyWatchdog* watchdog);
-    void watched();  // a row or a call came through
     class WaitingForAPerson {
     public:
         explicit WaitingForAPerson(TableCopier& copier);
@@ -179,19 +141,14 @@ private:
     private:
         TableCopier& copier_;
     };
-    TableEnding::Interrupt interrupt() const;
 
     // Everything that belongs to the table being copied: made anew for each, never reset by hand.
     struct CurrentTable {
         std::string entry;   // the source entry: where a report comes from
         std::string target;  // the copy's name in the target
-        long long row = 0;   // the row being read or written (0: none)
-        const std::vector<Value>* values = nullptr;  // the row being written, for its name
         RowNaming naming;    // how a report names a row
         std::optional<CopyFailure> cause;  // the table's last report that was not a row's
         int failures = 0;
-        TableEnding ending;
-        std::optional<Transaction> rows;  // the rows' transaction, committed in batches
     };
     std::optional<CurrentTable> table_;
 

@@ -25,9 +25,6 @@ void TableCopier::cancelStalled() noexcept {
     if (on != Waiting::kSource && ends_.target) ends_.target->cancel();
 }
 
-TableCopier::WaitingOn::WaitingOn(std::atomic<Waiting>& waiting, Waiting on) : waiting_(waiting) { waiting_ = on; }
-TableCopier::WaitingOn::~WaitingOn() { waiting_ = Waiting::kEither; }
-
 void TableCopier::setWatchdog(CopyWatchdog* watchdog) {
     std::lock_guard lock(watchdogMutex_);
     watchdog_ = watchdog;
