@@ -26,7 +26,9 @@ struct DriverCodes {
 // time-out). `cancelled` marks a call that gave up because cancel() asked it to (ODBC's HY008,
 // Firebird's isc_cancelled). `endsTable` marks a failure that no further row of the statement's
 // table would get past: the table missing or dropped, the right to write it gone, its transaction
-// dead or out of time for a lock.
+// dead or out of time for a lock. `rowValues` marks a refusal of the row's own values (a data
+// exception: truncation, overflow, a conversion; or a constraint: NOT NULL, a key, a check): the
+// next row may well pass.
 class DatabaseError : public std::runtime_error {
 public:
     struct Details {
@@ -34,6 +36,7 @@ public:
         bool timedOut = false;
         bool cancelled = false;
         bool endsTable = false;
+        bool rowValues = false;
         DriverCodes codes;
     };
     explicit DatabaseError(const std::string& description, bool connectionLost = false)
@@ -46,6 +49,7 @@ public:
     bool timedOut() const { return details_.timedOut; }
     bool cancelled() const { return details_.cancelled; }
     bool endsTable() const { return details_.endsTable; }
+    bool rowValues() const { return details_.rowValues; }
     const DriverCodes& codes() const { return details_.codes; }
     const Details& details() const { return details_; }
 

@@ -15,6 +15,8 @@ std::string KindSentence(const CopyFailure& f) {
                    "not known.";
         default: break;
     }
+    if (f.refusedLimit > 0)
+        return std::to_string(f.refusedLimit) + " rows were refused, as many as allowed, so the rest were not tried.";
     if (f.sameFailures > 0)
         return "The last " + std::to_string(f.sameFailures) + " rows all failed this way, so the rest were not tried.";
     return "";

@@ -17,8 +17,26 @@ bool WindowCopyObserver::overwrite(const std::string& table) {
     return toolkit_.messageBox("Would you like to overwrite " + table + "?", kYesNo, "Overwrite?") == kAnswerYes;
 }
 
+// A row's box names its table and row; past the cap, a cause's rows are only counted.
 void WindowCopyObserver::failed(const CopyFailure& failure) {
-    ShowErrorReport(toolkit_, FailureText(failure), location_, steps_.of(failure.stage));
+    if (!refusals_.show(failure)) return;
+    std::string where;
+    if (failure.row > 0) {
+        where = "Table " + failure.table + ", row " + std::to_string(failure.row);
+        if (!failure.rowKey.empty()) where += " (" + failure.rowKey + ")";
+        where += ":\n";
+    }
+    ShowErrorReport(toolkit_, where + FailureText(failure), location_, steps_.of(failure.stage));
+}
+
+// The table's last box, where refused rows were only counted: how many rows did not go.
+void WindowCopyObserver::tableDone(const TableOutcome& outcome) {
+    if (!refusals_.held().empty())
+        toolkit_.messageBox("The target refused " + std::to_string(outcome.rowsRefused) + " rows of " + outcome.target +
+                                ", which were not sent; after " + std::to_string(kWindowRefusalsShown) +
+                                " boxes for one reason the rest were counted without a box.",
+                            kOkOnly + kExclamation, kProgramTitle);
+    refusals_.reset();
 }
 
 // The window's own steps: a control that fails is reported with the handler's step, and the copy goes on.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/connection_settings.h"
+#include "report/refusal_cap.h"
 #include "report/step_numbers.h"
 #include "tables/tables_window_controls.h"
 #include "transfer/transfer_run.h"
@@ -33,6 +34,7 @@ public:
     void targetDropped(const std::string& table) override;
     void targetMade(const std::string& table) override;
     void tableStarting(size_t index) override;
+    void tableDone(const TableOutcome& outcome) override;
     bool waitToReconnect(std::chrono::seconds wait, int attempt, int attempts) override;
 
 private:
@@ -43,6 +45,7 @@ private:
     TableList& targetList_;
     const TableSteps& steps_;
     std::string location_;
+    RefusalCap refusals_{kWindowRefusalsShown};  // of the table being copied
 };
 
 // A send handler's two connections: `targetOpen` is the handler's own flag, and `reopen` opens

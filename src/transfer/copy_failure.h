@@ -69,6 +69,8 @@ struct CopyFailure {
     std::vector<std::string> alike{};  // kCaseTwin, kNamesAlike
     long long rowsStanding = 0;  // kRowsStand
     int sameFailures = 0;        // kTableEnded by rows failing alike, this many in a row
+    long long refusedLimit = 0;  // kTableEnded by as many refused rows as the plan allows
+    std::string cause{};         // a row's: alike refusals share it (the driver's codes, else the words)
 };
 
 }  // namespace tess

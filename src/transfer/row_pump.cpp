@@ -13,7 +13,9 @@ namespace tess {
 
 RowPump::RowPump(Connection& source, Connection& target, CopyObserver& observer, RowGuard& guard,
                  std::atomic<Waiting>& waitingOn, Settings settings)
-    : source_(source), target_(target), observer_(observer), guard_(guard), waitingOn_(waitingOn), settings_(settings) {}
+    : source_(source), target_(target), observer_(observer), guard_(guard), waitingOn_(waitingOn), settings_(settings) {
+    ending_.setMaxRefused(settings.maxRefused);
+}
 
 RowPump::~RowPump() = default;
 
@@ -23,6 +25,8 @@ bool RowPump::attempt(CopyStage stage, Body&& body) {
     try {
         body();
         return true;
+    } catch (const DatabaseError& e) {
+        failed(stage, e.what(), &e.details().codes);
     } catch (const std::exception& e) {
         failed(stage, e.what());
     } catch (...) {
@@ -32,13 +36,14 @@ bool RowPump::attempt(CopyStage stage, Body&& body) {
 }
 
 // A failure that does not end the table: a row's where rows are read and written, else a step's.
-void RowPump::failed(CopyStage stage, const std::string& words) {
+void RowPump::failed(CopyStage stage, const std::string& words, const DriverCodes* codes) {
     const bool rows = stage == CopyStage::kInsert || stage == CopyStage::kReadRow;
     CopyFailure failure{stage, rows ? FailureKind::kRowRefused : FailureKind::kStep, words};
     failure.side = stage == CopyStage::kEof || stage == CopyStage::kReadRow || stage == CopyStage::kMoveNext
                        ? FailureSide::kSource
                        : FailureSide::kTarget;
     failure.row = row_;
+    if (rows) failure.cause = TableEnding::CauseOf(words, codes);
     if (row_ && settings_.nameRowsByKey && naming_) failure.rowKey = naming_->name(values_);
     guard_.tell(std::move(failure));
 }
@@ -79,7 +84,8 @@ bool RowPump::insertRow(const std::function<void()>& body) {
             const auto* database = dynamic_cast<const DatabaseError*>(&e);
             const std::string failure = e.what();
             endedHere = (database && ending_.ends(*database, CopyStage::kInsert, End::kTarget, guard_.interrupt())) ||
-                        ending_.rowEnded(&failure, CopyStage::kInsert, database ? &database->details().codes : nullptr) ||
+                        ending_.rowEnded(&failure, CopyStage::kInsert, database ? &database->details().codes : nullptr,
+                                         database && database->rowValues()) ||
                         targetGone(failure);
             if (!endedHere) throw;
         }

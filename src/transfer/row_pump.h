@@ -64,6 +64,7 @@ public:
         size_t blockRows = 0;  // 0: as many as the target takes
         bool nameRowsByKey = false;
         const StopRequest* stop = nullptr;
+        long long maxRefused = 0;  // refused rows that end the table; 0: no limit
     };
     RowPump(Connection& source, Connection& target, CopyObserver& observer, RowGuard& guard,
             std::atomic<Waiting>& waitingOn, Settings settings);
@@ -91,7 +92,7 @@ private:
     };
     template <class Body>
     bool attempt(CopyStage stage, Body&& body);
-    void failed(CopyStage stage, const std::string& words);
+    void failed(CopyStage stage, const std::string& words, const DriverCodes* codes = nullptr);
     bool stepOrEnd(CopyStage stage, const std::function<void()>& body, End end = End::kTarget);
     bool insertRow(const std::function<void()>& body);
     bool targetGone(const std::string& failure);

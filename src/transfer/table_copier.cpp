@@ -123,7 +123,7 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     if (ends_.targetOpen && plan) {
         runOnTarget(plan->beforeRows);
         RowPump pump(*ends_.source, *ends_.target, observer_, *this, waitingOn_,
-                     {bulk_, blockRows_, nameRowsByKey_, stop_});
+                     {bulk_, blockRows_, nameRowsByKey_, stop_, maxRefused_});
         pump.run(entry, table, *source, *plan, table_->naming, count, outcome);
         runOnTarget(plan->afterRows);
     }

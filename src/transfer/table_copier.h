@@ -83,6 +83,8 @@ public:
     void nameRowsByKey() { nameRowsByKey_ = true; }
     // The overwrite question answered beforehand, or left to the observer.
     void setOverwrite(OverwritePolicy policy) { overwrite_ = policy; }
+    // Refused rows that end a table once there are so many; 0: none ever does.
+    void setMaxRefused(long long limit) { maxRefused_ = limit; }
     // True once a server that did not answer had its connections given up: nothing is to wait on
     // it again.
     bool gaveUp() const { return abandoned_; }
@@ -166,6 +168,7 @@ private:
     std::atomic<bool> abandoned_{false};  // the watchdog gave the connections up
     bool nameRowsByKey_ = false;
     OverwritePolicy overwrite_ = OverwritePolicy::kAsk;
+    long long maxRefused_ = 0;
     std::map<std::string, StructurePlan> structures_;  // of the tables made
     // One watching thread for every table of the run, rearmed for each: a run of many small tables
     // starts no thread a table. Last, so that it stops before anything its callbacks touch goes.

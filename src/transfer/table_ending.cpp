@@ -37,9 +37,7 @@ void TableEnding::stop() {
     writingEnded_ = true;
 }
 
-namespace {
-
-std::string KindOf(const std::string& failure, const DriverCodes* codes) {
+std::string TableEnding::CauseOf(const std::string& failure, const DriverCodes* codes) {
     std::string kind;
     if (codes) {
         for (const auto& state : codes->sqlStates) kind += state + ",";
@@ -55,17 +53,26 @@ std::string KindOf(const std::string& failure, const DriverCodes* codes) {
     return "words " + kind;
 }
 
-}  // namespace
-
-bool TableEnding::rowEnded(const std::string* failure, CopyStage stage, const DriverCodes* codes) {
+bool TableEnding::rowEnded(const std::string* failure, CopyStage stage, const DriverCodes* codes, bool rowValues) {
     if (!failure) {
         sameFailures_ = 0;
         return false;
     }
-    const std::string kind = KindOf(*failure, codes);
+    const std::string kind = CauseOf(*failure, codes);
     sameFailures_ = sameFailures_ > 0 && kind == lastKind_ ? sameFailures_ + 1 : 1;
     lastKind_ = kind;
-    if (sameFailures_ < kSameFailureLimit || ending_) return false;
+    ++refused_;
+    if (ending_) return false;
+    if (maxRefused_ > 0 && refused_ >= maxRefused_) {
+        ending_ = TableOutcome::kEnded;
+        writingEnded_ = true;
+        caused_ = true;
+        cause_ = {stage, FailureKind::kTableEnded, *failure};
+        cause_.side = FailureSide::kTarget;
+        cause_.refusedLimit = maxRefused_;
+        return true;
+    }
+    if (rowValues || sameFailures_ < kSameFailureLimit) return false;
     ending_ = TableOutcome::kEnded;
     writingEnded_ = true;
     caused_ = true;

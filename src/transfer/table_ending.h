@@ -26,11 +26,18 @@ public:
     // The failure of a step: true when it ends the table (then it is not reported now), false
     // when it is the row's own.
     bool ends(const DatabaseError& e, CopyStage stage, End end, Interrupt interrupt);
-    // A row's own failure, or its success (nullptr): true when this failure is the last of
-    // kSameFailureLimit alike in a row, which ends the table. Alike means of the same kind: the
-    // same driver codes where the driver gave some, else the same words but for their numbers
-    // ("actual 4" and "actual 5" are one cause).
-    bool rowEnded(const std::string* failure, CopyStage stage, const DriverCodes* codes = nullptr);
+    // A row's own failure, or its success (nullptr): true when this failure ends the table. A
+    // refusal of the row's own values (`rowValues`: a truncation, a key, a check...) never does,
+    // however many rows meet it, unless the refused rows reach the limit set (setMaxRefused). A
+    // failure of no known kind does when it is the last of kSameFailureLimit alike in a row: what
+    // no code foresaw and every row meets. Alike means of the same cause (CauseOf).
+    bool rowEnded(const std::string* failure, CopyStage stage, const DriverCodes* codes = nullptr,
+                  bool rowValues = false);
+    // Refused rows that end the table once there are so many of them; 0: no limit.
+    void setMaxRefused(long long limit) { maxRefused_ = limit; }
+    // What makes failures alike: the driver's codes where it gave some, else the words but for
+    // their numbers ("actual 4" and "actual 5" are one cause).
+    static std::string CauseOf(const std::string& failure, const DriverCodes* codes);
     // True when the last row failure was the first of its kind in a row: the moment to look
     // whether the table itself is still there.
     bool newKindOfFailure() const { return sameFailures_ == 1; }
@@ -66,6 +73,7 @@ private:
     bool caused_ = false;
     std::string lastKind_;
     int sameFailures_ = 0;
+    long long refused_ = 0, maxRefused_ = 0;
     bool tableGone_ = false;
 };
 

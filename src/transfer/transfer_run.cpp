@@ -56,6 +56,7 @@ void Run::start() {
     if (plan_.blockRows) copier->setBlockRows(plan_.blockRows);
     if (plan_.nameRowsByKey) copier->nameRowsByKey();
     copier->setOverwrite(plan_.overwrite);
+    copier->setMaxRefused(plan_.maxRefused);
     std::lock_guard lock(copierMutex_);
     copier_ = std::move(copier);
     direction_ = std::move(direction);

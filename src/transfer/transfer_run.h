@@ -27,6 +27,7 @@ struct TransferPlan {
     bool keys = false;           // the source's keys, indexes and identities made after the rows
     bool nameRowsByKey = false;  // a row's report names it by the source's key values too
     OverwritePolicy overwrite = OverwritePolicy::kAsk;  // a table the target holds: asked, or answered
+    long long maxRefused = 0;  // refused rows that end a table; 0: none ever does
     const StopRequest* stop = nullptr;
     CopyWatchdog::Limits limits = TableCopier::kDefaultLimits;
     size_t blockRows = 0;  // bulk blocks of so many rows, whatever the target takes (tests); 0: the target's

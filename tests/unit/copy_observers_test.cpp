@@ -81,7 +81,8 @@ TEST(WindowCopyObserver, EachStageIsReportedWithItsHandlersStep) {
         observer.failed(failure);
         ASSERT_EQ(w.ui.boxes.size(), 1u);
         EXPECT_EQ(w.ui.boxes[0].text.substr(0, w.ui.boxes[0].text.find("\r\r")),
-                  "the driver's words\r\nin Orvenda5/20/2014.Form2." + std::string(button) + "_Click at line " +
+                  "Table T, row 2 (ID '2'):\nthe driver's words\r\nin Orvenda5/20/2014.Form2." + std::string(button) +
+                      "_Click at line " +
                       std::to_string(c.step))
             << c.step;
         EXPECT_EQ(w.ui.boxes[0].title, "Application Error");

@@ -11,11 +11,14 @@ TEST(OdbcRecordMeaning, FromTheNativeErrorAndTheSqlState) {
     struct Case {
         SQLINTEGER native;
         const char* state;
-        bool lost, endsTable, timedOut, cancelled;
+        bool lost, endsTable, timedOut, cancelled, rowValues = false;
     } cases[] = {
-        {8152, "22001", false, false, false, false},  // string or binary data would be truncated
-        {245, "22018", false, false, false, false},   // conversion failed
-        {2627, "23000", false, false, false, false},  // duplicate key
+        {8152, "22001", false, false, false, false, true},  // string or binary data would be truncated
+        {245, "22018", false, false, false, false, true},  // conversion failed
+        {2627, "23000", false, false, false, false, true},  // duplicate key
+        {515, "23000", false, false, false, false, true},   // NULL into a NOT NULL column
+        {547, "23000", false, false, false, false, true},   // a foreign key or a check refused the row
+        {8115, "22003", false, false, false, false, true},  // arithmetic overflow
         {208, "42S02", false, true, false, false},    // invalid object name: the table was dropped
         {229, "42000", false, true, false, false},    // INSERT permission denied
         {3906, "25000", false, true, false, false},   // the database is read-only
@@ -37,6 +40,7 @@ TEST(OdbcRecordMeaning, FromTheNativeErrorAndTheSqlState) {
         EXPECT_EQ(d.endsTable, c.endsTable) << c.native << " " << c.state;
         EXPECT_EQ(d.timedOut, c.timedOut) << c.native << " " << c.state;
         EXPECT_EQ(d.cancelled, c.cancelled) << c.native << " " << c.state;
+        EXPECT_EQ(d.rowValues, c.rowValues) << c.native << " " << c.state << ": the row's own values";
     }
 }
 

@@ -7,6 +7,7 @@
 #include "fakes/fake_database.h"
 #include "fakes/fake_toolkit.h"
 #include "fakes/fixed_logins.h"
+#include "report/refusal_cap.h"
 
 namespace tess {
 namespace {
@@ -270,6 +271,33 @@ TEST_F(SendToFirebirdTest, NamesWithQuotesAreEscaped) {
                               "execute INSERT INTO \"a\"\"b\" VALUES(1, 'n1')",
                           }));
     EXPECT_EQ(list2.items(), (std::vector<std::string>{"a\"b", "a]b"}));
+}
+
+}  // namespace
+}  // namespace tess
+
+namespace tess {
+namespace {
+
+// A cause the target refuses row after row costs the window the cap's boxes and no more; the copy
+// goes on to the good rows, and the table's last box says how many rows did not go. Each box
+// names its table and row.
+TEST_F(SendToFirebirdTest, RefusedRowsCostTheCapsBoxesAndTheGoodRowsStillGo) {
+    const long long refused = kWindowRefusalsShown + 50;
+    db.results["SELECT * FROM [A]"] = Rows(static_cast<int>(refused) + 20);
+    DatabaseError::Details truncation;
+    truncation.rowValues = true;
+    truncation.codes.gdsCodes = {335544321, 335544914};
+    for (long long i = 1; i <= refused; ++i)
+        db.failOn("execute INSERT INTO \"A\" VALUES(" + std::to_string(i) + ",", "string right truncation", truncation, 1);
+    select("A");
+    click();
+    ASSERT_EQ(ui.boxes.size(), static_cast<size_t>(kWindowRefusalsShown) + 1) << "the cap's boxes, and the last";
+    EXPECT_EQ(ui.boxes[0].text.rfind("Table A, row 1:\nstring right truncation", 0), 0u) << ui.boxes[0].text;
+    EXPECT_EQ(ui.boxes.back().text, "The target refused 150 rows of A, which were not sent; after 100 boxes for one "
+                                    "reason the rest were counted without a box.");
+    EXPECT_EQ(db.calls("execute INSERT INTO \"A\"").size(), static_cast<size_t>(refused) + 20) << "every row tried";
+    EXPECT_EQ(list2.items(), std::vector<std::string>{"A"});
 }
 
 }  // namespace

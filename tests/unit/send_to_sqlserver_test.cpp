@@ -102,7 +102,7 @@ TEST_F(SendToSqlServerTest, ARejectedRowIsReportedAtItsStep) {
     click();
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text.substr(0, ui.boxes[0].text.find("\r\r")),
-              "Conversion failed\r\nin Orvenda5/20/2014.Form2.PushButton4_Click at line 250");
+              "Table ORDERS, row 2:\nConversion failed\r\nin Orvenda5/20/2014.Form2.PushButton4_Click at line 250");
     EXPECT_EQ(executed().size(), 4u);
 }
 

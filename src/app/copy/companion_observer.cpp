@@ -16,6 +16,7 @@ void CompanionObserver::overwriteAnswered(const std::string& table, bool yes) {
 
 // One line: where, the driver's own words, and the step, which matches the windows' reports.
 void CompanionObserver::failed(const CopyFailure& failure) {
+    if (!refusals_.show(failure)) return;
     std::string where = PrintableText(failure.table);
     if (failure.row > 0) where += ", row " + std::to_string(failure.row);
     if (!failure.rowKey.empty()) where += " (" + PrintableText(failure.rowKey) + ")";
@@ -25,6 +26,15 @@ void CompanionObserver::failed(const CopyFailure& failure) {
 
 void CompanionObserver::rowSent(const std::string& table, long long done, long long total) {
     console_.rowsSent(table, done, total);
+}
+
+// A line a cause for the refused rows that were only counted.
+void CompanionObserver::tableDone(const TableOutcome& outcome) {
+    for (const auto& held : refusals_.held())
+        console_.reportFailure(PrintableText(outcome.source) + ": ... and " + std::to_string(held.rows) +
+                               " more rows refused for the same reason: " + Console::OneLine(held.words));
+    refusals_.reset();
+    outcomes_.push_back(outcome);
 }
 
 void CompanionObserver::tableStarting(size_t) {

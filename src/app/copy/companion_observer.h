@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "report/refusal_cap.h"
 #include "report/step_numbers.h"
 #include "transfer/transfer_run.h"
 
@@ -26,7 +27,7 @@ public:
     void overwriteAnswered(const std::string& table, bool yes) override;
     void failed(const CopyFailure& failure) override;
     void rowSent(const std::string& table, long long done, long long total) override;
-    void tableDone(const TableOutcome& outcome) override { outcomes_.push_back(outcome); }
+    void tableDone(const TableOutcome& outcome) override;
     void tableStarting(size_t index) override;
     bool waitToReconnect(std::chrono::seconds wait, int attempt, int attempts) override;
     void reconnected() override;
@@ -40,6 +41,7 @@ private:
     const std::vector<std::string>& tables_;
     SummaryFile* file_;
     std::vector<TableOutcome> outcomes_;  // so far, for the summary file
+    RefusalCap refusals_{kCompanionRefusalsShown};  // of the table being copied
 };
 
 }  // namespace tess

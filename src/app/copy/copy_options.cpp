@@ -60,6 +60,10 @@ std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::st
             if (i + 1 >= args.size() || !IsCount(args[i + 1]))
                 return UsageError{a == "--sample" ? "--sample takes a number of rows" : "--stall-timeout takes seconds"};
             (a == "--sample" ? o.sample : o.stallTimeout) = std::stoll(args[++i]);
+        } else if (a == "--max-refused") {
+            if (i + 1 >= args.size() || !IsCount(args[i + 1]) || std::stoll(args[i + 1]) < 1)
+                return UsageError{"--max-refused takes a number of rows, 1 or more"};
+            o.maxRefused = std::stoll(args[++i]);
         } else if (a == "--bulk") {
             o.bulk = true;
         } else if (a == "--keys") {

@@ -31,6 +31,8 @@ inline constexpr const char* kCopyUsage =
     "                         defaults, made once the rows are in; the summary names what is not\n"
     "                         carried (CHECK constraints, triggers, views, ...); with verify, that\n"
     "                         the copy holds each of them\n"
+    "  --max-refused N        end a table once the target has refused N of its rows (default: a\n"
+    "                         refused row never stops the others)\n"
     "  --sample N             verify only about N rows of each table, spread across it\n"
     "  --summary-json FILE    also write the copy's summary to FILE as JSON, for schedulers\n"
     "  --stall-timeout S      give a table up when nothing comes through for S seconds (default 600;\n"
@@ -56,6 +58,7 @@ struct CopyOptions {
     bool keys = false;  // the tables' keys, indexes, identities and defaults too
     long long sample = 0;
     long long stallTimeout = 600;  // seconds
+    long long maxRefused = 0;      // refused rows that end a table; 0: none ever does
     std::string command;  // test, list, send-to-firebird, send-to-sqlserver, verify; help, version
     std::vector<std::string> arguments;
 

@@ -131,6 +131,7 @@ TransferPlan PlanOf(const CopyOptions& options, std::vector<std::string> tables,
     plan.keys = options.keys;
     plan.nameRowsByKey = true;
     plan.overwrite = options.overwrite ? OverwritePolicy::kYes : OverwritePolicy::kNo;
+    plan.maxRefused = options.maxRefused;
     plan.stop = stop;
     const long long stall = std::min<long long>(options.stallTimeout, 100'000'000);
     plan.limits = {std::chrono::seconds(stall), TableCopier::kDefaultLimits.grace};

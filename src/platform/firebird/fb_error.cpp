@@ -16,6 +16,14 @@ std::string FormatFirebirdStatus(Firebird::IUtil* util, const Firebird::IStatus*
     return text.empty() ? "Firebird reported an error without a description" : text;
 }
 
+FirebirdError RefusedValue(long gdsCode, const std::string& words) {
+    DatabaseError::Details details;
+    details.rowValues = true;
+    details.codes.gdsCodes = {isc_arith_except, gdsCode};
+    if (gdsCode == isc_convert_error || gdsCode == isc_date_range_exceeded) details.codes.gdsCodes = {gdsCode};
+    return FirebirdError(words, details);
+}
+
 DatabaseError::Details FirebirdErrorDetails(const Firebird::IStatus* status) {
     static constexpr ISC_STATUS kLost[] = {
         isc_shutdown,         isc_att_shutdown, isc_shutinprog,  isc_net_server_shutdown, isc_network_error,
@@ -27,6 +35,11 @@ DatabaseError::Details FirebirdErrorDetails(const Firebird::IStatus* status) {
         isc_dsql_relation_err, isc_relnotdef,   isc_no_priv,      isc_read_only_database, isc_read_only_trans,
         isc_lock_timeout,      isc_deadlock,    isc_lock_conflict, isc_bad_trans_handle,  isc_trans_invalid,
         isc_req_no_trans};
+    // The row's own values: a truncation, an overflow, a conversion, a NOT NULL, a key or a check.
+    static constexpr ISC_STATUS kRowValues[] = {
+        isc_arith_except,     isc_string_truncation, isc_numeric_out_of_range, isc_convert_error,
+        isc_not_valid,        isc_no_dup,            isc_unique_key_violation,  isc_foreign_key,
+        isc_check_constraint, isc_malformed_string,  isc_transliteration_failed, isc_date_range_exceeded};
     DatabaseError::Details details;
     const ISC_STATUS* v = const_cast<Firebird::IStatus*>(status)->getErrors();
     // The vector holds pairs of argument kind and value; every isc_arg_gds value is an error code.
@@ -37,6 +50,8 @@ DatabaseError::Details FirebirdErrorDetails(const Firebird::IStatus* status) {
         if (v[1] == isc_lock_timeout) details.timedOut = true;
         if (std::find(std::begin(kTable), std::end(kTable), v[1]) != std::end(kTable)) details.endsTable = true;
         if (v[1] == isc_cancelled) details.cancelled = true;
+        if (std::find(std::begin(kRowValues), std::end(kRowValues), v[1]) != std::end(kRowValues))
+            details.rowValues = true;
     }
     return details;
 }

@@ -11,6 +11,10 @@ public:
     using DatabaseError::DatabaseError;
 };
 
+// A value our own binding refuses before the engine sees it, refused as the engine would refuse it:
+// the row's own values, with the engine's code for it.
+FirebirdError RefusedValue(long gdsCode, const std::string& words);
+
 std::string FormatFirebirdStatus(Firebird::IUtil* util, const Firebird::IStatus* status);
 // The status vector's error codes, and what they say: that the attachment or the database can take
 // no more (shutdown, a lost or failed network link, an I/O error, a full disk among them), or that

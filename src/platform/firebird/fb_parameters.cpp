@@ -35,15 +35,15 @@ void WriteInteger(unsigned type, const Value& value, unsigned char* target) {
     } else if (const auto* text = std::get_if<std::string>(&value)) {
         const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), n);
         if (error != std::errc() || end != text->data() + text->size())
-            throw FirebirdError("conversion error from string \"" + *text + "\"");
+            throw RefusedValue(isc_convert_error, "conversion error from string \"" + *text + "\"");
     } else {
         throw FirebirdError("A value of this kind cannot be passed to an integer column.");
     }
     const long long low = type == SQL_SHORT ? -32768 : type == SQL_LONG ? -2147483648LL : LLONG_MIN;
     const long long high = type == SQL_SHORT ? 32767 : type == SQL_LONG ? 2147483647LL : LLONG_MAX;
     if (n < low || n > high)
-        throw FirebirdError("arithmetic exception, numeric overflow, or string truncation\n"
-                            "-numeric value is out of range");
+        throw RefusedValue(isc_numeric_out_of_range, "arithmetic exception, numeric overflow, or string truncation\n"
+                                                          "-numeric value is out of range");
     if (type == SQL_SHORT) {
         const auto v = static_cast<ISC_SHORT>(n);
         std::memcpy(target, &v, sizeof v);
@@ -64,7 +64,7 @@ void WriteFloating(unsigned type, const Value& value, unsigned char* target) {
     } else if (const auto* text = std::get_if<std::string>(&value)) {
         const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), x);
         if (error != std::errc() || end != text->data() + text->size())
-            throw FirebirdError("conversion error from string \"" + *text + "\"");
+            throw RefusedValue(isc_convert_error, "conversion error from string \"" + *text + "\"");
     } else if (const auto* n = std::get_if<std::int64_t>(&value)) {
         x = static_cast<double>(*n);
     } else {
@@ -119,7 +119,7 @@ std::int64_t ScaledInteger(const Value& value, int scale) {
         if (c < '0' || c > '9') { seen = 0; break; }
         digits += c, ++seen, after += point;
     }
-    if (seen == 0) throw FirebirdError("conversion error from string \"" + std::string(whole) + "\"");
+    if (seen == 0) throw RefusedValue(isc_convert_error, "conversion error from string \"" + std::string(whole) + "\"");
     const int shift = exponent - after + scale;  // the digits times 10^shift is the scaled integer
     const size_t keep = shift >= 0 ? digits.size() : digits.size() - std::min<size_t>(digits.size(), -shift);
     const bool roundUp = keep < digits.size() && digits[keep] >= '5';
@@ -128,12 +128,12 @@ std::int64_t ScaledInteger(const Value& value, int scale) {
     unsigned long long n = 0;
     for (char c : digits)
         if (__builtin_mul_overflow(n, 10ULL, &n) || __builtin_add_overflow(n, static_cast<unsigned long long>(c - '0'), &n))
-            throw FirebirdError("arithmetic exception, numeric overflow, or string truncation\n"
-                                "-numeric value is out of range");
+            throw RefusedValue(isc_numeric_out_of_range, "arithmetic exception, numeric overflow, or string truncation\n"
+                                                              "-numeric value is out of range");
     n += roundUp;
     if (n > (negative ? 9223372036854775808ULL : 9223372036854775807ULL))
-        throw FirebirdError("arithmetic exception, numeric overflow, or string truncation\n"
-                            "-numeric value is out of range");
+        throw RefusedValue(isc_numeric_out_of_range, "arithmetic exception, numeric overflow, or string truncation\n"
+                                                          "-numeric value is out of range");
     return negative ? static_cast<std::int64_t>(0 - n) : static_cast<std::int64_t>(n);
 }
 
@@ -150,13 +150,13 @@ void WriteMoment(IUtil& util, unsigned type, const Value& value, unsigned char* 
     }
     const auto* t = std::get_if<DateTime>(&value);
     if (!t) throw FirebirdError("A value of this kind cannot be passed to a date or time column.");
-    if (t->year < 1 || t->year > 9999) throw FirebirdError("value exceeds the range for valid dates");
+    if (t->year < 1 || t->year > 9999) throw RefusedValue(isc_date_range_exceeded, "value exceeds the range for valid dates");
     const ISC_DATE date = util.encodeDate(static_cast<unsigned>(t->year), static_cast<unsigned>(t->month),
                                           static_cast<unsigned>(t->day));
     const ISC_TIME time = util.encodeTime(static_cast<unsigned>(t->hour), static_cast<unsigned>(t->minute),
                                           static_cast<unsigned>(t->second), t->nanos / 100000);
     if (type == SQL_TYPE_DATE) {
-        if (!t->isMidnight()) throw FirebirdError("conversion error: a DATE takes no time of day");
+        if (!t->isMidnight()) throw RefusedValue(isc_convert_error, "conversion error: a DATE takes no time of day");
         std::memcpy(target, &date, sizeof date);
     } else if (type == SQL_TYPE_TIME) {
         std::memcpy(target, &time, sizeof time);
@@ -230,7 +230,7 @@ void WriteFirebirdParameter(FirebirdSession& session, ThrowStatusWrapper* status
         }
         case SQL_VARYING: {
             if (bytes.size() > length)
-                throw FirebirdError("arithmetic exception, numeric overflow, or string truncation\n"
+                throw RefusedValue(isc_string_truncation, "arithmetic exception, numeric overflow, or string truncation\n"
                                     "-string right truncation\n-expected length " + std::to_string(length) +
                                     ", actual " + std::to_string(bytes.size()));
             const auto size = static_cast<unsigned short>(bytes.size());
@@ -239,7 +239,7 @@ void WriteFirebirdParameter(FirebirdSession& session, ThrowStatusWrapper* status
             return;
         }
         case SQL_TEXT: {
-            if (bytes.size() > length) throw FirebirdError("string right truncation");
+            if (bytes.size() > length) throw RefusedValue(isc_string_truncation, "string right truncation");
             std::memset(target, ' ', length);
             std::memcpy(target, bytes.data(), bytes.size());
             return;

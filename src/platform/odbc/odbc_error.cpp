@@ -35,6 +35,8 @@ void AddOdbcRecordMeaning(SQLINTEGER nativeError, const std::string& sqlState, D
     if (sqlState.rfind("08", 0) == 0 || IsOutOfSpace(nativeError, sqlState)) d.connectionLost = true;
     if (sqlState == "HYT00" || sqlState == "HYT01") d.timedOut = true;
     if (EndsTable(nativeError, sqlState) || d.timedOut) d.endsTable = true;
+    // Class 22 is a data exception, class 23 a constraint violated: the row's own values.
+    if (sqlState.rfind("22", 0) == 0 || sqlState.rfind("23", 0) == 0) d.rowValues = true;
     if (sqlState == "HY008" || (nativeError == stand_in::kSqliteInterrupted && sqlState == "HY000"))
         d.cancelled = true;
 }
