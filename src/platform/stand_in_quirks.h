@@ -15,6 +15,9 @@ inline constexpr long kSqliteReadOnly = 8;
 // (9)" (SQLITE_INTERRUPT) with HY000, where SQL Server's drivers say HY008: taken as a cancel, so
 // that a stop that cut an INSERT short ends the table stopped instead of failing the row.
 inline constexpr long kSqliteInterrupted = 9;
+// SQLite's "constraint failed" (SQLITE_CONSTRAINT: NOT NULL, UNIQUE, a check) comes with HY000 where
+// SQL Server says 23000: the row's own values, as there.
+inline constexpr long kSqliteConstraint = 19;
 
 // SQLite's driver (0.9998) gives every row of an array of binary values the length of the first
 // row's value; FreeTDS sends each row's own. Through it, binary values go a row at a time.

@@ -31,6 +31,7 @@ TEST(OdbcRecordMeaning, FromTheNativeErrorAndTheSqlState) {
         {8, "HY000", false, true, false, false},      // SQLite: attempt to write a readonly database
         {13, "HY000", true, false, false, false},     // SQLite: database or disk is full
         {9, "HY000", false, false, false, true},      // SQLite: interrupted (its answer to SQLCancel)
+        {19, "HY000", false, false, false, false, true},  // SQLite: a constraint failed
         {1, "HY000", false, false, false, false},     // SQLite: any other error
     };
     for (const auto& c : cases) {

@@ -37,6 +37,7 @@ void AddOdbcRecordMeaning(SQLINTEGER nativeError, const std::string& sqlState, D
     if (EndsTable(nativeError, sqlState) || d.timedOut) d.endsTable = true;
     // Class 22 is a data exception, class 23 a constraint violated: the row's own values.
     if (sqlState.rfind("22", 0) == 0 || sqlState.rfind("23", 0) == 0) d.rowValues = true;
+    if (nativeError == stand_in::kSqliteConstraint && sqlState == "HY000") d.rowValues = true;
     if (sqlState == "HY008" || (nativeError == stand_in::kSqliteInterrupted && sqlState == "HY000"))
         d.cancelled = true;
 }
