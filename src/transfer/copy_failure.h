@@ -71,6 +71,8 @@ struct CopyFailure {
     int sameFailures = 0;        // kTableEnded by rows failing alike, this many in a row
     long long refusedLimit = 0;  // kTableEnded by as many refused rows as the plan allows
     std::string cause{};         // a row's: alike refusals share it (the driver's codes, else the words)
+    // A refused row's INSERT, the text the literal path sends; or why no literal carries it.
+    std::string rowStatement{}, noRowStatement{};
 };
 
 }  // namespace tess

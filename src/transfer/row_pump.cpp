@@ -10,6 +10,21 @@
 #include "transfer/row_writers.h"
 
 namespace tess {
+namespace {
+
+// A refused row as the literal path would send it, so that it can be sent again once its cause is
+// mended: a value too long for a literal goes as a parameter, which no script carries.
+void RenderRow(const TablePlan& plan, const std::vector<Value>& values, CopyFailure& failure) {
+    try {
+        Statement insert = LiteralInsert(plan, values);
+        if (insert.parameters.empty()) failure.rowStatement = std::move(insert.text);
+        else failure.noRowStatement = "a value of the row is too long for a literal";
+    } catch (const std::exception& e) {
+        failure.noRowStatement = e.what();
+    }
+}
+
+}  // namespace
 
 RowPump::RowPump(Connection& source, Connection& target, CopyObserver& observer, RowGuard& guard,
                  std::atomic<Waiting>& waitingOn, Settings settings)
@@ -44,6 +59,7 @@ void RowPump::failed(CopyStage stage, const std::string& words, const DriverCode
                        : FailureSide::kTarget;
     failure.row = row_;
     if (rows) failure.cause = TableEnding::CauseOf(words, codes);
+    if (rows && values_ && plan_) RenderRow(*plan_, *values_, failure);
     if (row_ && settings_.nameRowsByKey && naming_) failure.rowKey = naming_->name(values_);
     guard_.tell(std::move(failure));
 }
@@ -110,6 +126,7 @@ void RowPump::run(const std::string& entry, const std::string& table, Recordset&
     entry_ = entry;
     table_ = table;
     naming_ = &naming;
+    plan_ = &plan;
     const long long perCommit = plan.rowsPerCommit;
     RowTally tally;
     tally.insertStep = [&](const std::function<void()>& body) { return insertRow(body); };

@@ -110,6 +110,7 @@ private:
     const Settings settings_;
     std::string entry_, table_;
     const RowNaming* naming_ = nullptr;
+    const TablePlan* plan_ = nullptr;
     long long row_ = 0;                           // the row being read or written (0: none)
     const std::vector<Value>* values_ = nullptr;  // the row being written, for its name
     TableEnding ending_;

@@ -72,8 +72,9 @@ public:
           committed_(std::move(committed)) {}
 
     // Long values go sooner, in a shorter array, so that the rows held stay few megabytes.
-    void write(const std::vector<Value>& row, long long) override {
+    void write(const std::vector<Value>& row, long long number) override {
         pending_.push_back(BoundValues(plan_, row));
+        sources_.push_back({number, row});
         pendingBytes_ += RowFootprint(pending_.back());
         if (pending_.size() >= rowsPerArray_ || pendingBytes_ >= kMostHeldBytes) finish();
     }
@@ -84,10 +85,15 @@ public:
         if (pending_.empty()) return;
         const bool whole = writeWhole();
         if (whole) tally_.written += static_cast<long long>(pending_.size());
-        for (size_t r = 0; !whole && r < pending_.size() && !tally_.tableEnded(); ++r)
+        for (size_t r = 0; !whole && r < pending_.size() && !tally_.tableEnded(); ++r) {
+            // Named by its number and values, as a row written alone is.
+            tally_.focus(sources_[r].number, &sources_[r].values);
             WriteOne(tally_, [&] { prepared_.execute(pending_[r]); });
+            tally_.focus(0, nullptr);
+        }
         committed_();
         pending_.clear();
+        sources_.clear();
         pendingBytes_ = 0;
     }
 
@@ -146,6 +152,12 @@ private:
     size_t rowsPerArray_;
     std::function<void()> committed_;
     std::vector<std::vector<Value>> pending_;
+    // The same rows as read, for their reports should the array be refused.
+    struct Source {
+        long long number;
+        std::vector<Value> values;
+    };
+    std::vector<Source> sources_;
     size_t pendingBytes_ = 0;
 };
 

@@ -4,6 +4,10 @@
 // who prefers that.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
 
@@ -23,9 +27,10 @@ struct CompanionRun {
     std::string printed;
 };
 
-CompanionRun Send(Database& db, const std::string& firebird, const std::string& standIn, std::vector<std::string> words) {
-    std::vector<std::string> args = {"--fb-database", firebird,    "--fb-user",     "SYSDBA", "--ms-server",
-                                     "localhost",     "--ms-database", standIn, "--overwrite", "yes"};
+CompanionRun Send(Database& db, const std::string& firebird, const std::string& standIn, std::vector<std::string> words,
+                  bool overwrite = true) {
+    std::vector<std::string> args = {"--fb-database", firebird,    "--fb-user",     "SYSDBA",      "--ms-server",
+                                     "localhost",     "--ms-database", standIn, "--overwrite", overwrite ? "yes" : "no"};
     args.insert(args.end(), words.begin(), words.end());
     std::ostringstream out;
     Console console(out, false);
@@ -95,6 +100,49 @@ TEST_F(RefusedRows, MaxRefusedEndsTheTableAtItsLimit) {
         // Before the limit, every good row went: none here, since the first 150 rows are refused.
         EXPECT_EQ(Count(db, firebird, "SELECT COUNT(*) FROM NOTES"), reached ? 0 : kRows - kRefused) << limit;
     }
+}
+
+// The refused rows come back as the target's INSERTs: after the column is widened, isql puts them
+// in and the table is whole. A file that stands is never replaced without --overwrite yes.
+TEST_F(RefusedRows, TheRejectFileGivesTheRowsBack) {
+    const std::string rejects = folder.file("rejects"), json = folder.file("summary.json");
+    std::filesystem::create_directory(rejects);
+    for (const bool bulk : {false, true}) {
+        const std::string target = folder.file(bulk ? "bulk.fdb" : "literal.fdb");
+        CreateFirebirdDatabase(target);
+        std::vector<std::string> words = {"--rejects", rejects, "--summary-json", json, "send-to-firebird", "NOTES"};
+        if (bulk) words.insert(words.begin(), "--bulk");
+        const auto run = Send(db, target, standIn, words);
+        const std::string file = rejects + "/NOTES.sql";
+        ASSERT_TRUE(std::filesystem::exists(file)) << run.printed.substr(0, 2000);
+        std::ifstream in(file);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(Matches(text, "\n-- row [0-9]+ \\(ID '[0-9]+'\\): [^\n]*truncation[^\n]*\nINSERT INTO "), kRefused);
+        const auto summary = nlohmann::json::parse(std::ifstream(json));
+        EXPECT_EQ(summary["tables"][0]["rejects"], file);
+        EXPECT_EQ(summary["tables"][0]["rowsRefused"], kRefused);
+        {
+            auto c = db.createConnection();
+            c->open(FirebirdSettings({target, "SYSDBA", ""}));
+            c->execute("ALTER TABLE NOTES ALTER CODE TYPE VARCHAR(60)");
+            c->close();
+        }
+        const std::string replay = "isql-fb -q -ch UTF8 -user SYSDBA -i '" + file + "' '" + target + "' > '" +
+                                   folder.file("isql.txt") + "' 2>&1";
+        EXPECT_EQ(std::system(replay.c_str()), 0);
+        EXPECT_EQ(Count(db, target, "SELECT COUNT(*) FROM NOTES"), kRows) << (bulk ? "--bulk" : "literal");
+        EXPECT_EQ(Count(db, target, "SELECT COUNT(DISTINCT ID) FROM NOTES"), kRows);
+        std::filesystem::rename(file, folder.file(bulk ? "bulk.sql" : "literal.sql"));
+    }
+    // Without --overwrite yes the file that stands is kept, and the rows go beside it.
+    std::ofstream(rejects + "/NOTES.sql") << "kept";
+    const std::string fresh = folder.file("fresh.fdb");
+    CreateFirebirdDatabase(fresh);
+    const auto run = Send(db, fresh, standIn, {"--rejects", rejects, "send-to-firebird", "NOTES"}, false);
+    std::ifstream kept(rejects + "/NOTES.sql");
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(kept)), std::istreambuf_iterator<char>()), "kept");
+    EXPECT_TRUE(std::filesystem::exists(rejects + "/NOTES.1.sql")) << run.printed.substr(0, 2000);
+    EXPECT_NE(run.printed.find("NOTES: its refused rows are in " + rejects + "/NOTES.1.sql"), std::string::npos);
 }
 
 }  // namespace

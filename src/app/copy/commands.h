@@ -14,6 +14,7 @@ class Database;
 class SqlServerTableNames;
 class StopRequest;
 class SummaryFile;
+class RejectFiles;
 
 // What the source and the target list, as "Next >" lists them.
 struct ListedTables {
@@ -26,6 +27,7 @@ struct CommandEnds {
     std::ostream& out;        // the results
     SummaryFile* file;        // with --summary-json
     const StopRequest* stop;  // a signal's stop makes the exit status
+    RejectFiles* rejects = nullptr;  // with --rejects
 };
 
 // send-to-firebird and send-to-sqlserver.

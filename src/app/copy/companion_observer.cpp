@@ -1,6 +1,7 @@
 #include "app/copy/companion_observer.h"
 
 #include "app/copy/copy_summary.h"
+#include "app/copy/reject_files.h"
 #include "app/copy/summary_file.h"
 #include "common/printable_text.h"
 #include "report/failure_text.h"
@@ -16,6 +17,7 @@ void CompanionObserver::overwriteAnswered(const std::string& table, bool yes) {
 
 // One line: where, the driver's own words, and the step, which matches the windows' reports.
 void CompanionObserver::failed(const CopyFailure& failure) {
+    keepRejected(failure);
     if (!refusals_.show(failure)) return;
     std::string where = PrintableText(failure.table);
     if (failure.row > 0) where += ", row " + std::to_string(failure.row);
@@ -29,7 +31,27 @@ void CompanionObserver::rowSent(const std::string& table, long long done, long l
 }
 
 // A line a cause for the refused rows that were only counted.
+// Every refused row goes to the file, shown or not. A file that cannot be written is said once.
+void CompanionObserver::keepRejected(const CopyFailure& failure) {
+    if (!rejects_ || rejectsFailed_) return;
+    try {
+        rejects_->refused(failure);
+    } catch (const RejectFilesError& e) {
+        rejectsFailed_ = true;
+        console_.reportFailure(e.what());
+    }
+}
+
 void CompanionObserver::tableDone(const TableOutcome& outcome) {
+    try {
+        if (const auto path = rejects_ && !rejectsFailed_ ? rejects_->tableDone() : std::nullopt) {
+            rejectFiles_[outcome.source] = *path;
+            console_.say(PrintableText(outcome.source) + ": its refused rows are in " + PrintableText(*path));
+        }
+    } catch (const RejectFilesError& e) {
+        rejectsFailed_ = true;
+        console_.reportFailure(e.what());
+    }
     for (const auto& held : refusals_.held())
         console_.reportFailure(PrintableText(outcome.source) + ": ... and " + std::to_string(held.rows) +
                                " more rows refused for the same reason: " + Console::OneLine(held.words));

@@ -2,6 +2,7 @@
 // The companion as a transfer's observer: the overwrite question, answered by --overwrite in the
 // plan, is said as the window asks it; each failure is one line with its handler's step number,
 // progress is a line a table, and the summary file is kept up to date before each table.
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,13 +15,18 @@ namespace tess {
 class Console;
 class StopRequest;
 class SummaryFile;
+class RejectFiles;
 
 class CompanionObserver : public TransferObserver {
 public:
     // `tables`: the plan's, for the summary file (`file`, may be null) kept before each.
+    // `rejects` (may be null): where refused rows are written.
     CompanionObserver(Console& console, const StopRequest* stop, bool toFirebird,
-                      const std::vector<std::string>& tables, SummaryFile* file)
-        : console_(console), stop_(stop), steps_(StepsOf(toFirebird)), tables_(tables), file_(file) {}
+                      const std::vector<std::string>& tables, SummaryFile* file, RejectFiles* rejects = nullptr)
+        : console_(console), stop_(stop), steps_(StepsOf(toFirebird)), tables_(tables), file_(file),
+          rejects_(rejects) {}
+    // Each table's file of refused rows, by its source entry.
+    const std::map<std::string, std::string>& rejectFiles() const { return rejectFiles_; }
 
     // Never asked: the plan answers the question. No, should a plan ever leave it open.
     bool overwrite(const std::string&) override { return false; }
@@ -42,6 +48,10 @@ private:
     SummaryFile* file_;
     std::vector<TableOutcome> outcomes_;  // so far, for the summary file
     RefusalCap refusals_{kCompanionRefusalsShown};  // of the table being copied
+    RejectFiles* rejects_;
+    bool rejectsFailed_ = false;  // said once; the rows are still counted
+    std::map<std::string, std::string> rejectFiles_;
+    void keepRejected(const CopyFailure& failure);
 };
 
 }  // namespace tess

@@ -4,6 +4,7 @@
 
 #include "app/copy/commands.h"
 #include "app/copy/console.h"
+#include "app/copy/reject_files.h"
 #include "app/copy/summary_file.h"
 #include "catalogue/sqlserver_table_names.h"
 #include "catalogue/table_listing.h"
@@ -84,15 +85,17 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
                    std::ostream& out, const StopRequest* stop, SummaryFile* summary) {
     const bool sending = options.command == "send-to-firebird" || options.command == "send-to-sqlserver";
     std::optional<SummaryFile> ownSummary;
-    if (sending && options.summaryJson && !summary) {
-        try {
-            summary = &ownSummary.emplace(*options.summaryJson);
-        } catch (const SummaryFileError& e) {
-            console.say(e.what());
-            return kExitUsage;
-        }
+    std::optional<RejectFiles> rejects;
+    try {
+        if (sending && options.summaryJson && !summary) summary = &ownSummary.emplace(*options.summaryJson);
+        if (sending && options.rejects)
+            rejects.emplace(*options.rejects, options.overwrite, options.command == "send-to-firebird");
+    } catch (const std::runtime_error& e) {  // a summary or rejects path that cannot be written
+        console.say(e.what());
+        return kExitUsage;
     }
-    const int status = RunCommand(options, stored, database, {console, out, sending ? summary : nullptr, stop});
+    const int status = RunCommand(options, stored, database,
+                                  {console, out, sending ? summary : nullptr, stop, rejects ? &*rejects : nullptr});
     // A copy's summary already said its status, a stop's included: the process keeps to it.
     if (sending) return status;
     return stop && stop->requested() && stop->signal() ? SignalExitStatus(stop->signal()) : status;

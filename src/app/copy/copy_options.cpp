@@ -44,6 +44,7 @@ std::variant<CopyOptions, UsageError> ParseCopyOptions(const std::vector<std::st
         {"--ms-user", &CopyOptions::msUser},         {"--ms-password", &CopyOptions::msPassword},
         {"--fb-password-file", &CopyOptions::fbPasswordFile}, {"--ms-password-file", &CopyOptions::msPasswordFile},
         {"--summary-json", &CopyOptions::summaryJson}, {"--fb-none-code-page", &CopyOptions::fbNoneCodePage},
+        {"--rejects", &CopyOptions::rejects},
     };
     std::vector<std::string> words;
     bool optionsEnded = false;

@@ -35,6 +35,9 @@ inline constexpr const char* kCopyUsage =
     "                         refused row never stops the others)\n"
     "  --sample N             verify only about N rows of each table, spread across it\n"
     "  --summary-json FILE    also write the copy's summary to FILE as JSON, for schedulers\n"
+    "  --rejects DIR          write each table's refused rows to DIR/TABLE.sql as the target's\n"
+    "                         INSERT statements, to run with isql or sqlcmd once the cause is mended;\n"
+    "                         an existing file is kept unless --overwrite yes\n"
     "  --stall-timeout S      give a table up when nothing comes through for S seconds (default 600;\n"
     "                         0 waits without end)\n"
     "  --help, --version\n"
@@ -51,6 +54,7 @@ struct CopyOptions {
     std::optional<std::string> msServer, msPort, msDatabase, msUser, msPassword;
     std::optional<std::string> fbPasswordFile, msPasswordFile;
     std::optional<std::string> summaryJson;  // the file the copy's summary is written to as JSON
+    std::optional<std::string> rejects;      // the folder of the refused rows' files
     TableChoice choice;  // --all, --include, --exclude
     bool msLocal = false;
     bool overwrite = false;

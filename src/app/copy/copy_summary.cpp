@@ -78,6 +78,7 @@ std::string SummaryJson(const std::vector<TableSummary>& tables, int exitStatus,
             t["rowsRefused"] = o->rowsRefused;
             t["seconds"] = o->seconds;
             if (o->cause) t["cause"] = FailureText(*o->cause);
+            if (summary.rejects) t["rejects"] = *summary.rejects;
         }
         if (const auto& k = summary.structure)
             t["structure"] = {{"made", k->made}, {"refused", k->refused}, {"notCarried", k->notCarried}};

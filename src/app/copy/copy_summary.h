@@ -17,6 +17,7 @@ struct TableSummary {
     std::optional<long long> inTarget;     // the rows the target holds after, when they could be counted
     std::optional<StructureOutcome> structure{};  // with --keys, for a table whose rows went in
     bool inFlight = false;  // under way when the process had to end: what stands of it is unknown
+    std::optional<std::string> rejects{};  // the file of its refused rows, with --rejects
 };
 
 // True when the target was counted and holds other than the rows written: someone else changed it.
@@ -34,7 +35,7 @@ std::vector<TableSummary> SoFar(const std::vector<TableOutcome>& outcomes, const
 
 void PrintSummaryLine(std::ostream& out, const TableSummary& summary);
 // {"tables": [{"table", "outcome", "rowsRead", "rowsWritten", "rowsRefused", "inTarget", "seconds",
-// "cause", "structure"}, ...], "notCarried": [...], "exitStatus": N}; "inTarget" is null when
+// "cause", "structure", "rejects"}, ...], "notCarried": [...], "exitStatus": N}; "inTarget" is null when
 // unknown, "cause" only for a table that ended early, "structure" ({"made", "refused",
 // "notCarried"}) only with --keys; the top "notCarried" names what the source database holds
 // besides tables (stored procedures, exceptions, ...), which no copy carries.

@@ -1,6 +1,7 @@
 // send-to-firebird and send-to-sqlserver: the named tables through the engine's transfer, then the
 // summary of each requested table and the exit status the outcomes make.
 #include <algorithm>
+#include <map>
 #include <optional>
 
 #include "app/copy/commands.h"
@@ -52,6 +53,7 @@ struct CopyResults {
     const std::vector<TableOutcome>& tables;
     const std::vector<StructureOutcome>& structure;  // with --keys
     std::vector<std::string> notCarried{};           // of the source database, besides its tables
+    std::map<std::string, std::string> rejects{};    // each table's file of refused rows
 };
 
 std::unique_ptr<Connection> Counter(const SummaryTarget& target, bool wanted) {
@@ -75,6 +77,7 @@ TableSummary SummaryOf(const std::string& requested, size_t i, const CopyResults
     summary.inTarget = TargetRows(counter, "SELECT COUNT(*) FROM " + name);
     for (const auto& made : results.structure)
         if (made.table == o.target) summary.structure = made;
+    if (const auto file = results.rejects.find(o.source); file != results.rejects.end()) summary.rejects = file->second;
     return summary;
 }
 
@@ -194,7 +197,7 @@ int SendTables(const CopyOptions& options, const StoredLogins& logins, Database&
     // What the source holds besides its tables, said once for the run.
     const auto notCarried = toFirebird ? SqlServerObjectsNotCarried(source) : FirebirdObjectsNotCarried(source);
     const TransferPlan plan = PlanOf(options, std::move(tables), listed, ends.stop);
-    CompanionObserver observer(ends.console, ends.stop, toFirebird, plan.tables, ends.file);
+    CompanionObserver observer(ends.console, ends.stop, toFirebird, plan.tables, ends.file, ends.rejects);
     const TransferResult result = RunTransfer(plan, *connections, observer);
     ends.console.endProgressLine();
     SayHowTheRunEnded(result, plan, ends.console);
@@ -202,8 +205,8 @@ int SendTables(const CopyOptions& options, const StoredLogins& logins, Database&
                                toFirebird ? FirebirdSettings(logins.firebird) : SqlServerSettings(logins.sqlServer),
                                toFirebird, result.targetReachable()};
     if (ends.file) ends.file->keep(SoFar(result.tables, plan.tables));
-    return Summarize({result.tables, result.structure, notCarried}, plan.tables, !chosen.allFound || RunFailed(result),
-                     target, ends);
+    return Summarize({result.tables, result.structure, notCarried, observer.rejectFiles()}, plan.tables,
+                     !chosen.allFound || RunFailed(result), target, ends);
 }
 
 }  // namespace tess
