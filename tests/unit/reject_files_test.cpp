@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "app/copy/console.h"
@@ -101,6 +102,40 @@ TEST_F(RejectFilesTest, AFileOnlyForRefusedRowsEachWithItsComment) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
     EXPECT_EQ(names, std::vector<std::string>{"T.sql"}) << "nothing of the writing left beside it";
+}
+
+// Into SQL Server: the refused rows as T-SQL, the others copied, the file named in the JSON summary.
+TEST_F(RejectFilesTest, IntoSqlServerTheRowsComeBackAsTSql) {
+    FakeDatabase db;
+    db.catalogue = FakeDatabase::Catalogue({{"T", "TABLE"}});
+    FakeResult rows;
+    rows.fields = {{"ID", 3, 4, 10, 0}};
+    for (int i = 1; i <= 5; ++i) rows.rows.push_back({std::int64_t{i}});
+    db.results["SELECT * FROM \"T\""] = rows;
+    DatabaseError::Details violation;
+    violation.rowValues = true;
+    violation.codes.sqlStates = {"23000"};
+    for (const char* row : {"2", "4"})
+        db.failOn(std::string("execute INSERT INTO [T] VALUES('") + row + "')", "Violation of PRIMARY KEY", violation, 1);
+    std::ostringstream said;
+    Console console(said, false);
+    const auto json = (folder / "summary.json").string();
+    const int status = RunCopyCommand(
+        std::get<CopyOptions>(ParseCopyOptions({"--overwrite", "yes", "--rejects", folder.string(), "--summary-json",
+                                                json, "send-to-sqlserver", "T"})),
+        {}, db, console, said);
+    EXPECT_EQ(status, kExitFailed) << said.str();
+    std::ifstream in(folder / "T.sql");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find("-- row 2 (ID '2'): Violation of PRIMARY KEY\nINSERT INTO [T] VALUES('2');\n"
+                        "-- row 4 (ID '4'): Violation of PRIMARY KEY\nINSERT INTO [T] VALUES('4');\n"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("COMMIT"), std::string::npos) << "sqlcmd commits each statement";
+    EXPECT_EQ(db.calls("execute INSERT INTO [T]").size(), 5u);
+    const auto summary = nlohmann::json::parse(std::ifstream(json));
+    EXPECT_EQ(summary["tables"][0]["rejects"], (folder / "T.sql").string());
+    EXPECT_EQ(summary["tables"][0]["rowsRefused"], 2);
 }
 
 }  // namespace

@@ -249,5 +249,33 @@ TEST_F(EverydayUseTest, ARefusedCreateIsOneBox) {
     EXPECT_TRUE(firebird.calls("execute INSERT").empty());
 }
 
+// Rows the target refuses for their own values, clicked as a person sends a table: the cap's boxes
+// and one that counts the rest, each naming its table and row; every row tried, the good ones sent.
+TEST_F(EverydayUseTest, RefusedRowsCostTheCapsBoxesAndTheGoodRowsGo) {
+    storeWorkingLogins();
+    FakeResult rows;
+    rows.fields = {{"ID", 3, 4, 10, 0}};
+    const int refused = 150, good = 20;
+    for (int i = 1; i <= refused + good; ++i) rows.rows.push_back({std::int64_t{i}});
+    sqlServer.results["SELECT * FROM [Orders]"] = rows;
+    DatabaseError::Details truncation;
+    truncation.rowValues = true;
+    for (int i = 1; i <= refused; ++i)
+        firebird.failOn("execute INSERT INTO \"Orders\" VALUES(" + std::to_string(i) + ")", "string right truncation",
+                        truncation, 1);
+    start();
+    auto* list = tables<QListWidget>("List1");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(1)).center());
+    ASSERT_EQ(list->currentItem()->text(), "Orders");
+    click("PushButton3");
+    ASSERT_EQ(ui.boxes.size(), 101u);
+    EXPECT_EQ(ui.boxes[0].text.rfind("Table Orders, row 1:\nstring right truncation", 0), 0u) << ui.boxes[0].text;
+    EXPECT_EQ(ui.boxes[99].text.rfind("Table Orders, row 100:", 0), 0u) << ui.boxes[99].text;
+    EXPECT_EQ(ui.boxes[100].text, "The target refused 150 rows of Orders, which were not sent; after 100 boxes for "
+                                  "one reason the rest were counted without a box.");
+    EXPECT_EQ(firebird.calls("execute INSERT").size(), static_cast<size_t>(refused + good));
+    EXPECT_EQ(tables<QListWidget>("List2")->findItems("Orders", Qt::MatchExactly).size(), 1);
+}
+
 }  // namespace
 }  // namespace tess
