@@ -276,6 +276,39 @@ struct CopyAcrossALink {
     FakeTableList list;
 };
 
+// Through a server too, a row refused for its own values costs that row alone: 160 rows too long for
+// their column, the first 150 and the last 10 of 10,160, literal and in blocks of 255.
+TEST_F(FirebirdServerTest, RefusedRowsCostOnlyThemselves) {
+    constexpr int kRows = 10'160, kRefused = 160;
+    FakeResult source;
+    source.fields = {{"ID", 3, 4, 10, 0}, {"CODE", 200, 10, 255, 0}};
+    for (int i = 1; i <= kRows; ++i)
+        source.rows.push_back({std::int64_t{i}, i <= 150 || i > kRows - 10 ? std::string(50, 'x') : std::string("ok")});
+    for (const bool bulk : {false, true}) {
+        const std::string table = bulk ? "InBlocks" : "Literal";
+        FakeDatabase sqlServer;
+        sqlServer.results["SELECT * FROM [" + table + "]"] = source;
+        SplitDatabase db(sqlServer, drivers);
+        FixedLogins logins;
+        logins.firebird = login(path);
+        logins.firebird.database = "127.0.0.1/" + std::to_string(server->port()) + ":" + path;
+        FakeToolkit ui;
+        FakeTableList list;
+        RecordingObserver observer(ui, "");
+        CopyThroughEngine(db, logins, {.toFirebird = true, .bulk = bulk}, list, {table}, observer);
+        ASSERT_EQ(observer.outcomes.size(), 1u);
+        EXPECT_EQ(observer.outcomes[0].ending, TableOutcome::kComplete) << table;
+        EXPECT_EQ(observer.outcomes[0].rowsWritten, kRows - kRefused) << table;
+        EXPECT_EQ(observer.outcomes[0].rowsRefused, kRefused) << table;
+        auto c = open(login(path));
+        auto rows = c->openRecordset("SELECT COUNT(*), COUNT(DISTINCT ID), MIN(ID), MAX(ID) FROM \"" + table + "\"");
+        EXPECT_EQ(rows->value(0), Value(std::int64_t{kRows - kRefused})) << table;
+        EXPECT_EQ(rows->value(1), Value(std::int64_t{kRows - kRefused})) << table;
+        EXPECT_EQ(rows->value(2), Value(std::int64_t{151})) << table;
+        EXPECT_EQ(rows->value(3), Value(std::int64_t{kRows - 10})) << table;
+    }
+}
+
 TEST_F(FirebirdServerTest, BulkRowsCrossALinkManyARoundTrip) {
     CopyAcrossALink across(server->port(), drivers, login(path));
     auto roundTrips = [&](const std::string& table, int rows) {
