@@ -52,7 +52,7 @@ TablesWindowWidget::TablesWindowWidget(Database& database, Toolkit& toolkit, con
     connectHandlers({delete1, back, send1, send2, delete2, rename1, rename2, selectAll2, deselectAll2, selectAll1,
                      deselectAll1, help});
     idleOnly_ = {delete1, back, send1, send2, delete2, rename1, rename2, selectAll2, deselectAll2, selectAll1,
-                 deselectAll1};
+                 deselectAll1, list1, list2};
     guard_.watch([this](bool busy) { showBusy(busy); });
     // The pointer rules: the default pointer over the background, the frames and the lists; the
     // progress bar has no rule.
@@ -85,11 +85,16 @@ void TablesWindowWidget::connectHandlers(const std::array<QPushButton*, 12>& but
 TablesWindowWidget::~TablesWindowWidget() { guard_.watch(nullptr); }
 
 // While an operation runs, one button at a time: every button but Help would ignore its click, so
-// each looks disabled until the operation ends. Disabling the focused button moves the focus on;
-// it comes back when the buttons do, so that a keyboard user keeps their place.
+// each looks disabled until the operation ends; so do the lists, whose selection the operation has
+// already read. The focus leaves the window's controls meanwhile rather than move on to Help, where
+// Enter would open the help; it comes back when the buttons do, so that a keyboard user keeps
+// their place.
 void TablesWindowWidget::showBusy(bool busy) {
-    if (busy) focusBeforeBusy_ = focusWidget();
-    for (QPushButton* button : idleOnly_) button->setEnabled(!busy);
+    if (busy) {
+        focusBeforeBusy_ = focusWidget();
+        if (focusBeforeBusy_) focusBeforeBusy_->clearFocus();
+    }
+    for (QWidget* control : idleOnly_) control->setEnabled(!busy);
     if (!busy && focusBeforeBusy_ && focusWidget() != focusBeforeBusy_ && focusBeforeBusy_->isEnabled())
         focusBeforeBusy_->setFocus(Qt::OtherFocusReason);
 }

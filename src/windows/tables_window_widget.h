@@ -1,6 +1,7 @@
 #pragma once
 // The tables window on screen: two framed lists side by side, wired to Form2.
 #include <QPointer>
+#include <QListWidget>
 #include <QPushButton>
 #include <QWidget>
 #include <array>
@@ -36,7 +37,7 @@ private:
     OperationGuard& guard_;
     StopRequest& stop_;
     std::unique_ptr<PointerZones> pointer_;
-    std::vector<QPushButton*> idleOnly_;  // every button but Help
+    std::vector<QWidget*> idleOnly_;  // every button but Help, and the two lists
     QPointer<QWidget> focusBeforeBusy_;
 };
 

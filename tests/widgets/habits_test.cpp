@@ -127,6 +127,44 @@ TEST_F(HabitsTest, ButtonsThatCannotActLookDisabledDuringACopy) {
     EXPECT_EQ(QApplication::focusWidget(), send) << "the focus comes back";
 }
 
+// During a copy the focus goes nowhere rather than to Help, so that Enter opens nothing; the lists
+// take no new selection, shown disabled, since the copy read the selection already.
+TEST_F(HabitsTest, DuringACopyTheFocusWaitsAndTheListsTakeNoSelection) {
+    storeWorkingLogins();
+    FakeResult rows;
+    rows.fields = {{"ID", 3, 4, 10, 0}};
+    for (int i = 0; i < 5; ++i) rows.rows.push_back({std::int64_t{i}});
+    sqlServer.results["SELECT * FROM [Orders]"] = rows;
+    start();
+    auto* list1 = tabInto("List1");
+    QTest::keyClick(list1, Qt::Key_Down);
+    QTest::keyClick(list1, Qt::Key_Down);
+    ASSERT_EQ(list1->currentItem()->text(), "Orders");
+    auto* send = tables<QPushButton>("PushButton3");
+    send->setFocus(Qt::TabFocusReason);
+    bool checked = false, listsEnabled = true;
+    QWidget* focusDuring = send;
+    ui.onEvents = [&] {
+        if (checked) return;
+        checked = true;
+        focusDuring = QApplication::focusWidget();
+        listsEnabled = list1->isEnabled() || tables<QListWidget>("List2")->isEnabled();
+        // A person presses Enter, and clicks the other entry of the list.
+        QTest::keyClick(focusDuring ? focusDuring : &program->tablesWindow(), Qt::Key_Return);
+        QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, list1->visualItemRect(list1->item(0)).center());
+    };
+    QTest::keyClick(send, Qt::Key_Space);
+    ui.onEvents = nullptr;
+    ASSERT_TRUE(checked) << "the copy ran";
+    EXPECT_NE(focusDuring, tables<QPushButton>("PushButton12")) << "not on Help";
+    EXPECT_FALSE(listsEnabled);
+    EXPECT_TRUE(ui.boxes.empty()) << "Enter opened nothing: " << (ui.boxes.empty() ? "" : ui.boxes[0].text);
+    EXPECT_EQ(list1->currentItem()->text(), "Orders") << "the click during the copy chose nothing";
+    EXPECT_EQ(list1->selectedItems().size(), 1);
+    EXPECT_TRUE(list1->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), send) << "the focus comes back";
+}
+
 // The help picture opens centred over the window that asked, titled for what it shows, keeping the
 // focus there; asked again it comes to the front with the focus; Escape closes it.
 TEST(HelpPicture, CentredRaisedAndClosedByEscape) {
