@@ -31,6 +31,10 @@ class ProgressBar {
 public:
     virtual ~ProgressBar() = default;
     virtual void setValue(double percent) = 0;  // 0 to 100
+    // What the copy waits for, where there is nothing to measure: busy without words while the
+    // source is counted (empty text), or a sentence (waiting to connect again). The next
+    // setValue makes it a measure again.
+    virtual void showWaiting(const std::string& /*text*/) {}
 };
 
 class TextField {

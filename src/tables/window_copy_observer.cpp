@@ -1,6 +1,7 @@
 #include "tables/window_copy_observer.h"
 
 #include <chrono>
+#include <utility>
 
 #include "common/stop_request.h"
 #include "connect/connection_strings.h"
@@ -65,8 +66,39 @@ void WindowCopyObserver::targetMade(const std::string& table) {
 }
 void WindowCopyObserver::tableStarting(size_t) { toolkit_.doEvents(); }
 
-bool WindowCopyObserver::waitToReconnect(std::chrono::seconds wait, int, int) {
-    return PassUnlessStopped(wait, controls_.stop, [this] { toolkit_.doEvents(); });  // the window alive
+// The bar is busy from the start: a count of many rows leaves it at nothing otherwise.
+void WindowCopyObserver::countingSource(const std::string&) {
+    shown(steps_.progress, [&] {
+        controls_.progressBar.showWaiting("");
+        toolkit_.doEvents();
+    });
+}
+
+// The bar says why nothing moves and when the next try comes; closing the window stops the wait.
+bool WindowCopyObserver::waitToReconnect(std::chrono::seconds wait, int attempt, int attempts) {
+    const std::string tries = " (try " + std::to_string(attempt) + " of " + std::to_string(attempts) + ")";
+    barWaiting_ = true;
+    const auto said = std::chrono::steady_clock::now();
+    const bool waited = PassUnlessStopped(wait, controls_.stop, [&] {  // the window alive
+        const auto left = wait - std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - said);
+        shown(steps_.progress, [&] {
+            controls_.progressBar.showWaiting("Connection lost: connecting again in " + std::to_string(left.count()) +
+                                              " s" + tries + ". Close the window to stop.");
+        });
+        toolkit_.doEvents();
+    });
+    if (waited) {
+        shown(steps_.progress, [&] { controls_.progressBar.showWaiting("Connecting again" + tries + "..."); });
+        toolkit_.doEvents();
+    }
+    return waited;
+}
+
+void WindowCopyObserver::reconnected() { endWaiting(); }
+
+void WindowCopyObserver::endWaiting() {
+    if (!std::exchange(barWaiting_, false)) return;
+    shown(steps_.progress, [&] { controls_.progressBar.setValue(0); });
 }
 
 void SendSelectedTables(ErrorTrap& trap, const TablesWindowControls& controls, TableList& sourceList,
@@ -80,6 +112,7 @@ void SendSelectedTables(ErrorTrap& trap, const TablesWindowControls& controls, T
     plan.sqlServerNames = controls.sqlServerNames;
     plan.stop = controls.stop;
     const TransferResult result = RunTransfer(plan, ends, observer);
+    observer.endWaiting();
     const bool unsent = result.tables.size() < plan.tables.size();
     if (!unsent || (result.end != TransferResult::End::kGivenUp && result.end != TransferResult::End::kUnreachable))
         return;

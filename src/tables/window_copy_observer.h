@@ -29,6 +29,8 @@ public:
     bool overwrite(const std::string& table) override;
     void failed(const CopyFailure& failure) override;
     void showProgress(double percent) override;
+    void countingSource(const std::string& table) override;
+    void reconnected() override;
     void rowSent(const std::string& table, long long done, long long total) override;
     void resetProgress() override;
     void targetDropped(const std::string& table) override;
@@ -36,6 +38,8 @@ public:
     void tableStarting(size_t index) override;
     void tableDone(const TableOutcome& outcome) override;
     bool waitToReconnect(std::chrono::seconds wait, int attempt, int attempts) override;
+    // The bar back to its measure, should the run have ended while it waited to connect again.
+    void endWaiting();
 
 private:
     void shown(int step, const std::function<void()>& body);
@@ -46,6 +50,7 @@ private:
     const TableSteps& steps_;
     std::string location_;
     RefusalCap refusals_{kWindowRefusalsShown};  // of the table being copied
+    bool barWaiting_ = false;  // the bar says the run waits to connect again
 };
 
 // A send handler's two connections: `targetOpen` is the handler's own flag, and `reopen` opens

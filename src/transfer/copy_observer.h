@@ -22,6 +22,8 @@ public:
     // A failure. The copy goes on as far as the failure leaves it.
     virtual void failed(const CopyFailure& failure) = 0;
     // What follows only shows what happened: an observer that fails at it says so itself.
+    // The source's rows are being counted, before the first row (a count can take a while).
+    virtual void countingSource(const std::string& /*table*/) {}
     // Before each row, when the source said how many rows it holds: the share done, 0 to 100.
     virtual void showProgress(double /*percent*/) {}
     // After each row offered to the target: rows done, rows in all (-1 when unknown). A window

@@ -109,6 +109,7 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     SourceFacts facts = direction_.readSource(*ends_.source, entry, nameRowsByKey_);
     const std::vector<std::string> key = facts.key;
     long long count = -1;
+    observer_.countingSource(entry);
     attempt(CopyStage::kCount, [&] { count = direction_.countSource(*ends_.source, entry); });
     std::unique_ptr<Recordset> source;
     if (!attempt(CopyStage::kOpenSource, [&] { source = direction_.openSource(*ends_.source, entry); }, true))

@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -163,6 +164,38 @@ TEST_F(HabitsTest, DuringACopyTheFocusWaitsAndTheListsTakeNoSelection) {
     EXPECT_EQ(list1->selectedItems().size(), 1);
     EXPECT_TRUE(list1->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), send) << "the focus comes back";
+}
+
+// The bar says what the copy waits for: busy while the source is counted, before the first row;
+// after a lost connection, that it connects again and when; then its measure again.
+TEST_F(HabitsTest, TheBarSaysWhatTheCopyWaitsFor) {
+    storeWorkingLogins();
+    FakeResult rows;
+    rows.fields = {{"ID", 3, 4, 10, 0}};
+    for (int i = 0; i < 5; ++i) rows.rows.push_back({std::int64_t{i}});
+    sqlServer.results["SELECT * FROM [Orders]"] = rows;
+    sqlServer.results["SELECT * FROM [Lines]"] = rows;
+    // Sent bottom up: Orders, then Lines; the link is lost in Orders.
+    firebird.failOn("execute INSERT INTO \"Orders\" VALUES(2)", "[08S01] Communication link failure", 1, true);
+    start();
+    auto* bar = tables<QProgressBar>("ProgressBar1");
+    bool busyBeforeAnyRow = false;
+    std::vector<std::string> said;
+    ui.onEvents = [&] {
+        if (firebird.calls("execute INSERT").empty() && bar->maximum() == 0) busyBeforeAnyRow = true;
+        const std::string words = bar->format().toStdString();
+        if (words != "Progress Bar" && (said.empty() || said.back() != words)) said.push_back(words);
+    };
+    click("PushButton10");  // both tables
+    click("PushButton3");
+    ui.onEvents = nullptr;
+    EXPECT_TRUE(busyBeforeAnyRow) << "busy while the source is counted";
+    ASSERT_GE(said.size(), 2u);
+    EXPECT_EQ(said.front(), "Connection lost: connecting again in 1 s (try 1 of 3). Close the window to stop.");
+    EXPECT_EQ(said.back(), "Connecting again (try 1 of 3)...");
+    EXPECT_EQ(bar->format(), "Progress Bar") << "its own words again";
+    EXPECT_EQ(bar->maximum(), 100);
+    EXPECT_EQ(firebird.calls("execute INSERT INTO \"Lines\"").size(), 5u) << "the next table after connecting again";
 }
 
 // The help picture opens centred over the window that asked, titled for what it shows, keeping the

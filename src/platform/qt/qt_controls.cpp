@@ -103,4 +103,21 @@ void QtWindow::applySkin(const std::string& path) {
     window_->setStyleSheet(QString::fromUtf8(file.readAll()));
 }
 
+void QtProgressBar::setValue(double percent) {
+    if (bar_->maximum() == 0) bar_->setRange(0, 100);
+    bar_->setFormat(words_);
+    bar_->setValue(static_cast<int>(percent));
+}
+
+// A range of nothing is Qt's busy bar, which shows no words; a sentence goes on an empty measure.
+void QtProgressBar::showWaiting(const std::string& text) {
+    if (text.empty()) {
+        bar_->setRange(0, 0);
+        return;
+    }
+    bar_->setRange(0, 100);
+    bar_->setValue(0);
+    bar_->setFormat(QString::fromStdString(text));
+}
+
 }  // namespace tess

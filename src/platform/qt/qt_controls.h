@@ -51,11 +51,13 @@ private:
 
 class QtProgressBar : public ProgressBar {
 public:
-    explicit QtProgressBar(QProgressBar* bar) : bar_(bar) {}
-    void setValue(double percent) override { bar_->setValue(static_cast<int>(percent)); }
+    explicit QtProgressBar(QProgressBar* bar) : bar_(bar), words_(bar->format()) {}
+    void setValue(double percent) override;
+    void showWaiting(const std::string& text) override;
 
 private:
     QProgressBar* bar_;
+    QString words_;  // its own, shown beside the measure
 };
 
 class QtWindow : public Window {
