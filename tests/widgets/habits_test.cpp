@@ -2,10 +2,12 @@
 // no current entry, a busy window that says so, and the help picture's window.
 #include <gtest/gtest.h>
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 
 #include "pixels.h"
@@ -198,34 +200,47 @@ TEST_F(HabitsTest, TheBarSaysWhatTheCopyWaitsFor) {
     EXPECT_EQ(firebird.calls("execute INSERT INTO \"Lines\"").size(), 5u) << "the next table after connecting again";
 }
 
-// The help picture opens centred over the window that asked, titled for what it shows, keeping the
-// focus there; asked again it comes to the front with the focus; Escape closes it.
-TEST(HelpPicture, CentredRaisedAndClosedByEscape) {
-    QWidget asker;
-    asker.setGeometry(200, 150, 640, 480);
-    asker.show();
-    QApplication::setActiveWindow(&asker);
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&asker));
-    QtShell shell;
-    const std::string request = "explorer \"" + std::string(TESSALINE_PROGRAM_FOLDER) + "/local-connection-example.jpg\"";
-    shell.run(request, kMinimizedKeepFocus);
-    QWidget* picture = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->objectName() == "Picture" && w->isVisible()) picture = w;
-    ASSERT_NE(picture, nullptr);
-    EXPECT_EQ(picture->windowTitle(), "Local connection example - Tessaline");
-    const QPoint offCentre = picture->frameGeometry().center() - asker.frameGeometry().center();
-    EXPECT_LE(offCentre.manhattanLength(), 4) << "centred over the asker";
-    EXPECT_TRUE(picture->testAttribute(Qt::WA_ShowWithoutActivating)) << "the first showing keeps the focus";
+// The help picture opens beside the window that asked (right where the screen has room, else
+// left), so that both stay readable, titled for what it shows, keeping the focus there; asked again
+// it comes to the front with the focus; Escape closes it.
+TEST(HelpPicture, BesideTheAskerRaisedAndClosedByEscape) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const struct {
+        QRect asker;
+        bool toTheRight;
+    } cases[] = {
+        {QRect(screen.left() + 20, screen.top() + 20, 200, 150), true},
+        {QRect(screen.right() - 240, screen.top() + 20, 220, 150), false},
+    };
+    for (const auto& c : cases) {
+        QWidget asker;
+        asker.setGeometry(c.asker);
+        asker.show();
+        QApplication::setActiveWindow(&asker);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&asker));
+        QtShell shell;
+        const std::string request =
+            "explorer \"" + std::string(TESSALINE_PROGRAM_FOLDER) + "/local-connection-example.jpg\"";
+        shell.run(request, kMinimizedKeepFocus);
+        QWidget* picture = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == "Picture" && w->isVisible()) picture = w;
+        ASSERT_NE(picture, nullptr);
+        EXPECT_EQ(picture->windowTitle(), "Local connection example - Tessaline");
+        const QRect shown = picture->frameGeometry();
+        EXPECT_FALSE(shown.intersects(asker.frameGeometry())) << "beside, not over: " << shown.x();
+        EXPECT_EQ(shown.left() > asker.frameGeometry().right(), c.toTheRight) << shown.x();
+        EXPECT_TRUE(screen.contains(shown)) << "on the screen";
+        EXPECT_TRUE(picture->testAttribute(Qt::WA_ShowWithoutActivating)) << "the first showing keeps the focus";
 
-    asker.activateWindow();  // the person goes back to the asking window
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &asker; }));
-
-    shell.run(request, kMinimizedKeepFocus);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == picture; }))
-        << "asked again, it comes to the front";
-    QTest::keyClick(picture, Qt::Key_Escape);
-    EXPECT_FALSE(picture->isVisible());
+        asker.activateWindow();  // the person goes back to the asking window
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &asker; }));
+        shell.run(request, kMinimizedKeepFocus);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == picture; }))
+            << "asked again, it comes to the front";
+        QTest::keyClick(picture, Qt::Key_Escape);
+        EXPECT_FALSE(picture->isVisible());
+    }
 }
 
 }  // namespace

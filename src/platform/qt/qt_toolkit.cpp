@@ -1,5 +1,7 @@
 #include "platform/qt/qt_toolkit.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -199,12 +201,23 @@ QPixmap FittingTheScreen(const QImage& image) {
     return pixmap;
 }
 
-// Over the window that asked for it, else in the middle of the screen.
-QPoint CentredOver(const QWidget* asker, QSize size) {
-    QRect over;
-    if (asker) over = asker->frameGeometry();
-    else if (const QScreen* screen = QGuiApplication::primaryScreen()) over = screen->availableGeometry();
-    return over.center() - QPoint(size.width() / 2, size.height() / 2);
+// Beside the window that asked for it, so that both stay readable: to its right where the screen
+// has room, else to its left, else on the side with more room; its top level with the asker's and
+// the whole on the screen. Without an asker, in the middle of the screen.
+QPoint BesideOf(const QWidget* asker, QSize size) {
+    const QScreen* screen = asker && asker->screen() ? asker->screen() : QGuiApplication::primaryScreen();
+    const QRect room = screen ? screen->availableGeometry() : QRect(QPoint(0, 0), size);
+    if (!asker) return room.center() - QPoint(size.width() / 2, size.height() / 2);
+    constexpr int kGap = 8;
+    const QRect by = asker->frameGeometry();
+    const int right = by.right() + 1 + kGap, left = by.left() - kGap - size.width();
+    int x = right;
+    if (right + size.width() > room.right() + 1)
+        x = left >= room.left() ? left
+            : room.right() - by.right() >= by.left() - room.left() ? room.right() + 1 - size.width()
+                                                                   : room.left();
+    const int y = std::clamp(by.top(), room.top(), std::max(room.top(), room.bottom() + 1 - size.height()));
+    return {std::max(x, room.left()), y};
 }
 
 }  // namespace
@@ -228,7 +241,7 @@ void QtShell::showPicture(const QString& path) {
     picture_->setPixmap(pixmap);
     picture_->setFixedSize(pixmap.size());
     if (!shownAlready) {
-        picture_->move(CentredOver(QApplication::activeWindow(), pixmap.size()));
+        picture_->move(BesideOf(QApplication::activeWindow(), pixmap.size()));
         picture_->show();
     }
     picture_->raise();
