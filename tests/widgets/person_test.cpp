@@ -11,12 +11,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QFontMetrics>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <map>
 #include <set>
@@ -236,6 +236,21 @@ TEST(QtToolkitBoxes, MessagesAreShownAsPlainText) {
         for (QLabel* label : dialog.findChildren<QLabel*>()) EXPECT_EQ(label->textFormat(), Qt::PlainText);
     });
     toolkit.inputBox("Enter new name of <b>x</b>:", "Tessaline", "<b>x</b>");
+}
+
+// A box is wide enough for its title beside the window's icon and buttons: "Please select a table"
+// made a box of 167 px, under a title of 120.
+TEST(QtToolkitBoxes, ABoxShowsItsTitleWhole) {
+    QtToolkit toolkit;
+    for (const char* title : {"Tessaline", "Application Error"}) {
+        WhenOpen<QMessageBox>([&](QMessageBox& box) {
+            QFont bold = box.font();
+            bold.setBold(true);
+            const int titleWidth = QFontMetrics(bold).horizontalAdvance(title);
+            EXPECT_GE(box.width(), titleWidth + 3 * 32) << title << ": the title and three buttons beside it";
+        });
+        toolkit.messageBox("Please select a table", kOkOnly, std::string(title));
+    }
 }
 
 TEST(QtToolkitBoxes, TheBrowseDialogReadsAsWrittenAndOpensInTheDatabasesFolder) {

@@ -3,6 +3,10 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QSpacerItem>
+#include <QTreeView>
+#include <QHeaderView>
+#include <QGridLayout>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QDesktopServices>
@@ -90,6 +94,26 @@ int MessageLineLimit(const QWidget& box) {
     return std::min(half, 500) * 4 / 5;
 }
 
+// Room for a box's title with the window's icon and its three buttons beside it: a window manager
+// cuts a title longer than the box ("Please select a table" made a box of 167 px).
+int TitleRoom(const QWidget& box) {
+    QFont font = box.font();
+    font.setBold(true);
+    return QFontMetrics(font).horizontalAdvance(box.windowTitle()) + 4 * 32;
+}
+
+// Every column of the browse dialog whole: the name takes what the others leave.
+void ShowEveryColumn(QFileDialog& dialog) {
+    auto* tree = dialog.findChild<QTreeView*>("treeView");
+    if (!tree) return;
+    QHeaderView* header = tree->header();
+    header->setStretchLastSection(false);
+    for (int column = 1; column < header->count(); ++column)
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    dialog.resize(std::max(dialog.width(), 760), dialog.height());
+}
+
 }  // namespace
 
 int QtToolkit::messageBox(const std::string& text, int style, const std::optional<std::string>& title) {
@@ -101,6 +125,9 @@ int QtToolkit::messageBox(const std::string& text, int style, const std::optiona
     box.ensurePolished();
     if (const auto* label = box.findChild<QLabel*>("qt_msgbox_label"))
         box.setText(WrapAtBlanks(box.text(), label->fontMetrics(), MessageLineLimit(box)));
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(TitleRoom(box), 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0,
+                      1, grid->columnCount());
     const int answer = box.exec();
     if (answer == QMessageBox::Yes) return kAnswerYes;
     if (answer == QMessageBox::No) return kAnswerNo;
@@ -139,6 +166,8 @@ std::optional<std::string> QtToolkit::showOpen(const OpenFileRequest& request) {
         }
     if (!request.startFolder.empty()) dialog.setDirectory(QString::fromStdString(request.startFolder));
     if (!request.fileName.empty()) dialog.selectFile(QString::fromStdString(request.fileName));
+    dialog.setViewMode(QFileDialog::Detail);
+    ShowEveryColumn(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().front().toStdString();
 }
