@@ -64,40 +64,31 @@ bool TableEnding::rowEnded(const std::string* failure, CopyStage stage, const Dr
     ++refused_;
     if (ending_) return false;
     if (maxRefused_ > 0 && refused_ >= maxRefused_) {
-        ending_ = TableOutcome::kEnded;
-        writingEnded_ = true;
-        caused_ = true;
-        cause_ = {stage, FailureKind::kTableEnded, *failure};
-        cause_.side = FailureSide::kTarget;
-        cause_.refusedLimit = maxRefused_;
+        endedBy(*failure, stage, FailureSide::kTarget).refusedLimit = maxRefused_;
         return true;
     }
     if (rowValues || sameFailures_ < kSameFailureLimit) return false;
-    ending_ = TableOutcome::kEnded;
-    writingEnded_ = true;
-    caused_ = true;
-    cause_ = {stage, FailureKind::kTableEnded, *failure};
-    cause_.side = FailureSide::kTarget;
-    cause_.sameFailures = kSameFailureLimit;
+    endedBy(*failure, stage, FailureSide::kTarget).sameFailures = kSameFailureLimit;
     return true;
 }
 
-void TableEnding::readingFailed(const std::string& failure, CopyStage stage) {
-    if (ending_) return;
+CopyFailure& TableEnding::endedBy(const std::string& failure, CopyStage stage, FailureSide side) {
     ending_ = TableOutcome::kEnded;
+    writingEnded_ = writingEnded_ || side == FailureSide::kTarget;
     caused_ = true;
     cause_ = {stage, FailureKind::kTableEnded, failure};
-    cause_.side = FailureSide::kSource;
+    cause_.side = side;
+    return cause_;
+}
+
+void TableEnding::readingFailed(const std::string& failure, CopyStage stage) {
+    if (!ending_) endedBy(failure, stage, FailureSide::kSource);
 }
 
 void TableEnding::tableGone(const std::string& failure, CopyStage stage) {
     if (ending_) return;
-    ending_ = TableOutcome::kEnded;
-    writingEnded_ = true;
     tableGone_ = true;
-    caused_ = true;
-    cause_ = {stage, FailureKind::kTableEnded, failure};
-    cause_.side = FailureSide::kTarget;
+    endedBy(failure, stage, FailureSide::kTarget);
 }
 
 std::optional<CopyFailure> TableEnding::report(const std::string& table, long long rowsStanding) const {

@@ -73,6 +73,8 @@ private:
     bool caused_ = false;
     std::string lastKind_;
     int sameFailures_ = 0;
+    // Ends the table with this failure as its cause (writing too, where the target failed).
+    CopyFailure& endedBy(const std::string& failure, CopyStage stage, FailureSide side);
     long long refused_ = 0, maxRefused_ = 0;
     bool tableGone_ = false;
 };

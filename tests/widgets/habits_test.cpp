@@ -27,6 +27,23 @@ protected:
         QApplication::processEvents();
         return list;
     }
+    // The window started over a source whose Orders and Lines have five rows each; Orders current
+    // from the keyboard, and Send focused.
+    QPushButton* startWithOrdersFocusedOnSend() {
+        storeWorkingLogins();
+        FakeResult rows;
+        rows.fields = {{"ID", 3, 4, 10, 0}};
+        for (int i = 0; i < 5; ++i) rows.rows.push_back({std::int64_t{i}});
+        sqlServer.results["SELECT * FROM [Orders]"] = rows;
+        sqlServer.results["SELECT * FROM [Lines]"] = rows;
+        start();
+        auto* list1 = tabInto("List1");
+        QTest::keyClick(list1, Qt::Key_Down);
+        QTest::keyClick(list1, Qt::Key_Down);
+        auto* send = tables<QPushButton>("PushButton3");
+        send->setFocus(Qt::TabFocusReason);
+        return send;
+    }
     bool boxSaid(const std::string& text) const {
         for (const auto& b : ui.boxes)
             if (b.text == text) return true;
@@ -99,12 +116,8 @@ TEST_F(HabitsTest, AFocusedListWithoutACurrentEntryShowsTheFocus) {
 // While a copy runs, the buttons that would ignore a click look disabled, Help stays usable, and
 // afterwards all are back, the focus where the person left it.
 TEST_F(HabitsTest, ButtonsThatCannotActLookDisabledDuringACopy) {
-    storeWorkingLogins();
-    FakeResult rows;
-    rows.fields = {{"ID", 3, 4, 10, 0}};
-    for (int i = 0; i < 5; ++i) rows.rows.push_back({std::int64_t{i}});
-    sqlServer.results["SELECT * FROM [Orders]"] = rows;
-    start();
+    auto* send = startWithOrdersFocusedOnSend();
+    ASSERT_EQ(tables<QListWidget>("List1")->currentItem()->text(), "Orders");
     const char* const idleOnly[] = {"PushButton1", "PushButton2", "PushButton3", "PushButton4",
                                     "PushButton5", "PushButton6", "PushButton7", "PushButton8",
                                     "PushButton9", "PushButton10", "PushButton11"};
@@ -113,12 +126,6 @@ TEST_F(HabitsTest, ButtonsThatCannotActLookDisabledDuringACopy) {
         for (const char* name : idleOnly) enabledDuring[name] = enabledDuring[name] || tables<QPushButton>(name)->isEnabled();
         enabledDuring["PushButton12"] = tables<QPushButton>("PushButton12")->isEnabled();
     };
-    auto* list1 = tabInto("List1");
-    QTest::keyClick(list1, Qt::Key_Down);
-    QTest::keyClick(list1, Qt::Key_Down);
-    ASSERT_EQ(list1->currentItem()->text(), "Orders");
-    auto* send = tables<QPushButton>("PushButton3");
-    send->setFocus(Qt::TabFocusReason);
     QTest::keyClick(send, Qt::Key_Space);
     ui.onEvents = nullptr;
     ASSERT_FALSE(firebird.calls("execute INSERT").empty()) << "the copy ran";
@@ -133,18 +140,9 @@ TEST_F(HabitsTest, ButtonsThatCannotActLookDisabledDuringACopy) {
 // During a copy the focus goes nowhere rather than to Help, so that Enter opens nothing; the lists
 // take no new selection, shown disabled, since the copy read the selection already.
 TEST_F(HabitsTest, DuringACopyTheFocusWaitsAndTheListsTakeNoSelection) {
-    storeWorkingLogins();
-    FakeResult rows;
-    rows.fields = {{"ID", 3, 4, 10, 0}};
-    for (int i = 0; i < 5; ++i) rows.rows.push_back({std::int64_t{i}});
-    sqlServer.results["SELECT * FROM [Orders]"] = rows;
-    start();
-    auto* list1 = tabInto("List1");
-    QTest::keyClick(list1, Qt::Key_Down);
-    QTest::keyClick(list1, Qt::Key_Down);
+    auto* send = startWithOrdersFocusedOnSend();
+    auto* list1 = tables<QListWidget>("List1");
     ASSERT_EQ(list1->currentItem()->text(), "Orders");
-    auto* send = tables<QPushButton>("PushButton3");
-    send->setFocus(Qt::TabFocusReason);
     bool checked = false, listsEnabled = true;
     QWidget* focusDuring = send;
     ui.onEvents = [&] {
@@ -171,15 +169,9 @@ TEST_F(HabitsTest, DuringACopyTheFocusWaitsAndTheListsTakeNoSelection) {
 // The bar says what the copy waits for: busy while the source is counted, before the first row;
 // after a lost connection, that it connects again and when; then its measure again.
 TEST_F(HabitsTest, TheBarSaysWhatTheCopyWaitsFor) {
-    storeWorkingLogins();
-    FakeResult rows;
-    rows.fields = {{"ID", 3, 4, 10, 0}};
-    for (int i = 0; i < 5; ++i) rows.rows.push_back({std::int64_t{i}});
-    sqlServer.results["SELECT * FROM [Orders]"] = rows;
-    sqlServer.results["SELECT * FROM [Lines]"] = rows;
+    startWithOrdersFocusedOnSend();
     // Sent bottom up: Orders, then Lines; the link is lost in Orders.
     firebird.failOn("execute INSERT INTO \"Orders\" VALUES(2)", "[08S01] Communication link failure", 1, true);
-    start();
     auto* bar = tables<QProgressBar>("ProgressBar1");
     bool busyBeforeAnyRow = false;
     std::vector<std::string> said;
