@@ -389,8 +389,11 @@ VerificationResult VerifyTable(Connection& source, const std::string& sourceQuer
         auto rows = source.openRecordset(sourceQuery);
         v.setColumns(*rows);
         v.setSample(count);
+        if (options.sample > 0) result.sourceTotal = count;
         result.sourceRows = v.read(*rows, sourceHashes, "source");
     }
+    // A sample leaves most rows unread: the whole tables' counts still have to agree.
+    if (options.sample > 0) result.targetTotal = target.countRows(targetQuery);
     std::vector<int> targetOrder;
     {
         auto rows = target.openRecordset(targetQuery);
@@ -400,6 +403,14 @@ VerificationResult VerifyTable(Connection& source, const std::string& sourceQuer
 
     Unmatched unmatched;
     CountMatches(sourceHashes, targetHashes, kRowsToPair, result, unmatched);
+    if (options.sample > 0 && (result.sourceTotal < 0 || result.targetTotal < 0)) {
+        result.totalsAgree = false;
+        result.differences.push_back("the whole tables' rows could not be counted, so the sample proves nothing");
+    } else if (result.sourceTotal != result.targetTotal) {
+        result.totalsAgree = false;
+        result.differences.push_back("the whole tables differ in rows: source " + std::to_string(result.sourceTotal) +
+                                     ", target " + std::to_string(result.targetTotal));
+    }
     if (result.identical()) return result;
 
     // A second reading finds the rows behind the unmatched hashes, so that a row on both sides
@@ -418,9 +429,9 @@ VerificationResult VerifyTable(Connection& source, const std::string& sourceQuer
         return rows;
     };
     const RowNames names(v.columns(), KeyColumns(v.columns(), options.keyColumns));
-    result.differences =
-        DescribeDifferences(names, v.columns(), collect(source, sourceQuery, unmatched.sourceExtra, nullptr),
-                            collect(target, targetQuery, unmatched.targetExtra, &targetOrder));
+    const auto rows = DescribeDifferences(names, v.columns(), collect(source, sourceQuery, unmatched.sourceExtra, nullptr),
+                                          collect(target, targetQuery, unmatched.targetExtra, &targetOrder));
+    result.differences.insert(result.differences.end(), rows.begin(), rows.end());
     if (result.differences.size() > 2 * options.differencesShown) result.differences.resize(2 * options.differencesShown);
     return result;
 }

@@ -52,9 +52,14 @@ public:
 
 struct VerificationResult {
     long long sourceRows = 0, targetRows = 0;  // rows compared on each side
+    long long sourceTotal = -1, targetTotal = -1;  // with a sample: the rows of each whole table
+    bool totalsAgree = true;  // false with a sample whose whole tables differ, or could not be counted
     long long matching = 0, onlyInSource = 0, onlyInTarget = 0;
     std::vector<std::string> differences;      // the first few, column by column
-    bool identical() const { return onlyInSource == 0 && onlyInTarget == 0 && sourceRows == targetRows; }
+    // A sample is identical only where the whole tables hold as many rows too.
+    bool identical() const {
+        return onlyInSource == 0 && onlyInTarget == 0 && sourceRows == targetRows && totalsAgree;
+    }
 };
 
 // Reads `sourceQuery` on `source` and `targetQuery` on `target`. Throws the adapters' errors.
