@@ -63,10 +63,18 @@ std::vector<std::string> FirebirdObjectsNotCarried(Connection& firebird) {
                                                   user + " ORDER BY 1"));
         Each(out, "role", Column(firebird, std::string("SELECT TRIM(RDB$ROLE_NAME) FROM RDB$ROLES WHERE ") + user +
                                                " ORDER BY 1"));
-        Counted(out, "grants", Column(firebird, "SELECT CAST(COUNT(*) AS VARCHAR(20)) FROM RDB$USER_PRIVILEGES P "
-                                                "JOIN RDB$RELATIONS R ON "
-                                                "R.RDB$RELATION_NAME = P.RDB$RELATION_NAME WHERE P.RDB$USER <> "
-                                                "R.RDB$OWNER_NAME AND COALESCE(R.RDB$SYSTEM_FLAG, 0) = 0"));
+        // A column's own domain is named RDB$n by the engine; a domain of the user's has a name.
+        Each(out, "domain", Column(firebird, std::string("SELECT TRIM(RDB$FIELD_NAME) FROM RDB$FIELDS WHERE ") + user +
+                                                 " AND RDB$FIELD_NAME NOT STARTING WITH 'RDB$' ORDER BY 1"));
+        // Grants on tables and views, and on procedures (object type 5), but the owners' own.
+        Counted(out, "grants", Column(firebird, "SELECT CAST((SELECT COUNT(*) FROM RDB$USER_PRIVILEGES P "
+                                                "JOIN RDB$RELATIONS R ON R.RDB$RELATION_NAME = P.RDB$RELATION_NAME "
+                                                "WHERE P.RDB$OBJECT_TYPE = 0 AND P.RDB$USER <> R.RDB$OWNER_NAME AND "
+                                                "COALESCE(R.RDB$SYSTEM_FLAG, 0) = 0) + (SELECT COUNT(*) FROM "
+                                                "RDB$USER_PRIVILEGES P JOIN RDB$PROCEDURES X ON X.RDB$PROCEDURE_NAME "
+                                                "= P.RDB$RELATION_NAME WHERE P.RDB$OBJECT_TYPE = 5 AND P.RDB$USER <> "
+                                                "X.RDB$OWNER_NAME AND COALESCE(X.RDB$SYSTEM_FLAG, 0) = 0) AS "
+                                                "VARCHAR(20)) FROM RDB$DATABASE"));
         Counted(out, "comments", Column(firebird, "SELECT CAST((SELECT COUNT(*) FROM RDB$RELATIONS WHERE "
                                                   "RDB$DESCRIPTION IS NOT NULL AND COALESCE(RDB$SYSTEM_FLAG, 0) = 0) "
                                                   "+ (SELECT COUNT(*) FROM RDB$RELATION_FIELDS WHERE RDB$DESCRIPTION "
