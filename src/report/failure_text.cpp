@@ -34,6 +34,9 @@ std::string ConsequenceSentence(const CopyFailure& f) {
         case TableConsequence::kNone: return "";
         case TableConsequence::kNoRowsSent: return t + " was not copied: no rows were sent to it.";
         case TableConsequence::kLeftAsItWas: return f.dropped + " was left as it was, and " + t + " was not copied.";
+        case TableConsequence::kDropUnknown:
+            return "Whether " + f.dropped + " was dropped is not known: the connection went with the DROP under way. " +
+                   t + " was not copied.";
         case TableConsequence::kRowsStand:
             return "The copy of " + t + " ended here; " + std::to_string(f.rowsStanding) + " rows of it stand in the target.";
         case TableConsequence::kTableGone: return "The copy of " + t + " ended here: the table is no longer in the target.";

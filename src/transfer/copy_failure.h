@@ -48,6 +48,7 @@ enum class TableConsequence {
     kNone,
     kNoRowsSent,   // the CREATE was refused: `target` was not copied, no rows were sent to it
     kLeftAsItWas,  // the DROP was refused: `dropped` was left as it was, `target` not copied
+    kDropUnknown,  // the connection went with the DROP under way: whether `dropped` stands is not known
     kRowsStand,    // the copy of `target` ended here; `rowsStanding` rows of it stand
     kTableGone,    // the copy of `target` ended here: the table is no longer in the target
     kCaseTwin,     // `target` differs only in case from `alike[0]`, copied just before: not replaced

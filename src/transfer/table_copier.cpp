@@ -61,7 +61,10 @@ void TableCopier::tell(CopyFailure failure) {
     ++table_->failures;
     failure.table = table_->entry;
     if (failure.target.empty()) failure.target = table_->target;
-    if (failure.row == 0) table_->cause = failure;
+    // The table's cause is its first failure that is not a row's, or the first that ended it:
+    // what a lost connection then costs (a clean-up refused) says nothing new.
+    if (failure.row == 0 && (!table_->cause || (failure.endsTable && !table_->cause->endsTable)))
+        table_->cause = failure;
     observer_.failed(failure);
 }
 
@@ -106,17 +109,26 @@ void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
     // The source is opened before anything is dropped: a table that cannot be read must not cost
     // the existing target table. Without it there is nothing more to do for this table.
     // The key is read before the source is open: a connection may hold one result at a time.
-    SourceFacts facts = direction_.readSource(*ends_.source, entry, nameRowsByKey_);
+    // A connection lost before anything is written ends the table as lost, so that the run
+    // connects again for the next one.
+    const auto endedUnlessOpen = [&] {
+        if (table_->cause && table_->cause->kind == FailureKind::kConnectionLost)
+            outcome.ending = TableOutcome::kConnectionLost;
+    };
+    SourceFacts facts;
+    if (!attempt(CopyStage::kOpenSource, [&] { facts = direction_.readSource(*ends_.source, entry, nameRowsByKey_); },
+                 true))
+        return endedUnlessOpen();
     const std::vector<std::string> key = facts.key;
     long long count = -1;
     observer_.countingSource(entry);
     attempt(CopyStage::kCount, [&] { count = direction_.countSource(*ends_.source, entry); });
     std::unique_ptr<Recordset> source;
     if (!attempt(CopyStage::kOpenSource, [&] { source = direction_.openSource(*ends_.source, entry); }, true))
-        return;
+        return endedUnlessOpen();
     if (listed && !dropListedTarget(table)) {
         closeSource(source);
-        return;
+        return endedUnlessOpen();
     }
     const std::vector<SourceColumn> columns = readColumns(*source);
     table_->naming = RowNaming(key, columns);
@@ -226,7 +238,9 @@ bool TableCopier::dropListedTarget(const std::string& table) {
     try {
         ends_.target->execute(direction_.dropStatement(dropped));
     } catch (const std::exception& e) {
+        // Cut off with the DROP under way, the old table may be gone or not: never "left as it was".
         CopyFailure failure = TargetEnded(CopyStage::kDrop, e, TableConsequence::kLeftAsItWas);
+        if (failure.kind == FailureKind::kConnectionLost) failure.consequence = TableConsequence::kDropUnknown;
         failure.dropped = dropped;
         tell(failure);
         return false;

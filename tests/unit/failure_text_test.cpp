@@ -17,6 +17,8 @@ CopyFailure Failure(FailureKind kind, std::string words, TableConsequence conseq
 TEST(FailureText, EachKindAndConsequenceIsWordedOnce) {
     CopyFailure dropRefused = Failure(FailureKind::kTableRefused, "in use", TableConsequence::kLeftAsItWas);
     dropRefused.dropped = "t";
+    CopyFailure dropCut = Failure(FailureKind::kConnectionLost, "[08S01] link", TableConsequence::kDropUnknown);
+    dropCut.dropped = "t";
     CopyFailure standing = Failure(FailureKind::kConnectionLost, "[08S01] link failure", TableConsequence::kRowsStand);
     standing.rowsStanding = 200;
     CopyFailure stalled = Failure(FailureKind::kStalled, "cancelled", TableConsequence::kRowsStand);
@@ -36,6 +38,8 @@ TEST(FailureText, EachKindAndConsequenceIsWordedOnce) {
         {Failure(FailureKind::kTableRefused, "no room", TableConsequence::kNoRowsSent),
          "no room\nT was not copied: no rows were sent to it."},
         {dropRefused, "in use\nt was left as it was, and T was not copied."},
+        {dropCut, "[08S01] link\nWhether t was dropped is not known: the connection went with the DROP under way. T "
+                  "was not copied."},
         {standing, "[08S01] link failure\nThe copy of T ended here; 200 rows of it stand in the target."},
         {stalled, "cancelled\nNothing came through for the stall time-out, so the copy stopped waiting.\n"
                   "The copy of T ended here; 0 rows of it stand in the target."},

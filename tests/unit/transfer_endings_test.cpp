@@ -274,6 +274,57 @@ TEST_F(TransferEndings, EachFailureSaysWhatItDidToTheCopy) {
     }
 }
 
+// A connection lost before any row (opening the source, or with the DROP under way) ends the table
+// as lost, so that the run connects again and the next table goes; a DROP cut short never claims
+// the old table was left as it was.
+TEST_F(TransferEndings, AConnectionLostBeforeAnyRowIsALostConnection) {
+    const struct {
+        const char* failing;
+        const char* says;
+    } cases[] = {
+        {"query SELECT * FROM [B]", "[08S01] link failure"},
+        {"execute DROP TABLE \"B\"", "Whether B was dropped is not known: the connection went with the DROP under way. "
+                                   "B was not copied."},
+    };
+    for (const auto& c : cases) {
+        FakeDatabase fresh;
+        fresh.results["SELECT * FROM [B]"] = Rows(3);
+        fresh.results["SELECT * FROM [A]"] = Rows(2);
+        fresh.failOn(c.failing, "[08S01] link failure", 1, true);
+        FakeToolkit boxes;
+        RecordingObserver seen(boxes, "at ");
+        FakeTableList targetTables({"B"});
+        const auto result = CopyThroughEngine(fresh, logins, {.toFirebird = true, .overwrite = OverwritePolicy::kYes},
+                                              targetTables, {"B", "A"}, seen);
+        ASSERT_EQ(seen.outcomes.size(), 2u) << c.failing;
+        EXPECT_EQ(seen.outcomes[0].ending, TableOutcome::kConnectionLost) << c.failing;
+        ASSERT_TRUE(seen.outcomes[0].cause) << c.failing;
+        EXPECT_EQ(seen.outcomes[0].cause->kind, FailureKind::kConnectionLost) << c.failing;
+        EXPECT_NE(FailureText(*seen.outcomes[0].cause).find(c.says), std::string::npos)
+            << FailureText(*seen.outcomes[0].cause);
+        EXPECT_EQ(FailureText(*seen.outcomes[0].cause).find("left as it was"), std::string::npos);
+        EXPECT_EQ(seen.outcomes[1].ending, TableOutcome::kComplete) << c.failing << ": after connecting again";
+        EXPECT_EQ(result.end, TransferResult::End::kDone);
+    }
+}
+
+// The table's cause is the failure that ended it, not a later one of what the loss costs (the
+// source's close refused too).
+TEST_F(TransferEndings, TheCauseIsTheFailureThatEndedTheTable) {
+    FakeDatabase fresh;
+    fresh.results["SELECT * FROM [B]"] = Rows(5);
+    fresh.failOn("execute INSERT INTO \"B\" VALUES(3)", "[08S01] link failure", 1, true);
+    fresh.failOn("recordset close", "the statement is gone", 1);
+    FakeToolkit boxes;
+    RecordingObserver seen(boxes, "at ");
+    FakeTableList targetTables;
+    CopyThroughEngine(fresh, logins, {.toFirebird = true}, targetTables, {"B"}, seen);
+    ASSERT_EQ(seen.outcomes.size(), 1u);
+    ASSERT_TRUE(seen.outcomes[0].cause);
+    EXPECT_EQ(seen.outcomes[0].cause->words, "[08S01] link failure");
+    EXPECT_GE(seen.failures.size(), 2u) << "the close's failure is still told";
+}
+
 // A scheduled copy answers the overwrite question beforehand: nobody is asked, and the observer is
 // told the answer.
 TEST_F(TransferEndings, AnOverwriteAnsweredBeforehandAsksNobody) {
