@@ -113,6 +113,10 @@ void SendSelectedTables(ErrorTrap& trap, const TablesWindowControls& controls, T
     plan.stop = controls.stop;
     const TransferResult result = RunTransfer(plan, ends, observer);
     observer.endWaiting();
+    if (result.end == TransferResult::End::kBroken) {
+        trap.step(steps.name, [&] { throw DatabaseError("The transfer broke off: " + result.why); });
+        return;
+    }
     const bool unsent = result.tables.size() < plan.tables.size();
     if (!unsent || (result.end != TransferResult::End::kGivenUp && result.end != TransferResult::End::kUnreachable))
         return;

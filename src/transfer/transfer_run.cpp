@@ -101,12 +101,9 @@ std::vector<StructureOutcome> Run::makeKeys(const std::vector<TableOutcome>& out
     return maker.outcomes();
 }
 
-}  // namespace
-
 // After a table that lost its connection, new connections for what follows (the next table, or
 // the keys after the last). A server given up for not answering is not waited on again.
-TransferResult RunTransfer(const TransferPlan& plan, TransferEnds& ends, TransferObserver& observer) {
-    TransferResult result;
+void RunTables(const TransferPlan& plan, TransferEnds& ends, TransferObserver& observer, TransferResult& result) {
     const auto stopped = [&plan] { return plan.stop && plan.stop->requested(); };
     Run run(plan, ends, observer);
     const CancelOnStop cancelling(plan.stop, [&run] { run.cancel(); });
@@ -127,6 +124,24 @@ TransferResult RunTransfer(const TransferPlan& plan, TransferEnds& ends, Transfe
     result.serverGivenUp = run.gaveUp();
     if (plan.keys && result.end == TransferResult::End::kDone && !result.serverGivenUp)
         result.structure = run.makeKeys(result.tables);
+}
+
+}  // namespace
+
+// Whatever fails that nothing foresaw (an observer that throws, a thread that cannot start) ends the
+// run here, with the outcomes so far, rather than the program: the caller still writes its summary,
+// and the copy under way rolled back what it had not committed on its way out.
+TransferResult RunTransfer(const TransferPlan& plan, TransferEnds& ends, TransferObserver& observer) {
+    TransferResult result;
+    try {
+        RunTables(plan, ends, observer, result);
+    } catch (const std::exception& e) {
+        result.end = TransferResult::End::kBroken;
+        result.why = e.what();
+    } catch (...) {
+        result.end = TransferResult::End::kBroken;
+        result.why = "Unknown error";
+    }
     return result;
 }
 

@@ -64,6 +64,7 @@ struct TransferResult {
         kStopped,      // a stop came: the tables after the last outcome were not started
         kGivenUp,      // a server stopped answering and was given up: not waited on again
         kUnreachable,  // a lost connection could not be made again (`why`: the last failure)
+        kBroken,       // something no one foresaw failed (`why`); a table under way has no outcome
     };
     std::vector<TableOutcome> tables;  // one a table started, in the plan's order
     End end = End::kDone;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <functional>
 #include <mutex>
+#include <stdexcept>
 #include <condition_variable>
 
 #include "fakes/engine_copy.h"
@@ -323,6 +324,25 @@ TEST_F(TransferEndings, TheCauseIsTheFailureThatEndedTheTable) {
     ASSERT_TRUE(seen.outcomes[0].cause);
     EXPECT_EQ(seen.outcomes[0].cause->words, "[08S01] link failure");
     EXPECT_GE(seen.failures.size(), 2u) << "the close's failure is still told";
+}
+
+// What no one foresaw (here an observer that throws) ends the run, not the program: the caller
+// gets the outcomes so far and the words, and the rows' transaction of the table under way is
+// rolled back on the way out.
+TEST_F(TransferEndings, AFailureNoOneForesawEndsTheRunNotTheProgram) {
+    db.results["SELECT * FROM [B]"] = Rows(5);
+    db.results["SELECT * FROM [A]"] = Rows(5);
+    observer.onRow = [](long long done) {
+        if (done == 2) throw std::runtime_error("the observer failed");
+    };
+    TransferResult result;
+    EXPECT_NO_THROW(result = CopyThroughEngine(db, logins, {.toFirebird = true}, list2, {"B", "A"}, observer));
+    EXPECT_EQ(result.end, TransferResult::End::kBroken);
+    EXPECT_EQ(result.why, "the observer failed");
+    EXPECT_TRUE(result.tables.empty()) << "B was under way";
+    EXPECT_TRUE(db.calls("execute INSERT INTO \"A\"").empty()) << "A is not started";
+    EXPECT_EQ(db.calls("rollback").size(), 1u) << "B's open transaction";
+    EXPECT_TRUE(db.calls("commit").empty());
 }
 
 // A scheduled copy answers the overwrite question beforehand: nobody is asked, and the observer is

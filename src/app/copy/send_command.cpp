@@ -54,6 +54,7 @@ struct CopyResults {
     const std::vector<StructureOutcome>& structure;  // with --keys
     std::vector<std::string> notCarried{};           // of the source database, besides its tables
     std::map<std::string, std::string> rejects{};    // each table's file of refused rows
+    bool cutShort = false;  // the run broke off with the table after the last outcome under way
 };
 
 std::unique_ptr<Connection> Counter(const SummaryTarget& target, bool wanted) {
@@ -70,6 +71,7 @@ std::unique_ptr<Connection> Counter(const SummaryTarget& target, bool wanted) {
 TableSummary SummaryOf(const std::string& requested, size_t i, const CopyResults& results, Connection* counter,
                        bool toFirebird) {
     TableSummary summary{requested, std::nullopt, std::nullopt};
+    summary.inFlight = results.cutShort && i == results.tables.size();
     if (i >= results.tables.size()) return summary;
     const TableOutcome& o = results.tables[i];
     summary.outcome = o;
@@ -141,10 +143,17 @@ TransferPlan PlanOf(const CopyOptions& options, std::vector<std::string> tables,
     return plan;
 }
 
-// Only a server that stays unreachable, or one given up for not answering, ends the run early: one
-// report, the rest not started.
+// Only a server that stays unreachable, one given up for not answering, or a failure no one
+// foresaw ends the run early: one report, the rest not started.
 void SayHowTheRunEnded(const TransferResult& result, const TransferPlan& plan, Console& console) {
     using End = TransferResult::End;
+    if (result.end == End::kBroken)
+        return console.reportFailure(
+            "the run broke off" +
+            (result.tables.size() + 1 < plan.tables.size() ? std::string(", so the tables after the one under way are "
+                                                                         "not started")
+                                                           : "") +
+            ": " + Console::OneLine(result.why));
     if (result.end != End::kGivenUp && result.end != End::kUnreachable) return;
     const bool tablesLeft = result.tables.size() < plan.tables.size();
     const std::string last = PrintableText(result.tables.back().source);
@@ -161,7 +170,7 @@ void SayHowTheRunEnded(const TransferResult& result, const TransferPlan& plan, C
 bool RunFailed(const TransferResult& result) {
     for (const auto& structure : result.structure)
         if (!structure.refused.empty()) return true;
-    return result.end == TransferResult::End::kUnreachable;
+    return result.end == TransferResult::End::kUnreachable || result.end == TransferResult::End::kBroken;
 }
 
 // Tables the patterns chose come after those their foreign keys refer to.
@@ -205,7 +214,9 @@ int SendTables(const CopyOptions& options, const StoredLogins& logins, Database&
                                toFirebird ? FirebirdSettings(logins.firebird) : SqlServerSettings(logins.sqlServer),
                                toFirebird, result.targetReachable()};
     if (ends.file) ends.file->keep(SoFar(result.tables, plan.tables));
-    return Summarize({result.tables, result.structure, notCarried, observer.rejectFiles()}, plan.tables,
+    return Summarize({result.tables, result.structure, notCarried, observer.rejectFiles(),
+                      result.end == TransferResult::End::kBroken},
+                     plan.tables,
                      !chosen.allFound || RunFailed(result), target, ends);
 }
 
