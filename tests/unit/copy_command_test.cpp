@@ -223,6 +223,24 @@ TEST_F(CopyCommandTest, SqlServerQueriesTimeOutWithTheStall) {
     }
 }
 
+// A try to connect again waits no longer than the stall time-out: a frozen server held three tries
+// of 15 s where the user asked for 5.
+TEST_F(CopyCommandTest, ConnectingAgainWaitsNoLongerThanTheStall) {
+    db.catalogue = FakeDatabase::Catalogue({{"A", "TABLE"}, {"B", "TABLE"}});
+    db.results["SELECT * FROM [A]"] = {{{"ID", 3}}, {{std::int64_t{1}}, {std::int64_t{2}}}};
+    db.results["SELECT * FROM [B]"] = {{{"ID", 3}}, {{std::int64_t{1}}}};
+    for (const auto& [stall, timeout] : {std::pair{"5", "ConnectionTimeout 5"}, std::pair{"0", "ConnectionTimeout 15"}}) {
+        db.log.clear();
+        db.failOn("execute INSERT INTO \"A\" VALUES(2)", "[08S01] Communication link failure", 1, true);
+        run({"--stall-timeout", stall, "send-to-firebird", "A", "B"}, true);
+        const auto timeouts = db.calls("ConnectionTimeout");
+        ASSERT_EQ(timeouts.size(), 4u) << stall << ": opened, then opened again\n" << printed.str();
+        EXPECT_EQ(timeouts[2], timeout) << stall;
+        EXPECT_EQ(timeouts[3], timeout) << stall;
+        EXPECT_NE(printed.str().find("connected again"), std::string::npos) << printed.str();
+    }
+}
+
 // What --keys sends SQL Server, in its order: the identity in the CREATE, the copied values let
 // into it around the rows, each table's keys once its rows are in, and the foreign keys last.
 TEST_F(CopyCommandTest, KeysReachSqlServerInTheirOrder) {

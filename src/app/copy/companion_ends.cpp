@@ -44,9 +44,12 @@ CompanionEnds::CompanionEnds(const CopyOptions& options, const StoredLogins& log
       ends_(OpenCopyEnds(database, logins, toFirebird_, TimeoutsFor(options, 5000))) {}
 
 // The old connections go once the new ones are open; a try that fails leaves the old ones, which
-// nothing uses any more.
+// nothing uses any more. A try waits no longer than the stall time-out either: a frozen server
+// must not hold three tries of 15 s where the user asked for 5.
 void CompanionEnds::reopen() {
-    ends_ = OpenCopyEnds(database_, logins_, toFirebird_, TimeoutsFor(options_, kReconnectTimeout));
+    int connection = kReconnectTimeout;
+    if (options_.stallTimeout > 0 && options_.stallTimeout < connection) connection = static_cast<int>(options_.stallTimeout);
+    ends_ = OpenCopyEnds(database_, logins_, toFirebird_, TimeoutsFor(options_, connection));
 }
 
 }  // namespace tess

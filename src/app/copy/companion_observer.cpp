@@ -1,6 +1,7 @@
 #include "app/copy/companion_observer.h"
 
 #include "app/copy/copy_summary.h"
+#include "common/stop_request.h"
 #include "app/copy/reject_files.h"
 #include "app/copy/summary_file.h"
 #include "common/printable_text.h"
@@ -64,6 +65,7 @@ void CompanionObserver::tableStarting(size_t) {
 }
 
 bool CompanionObserver::waitToReconnect(std::chrono::seconds wait, int attempt, int attempts) {
+    if (stop_ && stop_->requested()) return false;  // after "stopping", no further try is announced
     console_.say("a connection was lost; connecting again in " + std::to_string(wait.count()) + " s (try " +
                  std::to_string(attempt) + " of " + std::to_string(attempts) + ")");
     return PassUnlessStopped(wait, stop_);
