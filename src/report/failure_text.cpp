@@ -38,6 +38,10 @@ std::string ConsequenceSentence(const CopyFailure& f) {
             return "Whether " + f.dropped + " was dropped is not known: the connection went with the DROP under way. " +
                    t + " was not copied.";
         case TableConsequence::kRowsStand:
+            if (f.rowsFateUnknown > 0)
+                return "The copy of " + t + " ended here; " + std::to_string(f.rowsStanding) +
+                       " rows of it stand in the target, and whether the " + std::to_string(f.rowsFateUnknown) +
+                       " rows whose commit was under way stand too is not known.";
             return "The copy of " + t + " ended here; " + std::to_string(f.rowsStanding) + " rows of it stand in the target.";
         case TableConsequence::kTableGone: return "The copy of " + t + " ended here: the table is no longer in the target.";
         case TableConsequence::kCaseTwin: {

@@ -69,6 +69,7 @@ struct CopyFailure {
     std::string dropped{};       // kLeftAsItWas: the table the DROP named
     std::vector<std::string> alike{};  // kCaseTwin, kNamesAlike
     long long rowsStanding = 0;  // kRowsStand
+    long long rowsFateUnknown = 0;  // kRowsStand: rows whose commit was under way when the link went
     int sameFailures = 0;        // kTableEnded by rows failing alike, this many in a row
     long long refusedLimit = 0;  // kTableEnded by as many refused rows as the plan allows
     std::string cause{};         // a row's: alike refusals share it (the driver's codes, else the words)

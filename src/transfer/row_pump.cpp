@@ -153,7 +153,9 @@ void RowPump::run(const std::string& entry, const std::string& table, Recordset&
     else committed();
     outcome.rowsRefused = tally.refused;
     outcome.ending = ending_.ending().value_or(TableOutcome::kComplete);
+    if (commitCut_) outcome.rowsFateUnknown = tally.written - outcome.rowsWritten;
     if (auto report = ending_.report(table, outcome.rowsWritten)) {
+        report->rowsFateUnknown = outcome.rowsFateUnknown;
         report->endsTable = true;
         guard_.tell(std::move(*report));
     }
@@ -184,19 +186,30 @@ std::unique_ptr<RowWriter> RowPump::rowWriter(const TablePlan& plan, RowTally& t
     return BlockRowWriter(tally, {block, *prepared.row}, plan, perBlock);
 }
 
+// A commit the lost connection cut off may or may not have reached the server: the fate of its rows
+// is not known, and is said so rather than counted either way.
+void RowPump::commitRows() {
+    try {
+        rows_->commit();
+    } catch (const DatabaseError& e) {
+        if (e.connectionLost()) commitCut_ = true;
+        throw;
+    }
+}
+
 // Where no transaction could be begun, each row committed itself as it went.
 void RowPump::endTransaction(const std::function<void()>& committed) {
     if (!rows_) return committed();
     const bool quietly = ending_.ended() && ending_.ending() != TableOutcome::kStopped;
     if (!quietly && !ending_.targetLost()) {
         if (stepOrEnd(CopyStage::kCommit, [&] {
-                rows_->commit();
+                commitRows();
                 committed();
             }))
             return rows_.reset();
     } else if (!ending_.targetLost()) {
         try {
-            rows_->commit();
+            commitRows();
             committed();
             return rows_.reset();
         } catch (const std::exception&) {  // reported already: the failure that ended the table
@@ -246,7 +259,7 @@ void RowPump::readRows(Recordset& unread, RowWriter& writer, const RowTally& tal
             if (!writer.writesAtOnce()) writer.finish();  // the rows held go in this transaction
             if (ending_.ended()) break;
             stepOrEnd(CopyStage::kCommitBatch, [&] {
-                if (rows_) rows_->commit();
+                if (rows_) commitRows();
                 outcome.rowsWritten = tally.written;
                 beginRows();
             });

@@ -101,6 +101,7 @@ private:
     void endTransaction(const std::function<void()>& committed);
     void beginRows();
     void rollbackFailed(const DatabaseError& e);
+    void commitRows();
 
     Connection& source_;
     Connection& target_;
@@ -114,6 +115,7 @@ private:
     long long row_ = 0;                           // the row being read or written (0: none)
     const std::vector<Value>* values_ = nullptr;  // the row being written, for its name
     TableEnding ending_;
+    bool commitCut_ = false;  // a commit was under way when the connection went
     PreparedInserts prepared_;
     // Last, so that a transaction left open is rolled back while everything it reports with is here.
     std::optional<Transaction> rows_;

@@ -21,6 +21,7 @@ struct TableOutcome {
     long long rowsRead = 0;
     long long rowsWritten = 0;  // committed to the target
     long long rowsRefused = 0;  // refused one by one, each with its own report
+    long long rowsFateUnknown = 0;  // written, their commit under way when the connection went
     double seconds = 0;
     Ending ending = kComplete;
     std::optional<CopyFailure> cause{};  // the report that ended the table early, when one did

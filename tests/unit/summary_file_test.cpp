@@ -173,6 +173,19 @@ TEST_F(SummaryFileTest, AFullDeviceIsAFailure) {
 
 // A table whose target holds other than the rows written is never "complete": someone else changed
 // it during the copy.
+// A commit cut off by the link leaves either count in the target: neither is someone else's change.
+TEST(SummaryOutcome, ACommitOfUnknownFateIsNoChangeBySomeoneElse) {
+    TableOutcome o;
+    o.ending = TableOutcome::kConnectionLost;
+    o.rowsRead = 300;
+    o.rowsWritten = 200;
+    o.rowsFateUnknown = 100;
+    for (const auto& [inTarget, differs] : {std::pair{200LL, false}, std::pair{300LL, false}, std::pair{250LL, true}}) {
+        TableSummary summary{"T", o, inTarget};
+        EXPECT_EQ(TargetDiffers(summary), differs) << inTarget;
+    }
+}
+
 TEST(SummaryOutcome, ATargetThatDiffersIsNeverComplete) {
     TableOutcome o;
     o.ending = TableOutcome::kComplete;

@@ -345,6 +345,34 @@ TEST_F(TransferEndings, AFailureNoOneForesawEndsTheRunNotTheProgram) {
     EXPECT_TRUE(db.calls("commit").empty());
 }
 
+// A commit the lost link cut off may have reached the server or not: its rows are neither counted
+// as standing nor as lost, but said to be of unknown fate; the rows committed before stand.
+TEST_F(TransferEndings, ACommitInFlightWhenTheLinkDiesIsOfUnknownFate) {
+    const struct {
+        int rows;
+        long long standing, unknown;
+    } cases[] = {{3, 0, 3}, {10'005, 0, 10'000}};  // the table's one commit; the first batch's
+    for (const auto& c : cases) {
+        FakeDatabase fresh;
+        fresh.results["SELECT * FROM [B]"] = Rows(c.rows);
+        fresh.failOn("commit", "[08S01] Communication link failure", 1, true);
+        FakeToolkit boxes;
+        RecordingObserver seen(boxes, "at ");
+        FakeTableList targetTables;
+        CopyThroughEngine(fresh, logins, {.toFirebird = true}, targetTables, {"B"}, seen);
+        ASSERT_EQ(seen.outcomes.size(), 1u);
+        EXPECT_EQ(seen.outcomes[0].ending, TableOutcome::kConnectionLost) << c.rows;
+        EXPECT_EQ(seen.outcomes[0].rowsWritten, c.standing) << c.rows;
+        EXPECT_EQ(seen.outcomes[0].rowsFateUnknown, c.unknown) << c.rows;
+        ASSERT_TRUE(seen.outcomes[0].cause);
+        EXPECT_NE(FailureText(*seen.outcomes[0].cause)
+                      .find("0 rows of it stand in the target, and whether the " + std::to_string(c.unknown) +
+                            " rows whose commit was under way stand too is not known."),
+                  std::string::npos)
+            << FailureText(*seen.outcomes[0].cause);
+    }
+}
+
 // A scheduled copy answers the overwrite question beforehand: nobody is asked, and the observer is
 // told the answer.
 TEST_F(TransferEndings, AnOverwriteAnsweredBeforehandAsksNobody) {

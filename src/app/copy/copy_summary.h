@@ -34,7 +34,7 @@ bool SummaryComplete(const TableSummary& summary);
 std::vector<TableSummary> SoFar(const std::vector<TableOutcome>& outcomes, const std::vector<std::string>& requested);
 
 void PrintSummaryLine(std::ostream& out, const TableSummary& summary);
-// {"tables": [{"table", "outcome", "rowsRead", "rowsWritten", "rowsRefused", "inTarget", "seconds",
+// {"tables": [{"table", "outcome", "rowsRead", "rowsWritten", "rowsRefused", "rowsFateUnknown", "inTarget", "seconds",
 // "cause", "structure", "rejects"}, ...], "notCarried": [...], "exitStatus": N}; "inTarget" is null when
 // unknown, "cause" only for a table that ended early, "structure" ({"made", "refused",
 // "notCarried"}) only with --keys; the top "notCarried" names what the source database holds
