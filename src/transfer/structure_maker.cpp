@@ -29,11 +29,21 @@ void StructureMaker::makeForeignKeys() {
     foreignKeys_.clear();
 }
 
+// A lost connection is said once: every statement after it would fail the same way, and is only
+// listed as not made.
 void StructureMaker::run(StructureOutcome& outcome, const StructureStatement& statement) {
+    if (lost_) return outcome.notMade.push_back(statement.what);
     try {
         target_.execute(statement.sql);
         outcome.made.push_back(statement.what);
     } catch (const DatabaseError& e) {
+        if (e.connectionLost()) {
+            lost_ = true;
+            outcome.notMade.push_back(statement.what);
+            return refused_(outcome.table, statement.what,
+                            std::string(e.what()) + "\nThe connection was lost: no further key, index or foreign key "
+                                                    "is made.");
+        }
         std::string why = e.what();
         const std::string inTheWay = offenders(statement);
         if (!inTheWay.empty()) why += "\n" + statement.offendersAre + ": " + inTheWay;

@@ -3,6 +3,7 @@
 // indexes and identity when asked, every foreign key last, so that the order of tables and rows
 // never matters. What each became is kept for the summary.
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ struct StructureOutcome {
     std::vector<std::string> made;        // what the statements made
     std::vector<std::string> refused;     // what the target refused, with its words
     std::vector<std::string> notCarried;  // what no statement makes
+    std::vector<std::string> notMade{};   // not tried: the connection was lost before its turn
 };
 
 class StructureMaker {
@@ -38,6 +40,7 @@ private:
     Refusal refused_;
     std::vector<StructureOutcome> outcomes_;
     std::vector<std::pair<size_t, StructureStatement>> foreignKeys_;  // by outcome
+    bool lost_ = false;  // the target's connection went: nothing more is tried, or reported
 };
 
 }  // namespace tess

@@ -44,6 +44,7 @@ void PrintList(std::ostream& out, const char* heading, const std::vector<std::st
 void PrintStructure(std::ostream& out, const StructureOutcome& structure) {
     PrintList(out, "made", structure.made);
     PrintList(out, "REFUSED", structure.refused);
+    PrintList(out, "NOT MADE (the connection was lost)", structure.notMade);
     PrintList(out, "not carried", structure.notCarried);
 }
 
@@ -84,7 +85,8 @@ std::string SummaryJson(const std::vector<TableSummary>& tables, int exitStatus,
             if (summary.rejects) t["rejects"] = *summary.rejects;
         }
         if (const auto& k = summary.structure)
-            t["structure"] = {{"made", k->made}, {"refused", k->refused}, {"notCarried", k->notCarried}};
+            t["structure"] = {{"made", k->made}, {"refused", k->refused}, {"notMade", k->notMade},
+                              {"notCarried", k->notCarried}};
         t["inTarget"] = summary.inTarget ? nlohmann::json(*summary.inTarget) : nlohmann::json(nullptr);
         list.push_back(std::move(t));
     }

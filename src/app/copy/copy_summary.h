@@ -36,7 +36,7 @@ std::vector<TableSummary> SoFar(const std::vector<TableOutcome>& outcomes, const
 void PrintSummaryLine(std::ostream& out, const TableSummary& summary);
 // {"tables": [{"table", "outcome", "rowsRead", "rowsWritten", "rowsRefused", "rowsFateUnknown", "inTarget", "seconds",
 // "cause", "structure", "rejects"}, ...], "notCarried": [...], "exitStatus": N}; "inTarget" is null when
-// unknown, "cause" only for a table that ended early, "structure" ({"made", "refused",
+// unknown, "cause" only for a table that ended early, "structure" ({"made", "refused", "notMade",
 // "notCarried"}) only with --keys; the top "notCarried" names what the source database holds
 // besides tables (stored procedures, exceptions, ...), which no copy carries.
 std::string SummaryJson(const std::vector<TableSummary>& tables, int exitStatus,

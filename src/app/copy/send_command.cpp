@@ -169,7 +169,7 @@ void SayHowTheRunEnded(const TransferResult& result, const TransferPlan& plan, C
 // again for the keys after the last table.
 bool RunFailed(const TransferResult& result) {
     for (const auto& structure : result.structure)
-        if (!structure.refused.empty()) return true;
+        if (!structure.refused.empty() || !structure.notMade.empty()) return true;
     return result.end == TransferResult::End::kUnreachable || result.end == TransferResult::End::kBroken;
 }
 
