@@ -60,6 +60,9 @@ void RowPump::failed(CopyStage stage, const std::string& words, const DriverCode
     failure.row = row_;
     if (rows) failure.cause = TableEnding::CauseOf(words, codes);
     if (rows && values_ && plan_) RenderRow(*plan_, *values_, failure);
+    if (rows && row_ && !values_)
+        failure.noRowStatement = stage == CopyStage::kReadRow ? "its values could not be read"
+                                                              : "its values were too long to keep for this report";
     if (row_ && settings_.nameRowsByKey && naming_) failure.rowKey = naming_->name(values_);
     guard_.tell(std::move(failure));
 }

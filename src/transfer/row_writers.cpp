@@ -12,6 +12,9 @@ namespace {
 
 // The most bytes of rows a writer holds before it writes them.
 constexpr size_t kMostHeldBytes = 8 << 20;
+// The longest row an array writer keeps as read beside its bound values, for the row's report
+// should the array be refused: a longer one would hold a long value twice over.
+constexpr size_t kMostKeptBytes = 64 << 10;
 
 // One row's INSERT, counted as written, or as refused where it did not end the table.
 void WriteOne(RowTally& tally, const std::function<void()>& insert) {
@@ -74,7 +77,9 @@ public:
     // Long values go sooner, in a shorter array, so that the rows held stay few megabytes.
     void write(const std::vector<Value>& row, long long number) override {
         pending_.push_back(BoundValues(plan_, row));
-        sources_.push_back({number, row});
+        // A long row is not held a second time: its report names it by number alone.
+        const bool kept = RowFootprint(row) <= kMostKeptBytes;
+        sources_.push_back({number, kept ? row : std::vector<Value>{}, kept});
         pendingBytes_ += RowFootprint(pending_.back());
         if (pending_.size() >= rowsPerArray_ || pendingBytes_ >= kMostHeldBytes) finish();
     }
@@ -87,7 +92,7 @@ public:
         if (whole) tally_.written += static_cast<long long>(pending_.size());
         for (size_t r = 0; !whole && r < pending_.size() && !tally_.tableEnded(); ++r) {
             // Named by its number and values, as a row written alone is.
-            tally_.focus(sources_[r].number, &sources_[r].values);
+            tally_.focus(sources_[r].number, sources_[r].kept ? &sources_[r].values : nullptr);
             WriteOne(tally_, [&] { prepared_.execute(pending_[r]); });
             tally_.focus(0, nullptr);
         }
@@ -156,6 +161,7 @@ private:
     struct Source {
         long long number;
         std::vector<Value> values;
+        bool kept;
     };
     std::vector<Source> sources_;
     size_t pendingBytes_ = 0;
