@@ -43,6 +43,21 @@ enum class FailureKind {
 
 enum class FailureSide { kUnknown, kSource, kTarget };
 
+// The end a stage's calls go to: the source's reading, else the target (the question is neither's).
+inline FailureSide SideOf(CopyStage stage) {
+    switch (stage) {
+        case CopyStage::kOpenSource:
+        case CopyStage::kColumns:
+        case CopyStage::kCount:
+        case CopyStage::kEof:
+        case CopyStage::kReadRow:
+        case CopyStage::kMoveNext:
+        case CopyStage::kCloseSource: return FailureSide::kSource;
+        case CopyStage::kAsk: return FailureSide::kUnknown;
+        default: return FailureSide::kTarget;
+    }
+}
+
 // What became of the table, for the sentence after the words.
 enum class TableConsequence {
     kNone,

@@ -54,9 +54,7 @@ bool RowPump::attempt(CopyStage stage, Body&& body) {
 void RowPump::failed(CopyStage stage, const std::string& words, const DriverCodes* codes) {
     const bool rows = stage == CopyStage::kInsert || stage == CopyStage::kReadRow;
     CopyFailure failure{stage, rows ? FailureKind::kRowRefused : FailureKind::kStep, words};
-    failure.side = stage == CopyStage::kEof || stage == CopyStage::kReadRow || stage == CopyStage::kMoveNext
-                       ? FailureSide::kSource
-                       : FailureSide::kTarget;
+    failure.side = SideOf(stage);
     failure.row = row_;
     if (rows) failure.cause = TableEnding::CauseOf(words, codes);
     if (rows && values_ && plan_) RenderRow(*plan_, *values_, failure);

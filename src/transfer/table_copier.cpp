@@ -13,20 +13,6 @@
 namespace tess {
 namespace {
 
-FailureSide SideOf(CopyStage stage) {
-    switch (stage) {
-        case CopyStage::kOpenSource:
-        case CopyStage::kColumns:
-        case CopyStage::kCount:
-        case CopyStage::kEof:
-        case CopyStage::kReadRow:
-        case CopyStage::kMoveNext:
-        case CopyStage::kCloseSource: return FailureSide::kSource;
-        case CopyStage::kAsk: return FailureSide::kUnknown;
-        default: return FailureSide::kTarget;
-    }
-}
-
 // The failure of a call to the target that ends the table: refused, or the connection lost.
 CopyFailure TargetEnded(CopyStage stage, const std::exception& e, TableConsequence consequence) {
     const auto* database = dynamic_cast<const DatabaseError*>(&e);
