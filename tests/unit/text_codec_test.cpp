@@ -1,12 +1,23 @@
 #include <gtest/gtest.h>
+#include <unicode/ucnv.h>
 
-#include "common/charset_guess.h"
-
+#include "common/legacy_text.h"
 #include "common/text_case.h"
 #include "common/text_codec.h"
 
 namespace tess {
 namespace {
+
+// UTF-8 text as a legacy code page writes it.
+std::string FromUtf8For(const std::string& utf8, const char* page) {
+    UErrorCode error = U_ZERO_ERROR;
+    std::string out(utf8.size() * 2 + 4, '\0');
+    const int32_t length = ucnv_convert(page, "UTF-8", out.data(), static_cast<int32_t>(out.size()), utf8.data(),
+                                        static_cast<int32_t>(utf8.size()), &error);
+    if (U_FAILURE(error)) throw std::runtime_error(std::string("cannot write in ") + page);
+    out.resize(static_cast<size_t>(length));
+    return out;
+}
 
 struct Utf8Case {
     const char* what;
@@ -73,30 +84,66 @@ TEST(TextCase, LowersCapitalsOfEveryScript) {
     for (const auto& [upper, lower] : cases) EXPECT_EQ(LowerCase(upper), lower) << upper;
 }
 
-// Bytes nobody named the code page of: read as Windows-1252 only where they read as Western text,
-// else named, however short the value (a statistical detector takes "Straße" for UTF-16).
-TEST(CharsetGuess, WesternTextOnlyIsTakenForWindows1252) {
+// Legacy text nobody named the code page of: taken only where one reading stands out, else the
+// readings are named, the right one first, each with a value as it reads it.
+TEST(LegacyText, OneReadingIsTakenOnlyWhereItStandsOut) {
     const struct {
-        const char* bytes;  // in the code page below
-        bool western;
-        const char* likely;
+        std::vector<std::string> values;  // UTF-8, written below in `page`
+        const char* page;
+        bool sure;
+        const char* first;  // the first candidate's first code page
     } cases[] = {
-        {"M\xFCller", true, ""},                             // Windows-1252
-        {"Stra\xDF" "e", true, ""},
-        {"Cr\xE8me br\xFBl\xE9" "e \xE0 la fran\xE7" "aise", true, ""},
-        {"\x93Quote\x94 \x96 5 \x80", true, ""},
-        {"\xE9", true, ""},
-        {"Za\xBF\xF3\xB3\xE6 g\xEA\x9C\xB3\xB9 ja\x9F\xF1", false, "windows-1250"},  // Windows-1250
-        {"\xD1\xFA\xE5\xF8\xFC \xE6\xE5 \xE5\xF9\xB8", false, "windows-1251"},      // Windows-1251
-        {"\xD1\xB8", false, "windows-1251"},
+        // Enough words: one reading stands out.
+        {{"Bělorusko", "Česká republika", "Řecko", "Maďarsko", "Švýcarsko", "Spojené arabské emiráty", "Jižní Súdán",
+          "Dánsko", "Rakousko", "Východní Timor", "Čína", "Dvořák", "Martinů", "Janáček", "Třebíč", "Děčín",
+          "Přerov", "Plzeň", "Ústí nad Labem"},
+         "windows-1250", true, "windows-1250"},
+        {{"Россия", "Белоруссия", "Объединённые Арабские Эмираты", "Южная Корея", "Соединённые Штаты", "Франция",
+          "Германия", "Чехия", "Швейцария"},
+         "cp866", true, "cp866"},
+        {{"Россия", "Белоруссия", "Объединённые Арабские Эмираты", "Южная Корея", "Соединённые Штаты", "Франция",
+          "Германия", "Чехия", "Швейцария"},
+         "windows-1251", true, "windows-1251"},
+        {{"Россия", "Белоруссия", "Объединённые Арабские Эмираты", "Южная Корея", "Соединённые Штаты", "Франция",
+          "Германия", "Чехия", "Швейцария"},
+         "KOI8-R", true, "KOI8-R"},
+        {{"Türkiye", "Güney Kıbrıs", "Işık", "Çekya", "Doğu Timor", "Yeni Zelanda", "Güney Afrika", "Kuzey Kore",
+          "Birleşik Arap Emirlikleri", "Fildişi Sahili", "Mısır", "Ürdün", "Şili", "Yunanistan", "Gürcistan"},
+         "windows-1254", true, "windows-1254"},
+        // Signs, scripts or cases mixed inside the words of every other reading: three values decide.
+        {{"Ελλάδα", "Κύπρος", "Ηνωμένο Βασίλειο"}, "windows-1253", true, "windows-1253"},
+        {{"Zażółć gęślą jaźń", "Łódź", "Świętokrzyskie"}, "windows-1250", true, "windows-1250"},
+        // A few words: the right reading first, but none taken.
+        {{"Crème brûlée à la française", "Côte d'Ivoire", "Réunion", "Noël", "Hôpital"}, "windows-1252", false,
+         "windows-1252"},
+
+        // One letter that Western and Central European text both write: the two remain.
+        {{"Tom\u00e8"}, "windows-1252", false, "windows-1252"},
     };
     for (const auto& c : cases) {
-        const CharsetGuess g = GuessCharset(c.bytes);
-        EXPECT_EQ(g.western, c.western) << c.bytes;
-        if (!c.western) {
-            EXPECT_EQ(g.likely, c.likely) << c.bytes;
-        }
+        SCOPED_TRACE(std::string(c.page) + " " + c.values.front());
+        std::vector<std::string> bytes;
+        for (const std::string& v : c.values) bytes.push_back(FromUtf8For(v, c.page));
+        const LegacyTextDecision d = DecideLegacyText(bytes);
+        ASSERT_FALSE(d.candidates.empty());
+        std::string readings;
+        for (const TextReading& r : d.candidates) readings += r.codePages.front() + " \"" + r.example + "\" ";
+        EXPECT_EQ(d.sure, c.sure) << readings;
+        EXPECT_EQ(d.candidates.front().codePages.front(), c.first) << readings;
+        EXPECT_FALSE(d.candidates.front().example.empty());
     }
+}
+
+// A value the readings differ on is shown as each reads it, so that a person can pick by eye.
+TEST(LegacyText, TheReadingsShowAValueAsEachReadsIt) {
+    const LegacyTextDecision d = DecideLegacyText({FromUtf8For("Tomè", "windows-1252")});
+    ASSERT_GE(d.candidates.size(), 2u);
+    EXPECT_EQ(d.candidates[0].example, "Tomè");
+    EXPECT_EQ(d.candidates[1].example, "Tomč");
+    EXPECT_TRUE(DecideLegacyText({}).candidates.empty());
+    // UTF-8 that reads as Russian in Windows-1251 too cannot be told from the legacy text beside it.
+    EXPECT_TRUE(ReadsAsPlainText("\xD1\xB8", "windows-1251"));
+    EXPECT_FALSE(ReadsAsPlainText("caf\xC3\xA9", "windows-1252"));  // "cafÃ©"
 }
 
 }  // namespace

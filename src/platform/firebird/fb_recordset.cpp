@@ -8,7 +8,7 @@
 #include <cstring>
 #include <tuple>
 
-#include "common/charset_guess.h"
+#include "common/legacy_text.h"
 #include "common/sql_literal.h"
 #include "common/text_codec.h"
 #include "platform/firebird/fb_error.h"
@@ -53,7 +53,7 @@ FirebirdRecordset::FirebirdRecordset(std::shared_ptr<FirebirdSession> session, c
     });
     describe();
     for (Column& c : columns_) c.none.raw = sampling_;
-    if (!sampling_ && !session_->noneText) refuseUnreadableNone();
+    if (!sampling_ && !session_->noneText) decideNoneText();
     inlineShortBlobs();
     if (parameters) counted_ = -1;
     CallFirebird(*session_, [&] {
@@ -177,44 +177,71 @@ void FirebirdRecordset::describe() {
 
 namespace {
 
-constexpr int kNoneSampleRows = 500;
+// What the reading of a column's legacy text holds at most: enough text to decide on, where a
+// column of memos could hold gigabytes.
+constexpr size_t kLegacyBytesRead = 4u << 20;
 
 bool IsNoneText(const FirebirdColumnShape& s) {
     return s.charSet == kCsNone &&
            (s.type == SQL_TEXT || s.type == SQL_VARYING || (s.type == SQL_BLOB && s.subType == isc_blob_text));
 }
 
+// The query's column `index` (from 1) under a name of ours, which reads alike in both dialects.
+std::string ColumnOf(const std::string& query, size_t columns, size_t index, bool onlyLegacy, bool distinct) {
+    std::string names;
+    for (size_t i = 1; i <= columns; ++i) names += (i > 1 ? ", " : "") + std::string("TESSALINE_C") + std::to_string(i);
+    const std::string column = "TESSALINE_C" + std::to_string(index);
+    return std::string("SELECT ") + (distinct ? "DISTINCT " : "") + column + " FROM (" + query +
+           ") TESSALINE_T (" + names + ")" +
+           (onlyLegacy ? " WHERE " + column + " SIMILAR TO _NONE '%[' || ASCII_CHAR(128) || _NONE '-' || "
+                                              "ASCII_CHAR(255) || _NONE ']%'"
+                       : "");
+}
+
 }  // namespace
 
-// Each value of a NONE column is read as UTF-8 where it is UTF-8, else as Windows-1252 where it reads
-// as Western text. That a column's text is Western is decided from its first rows together, before
-// a row is read: a value alone can read as Western when it is not ("Janáček" in Windows-1250 reads
-// "Janáèek"), and a column of another code page is refused here whole, never half copied.
-void FirebirdRecordset::refuseUnreadableNone() {
-    std::vector<size_t> none;
-    for (size_t i = 0; i < columns_.size(); ++i)
-        if (IsNoneText(columns_[i].shape) && !columns_[i].array) none.push_back(i);
-    if (none.empty()) return;
-    std::vector<std::vector<std::string>> notUtf8(columns_.size());
-    std::vector<bool> utf8(columns_.size(), false);
-    try {
-        FirebirdRecordset sample(session_, "SELECT FIRST " + std::to_string(kNoneSampleRows) + " * FROM (" + query_ +
-                                               ") tessaline_sample", true);
-        for (; !sample.eof(); sample.moveNext())
-            for (size_t i : none)
-                if (const auto* text = std::get_if<std::string>(&sample.value(static_cast<int>(i)))) {
-                    if (IsAscii(*text)) continue;
-                    if (IsValidUtf8(*text)) utf8[i] = true;
-                    else notUtf8[i].push_back(*text);
-                }
-        sample.close();
-    } catch (const FirebirdError&) {
-        return;  // a query that cannot be sampled: each value is judged alone
+// The text of a NONE column that is neither ASCII nor UTF-8, and its UTF-8 beyond ASCII, read
+// once before any row. The server selects only values with a byte beyond ASCII; one too old for
+// SIMILAR TO hands over the whole column.
+FirebirdRecordset::NoneText FirebirdRecordset::readNoneText(size_t index) {
+    NoneText found;
+    const bool blob = columns_[index].shape.type == SQL_BLOB;
+    for (bool onlyLegacy : {true, false}) {
+        try {
+            FirebirdRecordset rows(session_, ColumnOf(query_, columns_.size(), index + 1, onlyLegacy, !blob), true);
+            size_t bytes = 0;
+            for (; !rows.eof() && bytes < kLegacyBytesRead; rows.moveNext()) {
+                const auto* text = std::get_if<std::string>(&rows.value(0));
+                if (!text || IsAscii(*text)) continue;
+                bytes += text->size();
+                (IsValidUtf8(*text) ? found.utf8 : found.legacy).push_back(*text);
+            }
+            rows.close();
+            return found;
+        } catch (const FirebirdError& e) {
+            if (e.connectionLost() || e.cancelled()) throw;
+            found = {};
+        }
     }
-    for (size_t i : none) {
-        if (notUtf8[i].empty()) continue;
-        const CharsetGuess looks = GuessColumnCharset(notUtf8[i]);
-        if (!looks.western) throw NoneTextRefused(columns_[i].none, looks.likely, utf8[i]);
+    return found;  // a query that cannot be read so: each value that is not UTF-8 is refused
+}
+
+// The code page of each NONE column's legacy text is decided from all of it before the first row,
+// and taken only where one reading stands out: a value alone can read as Western when it is not
+// ("Janáček" in Windows-1250 reads "Janáèek"), and a column that cannot be told is refused whole,
+// never half copied.
+void FirebirdRecordset::decideNoneText() {
+    for (size_t i = 0; i < columns_.size(); ++i) {
+        Column& c = columns_[i];
+        if (!IsNoneText(c.shape) || c.array) continue;
+        const NoneText text = readNoneText(i);
+        if (text.legacy.empty()) continue;
+        const LegacyTextDecision readings = DecideLegacyText(text.legacy);
+        if (!readings.sure) throw NoneTextRefused(c.none, readings, false);
+        const std::string& page = readings.candidates.front().codePages.front();
+        for (const std::string& v : text.utf8)
+            if (ReadsAsPlainText(v, page)) throw NoneTextRefused(c.none, readings, true);
+        c.none.decided = std::make_shared<const CodePage>(page);
     }
 }
 
@@ -341,7 +368,7 @@ Value FirebirdRecordset::decode(Column& c) {
 
 std::string FirebirdRecordset::guessedColumn() const {
     for (const Column& c : columns_)
-        if (c.none.western) return c.none.column;
+        if (c.none.guessed) return c.none.column;
     return {};
 }
 

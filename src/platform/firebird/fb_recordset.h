@@ -17,7 +17,7 @@ namespace tess {
 // from one read-only snapshot, so the count matches the rows read.
 class FirebirdRecordset : public BufferedRecordset<FirebirdError> {
 public:
-    // `rawNone`: text of NONE columns as its bytes, for the sample that decides their reading.
+    // `rawNone`: text of NONE columns as its bytes, for the reading that decides their code page.
     // `parameters`: the values of the query's "?" markers; its row count is then not known.
     FirebirdRecordset(std::shared_ptr<FirebirdSession> session, const std::string& query, bool rawNone = false,
                       const std::vector<Value>* parameters = nullptr);
@@ -45,7 +45,11 @@ private:
     bool isOpen() const override { return bool(cursor_); }
     void fetch() override;
     void describe();
-    void refuseUnreadableNone();
+    struct NoneText {
+        std::vector<std::string> legacy, utf8;  // a NONE column's values beyond ASCII, by whether they are UTF-8
+    };
+    NoneText readNoneText(size_t index);
+    void decideNoneText();
     void inlineShortBlobs();
     void readInlineShapes(Firebird::IMessageMetadata* wrapped);
     Value decode(Column& column);

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "common/charset_guess.h"
 #include "common/text_codec.h"
 #include "platform/firebird/fb_error.h"
 
@@ -37,21 +36,38 @@ std::string FirebirdText(std::string bytes, unsigned charSet, const CodePage* no
     if (guess && guess->raw) return bytes;
     if (IsAscii(bytes)) return bytes;
     if (IsValidUtf8(bytes)) return bytes;  // what this program itself writes into NONE columns
-    const CharsetGuess looks = GuessCharset(bytes);
-    if (looks.western) {
-        if (guess) guess->western = true;
-        return Windows1252ToUtf8(bytes);
-    }
-    throw NoneTextRefused(guess ? *guess : NoneGuess{}, looks.likely, false);
+    if (!guess || !guess->decided) throw NoneTextRefused(guess ? *guess : NoneGuess{}, {}, false);
+    guess->guessed = true;
+    return guess->decided->toUtf8(bytes);
 }
 
-FirebirdError NoneTextRefused(const NoneGuess& guess, const std::string& likely, bool mixed) {
+namespace {
+
+std::string Readings(const LegacyTextDecision& readings) {
+    std::string out;
+    for (size_t i = 0; i < readings.candidates.size(); ++i) {
+        const TextReading& r = readings.candidates[i];
+        out += i == 0 ? "" : i + 1 == readings.candidates.size() ? " or " : ", ";
+        for (size_t p = 0; p < r.codePages.size() && p < 2; ++p) out += (p ? "/" : "") + r.codePages[p];
+        out += " (\"" + r.example + "\")";
+    }
+    return out;
+}
+
+}  // namespace
+
+FirebirdError NoneTextRefused(const NoneGuess& guess, const LegacyTextDecision& readings, bool mixed) {
     DatabaseError::Details details;
     details.endsTable = true;
     const std::string column = !guess.column.empty() ? "column " + guess.column : "a column";
-    return FirebirdError(column + " of character set NONE holds text of no code page named, likely " + likely +
-                             (mixed ? " beside text in UTF-8" : "") +
-                             ", which is not copied garbled: name its code page with --fb-none-code-page " + likely +
+    const std::string which =
+        readings.candidates.empty()
+            ? "whose code page could not be told from it"
+            : std::string(readings.sure ? "that reads as " : "that reads as any of ") + Readings(readings) +
+                  (mixed ? ", beside UTF-8 that reads as text in it too" : "");
+    const std::string page = readings.candidates.empty() ? "" : " " + readings.candidates.front().codePages.front();
+    return FirebirdError(column + " of character set NONE holds text of no code page named, " + which +
+                             ", which is not copied garbled: name its code page with --fb-none-code-page" + page +
                              " (in the windows, the setting \"FireBird NONE Code Page\").",
                          details);
 }

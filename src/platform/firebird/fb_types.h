@@ -3,9 +3,11 @@
 // the row writers know.
 #include <firebird/Interface.h>
 
+#include <memory>
 #include <string>
 
 #include "common/code_page.h"
+#include "common/legacy_text.h"
 #include "platform/database.h"
 #include "platform/firebird/fb_error.h"
 
@@ -28,13 +30,17 @@ FieldInfo AdoFieldFromFirebird(const std::string& name, const FirebirdColumnShap
 // How one NONE column's text was read when nobody named its code page.
 struct NoneGuess {
     std::string column;
-    bool western = false;  // a value that is not UTF-8 was read as Windows-1252, by a guess
-    bool raw = false;      // the bytes handed over as they are, for the sample of a column's text
+    // The code page its text that is not UTF-8 reads in, decided from all of that text before the
+    // first row; null where there was none.
+    std::shared_ptr<const CodePage> decided;
+    bool guessed = false;  // a value was read in `decided`, which nobody named
+    bool raw = false;      // the bytes handed over as they are, for the reading of a column's text
 };
 
-// The refusal of a NONE column's text that cannot be read without its code page: it ends the table.
-// `mixed`: the column holds text in UTF-8 too.
-FirebirdError NoneTextRefused(const NoneGuess& guess, const std::string& likely, bool mixed);
+// The refusal of a NONE column's text that cannot be read without its code page: it ends the table,
+// naming the readings that remain with one of the column's values as each reads it. `mixed`: the
+// column holds UTF-8 that reads as text in the likeliest code page too.
+FirebirdError NoneTextRefused(const NoneGuess& guess, const LegacyTextDecision& readings, bool mixed);
 
 // Every kind but blobs, which need a round trip of their own.
 // `noneText`: the code page of text in NONE columns; null: guessed as FirebirdText says.
@@ -43,9 +49,9 @@ Value DecodeFirebirdValue(Firebird::IUtil* util, const FirebirdColumnShape& shap
 // Text as the UTF8 connection hands it over, as UTF-8. The engine converts every column but those
 // of character set NONE, which hold bytes: we write UTF-8 there, programs on Windows wrote their
 // code page. With the code page named (`noneText`) the bytes are read in it. Without, UTF-8 is
-// read as UTF-8, and other bytes as Windows-1252 where they read as such text; bytes of another
-// code page throw a FirebirdError that ends the table and names the column, the likely code page
-// and the option, rather than write the text garbled.
+// read as UTF-8, and other bytes in the code page decided for the column (`guess->decided`); bytes
+// of a column with no code page decided throw a FirebirdError that ends the table and names the
+// column and the option, rather than write the text garbled.
 std::string FirebirdText(std::string bytes, unsigned charSet, const CodePage* noneText = nullptr,
                          NoneGuess* guess = nullptr);
 // 123456 with scale -4 is "12.3456".
