@@ -14,9 +14,10 @@ protected:
     std::string defaultCharacterSet() const override { return "NONE"; }
 
     // Fills table `name` with the words as `page` writes them, after `asciiRows` rows of plain text.
-    void fill(const std::string& name, const std::vector<std::string>& words, const char* page, int asciiRows = 0) {
+    void fill(const std::string& name, const std::vector<std::string>& words, const char* page, int asciiRows = 0,
+              const char* type = "VARCHAR(60)") {
         auto c = firebird();
-        c->execute("CREATE TABLE " + name + " (ID INTEGER, W VARCHAR(60))");
+        c->execute("CREATE TABLE " + name + " (ID INTEGER, W " + type + ")");
         int id = 0;
         for (; id < asciiRows; ++id)
             c->execute("INSERT INTO " + name + " VALUES (" + std::to_string(id) + ", 'plain " + std::to_string(id) + "')");
@@ -135,6 +136,17 @@ TEST_F(LegacyText, UnicodeThatReadsAsTheLegacyTextTooStopsTheTable) {
     send("MIXED");
     expectRightOrStopped("MIXED", words, "windows-1251");
     EXPECT_NE(reports().find("beside UTF-8 that reads as text in it too"), std::string::npos) << reports();
+}
+
+// Memos whose first 5,000 bytes are ASCII: the Czech after them decides (a long memo is told
+// apart on the server otherwise than a short one).
+TEST_F(LegacyText, LongMemosDecideByWhatFollowsTheirAscii) {
+    std::vector<std::string> memos;
+    for (const std::string& word : kLanguages[0].words) memos.push_back(std::string(5000, 'x') + " " + word);
+    fill("MEMOS", memos, kLanguages[0].page, 0, "BLOB SUB_TYPE TEXT");
+    send("MEMOS");
+    expectRightOrStopped("MEMOS", memos, kLanguages[0].page);
+    EXPECT_EQ(reports(), "") << "the Czech is sure";
 }
 
 }  // namespace

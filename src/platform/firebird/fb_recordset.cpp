@@ -5,6 +5,7 @@
 #include <ibase.h>
 
 #include <algorithm>
+#include <set>
 #include <cstring>
 #include <tuple>
 
@@ -186,44 +187,63 @@ bool IsNoneText(const FirebirdColumnShape& s) {
            (s.type == SQL_TEXT || s.type == SQL_VARYING || (s.type == SQL_BLOB && s.subType == isc_blob_text));
 }
 
-// The query's column `index` (from 1) under a name of ours, which reads alike in both dialects.
-std::string ColumnOf(const std::string& query, size_t columns, size_t index, bool onlyLegacy, bool distinct) {
-    std::string names;
-    for (size_t i = 1; i <= columns; ++i) names += (i > 1 ? ", " : "") + std::string("TESSALINE_C") + std::to_string(i);
-    const std::string column = "TESSALINE_C" + std::to_string(index);
-    return std::string("SELECT ") + (distinct ? "DISTINCT " : "") + column + " FROM (" + query +
-           ") TESSALINE_T (" + names + ")" +
-           (onlyLegacy ? " WHERE " + column + " SIMILAR TO _NONE '%[' || ASCII_CHAR(128) || _NONE '-' || "
-                                              "ASCII_CHAR(255) || _NONE ']%'"
-                       : "");
+// A condition true where a NONE column's value holds a byte beyond ASCII. SIMILAR TO takes
+// microseconds a byte, more than linearly on a blob (16 s for a memo of 430 KB on Firebird 3), so a
+// long memo is told instead by its length once its bytes are read as Latin-1 and written as UTF-8,
+// which only the bytes beyond ASCII lengthen.
+std::string BeyondAscii(const std::string& column, bool blob) {
+    const std::string similar =
+        column + " SIMILAR TO _NONE '%[' || ASCII_CHAR(128) || _NONE '-' || ASCII_CHAR(255) || _NONE ']%'";
+    if (!blob) return similar;
+    return "((OCTET_LENGTH(" + column + ") <= 4096 AND " + similar + ") OR (OCTET_LENGTH(" + column +
+           ") > 4096 AND OCTET_LENGTH(CAST(CAST(" + column + " AS BLOB SUB_TYPE TEXT CHARACTER SET ISO8859_1) AS "
+           "BLOB SUB_TYPE TEXT CHARACTER SET UTF8)) > OCTET_LENGTH(" + column + ")))";
+}
+
+// The query's columns `wanted` (from 0) under names of ours, which read alike in both dialects;
+// `onlyLegacy`: only the rows where one of them holds a byte beyond ASCII.
+std::string NoneTextQuery(const std::string& query, size_t columns, const std::vector<size_t>& wanted,
+                          const std::vector<bool>& blob, bool onlyLegacy) {
+    auto name = [](size_t i) { return "TESSALINE_C" + std::to_string(i + 1); };
+    std::string names, selected, where;
+    for (size_t i = 0; i < columns; ++i) names += (i ? ", " : "") + name(i);
+    for (size_t j = 0; j < wanted.size(); ++j) {
+        selected += (selected.empty() ? "" : ", ") + name(wanted[j]);
+        where += (where.empty() ? " WHERE " : " OR ") + BeyondAscii(name(wanted[j]), blob[j]);
+    }
+    return "SELECT " + selected + " FROM (" + query + ") TESSALINE_T (" + names + ")" + (onlyLegacy ? where : "");
 }
 
 }  // namespace
 
-// The text of a NONE column that is neither ASCII nor UTF-8, and its UTF-8 beyond ASCII, read
-// once before any row. The server selects only values with a byte beyond ASCII; one too old for
-// SIMILAR TO hands over the whole column.
-FirebirdRecordset::NoneText FirebirdRecordset::readNoneText(size_t index) {
-    NoneText found;
-    const bool blob = columns_[index].shape.type == SQL_BLOB;
+// The text of the NONE columns `wanted` beyond ASCII, each value once, read in one pass before
+// any row. The server hands over only rows with a byte beyond ASCII; one too old for SIMILAR TO
+// hands over them all.
+std::vector<FirebirdRecordset::NoneText> FirebirdRecordset::readNoneText(const std::vector<size_t>& wanted) {
+    std::vector<bool> blob;
+    for (size_t i : wanted) blob.push_back(columns_[i].shape.type == SQL_BLOB);
     for (bool onlyLegacy : {true, false}) {
+        std::vector<NoneText> found(wanted.size());
         try {
-            FirebirdRecordset rows(session_, ColumnOf(query_, columns_.size(), index + 1, onlyLegacy, !blob), true);
-            size_t bytes = 0;
-            for (; !rows.eof() && bytes < kLegacyBytesRead; rows.moveNext()) {
-                const auto* text = std::get_if<std::string>(&rows.value(0));
-                if (!text || IsAscii(*text)) continue;
-                bytes += text->size();
-                (IsValidUtf8(*text) ? found.utf8 : found.legacy).push_back(*text);
-            }
+            FirebirdRecordset rows(session_, NoneTextQuery(query_, columns_.size(), wanted, blob, onlyLegacy), true);
+            std::vector<std::set<std::string>> seen(wanted.size());
+            std::vector<size_t> bytes(wanted.size(), 0);
+            size_t full = 0;
+            for (; !rows.eof() && full < wanted.size(); rows.moveNext())
+                for (size_t j = 0; j < wanted.size(); ++j) {
+                    const auto* text = std::get_if<std::string>(&rows.value(static_cast<int>(j)));
+                    if (!text || bytes[j] >= kLegacyBytesRead || IsAscii(*text) || !seen[j].insert(*text).second) continue;
+                    bytes[j] += text->size();
+                    full += bytes[j] >= kLegacyBytesRead ? 1 : 0;
+                    (IsValidUtf8(*text) ? found[j].utf8 : found[j].legacy).push_back(*text);
+                }
             rows.close();
             return found;
         } catch (const FirebirdError& e) {
             if (e.connectionLost() || e.cancelled()) throw;
-            found = {};
         }
     }
-    return found;  // a query that cannot be read so: each value that is not UTF-8 is refused
+    return std::vector<NoneText>(wanted.size());  // unreadable so: each value not UTF-8 is refused
 }
 
 // The code page of each NONE column's legacy text is decided from all of it before the first row,
@@ -231,15 +251,18 @@ FirebirdRecordset::NoneText FirebirdRecordset::readNoneText(size_t index) {
 // ("Janáček" in Windows-1250 reads "Janáèek"), and a column that cannot be told is refused whole,
 // never half copied.
 void FirebirdRecordset::decideNoneText() {
-    for (size_t i = 0; i < columns_.size(); ++i) {
-        Column& c = columns_[i];
-        if (!IsNoneText(c.shape) || c.array) continue;
-        const NoneText text = readNoneText(i);
-        if (text.legacy.empty()) continue;
-        const LegacyTextDecision readings = DecideLegacyText(text.legacy);
+    std::vector<size_t> wanted;
+    for (size_t i = 0; i < columns_.size(); ++i)
+        if (IsNoneText(columns_[i].shape) && !columns_[i].array) wanted.push_back(i);
+    if (wanted.empty()) return;
+    const std::vector<NoneText> texts = readNoneText(wanted);
+    for (size_t j = 0; j < wanted.size(); ++j) {
+        Column& c = columns_[wanted[j]];
+        if (texts[j].legacy.empty()) continue;
+        const LegacyTextDecision readings = DecideLegacyText(texts[j].legacy);
         if (!readings.sure) throw NoneTextRefused(c.none, readings, false);
         const std::string& page = readings.candidates.front().codePages.front();
-        for (const std::string& v : text.utf8)
+        for (const std::string& v : texts[j].utf8)
             if (ReadsAsPlainText(v, page)) throw NoneTextRefused(c.none, readings, true);
         c.none.decided = std::make_shared<const CodePage>(page);
     }

@@ -48,7 +48,7 @@ private:
     struct NoneText {
         std::vector<std::string> legacy, utf8;  // a NONE column's values beyond ASCII, by whether they are UTF-8
     };
-    NoneText readNoneText(size_t index);
+    std::vector<NoneText> readNoneText(const std::vector<size_t>& wanted);
     void decideNoneText();
     void inlineShortBlobs();
     void readInlineShapes(Firebird::IMessageMetadata* wrapped);
