@@ -51,16 +51,21 @@ void TableCopier::tell(CopyFailure failure) {
     // what a lost connection then costs (a clean-up refused) says nothing new.
     if (failure.row == 0 && (!table_->cause || (failure.endsTable && !table_->cause->endsTable)))
         table_->cause = failure;
+    // The same loss again, in the copy made after it: one report for the table.
+    const auto& before = table_->cutShort;
+    if (before && failure.kind == before->kind && failure.words == before->words) return;
     observer_.failed(failure);
 }
 
 bool TableCopier::stopRequested() const { return stop_ && stop_->requested(); }
 
-TableOutcome TableCopier::copy(const std::string& entry) {
+TableOutcome TableCopier::copy(const std::string& entry, const std::optional<CopyFailure>& cutShort) {
     const auto started = std::chrono::steady_clock::now();
     TableOutcome outcome;
     table_.emplace();
     outcome.source = table_->entry = entry;
+    table_->cutShort = cutShort;
+    outcome.copiedAgain = cutShort ? 1 : 0;
     outcome.target = table_->target = direction_.targetName(entry);
     if (!watchdogThread_)
         watchdogThread_ =
@@ -76,7 +81,7 @@ TableOutcome TableCopier::copy(const std::string& entry) {
             }
         } unwatched{*this};
         setWatchdog(watchdogThread_.get());
-        copyTable(entry, outcome);
+        copyTable(entry, outcome, cutShort.has_value());
     }
     outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const bool early = outcome.ending == TableOutcome::kConnectionLost || outcome.ending == TableOutcome::kEnded ||
@@ -87,11 +92,11 @@ TableOutcome TableCopier::copy(const std::string& entry) {
     return outcome;
 }
 
-void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome) {
+void TableCopier::copyTable(const std::string& entry, TableOutcome& outcome, bool again) {
     const std::string& table = outcome.target;
     outcome.ending = TableOutcome::kNotCopied;
     const bool listed = targetTables_.holds(table);
-    if (listed && !overwriteAnswered(table, outcome)) return;
+    if (listed && !again && !overwriteAnswered(table, outcome)) return;
     // The source is opened before anything is dropped: a table that cannot be read must not cost
     // the existing target table. Without it there is nothing more to do for this table.
     // The key is read before the source is open: a connection may hold one result at a time.

@@ -68,7 +68,10 @@ public:
                 const StopRequest* stop, bool bulk = false);
 
     // Copies one source entry; the observer hears of every failure and of the outcome.
-    TableOutcome copy(const std::string& entry);
+    // `cutShort`: the cause that cut this table's copy short, a lost connection: it is copied again
+    // from its start, nothing asked (the question was answered then, or the table is the run's
+    // own), and that cause is not told again.
+    TableOutcome copy(const std::string& entry, const std::optional<CopyFailure>& cutShort = std::nullopt);
     // From another thread: the call under way on either end gives up (for a stop request); if the
     // server does not answer that, its connection is given up a few seconds later.
     void cancel() noexcept;
@@ -115,7 +118,7 @@ private:
     void watched() override;  // a row or a call came through
     void leaveBehind(std::shared_ptr<ReadAhead> reader) override { leftReader_ = std::move(reader); }
     bool stopRequested() const;
-    void copyTable(const std::string& entry, TableOutcome& outcome);
+    void copyTable(const std::string& entry, TableOutcome& outcome, bool again);
     bool overwriteAnswered(const std::string& table, TableOutcome& outcome);
     std::vector<SourceColumn> readColumns(Recordset& source);
     void listMade(const std::string& table);
@@ -151,6 +154,7 @@ private:
         RowNaming naming;    // how a report names a row
         std::optional<CopyFailure> cause;  // the table's last report that was not a row's
         int failures = 0;
+        std::optional<CopyFailure> cutShort;  // what cut the copy before this one short
     };
     std::optional<CurrentTable> table_;
 

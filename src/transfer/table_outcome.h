@@ -26,6 +26,7 @@ struct TableOutcome {
     Ending ending = kComplete;
     std::optional<CopyFailure> cause{};  // the report that ended the table early, when one did
     int failures = 0;   // every failure told of the table, each refused row's included
+    int copiedAgain = 0;  // 1: copied again from its start after a lost connection came back
 };
 
 const char* EndingText(TableOutcome::Ending ending);

@@ -22,7 +22,9 @@ public:
         start();
     }
 
-    TableOutcome copy(const std::string& entry) { return copier_->copy(entry); }
+    TableOutcome copy(const std::string& entry, const std::optional<CopyFailure>& cutShort = std::nullopt) {
+        return copier_->copy(entry, cutShort);
+    }
     // From another thread, for a stop: the calls under way give up.
     void cancel() noexcept {
         std::lock_guard lock(copierMutex_);
@@ -101,10 +103,33 @@ std::vector<StructureOutcome> Run::makeKeys(const std::vector<TableOutcome>& out
     return maker.outcomes();
 }
 
-// After a table that lost its connection, new connections for what follows (the next table, or
-// the keys after the last). A server given up for not answering is not waited on again.
+// A table, and once more from its start when a lost connection cut it short and came back: the
+// run made the table, or was told to replace it, so it may drop it and make it again. Cut short
+// again, it is left so. False when the connection did not come back.
+bool CopyTable(Run& run, const TransferPlan& plan, size_t i, TransferObserver& observer, TransferResult& result) {
+    observer.tableStarting(i);
+    TableOutcome outcome = run.copy(plan.tables[i]);
+    if (outcome.ending == TableOutcome::kConnectionLost && !run.gaveUp()) {
+        if (!run.reconnect(result.why)) {
+            result.tables.push_back(std::move(outcome));
+            return false;
+        }
+        observer.tableCopiedAgain(i);
+        outcome = run.copy(plan.tables[i], outcome.cause.value_or(CopyFailure{CopyStage::kInsert,
+                                                                               FailureKind::kConnectionLost, ""}));
+    }
+    result.tables.push_back(std::move(outcome));
+    return true;
+}
+
+// A table cut short by a lost connection is copied again once the connection is back; one still
+// lost after that leaves new connections for what follows (the next table, or the keys after the
+// last). A server given up for not answering is not waited on again.
 void RunTables(const TransferPlan& plan, TransferEnds& ends, TransferObserver& observer, TransferResult& result) {
     const auto stopped = [&plan] { return plan.stop && plan.stop->requested(); };
+    const auto unreachable = [&] {
+        result.end = stopped() ? TransferResult::End::kStopped : TransferResult::End::kUnreachable;
+    };
     Run run(plan, ends, observer);
     const CancelOnStop cancelling(plan.stop, [&run] { run.cancel(); });
     for (size_t i = 0; i < plan.tables.size() && result.end == TransferResult::End::kDone; ++i) {
@@ -112,13 +137,15 @@ void RunTables(const TransferPlan& plan, TransferEnds& ends, TransferObserver& o
             result.end = TransferResult::End::kStopped;
             break;
         }
-        observer.tableStarting(i);
-        result.tables.push_back(run.copy(plan.tables[i]));
+        if (!CopyTable(run, plan, i, observer, result)) {
+            unreachable();
+            break;
+        }
         if (i + 1 == plan.tables.size() && !plan.keys) break;  // nothing follows
         if (run.gaveUp())
             result.end = TransferResult::End::kGivenUp;
         else if (result.tables.back().ending == TableOutcome::kConnectionLost && !run.reconnect(result.why))
-            result.end = stopped() ? TransferResult::End::kStopped : TransferResult::End::kUnreachable;
+            unreachable();
     }
     if (result.end == TransferResult::End::kDone && stopped()) result.end = TransferResult::End::kStopped;
     result.serverGivenUp = run.gaveUp();

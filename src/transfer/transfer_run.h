@@ -53,6 +53,9 @@ public:
     // wait and returns false when a stop came meanwhile.
     virtual bool waitToReconnect(std::chrono::seconds wait, int attempt, int attempts) = 0;
     virtual void reconnected() {}
+    // The table at `index`, cut short by a lost connection, is copied again from its start over
+    // the connections made again: its outcome so far is replaced.
+    virtual void tableCopiedAgain(size_t /*index*/) {}
     // A key, index or foreign key of `keys` that the target refused: the table, what, and why.
     virtual void structureRefused(const std::string& /*table*/, const std::string& /*what*/,
                                   const std::string& /*why*/) {}

@@ -26,6 +26,11 @@ public:
         if (onRow) onRow(done);
     }
     void tableDone(const TableOutcome& outcome) override { outcomes.push_back(outcome); }
+    // The outcome of a copy cut short gives way to the copy made again.
+    void tableCopiedAgain(size_t index) override {
+        if (!outcomes.empty()) outcomes.pop_back();
+        copiedAgain.push_back(index);
+    }
     void overwriteAnswered(const std::string& table, bool yes) override {
         answeredBeforehand.push_back(table + (yes ? ": yes" : ": no"));
     }
@@ -37,6 +42,7 @@ public:
     }
 
     std::vector<TableOutcome> outcomes;
+    std::vector<size_t> copiedAgain;  // the tables copied again, by their place in the plan
     std::vector<CopyFailure> failures;
     std::vector<std::string> blockRefusals;  // "table: rows: words"
     std::vector<std::string> answeredBeforehand;  // "table: yes" where the plan answered the question

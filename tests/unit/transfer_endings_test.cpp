@@ -275,9 +275,9 @@ TEST_F(TransferEndings, EachFailureSaysWhatItDidToTheCopy) {
     }
 }
 
-// A connection lost before any row (opening the source, or with the DROP under way) ends the table
-// as lost, so that the run connects again and the next table goes; a DROP cut short never claims
-// the old table was left as it was.
+// A connection lost before any row (opening the source, or with the DROP under way) ends the copy
+// as lost, so that the run connects again and copies the table again from its start; a DROP cut
+// short never claims the old table was left as it was.
 TEST_F(TransferEndings, AConnectionLostBeforeAnyRowIsALostConnection) {
     const struct {
         const char* failing;
@@ -297,25 +297,28 @@ TEST_F(TransferEndings, AConnectionLostBeforeAnyRowIsALostConnection) {
         FakeTableList targetTables({"B"});
         const auto result = CopyThroughEngine(fresh, logins, {.toFirebird = true, .overwrite = OverwritePolicy::kYes},
                                               targetTables, {"B", "A"}, seen);
+        ASSERT_EQ(seen.failures.size(), 1u) << c.failing;
+        EXPECT_EQ(seen.failures[0].kind, FailureKind::kConnectionLost) << c.failing;
+        EXPECT_NE(FailureText(seen.failures[0]).find(c.says), std::string::npos) << FailureText(seen.failures[0]);
+        EXPECT_EQ(FailureText(seen.failures[0]).find("left as it was"), std::string::npos);
+        EXPECT_EQ(seen.copiedAgain, std::vector<size_t>{0}) << c.failing;
         ASSERT_EQ(seen.outcomes.size(), 2u) << c.failing;
-        EXPECT_EQ(seen.outcomes[0].ending, TableOutcome::kConnectionLost) << c.failing;
-        ASSERT_TRUE(seen.outcomes[0].cause) << c.failing;
-        EXPECT_EQ(seen.outcomes[0].cause->kind, FailureKind::kConnectionLost) << c.failing;
-        EXPECT_NE(FailureText(*seen.outcomes[0].cause).find(c.says), std::string::npos)
-            << FailureText(*seen.outcomes[0].cause);
-        EXPECT_EQ(FailureText(*seen.outcomes[0].cause).find("left as it was"), std::string::npos);
-        EXPECT_EQ(seen.outcomes[1].ending, TableOutcome::kComplete) << c.failing << ": after connecting again";
+        EXPECT_EQ(seen.outcomes[0].ending, TableOutcome::kComplete) << c.failing << ": copied again";
+        EXPECT_EQ(seen.outcomes[0].copiedAgain, 1);
+        EXPECT_EQ(seen.outcomes[0].rowsWritten, 3);
+        EXPECT_EQ(fresh.calls("execute INSERT INTO \"B\"").size(), 3u) << "each row once: none before the cut";
+        EXPECT_EQ(seen.outcomes[1].ending, TableOutcome::kComplete) << c.failing;
         EXPECT_EQ(result.end, TransferResult::End::kDone);
     }
 }
 
 // The table's cause is the failure that ended it, not a later one of what the loss costs (the
-// source's close refused too).
+// source's close refused too). The link dies at the same row again in the copy made after it.
 TEST_F(TransferEndings, TheCauseIsTheFailureThatEndedTheTable) {
     FakeDatabase fresh;
     fresh.results["SELECT * FROM [B]"] = Rows(5);
-    fresh.failOn("execute INSERT INTO \"B\" VALUES(3)", "[08S01] link failure", 1, true);
-    fresh.failOn("recordset close", "the statement is gone", 1);
+    fresh.failOn("execute INSERT INTO \"B\" VALUES(3)", "[08S01] link failure", -1, true);
+    fresh.failOn("recordset close", "the statement is gone", -1);
     FakeToolkit boxes;
     RecordingObserver seen(boxes, "at ");
     FakeTableList targetTables;
@@ -355,7 +358,7 @@ TEST_F(TransferEndings, ACommitInFlightWhenTheLinkDiesIsOfUnknownFate) {
     for (const auto& c : cases) {
         FakeDatabase fresh;
         fresh.results["SELECT * FROM [B]"] = Rows(c.rows);
-        fresh.failOn("commit", "[08S01] Communication link failure", 1, true);
+        fresh.failOn("commit", "[08S01] Communication link failure", -1, true);  // in the copy made again too
         FakeToolkit boxes;
         RecordingObserver seen(boxes, "at ");
         FakeTableList targetTables;
@@ -457,9 +460,9 @@ TEST_F(TransferEndings, ALostSourceStillCommitsWhatWasWritten) {
               std::string::npos)
         << ui.boxes[0].text;
     ASSERT_EQ(outcomes.size(), 2u);
-    EXPECT_EQ(outcomes[0].ending, TableOutcome::kConnectionLost);
-    EXPECT_EQ(outcomes[0].rowsWritten, 1);
-    EXPECT_EQ(db.calls("commit").size(), 2u) << "B's row, then A's";
+    EXPECT_EQ(outcomes[0].ending, TableOutcome::kComplete) << "copied again once connected again";
+    EXPECT_EQ(outcomes[0].rowsWritten, 5);
+    EXPECT_EQ(db.calls("commit").size(), 3u) << "B's row, B again whole, then A's";
     EXPECT_EQ(outcomes[1].ending, TableOutcome::kComplete);
 }
 

@@ -73,6 +73,13 @@ bool CompanionObserver::waitToReconnect(std::chrono::seconds wait, int attempt, 
 
 void CompanionObserver::reconnected() { console_.say("connected again; the copy goes on"); }
 
+// The outcome of the cut-short copy gives way to the new one.
+void CompanionObserver::tableCopiedAgain(size_t index) {
+    if (!outcomes_.empty()) outcomes_.pop_back();
+    if (index < tables_.size()) console_.say(PrintableText(tables_[index]) + ": copying it again from its start");
+    if (file_) file_->keep(SoFar(outcomes_, tables_));
+}
+
 void CompanionObserver::structureRefused(const std::string& table, const std::string& what, const std::string& why) {
     console_.reportFailure(PrintableText(table) + ": " + what + " was not made: " + Console::OneLine(why));
 }

@@ -37,6 +37,7 @@ public:
     void tableStarting(size_t index) override;
     bool waitToReconnect(std::chrono::seconds wait, int attempt, int attempts) override;
     void reconnected() override;
+    void tableCopiedAgain(size_t index) override;
     void structureRefused(const std::string& table, const std::string& what, const std::string& why) override;
     void blockRefused(const std::string& table, size_t rows, const std::string& why) override;
 

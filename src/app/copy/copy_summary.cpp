@@ -66,7 +66,9 @@ void PrintSummaryLine(std::ostream& out, const TableSummary& summary) {
     else
         out << "unknown";
     if (TargetDiffers(summary)) out << " (differs from written)";
-    out << ", " << SummaryOutcome(summary) << "\n";
+    out << ", " << SummaryOutcome(summary);
+    if (o.copiedAgain > 0) out << " (copied again from its start after a lost connection)";
+    out << "\n";
     if (summary.structure) PrintStructure(out, *summary.structure);
 }
 
@@ -80,6 +82,7 @@ std::string SummaryJson(const std::vector<TableSummary>& tables, int exitStatus,
             t["rowsWritten"] = o->rowsWritten;
             t["rowsRefused"] = o->rowsRefused;
             if (o->rowsFateUnknown > 0) t["rowsFateUnknown"] = o->rowsFateUnknown;
+            if (o->copiedAgain > 0) t["copiedAgain"] = o->copiedAgain;
             t["seconds"] = o->seconds;
             if (o->cause) t["cause"] = FailureText(*o->cause);
             if (summary.rejects) t["rejects"] = *summary.rejects;
