@@ -387,7 +387,8 @@ TEST_F(CopyCommandTest, ResultsAndDiagnosticsGoApart) {
         {}, db, toolkit, results);
     EXPECT_EQ(status, kExitFailed);
     EXPECT_TRUE(std::regex_match(results.str(), std::regex("table Orders: read 2, written 1, refused 1, [0-9.]+ s, in "
-                                                           "target 2 \\(differs from written\\), some rows refused\n")))
+                                                           "target 2 \\(differs from written\\), some rows refused\n"
+                                                           "table Missing: not in the source\n")))
         << results.str();
     const std::string said = diagnostics.str();
     EXPECT_NE(said.find("tessaline-copy: no table named \"Missing\" in the source list\n"), std::string::npos) << said;
@@ -401,7 +402,8 @@ TEST_F(CopyCommandTest, ResultsAndDiagnosticsGoApart) {
 
     const auto summary = nlohmann::json::parse(std::ifstream(json));
     std::filesystem::remove(json);
-    ASSERT_EQ(summary["tables"].size(), 1u);
+    ASSERT_EQ(summary["tables"].size(), 2u);
+    EXPECT_EQ(summary["tables"][1]["outcome"], "not in the source");
     const auto& orders = summary["tables"][0];
     EXPECT_EQ(orders["table"], "Orders");
     EXPECT_EQ(orders["outcome"], "some rows refused");

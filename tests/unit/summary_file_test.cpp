@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -200,6 +201,70 @@ TEST(SummaryOutcome, ATargetThatDiffersIsNeverComplete) {
         EXPECT_EQ(SummaryOutcome(summary), c.outcome);
         EXPECT_EQ(SummaryComplete(summary), c.complete);
     }
+}
+
+// The run's own database is never taken for the summary's file (it would be removed before the
+// copy), whether named as a path or as a server's; nor a pipe, whose reader may go away.
+TEST_F(SummaryFileTest, TheRunsOwnDatabaseOrAPipeIsRefusedAndLeftWhole) {
+    const std::string database = (folder / "target.fdb").string();
+    std::ofstream(database) << "the database";
+    const std::string pipe = (folder / "pipe").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    const struct {
+        std::string path;
+        std::vector<std::string> databases;
+        const char* why;  // null: taken
+    } cases[] = {
+        {database, {database, "Sales"}, "it is the database"},
+        {database, {"", "localhost:" + database}, "it is the database"},
+        {(folder / "." / "target.fdb").string(), {database}, "it is the database"},
+        {pipe, {}, "it is a pipe"},
+        {(folder / "summary.json").string(), {database, "Sales"}, nullptr},
+    };
+    for (const auto& c : cases) {
+        try {
+            SummaryFile file(c.path, c.databases);
+            EXPECT_FALSE(c.why) << c.path << " taken";
+        } catch (const SummaryFileError& e) {
+            ASSERT_TRUE(c.why) << e.what();
+            EXPECT_NE(std::string(e.what()).find(c.why), std::string::npos) << e.what();
+        }
+        std::ifstream in(database);
+        std::string kept;
+        std::getline(in, kept);
+        EXPECT_EQ(kept, "the database") << c.path;
+    }
+}
+
+// Tables named that the source does not have are in the summary too, printed and in the JSON.
+TEST_F(SummaryFileTest, ATableNamedThatIsNotThereIsInTheSummary) {
+    FakeDatabase db;
+    db.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}});
+    db.results["SELECT * FROM [Orders]"] = {{{"ID", 3}}, {{std::int64_t{1}}}};
+    db.results["SELECT COUNT(*) FROM \"Orders\""] = {{{"COUNT", 20}}, {{std::int64_t{1}}}};
+    const std::string path = (folder / "summary.json").string();
+    std::ostringstream said, out;
+    Console console(said, false);
+    const int got = RunCopyCommand(std::get<CopyOptions>(ParseCopyOptions({"--overwrite", "yes", "--summary-json", path,
+                                                                           "send-to-firebird", "Orders", "Ghost"})),
+                                   {}, db, console, out);
+    EXPECT_EQ(got, kExitFailed);
+    EXPECT_NE(out.str().find("table Ghost: not in the source\n"), std::string::npos) << out.str();
+    std::ifstream in(path);
+    const auto json = nlohmann::json::parse(in);
+    ASSERT_EQ(json["tables"].size(), 2u) << json.dump();
+    EXPECT_EQ(json["tables"][1]["table"], "Ghost");
+    EXPECT_EQ(json["tables"][1]["outcome"], "not in the source");
+}
+
+// A table not copied (a name the target cannot tell from one already copied) holds nothing of this
+// copy: what the target holds there is no one else's change.
+TEST(SummaryOutcome, ATableNotCopiedIsNeverSaidToBeChanged) {
+    TableOutcome o;
+    o.ending = TableOutcome::kNotCopied;
+    EXPECT_FALSE(TargetDiffers(TableSummary{"orders", o, 1}));
+    o.ending = TableOutcome::kComplete;
+    EXPECT_TRUE(TargetDiffers(TableSummary{"orders", o, 1}));
 }
 
 }  // namespace

@@ -34,7 +34,8 @@ struct CommandEnds {
 int SendTables(const CopyOptions& options, const StoredLogins& logins, Database& database, const ListedTables& listed,
                const CommandEnds& ends);
 // The summary of a run that never reached a copy: each requested table "not started".
-int SummarizeNothingSent(const std::vector<std::string>& requested, Database& database, const CommandEnds& ends);
+int SummarizeNothingSent(const std::vector<std::string>& requested, Database& database, const CommandEnds& ends,
+                         const std::vector<std::string>& missing = {});
 // verify.
 int VerifyTables(const CopyOptions& options, const StoredLogins& logins, Database& database, const ListedTables& listed,
                  const CommandEnds& ends);

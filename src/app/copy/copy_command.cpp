@@ -87,7 +87,11 @@ int RunCopyCommand(const CopyOptions& options, const StoredLogins& stored, Datab
     std::optional<SummaryFile> ownSummary;
     std::optional<RejectFiles> rejects;
     try {
-        if (sending && options.summaryJson && !summary) summary = &ownSummary.emplace(*options.summaryJson);
+        if (sending && options.summaryJson && !summary) {
+            const StoredLogins logins = options.apply(stored);
+            summary = &ownSummary.emplace(*options.summaryJson,
+                                          std::vector<std::string>{logins.firebird.database, logins.sqlServer.database});
+        }
         if (sending && options.rejects)
             rejects.emplace(*options.rejects, options.overwrite, options.command == "send-to-firebird");
     } catch (const std::runtime_error& e) {  // a summary or rejects path that cannot be written

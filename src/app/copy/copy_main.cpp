@@ -57,17 +57,19 @@ int main(int argc, char** argv) {
     if (options.command == "help") return std::cout << tess::kCopyUsage, tess::kExitCopied;
     if (options.command == "version") return std::cout << tess::kCopyVersion, tess::kExitCopied;
 
+    tess::UseUtf8CharacterSet();
+    tess::QtSettingsStore settings;
+    if (settings.warning()) std::cerr << "tessaline-copy: " << *settings.warning() << "\n";
     if (options.summaryJson && options.command.rfind("send-to-", 0) == 0) {
+        const tess::StoredLogins logins = options.apply(tess::ReadLoginsAndCodePage(settings));
         try {
-            summaryMade = &summary.emplace(*options.summaryJson);
+            summaryMade = &summary.emplace(*options.summaryJson,
+                                           std::vector<std::string>{logins.firebird.database, logins.sqlServer.database});
         } catch (const tess::SummaryFileError& e) {
             std::cerr << "tessaline-copy: " << e.what() << "\n";
             return tess::kExitUsage;
         }
     }
-    tess::UseUtf8CharacterSet();
-    tess::QtSettingsStore settings;
-    if (settings.warning()) std::cerr << "tessaline-copy: " << *settings.warning() << "\n";
     tess::DriversDatabase database;
     // Results on standard output, for every command; progress and reports on standard error.
     tess::Console console(std::cerr, isatty(2) == 1);

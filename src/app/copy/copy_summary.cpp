@@ -11,12 +11,16 @@ namespace tess {
 
 bool TargetDiffers(const TableSummary& summary) {
     // A commit cut off by the link may have reached the server: either count is then no change.
-    if (!summary.outcome || !summary.inTarget || summary.outcome->ending == TableOutcome::kSkipped) return false;
+    // A table skipped or not copied holds nothing of this copy: whatever is there is no change.
+    if (!summary.outcome || !summary.inTarget || summary.outcome->ending == TableOutcome::kSkipped ||
+        summary.outcome->ending == TableOutcome::kNotCopied)
+        return false;
     const TableOutcome& o = *summary.outcome;
     return *summary.inTarget != o.rowsWritten && *summary.inTarget != o.rowsWritten + o.rowsFateUnknown;
 }
 
 std::string SummaryOutcome(const TableSummary& summary) {
+    if (summary.absent) return "not in the source";
     if (summary.inFlight) return "stopped";
     if (!summary.outcome) return "not started";
     const TableOutcome& o = *summary.outcome;

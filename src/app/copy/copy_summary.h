@@ -18,6 +18,7 @@ struct TableSummary {
     std::optional<StructureOutcome> structure{};  // with --keys, for a table whose rows went in
     bool inFlight = false;  // under way when the process had to end: what stands of it is unknown
     std::optional<std::string> rejects{};  // the file of its refused rows, with --rejects
+    bool absent = false;  // named, and not in the source list
 };
 
 // True when the target was counted and holds other than the rows written: someone else changed it.

@@ -55,6 +55,7 @@ struct CopyResults {
     std::vector<std::string> notCarried{};           // of the source database, besides its tables
     std::map<std::string, std::string> rejects{};    // each table's file of refused rows
     bool cutShort = false;  // the run broke off with the table after the last outcome under way
+    std::vector<std::string> missing{};  // named, and not in the source list
 };
 
 std::unique_ptr<Connection> Counter(const SummaryTarget& target, bool wanted) {
@@ -109,6 +110,12 @@ int Summarize(const CopyResults& results, const std::vector<std::string>& reques
         PrintSummaryLine(ends.out, summary);
         complete = complete && SummaryComplete(summary);
         tables.push_back(std::move(summary));
+    }
+    for (const std::string& name : results.missing) {
+        TableSummary absent{name, std::nullopt, std::nullopt};
+        absent.absent = true;
+        PrintSummaryLine(ends.out, absent);
+        tables.push_back(std::move(absent));
     }
     PrintNotCarried(ends.out, results.notCarried);
     int status = !complete ? kExitFailed : skipped ? kExitSkipped : kExitCopied;
@@ -184,8 +191,11 @@ std::vector<std::string> InReferenceOrder(std::vector<std::string> tables, const
 
 }  // namespace
 
-int SummarizeNothingSent(const std::vector<std::string>& requested, Database& database, const CommandEnds& ends) {
-    return Summarize({{}, {}}, requested, true, {database, "", false}, ends);
+int SummarizeNothingSent(const std::vector<std::string>& requested, Database& database, const CommandEnds& ends,
+                         const std::vector<std::string>& missing) {
+    CopyResults nothing{{}, {}};
+    nothing.missing = missing;
+    return Summarize(nothing, requested, true, {database, "", false}, ends);
 }
 
 int SendTables(const CopyOptions& options, const StoredLogins& logins, Database& database, const ListedTables& listed,
@@ -199,7 +209,7 @@ int SendTables(const CopyOptions& options, const StoredLogins& logins, Database&
         connections = std::make_unique<CompanionEnds>(options, logins, database);
     } catch (const std::exception& e) {
         ends.console.say(Console::OneLine(e.what()));
-        return SummarizeNothingSent(chosen.tables, database, ends);
+        return SummarizeNothingSent(chosen.tables, database, ends, chosen.missing);
     }
     Connection& source = *connections->source();
     auto tables = InReferenceOrder(std::move(chosen.tables), options, source, listed.sqlServerNames);
@@ -215,7 +225,7 @@ int SendTables(const CopyOptions& options, const StoredLogins& logins, Database&
                                toFirebird, result.targetReachable()};
     if (ends.file) ends.file->keep(SoFar(result.tables, plan.tables));
     return Summarize({result.tables, result.structure, notCarried, observer.rejectFiles(),
-                      result.end == TransferResult::End::kBroken},
+                      result.end == TransferResult::End::kBroken, chosen.missing},
                      plan.tables,
                      !chosen.allFound || RunFailed(result), target, ends);
 }

@@ -49,14 +49,30 @@ bool WriteAllAndClose(int fd, const std::string& text) {
     return ::close(fd) == 0;
 }
 
+// Whether a database's text ("/data/x.fdb", "host:/data/x.fdb", a stand-in's file) names the file
+// `st` describes.
+bool IsFileOf(const std::string& database, const struct stat& st) {
+    std::string local = database;
+    if (const size_t colon = local.find(':'); colon != std::string::npos && colon > 1 && local[0] != '/')
+        local = local.substr(colon + 1);  // a server's path: the same file where the server is this machine
+    struct stat other {};
+    return !local.empty() && ::stat(local.c_str(), &other) == 0 && other.st_dev == st.st_dev &&
+           other.st_ino == st.st_ino;
+}
+
 }  // namespace
 
-SummaryFile::SummaryFile(std::string path) : path_(std::move(path)) {
+SummaryFile::SummaryFile(std::string path, const std::vector<std::string>& databases) : path_(std::move(path)) {
     const std::string cannot = "cannot write the summary to \"" + path_ + "\": ";
     if (path_.empty()) throw SummaryFileError("cannot write the summary: the file name is empty");
     struct stat st {};
     if (::stat(path_.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) throw SummaryFileError(cannot + "it is a folder");
+        // A pipe whose reader went would hold the program for good, and a reader there would get
+        // more than one summary.
+        if (S_ISFIFO(st.st_mode)) throw SummaryFileError(cannot + "it is a pipe; name a file");
+        for (const std::string& database : databases)
+            if (IsFileOf(database, st)) throw SummaryFileError(cannot + "it is the database " + database + " of this run");
         inPlace_ = !S_ISREG(st.st_mode);
     }
     if (inPlace_) {

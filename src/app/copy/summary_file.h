@@ -19,8 +19,9 @@ public:
 class SummaryFile {
 public:
     // Throws SummaryFileError, saying why, when `path` cannot be written (empty, a folder, a folder
-    // that does not exist or cannot be written); removes a regular file an earlier run left there.
-    explicit SummaryFile(std::string path);
+    // that does not exist or cannot be written, a pipe, one of the run's `databases`); removes a
+    // regular file an earlier run left there.
+    explicit SummaryFile(std::string path, const std::vector<std::string>& databases = {});
 
     // The tables' summary as far as the run has come, written only if the process ends on a
     // second signal before the whole summary is.

@@ -77,6 +77,7 @@ TablesChosen TablesToCopy(const std::vector<std::string>& listed, const std::vec
         if (std::find(listed.begin(), listed.end(), name) == listed.end()) {
             say("no table named \"" + PrintableText(name) + "\" in the source list");
             chosen.allFound = false;
+            chosen.missing.push_back(name);
         } else if (std::find(found.begin(), found.end(), name) != found.end()) {
             say(PrintableText(name) + " is named more than once; it is copied once");
         } else {

@@ -47,6 +47,7 @@ std::vector<std::string> InForeignKeyOrder(const std::vector<std::string>& table
 struct TablesChosen {
     std::vector<std::string> tables;
     bool allFound = true;
+    std::vector<std::string> missing;  // named, and not in the source list
 };
 TablesChosen TablesToCopy(const std::vector<std::string>& listed, const std::vector<std::string>& names,
                           const TableChoice& choice, const SqlServerTableNames* sqlServerNames,
