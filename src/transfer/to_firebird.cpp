@@ -41,8 +41,9 @@ constexpr const char* kTargetQuery =
 
 class FirebirdDirection : public TransferDirection {
 public:
-    FirebirdDirection(Connection* firebird, const SqlServerTableNames* names, bool keys)
-        : firebird_(firebird), names_(names), keys_(keys) {}
+    FirebirdDirection(Connection* firebird, const SqlServerTableNames* names, bool keys,
+                      std::optional<ConstraintNames>& namesTaken)
+        : firebird_(firebird), names_(names), keys_(keys), namesTaken_(namesTaken) {}
 
     std::unique_ptr<Recordset> openSource(Connection& sqlServer, const std::string& entry) const override {
         return sqlServer.openRecordset(sourceQuery(entry));
@@ -140,7 +141,7 @@ private:
     Connection* firebird_;
     const SqlServerTableNames* names_;
     bool keys_;
-    std::optional<ConstraintNames> namesTaken_;  // by the keys of every table of the run
+    std::optional<ConstraintNames>& namesTaken_;  // by the keys of every table of the run, the run's
     std::optional<FirebirdTargetFacts> target_;
     bool beforeThree_ = false;              // the target's engine is older than Firebird 3
     bool inProcess_ = false;                // the target is attached through the embedded engine
@@ -148,8 +149,9 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TransferDirection> ToFirebird(Connection* firebird, const SqlServerTableNames* names, bool keys) {
-    return std::make_unique<FirebirdDirection>(firebird, names, keys);
+std::unique_ptr<TransferDirection> ToFirebird(Connection* firebird, const SqlServerTableNames* names, bool keys,
+                                              std::optional<ConstraintNames>& namesTaken) {
+    return std::make_unique<FirebirdDirection>(firebird, names, keys, namesTaken);
 }
 
 }  // namespace tess

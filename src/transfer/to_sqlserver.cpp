@@ -20,7 +20,10 @@ constexpr size_t kSqlServerMaxNameCharacters = 128;  // sysname
 
 class SqlServerDirection : public TransferDirection {
 public:
-    SqlServerDirection(SqlServerTableNames* names, bool keys) : names_(names), keys_(keys) {}
+    SqlServerDirection(SqlServerTableNames* names, bool keys, std::optional<ConstraintNames>& namesTaken)
+        : names_(names), keys_(keys), namesTaken_(namesTaken) {
+        if (!namesTaken_) namesTaken_.emplace(kSqlServerMaxNameCharacters);
+    }
 
     std::unique_ptr<Recordset> openSource(Connection& firebird, const std::string& table) const override {
         return firebird.openRecordset("SELECT * FROM " + FirebirdName(table));
@@ -79,7 +82,7 @@ private:
         std::vector<std::string> types;
         for (const auto& c : columns) types.push_back(SqlServerColumnType(c, keys));
         plan.create = MapColumnsToSqlServer(table, columns, keys);
-        plan.structure = SqlServerStructurePlan(table, structure, StructureColumns(columns, types), namesTaken_);
+        plan.structure = SqlServerStructurePlan(table, structure, StructureColumns(columns, types), *namesTaken_);
         for (size_t i = 0; i < columns.size(); ++i)
             if (columns[i].name == keys.identity && CanBeIdentity(types[i])) return keys.identity;
         return {};
@@ -93,13 +96,14 @@ private:
 
     SqlServerTableNames* names_;
     bool keys_;
-    ConstraintNames namesTaken_{kSqlServerMaxNameCharacters};  // by the keys of every table of the run
+    std::optional<ConstraintNames>& namesTaken_;  // by the keys of every table of the run, the run's
 };
 
 }  // namespace
 
-std::unique_ptr<TransferDirection> ToSqlServer(SqlServerTableNames* names, bool keys) {
-    return std::make_unique<SqlServerDirection>(names, keys);
+std::unique_ptr<TransferDirection> ToSqlServer(SqlServerTableNames* names, bool keys,
+                                               std::optional<ConstraintNames>& namesTaken) {
+    return std::make_unique<SqlServerDirection>(names, keys, namesTaken);
 }
 
 }  // namespace tess

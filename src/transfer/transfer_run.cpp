@@ -43,6 +43,7 @@ private:
     TransferObserver& observer_;
     TargetTables targets_;
     std::map<std::string, StructurePlan> structures_;  // of the tables made, from every copier
+    std::optional<ConstraintNames> namesTaken_;  // by the keys of every table, across new connections
     std::unique_ptr<TableCopier> copier_;
     std::unique_ptr<TransferDirection> direction_;  // the copier's, after it
     std::mutex copierMutex_;  // a stop's cancel comes from another thread
@@ -50,8 +51,8 @@ private:
 };
 
 void Run::start() {
-    auto direction = plan_.toFirebird ? ToFirebird(ends_.target(), plan_.sqlServerNames, plan_.keys)
-                                      : ToSqlServer(plan_.sqlServerNames, plan_.keys);
+    auto direction = plan_.toFirebird ? ToFirebird(ends_.target(), plan_.sqlServerNames, plan_.keys, namesTaken_)
+                                      : ToSqlServer(plan_.sqlServerNames, plan_.keys, namesTaken_);
     auto copier = std::make_unique<TableCopier>(CopyEnds{ends_.source(), ends_.target(), ends_.targetOpen()},
                                                 targets_, *direction, observer_, plan_.stop, plan_.bulk);
     copier->setLimits(plan_.limits);

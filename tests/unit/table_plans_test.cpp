@@ -14,7 +14,8 @@ const std::vector<SourceColumn> kOrders = {{"ID", 3}, {"PRICE", 131, 19, 12, 2},
 // Into Firebird: the CREATE, the commits, the blocks across a link, each column's conversion; the
 // widest numbers read before and the key carried with keys.
 TEST(TablePlans, IntoFirebird) {
-    const auto direction = ToFirebird(nullptr, nullptr, true);  // no target to ask: Firebird 3, dialect 3
+    std::optional<ConstraintNames> names;
+    const auto direction = ToFirebird(nullptr, nullptr, true, names);  // no target to ask: Firebird 3, dialect 3
     SourceFacts facts;
     facts.structure = TableStructure{};
     facts.structure->primaryKey = KeyDefinition{"PK_ORDERS", {"ID"}};
@@ -38,7 +39,8 @@ TEST(TablePlans, IntoFirebird) {
 // Into SQL Server: autocommit, arrays in bulk, and an identity that takes the copied values only
 // with IDENTITY_INSERT around the rows and the columns named.
 TEST(TablePlans, IntoSqlServer) {
-    const auto direction = ToSqlServer(nullptr, true);
+    std::optional<ConstraintNames> names;
+    const auto direction = ToSqlServer(nullptr, true, names);
     const TablePlan plain = direction->plan("ORDERS", kOrders, {}, true);
     EXPECT_EQ(plain.rowsPerCommit, 0);
     EXPECT_EQ(plain.bulkBatch, 500u);
@@ -53,6 +55,31 @@ TEST(TablePlans, IntoSqlServer) {
     EXPECT_EQ(std::get<SqlServerRows>(numbered.rows).columnList, "([ID], [PRICE], [DAY], [AT])");
     EXPECT_NE(numbered.create.find("IDENTITY(1,1)"), std::string::npos) << numbered.create;
     EXPECT_EQ(std::get<SqlServerRows>(numbered.rows).timeOnly, (std::vector<bool>{false, false, false, true}));
+}
+
+// A run that connects again makes a new direction, and keeps the constraint names it gave: a key
+// of the same name in a later table is given another, in both directions.
+TEST(TablePlans, ConstraintNamesStayUniqueAcrossNewConnections) {
+    SourceFacts facts;
+    facts.structure = TableStructure{};
+    facts.structure->primaryKey = KeyDefinition{"PK_MAIN", {"ID"}};
+    for (const bool toFirebird : {true, false}) {
+        SCOPED_TRACE(toFirebird ? "into Firebird" : "into SQL Server");
+        std::optional<ConstraintNames> names;  // the run's
+        auto statementOf = [&](const std::string& table) {
+            const auto direction = toFirebird ? ToFirebird(nullptr, nullptr, true, names)
+                                              : ToSqlServer(nullptr, true, names);
+            const TablePlan plan = direction->plan(table, kOrders, facts, false);
+            std::string all;
+            for (const auto& s : plan.structure->statements) all += s.sql + "\n";
+            return all;
+        };
+        const std::string first = statementOf("A"), second = statementOf("B");
+        EXPECT_NE(first.find("PK_MAIN"), std::string::npos) << first;
+        EXPECT_EQ(second.find("PK_MAIN "), std::string::npos) << second;
+        EXPECT_EQ(second.find("PK_MAIN\""), std::string::npos) << second;
+        EXPECT_EQ(second.find("[PK_MAIN]"), std::string::npos) << second;
+    }
 }
 
 }  // namespace
