@@ -29,20 +29,25 @@ void StructureMaker::makeForeignKeys() {
     foreignKeys_.clear();
 }
 
-// A lost connection is said once: every statement after it would fail the same way, and is only
-// listed as not made.
+// A lost connection, a stop or a stall ends the phase, said once: every statement after it is
+// only listed as not made.
 void StructureMaker::run(StructureOutcome& outcome, const StructureStatement& statement) {
-    if (lost_) return outcome.notMade.push_back(statement.what);
+    if (ended(outcome, statement)) return;
     try {
         target_.execute(statement.sql);
         outcome.made.push_back(statement.what);
+        if (watch_.progress) watch_.progress();
     } catch (const DatabaseError& e) {
-        if (e.connectionLost()) {
-            lost_ = true;
-            outcome.notMade.push_back(statement.what);
-            return refused_(outcome.table, statement.what,
-                            std::string(e.what()) + "\nThe connection was lost: no further key, index or foreign key "
-                                                    "is made.");
+        const bool stalled = e.cancelled() && watch_.stalled && watch_.stalled();
+        const bool stopped = e.cancelled() && watch_.stopRequested && watch_.stopRequested();
+        if (e.connectionLost() || stalled || stopped) {
+            const char* because = stalled ? "the target stopped answering" : stopped ? "stopped" : "the connection was lost";
+            return endPhase(outcome, statement, std::string(e.what()) + "\n" +
+                                                    (stalled ? "The target did not answer within the stall time-out"
+                                                     : stopped ? "The copy was stopped"
+                                                               : "The connection was lost") +
+                                                    ": no further key, index or foreign key is made.",
+                            because);
         }
         std::string why = e.what();
         const std::string inTheWay = offenders(statement);
@@ -50,6 +55,27 @@ void StructureMaker::run(StructureOutcome& outcome, const StructureStatement& st
         outcome.refused.push_back(statement.what);
         refused_(outcome.table, statement.what, why);
     }
+}
+
+// True, and the statement listed as not made, once the phase has ended or a stop is asked for.
+bool StructureMaker::ended(StructureOutcome& outcome, const StructureStatement& statement) {
+    if (!lost_ && watch_.stopRequested && watch_.stopRequested()) {
+        lost_ = true;
+        endedBecause_ = "stopped";
+    }
+    if (!lost_) return false;
+    outcome.notMade.push_back(statement.what);
+    outcome.notMadeBecause = endedBecause_;
+    return true;
+}
+
+void StructureMaker::endPhase(StructureOutcome& outcome, const StructureStatement& statement, const std::string& why,
+                              const char* because) {
+    lost_ = true;
+    endedBecause_ = because;
+    outcome.notMade.push_back(statement.what);
+    outcome.notMadeBecause = endedBecause_;
+    refused_(outcome.table, statement.what, why);
 }
 
 // The first few rows of the offenders' query, each as its values; empty when there is no query

@@ -87,12 +87,26 @@ bool Run::reconnect(std::string& why) {
     return true;
 }
 
-// The structure of each table whose rows went in, then every foreign key, each refusal told once.
+// The structure of each table whose rows went in, then every foreign key, each refusal told once;
+// under the rows' rules: a stop ends the phase before the next statement, and a statement that
+// does not come back within the stall time-out is cancelled and ends it.
 std::vector<StructureOutcome> Run::makeKeys(const std::vector<TableOutcome>& outcomes) {
-    StructureMaker maker(*ends_.target(), [this](const std::string& table, const std::string& what,
-                                                 const std::string& why) {
-        observer_.structureRefused(table, what, why);
-    });
+    CopyWatchdog watchdog(
+        plan_.limits, [this] { ends_.target()->cancel(); },
+        [this] {
+            gaveUp_ = true;
+            ends_.target()->abandon();
+        });
+    StructureMaker::Watch watch{[this] { return plan_.stop && plan_.stop->requested(); },
+                                [&watchdog] { return watchdog.stalled(); }, [&watchdog] { watchdog.progress(); }};
+    StructureMaker maker(
+        *ends_.target(),
+        [this, &watchdog](const std::string& table, const std::string& what, const std::string& why) {
+            watchdog.pause();  // a person may be reading the report
+            observer_.structureRefused(table, what, why);
+            watchdog.resume();
+        },
+        std::move(watch));
     keepStructures();
     for (const auto& o : outcomes) {
         const auto structure = structures_.find(o.target);

@@ -240,5 +240,46 @@ TEST(StructureMaker, ALostConnectionIsSaidOnceAndTheRestAreNotMade) {
     EXPECT_EQ(db.calls("execute CREATE INDEX").size(), 0u) << "nothing tried after the loss";
 }
 
+// The keys keep to the rows' rules: a stop ends the phase before the next statement, and a
+// statement the watchdog cancelled for a stall ends it too, said once; the rest are not made, and
+// the summary says why.
+TEST(StructureMaker, AStopOrAStallEndsThePhaseOnce) {
+    for (const bool stall : {false, true}) {
+        SCOPED_TRACE(stall ? "stall" : "stop");
+        FakeDatabase db;
+        auto target = db.createConnection();
+        target->open(FirebirdSettings({"/data/shop.fdb", "SYSDBA", ""}));
+        bool stopAsked = false;
+        DatabaseError::Details cancelled;
+        cancelled.cancelled = true;
+        if (stall) db.failOn("execute ALTER TABLE \"A\" ADD PRIMARY KEY", "operation was cancelled", cancelled, -1);
+        int madeSoFar = 0;
+        std::vector<std::string> told;
+        StructureMaker maker(
+            *target, [&](const std::string& table, const std::string& what, const std::string& why) {
+                told.push_back(table + ": " + what + ": " + why);
+            },
+            {[&] { return stopAsked; }, [&] { return stall; }, [&] { stopAsked = !stall && ++madeSoFar == 1; }});
+        StructurePlan a{{{"NOT NULL ID", "ALTER TABLE \"A\" ALTER \"ID\" SET NOT NULL"},
+                         {"primary key (ID)", "ALTER TABLE \"A\" ADD PRIMARY KEY (\"ID\")"},
+                         {"index X (N)", "CREATE INDEX X ON \"A\" (\"N\")"}},
+                        {},
+                        {}};
+        maker.make("A", a);
+        maker.make("B", {{{"primary key (ID)", "ALTER TABLE \"B\" ADD PRIMARY KEY (\"ID\")"}}, {}, {}});
+        ASSERT_EQ(maker.outcomes().size(), 2u);
+        EXPECT_EQ(maker.outcomes()[0].made, std::vector<std::string>{"NOT NULL ID"});
+        EXPECT_EQ(maker.outcomes()[0].notMade, (std::vector<std::string>{"primary key (ID)", "index X (N)"}));
+        EXPECT_EQ(maker.outcomes()[1].notMade, std::vector<std::string>{"primary key (ID)"});
+        EXPECT_EQ(maker.outcomes()[1].notMadeBecause, stall ? "the target stopped answering" : "stopped");
+        EXPECT_EQ(db.calls("execute CREATE INDEX").size(), 0u) << "nothing tried after the end";
+        EXPECT_EQ(db.calls("execute ALTER TABLE \"A\" ADD PRIMARY KEY").size(), stall ? 1u : 0u);
+        ASSERT_EQ(told.size(), stall ? 1u : 0u) << "a stall is said once; a stop is the run's to say";
+        if (stall) {
+            EXPECT_NE(told[0].find("stall time-out"), std::string::npos) << told[0];
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tess

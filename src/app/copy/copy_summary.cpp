@@ -48,7 +48,8 @@ void PrintList(std::ostream& out, const char* heading, const std::vector<std::st
 void PrintStructure(std::ostream& out, const StructureOutcome& structure) {
     PrintList(out, "made", structure.made);
     PrintList(out, "REFUSED", structure.refused);
-    PrintList(out, "NOT MADE (the connection was lost)", structure.notMade);
+    const std::string because = structure.notMadeBecause.empty() ? "the connection was lost" : structure.notMadeBecause;
+    PrintList(out, ("NOT MADE (" + because + ")").c_str(), structure.notMade);
     PrintList(out, "not carried", structure.notCarried);
 }
 
