@@ -16,7 +16,7 @@ bool Stopped(const StopRequest* stop) { return stop && stop->requested(); }
 
 // The rows of one table against its copy. Rows are named by the source table's key.
 void CompareRows(const VerificationPlan& plan, VerificationEnds ends, const std::string& entry,
-                 VerificationObserver& observer, TableComparison& comparison) {
+                 VerificationObserver& observer, TableComparison& comparison, CopyWatchdog* watchdog) {
     const SqlServerTableNames* names = plan.sqlServerNames;
     const SqlServerTable table = SqlServerTableOf(names, entry);
     const std::string sqlServerQuery =
@@ -25,7 +25,10 @@ void CompareRows(const VerificationPlan& plan, VerificationEnds ends, const std:
     VerificationOptions options;
     options.sample = plan.sample;
     options.stopRequested = [&plan] { return Stopped(plan.stop); };
-    options.progress = [&](const char* side, long long done) { observer.rowsRead(entry, side, done); };
+    options.progress = [&](const char* side, long long done) {
+        if (watchdog) watchdog->progress();
+        observer.rowsRead(entry, side, done);
+    };
     try {
         options.keyColumns = plan.toFirebird ? SqlServerKeyColumns(ends.sqlServer, table.schema, table.name)
                                              : FirebirdKeyColumns(ends.firebird, entry);
@@ -69,15 +72,40 @@ KeysComparison CompareKeys(const VerificationPlan& plan, VerificationEnds ends, 
 
 }  // namespace
 
+// A stop cancels the calls under way, and a server that stopped answering is given up after the
+// stall time-out: no wait is longer than the stall time-out and the grace.
 std::vector<TableComparison> RunVerification(const VerificationPlan& plan, VerificationEnds ends,
                                              VerificationObserver& observer) {
+    std::optional<CopyWatchdog> watchdog;
+    const auto cancel = [ends] {
+        ends.sqlServer.cancel();
+        ends.firebird.cancel();
+    };
+    const auto abandon = [ends] {
+        ends.sqlServer.abandon();
+        ends.firebird.abandon();
+    };
+    watchdog.emplace(plan.limits, cancel, abandon);
+    const CancelOnStop cancelling(plan.stop, [&] {
+        cancel();
+        watchdog->cancelled();
+    });
     std::vector<TableComparison> comparisons;
+    bool givenUp = false;
     for (const auto& entry : plan.tables) {
         TableComparison comparison;
         comparison.table = entry;
-        if (!Stopped(plan.stop)) {
-            CompareRows(plan, ends, entry, observer, comparison);
-            if (plan.keys) comparison.keys = CompareKeys(plan, ends, entry);
+        if (givenUp) comparison.why = "a server was given up for not answering";
+        if (!Stopped(plan.stop) && !givenUp) {
+            watchdog->rearm(plan.limits);
+            CompareRows(plan, ends, entry, observer, comparison, &*watchdog);
+            if (plan.keys && !watchdog->stalled()) comparison.keys = CompareKeys(plan, ends, entry);
+            givenUp = watchdog->stalled();
+            watchdog->disarm();
+            if (givenUp)
+                comparison = {entry, TableComparison::Status::kFailed,
+                              "nothing came back within the stall time-out, so the server was given up: " +
+                                  comparison.why};
         }
         observer.tableCompared(comparison);
         comparisons.push_back(std::move(comparison));

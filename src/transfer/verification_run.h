@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "transfer/copy_watchdog.h"
 #include "transfer/table_verification.h"
 
 namespace tess {
@@ -20,7 +21,10 @@ struct VerificationPlan {
     const SqlServerTableNames* sqlServerNames = nullptr;  // the schema of each SQL Server entry
     long long sample = 0;                    // about so many rows a table; 0: every row
     bool keys = false;                       // the keys, indexes, identities and NOT NULLs too
-    const StopRequest* stop = nullptr;
+    const StopRequest* stop = nullptr;       // also cancels the calls under way; past the grace, gives them up
+    // A call that nothing comes back from for `stall` is cancelled, and given up after `grace`;
+    // its server is then not asked again. Zero: no time-out.
+    CopyWatchdog::Limits limits{std::chrono::seconds(0), std::chrono::seconds(10)};
 };
 
 struct VerificationEnds {

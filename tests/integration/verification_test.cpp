@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <thread>
 
 #include "firebird_target.h"
 #include "common/stop_request.h"
@@ -408,6 +409,36 @@ TEST_F(Verification, TheEngineComparesEachTableOfThePlan) {
             EXPECT_EQ(comparisons[1].rows.onlyInSource, 1) << "the row the target lacks";
             EXPECT_FALSE(comparisons[2].why.empty()) << "the driver's words for a table not there";
         }
+    }
+}
+
+// A source that stops answering in the middle of a table is cancelled after the stall time-out
+// and given up: that table failed, saying so, and the next one is not compared (nothing waits on
+// it again); a stop likewise cancels the call under way.
+TEST_F(Verification, AServerThatStopsAnsweringIsGivenUpWithinTheStallTimeout) {
+    for (const bool byStop : {true, false}) {  // waitUntilBlocked then sees the one call blocked
+        SCOPED_TRACE(byStop ? "a stop" : "the stall time-out");
+        sqlServer.blockOn("movenext");
+        StopRequest stop;
+        VerificationPlan plan;
+        plan.tables = {"Things", "Things"};
+        plan.stop = &stop;
+        plan.limits.stall = byStop ? std::chrono::hours(1) : std::chrono::milliseconds(50);
+        RecordingComparisons observer;
+        std::thread stopper([&] {
+            if (sqlServer.waitUntilBlocked() && byStop) stop.request(15);
+        });
+        const auto comparisons = RunVerification(plan, {*fake, *target}, observer);
+        stopper.join();
+        ASSERT_EQ(comparisons.size(), 2u);
+        EXPECT_EQ(comparisons[0].status, byStop ? TableComparison::Status::kStopped : TableComparison::Status::kFailed);
+        if (!byStop) {
+            EXPECT_NE(comparisons[0].why.find("stall time-out"), std::string::npos) << comparisons[0].why;
+            EXPECT_NE(comparisons[1].why.find("given up"), std::string::npos) << comparisons[1].why;
+        }
+        EXPECT_EQ(comparisons[1].status, TableComparison::Status::kNotCompared);
+        EXPECT_FALSE(sqlServer.cancelled.empty()) << "the call under way was cancelled";
+        sqlServer.cancelled.clear();
     }
 }
 

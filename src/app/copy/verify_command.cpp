@@ -66,20 +66,21 @@ private:
 int VerifyTables(const CopyOptions& options, const StoredLogins& logins, Database& database, const ListedTables& listed,
                  const CommandEnds& ends) {
     std::unique_ptr<Connection> sqlServer, firebird;
+    // A server that does not answer is given up within the stall time-out, connecting too.
+    const int connecting = options.stallTimeout > 0 && options.stallTimeout < 15 ? static_cast<int>(options.stallTimeout) : 15;
     try {
         sqlServer = database.createConnection();
+        sqlServer->setConnectionTimeout(connecting);
         sqlServer->open(SqlServerSettings(logins.sqlServer));
         firebird = database.createConnection();
+        firebird->setConnectionTimeout(connecting);
         firebird->open(FirebirdSettings(logins.firebird));
     } catch (const std::exception& e) {
         ends.console.say(Console::OneLine(e.what()));
         return kExitFailed;
     }
-    const CancelOnStop cancelling(ends.stop, [&] {
-        sqlServer->cancel();
-        firebird->cancel();
-    });
     VerificationPlan plan;
+    plan.limits.stall = std::chrono::seconds(std::min<long long>(options.stallTimeout, 100'000'000));
     plan.toFirebird = options.arguments[0] == "sqlserver-to-firebird";
     plan.sqlServerNames = &listed.sqlServerNames;
     plan.sample = options.sample;
