@@ -2,8 +2,8 @@
 // no code page named: each table arrives right, or stops before its first row naming its right
 // code page first. Never a garbled value.
 #include <gtest/gtest.h>
-#include <unicode/ucnv.h>
 
+#include "fakes/legacy_bytes.h"
 #include "firebird_target.h"
 
 namespace tess {
@@ -22,17 +22,8 @@ protected:
         for (; id < asciiRows; ++id)
             c->execute("INSERT INTO " + name + " VALUES (" + std::to_string(id) + ", 'plain " + std::to_string(id) + "')");
         for (const std::string& w : words)
-            c->execute("INSERT INTO " + name + " VALUES (" + std::to_string(id++) + ", x'" + Hex(Written(w, page)) + "')");
+            c->execute("INSERT INTO " + name + " VALUES (" + std::to_string(id++) + ", x'" + Hex(WrittenIn(w, page)) + "')");
         c->close();
-    }
-    static std::string Written(const std::string& utf8, const char* page) {
-        UErrorCode error = U_ZERO_ERROR;
-        std::string out(utf8.size() * 2 + 4, '\0');
-        const int32_t n = ucnv_convert(page, "UTF-8", out.data(), static_cast<int32_t>(out.size()), utf8.data(),
-                                       static_cast<int32_t>(utf8.size()), &error);
-        if (U_FAILURE(error)) throw std::runtime_error(std::string("cannot write in ") + page);
-        out.resize(static_cast<size_t>(n));
-        return out;
     }
     static std::string Hex(const std::string& bytes) {
         std::string out;

@@ -1,23 +1,13 @@
 #include <gtest/gtest.h>
-#include <unicode/ucnv.h>
 
 #include "common/legacy_text.h"
 #include "common/text_case.h"
 #include "common/text_codec.h"
+#include "fakes/legacy_bytes.h"
 
 namespace tess {
 namespace {
 
-// UTF-8 text as a legacy code page writes it.
-std::string FromUtf8For(const std::string& utf8, const char* page) {
-    UErrorCode error = U_ZERO_ERROR;
-    std::string out(utf8.size() * 2 + 4, '\0');
-    const int32_t length = ucnv_convert(page, "UTF-8", out.data(), static_cast<int32_t>(out.size()), utf8.data(),
-                                        static_cast<int32_t>(utf8.size()), &error);
-    if (U_FAILURE(error)) throw std::runtime_error(std::string("cannot write in ") + page);
-    out.resize(static_cast<size_t>(length));
-    return out;
-}
 
 struct Utf8Case {
     const char* what;
@@ -123,7 +113,7 @@ TEST(LegacyText, OneReadingIsTakenOnlyWhereItStandsOut) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.page) + " " + c.values.front());
         std::vector<std::string> bytes;
-        for (const std::string& v : c.values) bytes.push_back(FromUtf8For(v, c.page));
+        for (const std::string& v : c.values) bytes.push_back(WrittenIn(v, c.page));
         const LegacyTextDecision d = DecideLegacyText(bytes);
         ASSERT_FALSE(d.candidates.empty());
         std::string readings;
@@ -136,7 +126,7 @@ TEST(LegacyText, OneReadingIsTakenOnlyWhereItStandsOut) {
 
 // A value the readings differ on is shown as each reads it, so that a person can pick by eye.
 TEST(LegacyText, TheReadingsShowAValueAsEachReadsIt) {
-    const LegacyTextDecision d = DecideLegacyText({FromUtf8For("Tomè", "windows-1252")});
+    const LegacyTextDecision d = DecideLegacyText({WrittenIn("Tomè", "windows-1252")});
     ASSERT_GE(d.candidates.size(), 2u);
     EXPECT_EQ(d.candidates[0].example, "Tomè");
     EXPECT_EQ(d.candidates[1].example, "Tomč");
