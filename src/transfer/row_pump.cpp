@@ -132,6 +132,10 @@ void RowPump::run(const std::string& entry, const std::string& table, Recordset&
     RowTally tally;
     tally.insertStep = [&](const std::function<void()>& body) { return insertRow(body); };
     tally.tableEnded = [&] { return ending_.writingEnded(); };
+    tally.onTarget = [this](const std::function<void()>& call) {
+        const WaitingOn waiting(waitingOn_, Waiting::kTarget);
+        call();
+    };
     tally.focus = [this](long long row, const std::vector<Value>* values) {
         row_ = row;
         values_ = values;

@@ -67,6 +67,12 @@ private:
     const TablePlan& plan_;
 };
 
+// A failure that says nothing of the rows: the target gone, out of time, cancelled, or refusing the
+// whole table. Written again row by row, the rows would each fail with it.
+bool FailsEveryRow(const DatabaseError& e) {
+    return e.connectionLost() || e.endsTable() || e.cancelled() || e.timedOut();
+}
+
 class Arrays : public RowWriter {
 public:
     Arrays(RowTally& tally, Connection& target, PreparedStatement& prepared, const TablePlan& plan,
@@ -117,8 +123,10 @@ private:
             return false;
         }
         try {
-            prepared_.executeMany(pending_);
-            array->commit();
+            tally_.onTarget([&] {
+                prepared_.executeMany(pending_);
+                array->commit();
+            });
             return true;
         } catch (const DatabaseError& e) {
             undo(*array, e);
@@ -126,14 +134,16 @@ private:
         }
     }
 
-    // A refused array is rolled back, and then written again row by row.
+    // A refused array is rolled back, and then written again row by row. One that every row would
+    // meet (a lost connection, a stop's or a stall's cancel) ends the table instead: nothing is
+    // written after a stop, and its rows are not written.
     void undo(Transaction& array, const DatabaseError& failure) {
         try {
             array.rollback();
         } catch (const DatabaseError& again) {
             return unknown(failure, again);
         }
-        if (failure.connectionLost()) tally_.insertStep([&] { throw failure; });
+        if (FailsEveryRow(failure)) tally_.insertStep([&] { throw failure; });
     }
 
     // When the rollback fails too (after a failed commit: "no transaction is active"), whether the
@@ -167,11 +177,6 @@ private:
     size_t pendingBytes_ = 0;
 };
 
-// A failure that says nothing of the rows: the target gone, out of time, cancelled, or refusing the
-// whole table. Written again row by row, the rows would each fail with it.
-bool FailsEveryRow(const DatabaseError& e) {
-    return e.connectionLost() || e.endsTable() || e.cancelled() || e.timedOut();
-}
 
 class Blocks : public RowWriter {
 public:
@@ -217,7 +222,7 @@ private:
             std::vector<Value> values;
             values.reserve(held_.size() * held_.front().values.size());
             for (const HeldRow& row : held_) AppendBlockValues(plan_, row.values, values);
-            block->execute(values);
+            tally_.onTarget([&] { block->execute(values); });
             return Outcome::kWritten;
         } catch (const DatabaseError& e) {
             if (!FailsEveryRow(e)) return Outcome::kRefused;

@@ -25,6 +25,9 @@ struct RowTally {
     // Names the row whose INSERT runs next (its number from 1, its source values), for the reports
     // of a writer that holds rows; 0 and null: none.
     std::function<void(long long number, const std::vector<Value>* values)> focus;
+    // Runs a call to the target alone (an array's or a block's execute), marked as the end waited
+    // on: a stall during it cancels the target, never a healthy source.
+    std::function<void(const std::function<void()>&)> onTarget = [](const std::function<void()>& call) { call(); };
     long long written = 0;  // accepted by the target, committed or not
     long long refused = 0;  // refused one at a time, each with its report
 };

@@ -573,6 +573,32 @@ TEST_F(TransferEndings, TheStallCancelsOnlyTheEndThatStalled) {
     EXPECT_NE(FailureText(*outcomes[0].cause).find("Nothing came through for the stall time-out"), std::string::npos);
 }
 
+// A stall while an array of rows (into SQL Server) or a block (into Firebird) is being written
+// cancels only the target: the source, read ahead on its own thread, is healthy.
+TEST_F(TransferEndings, AStallInABulkWriteCancelsOnlyTheTarget) {
+    for (const bool toFirebird : {false, true}) {
+        SCOPED_TRACE(toFirebird ? "a block into Firebird" : "an array into SQL Server");
+        FakeDatabase fresh;
+        fresh.results[toFirebird ? "SELECT * FROM [B]" : "SELECT * FROM \"B\""] = Rows(5);
+        fresh.blockOn(toFirebird ? "run EXECUTE BLOCK" : "run INSERT INTO [B]");
+        FakeToolkit boxes;
+        RecordingObserver seen(boxes, "at ");
+        FakeTableList targetTables;
+        CopyThroughEngine(fresh, logins,
+                          {.toFirebird = toFirebird, .bulk = true,
+                           .limits = CopyWatchdog::Limits{std::chrono::milliseconds(50), std::chrono::seconds(30)},
+                           .blockRows = 5},
+                          targetTables, {"B"}, seen);
+        ASSERT_FALSE(fresh.cancelled.empty());
+        for (const auto& connection : fresh.cancelled)
+            EXPECT_EQ(connection.find(toFirebird ? "Driver={SQL Server}" : "Firebird"), std::string::npos)
+                << "the source was waiting on nothing: " << connection;
+        ASSERT_EQ(seen.outcomes.size(), 1u);
+        ASSERT_TRUE(seen.outcomes[0].cause);
+        EXPECT_EQ(seen.outcomes[0].cause->kind, FailureKind::kStalled) << seen.outcomes[0].cause->words;
+    }
+}
+
 }  // namespace
 }  // namespace tess
 
