@@ -49,9 +49,10 @@ bool IsListedFirebirdTable(const std::string& tableName) {
     return CharacterCount(firstFour) < 4 || firstFour.back() != '$';
 }
 
-std::vector<std::string> FirebirdTables(Database& database, const FirebirdLogin& login) {
+std::vector<std::string> FirebirdTables(Database& database, const FirebirdLogin& login, int connectionTimeout) {
     auto connection = database.createConnection();
     connection->setCursorLocation(kUseClient);
+    connection->setConnectionTimeout(connectionTimeout);
     connection->open(FirebirdSettings(login));
     std::vector<std::string> tables;
     auto rows = connection->openSchema(kSchemaTables);
@@ -65,8 +66,9 @@ std::vector<std::string> FirebirdTables(Database& database, const FirebirdLogin&
 }
 
 std::vector<std::string> SqlServerTables(Database& database, const SqlServerLogin& login, SqlServerTableNames* names,
-                                         const std::function<void()>& eachRow) {
+                                         const std::function<void()>& eachRow, int connectionTimeout) {
     auto connection = database.createConnection();
+    connection->setConnectionTimeout(connectionTimeout);
     connection->open(SqlServerSettings(login));
     const std::string defaultSchema = names ? DefaultSchema(*connection) : "";
     auto rows = connection->openSchema(kSchemaTables);

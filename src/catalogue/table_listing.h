@@ -15,10 +15,11 @@ class SqlServerTableNames;
 // With `names`, tables of every schema are listed and recorded there; without, a table of another
 // schema is listed by its bare name, as the catalogue rows alone give it. `eachRow`, when given,
 // runs for every catalogue row read: a window keeps its events going through a long catalogue.
+// `connectionTimeout`: how long a server that does not answer is waited for, in seconds.
 std::vector<std::string> SqlServerTables(Database& database, const SqlServerLogin& login,
                                          SqlServerTableNames* names = nullptr,
-                                         const std::function<void()>& eachRow = {});
-std::vector<std::string> FirebirdTables(Database& database, const FirebirdLogin& login);
+                                         const std::function<void()>& eachRow = {}, int connectionTimeout = 15);
+std::vector<std::string> FirebirdTables(Database& database, const FirebirdLogin& login, int connectionTimeout = 15);
 
 // The filters, on their own: which catalogue rows become list entries.
 bool IsListedSqlServerTable(const std::string& tableName, const std::string& tableType);

@@ -234,11 +234,16 @@ TEST_F(CopyCommandTest, ConnectingAgainWaitsNoLongerThanTheStall) {
         db.failOn("execute INSERT INTO \"A\" VALUES(2)", "[08S01] Communication link failure", 1, true);
         run({"--stall-timeout", stall, "send-to-firebird", "A", "B"}, true);
         const auto timeouts = db.calls("ConnectionTimeout");
-        ASSERT_EQ(timeouts.size(), 4u) << stall << ": opened, then opened again\n" << printed.str();
-        EXPECT_EQ(timeouts[2], timeout) << stall;
-        EXPECT_EQ(timeouts[3], timeout) << stall;
+        ASSERT_EQ(timeouts.size(), 6u) << stall << ": listed, opened, then opened again\n" << printed.str();
+        for (size_t i : {0u, 1u, 4u, 5u}) EXPECT_EQ(timeouts[i], timeout) << stall << ": call " << i;
         EXPECT_NE(printed.str().find("connected again"), std::string::npos) << printed.str();
     }
+    // verify, listing and comparing, connects within the stall time-out too.
+    db.log.clear();
+    run({"--stall-timeout", "5", "verify", "sqlserver-to-firebird", "A"}, true);
+    const auto verifying = db.calls("ConnectionTimeout");
+    ASSERT_EQ(verifying.size(), 3u) << "listed, then both ends\n" << printed.str();
+    for (const auto& t : verifying) EXPECT_EQ(t, "ConnectionTimeout 5");
 }
 
 // What --keys sends SQL Server, in its order: the identity in the CREATE, the copied values let

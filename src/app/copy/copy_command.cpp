@@ -61,13 +61,15 @@ int RunCommand(const CopyOptions& options, const StoredLogins& stored, Database&
     const bool wantsFirebird = verifying ? options.arguments[0] == "firebird-to-sqlserver"
                                          : options.command != "list" || options.arguments[0] == "firebird";
     bool listedAll = true;
+    // A server that does not answer is given up within the stall time-out, listing too.
+    const int connecting = options.stallTimeout > 0 && options.stallTimeout < 15 ? static_cast<int>(options.stallTimeout) : 15;
     if (wantsSqlServer)
         listedAll = ListSide(ends.console, kListSqlServerTablesStep, [&] {
-            return SqlServerTables(database, logins.sqlServer, &sqlServerNames);
+            return SqlServerTables(database, logins.sqlServer, &sqlServerNames, {}, connecting);
         }, listed.sqlServer);
     if (wantsFirebird)
         listedAll = ListSide(ends.console, kListFirebirdTablesStep, [&] {
-            return FirebirdTables(database, logins.firebird);
+            return FirebirdTables(database, logins.firebird, connecting);
         }, listed.firebird) && listedAll;
 
     if (options.command == "list") {
