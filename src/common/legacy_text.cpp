@@ -180,8 +180,10 @@ std::string AsUtf8(const char* page, std::string_view bytes) {
 
 // A value that the two best readings read differently, so that a person can tell them apart.
 const std::string& Telling(const std::vector<std::string>& values, const char* first, const char* second) {
+    const Converter one = Open(first), other = Open(second);
+    if (!one || !other) return values.front();
     for (const std::string& v : values)
-        if (AsUtf8(first, v) != AsUtf8(second, v)) return v;
+        if (Decode(one.get(), v) != Decode(other.get(), v)) return v;
     return values.front();
 }
 

@@ -16,7 +16,7 @@ bool Stopped(const StopRequest* stop) { return stop && stop->requested(); }
 
 // The rows of one table against its copy. Rows are named by the source table's key.
 void CompareRows(const VerificationPlan& plan, VerificationEnds ends, const std::string& entry,
-                 VerificationObserver& observer, TableComparison& comparison, CopyWatchdog* watchdog) {
+                 VerificationObserver& observer, TableComparison& comparison, CopyWatchdog& watchdog) {
     const SqlServerTableNames* names = plan.sqlServerNames;
     const SqlServerTable table = SqlServerTableOf(names, entry);
     const std::string sqlServerQuery =
@@ -26,7 +26,7 @@ void CompareRows(const VerificationPlan& plan, VerificationEnds ends, const std:
     options.sample = plan.sample;
     options.stopRequested = [&plan] { return Stopped(plan.stop); };
     options.progress = [&](const char* side, long long done) {
-        if (watchdog) watchdog->progress();
+        watchdog.progress();
         observer.rowsRead(entry, side, done);
     };
     try {
@@ -76,7 +76,6 @@ KeysComparison CompareKeys(const VerificationPlan& plan, VerificationEnds ends, 
 // stall time-out: no wait is longer than the stall time-out and the grace.
 std::vector<TableComparison> RunVerification(const VerificationPlan& plan, VerificationEnds ends,
                                              VerificationObserver& observer) {
-    std::optional<CopyWatchdog> watchdog;
     const auto cancel = [ends] {
         ends.sqlServer.cancel();
         ends.firebird.cancel();
@@ -85,10 +84,10 @@ std::vector<TableComparison> RunVerification(const VerificationPlan& plan, Verif
         ends.sqlServer.abandon();
         ends.firebird.abandon();
     };
-    watchdog.emplace(plan.limits, cancel, abandon);
+    CopyWatchdog watchdog(plan.limits, cancel, abandon);
     const CancelOnStop cancelling(plan.stop, [&] {
         cancel();
-        watchdog->cancelled();
+        watchdog.cancelled();
     });
     std::vector<TableComparison> comparisons;
     bool givenUp = false;
@@ -97,11 +96,11 @@ std::vector<TableComparison> RunVerification(const VerificationPlan& plan, Verif
         comparison.table = entry;
         if (givenUp) comparison.why = "a server was given up for not answering";
         if (!Stopped(plan.stop) && !givenUp) {
-            watchdog->rearm(plan.limits);
-            CompareRows(plan, ends, entry, observer, comparison, &*watchdog);
-            if (plan.keys && !watchdog->stalled()) comparison.keys = CompareKeys(plan, ends, entry);
-            givenUp = watchdog->stalled();
-            watchdog->disarm();
+            watchdog.rearm(plan.limits);
+            CompareRows(plan, ends, entry, observer, comparison, watchdog);
+            if (plan.keys && !watchdog.stalled()) comparison.keys = CompareKeys(plan, ends, entry);
+            givenUp = watchdog.stalled();
+            watchdog.disarm();
             if (givenUp)
                 comparison = {entry, TableComparison::Status::kFailed,
                               "nothing came back within the stall time-out, so the server was given up: " +
