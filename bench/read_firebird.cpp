@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     rs->close();
     c->close();
-    std::printf("rows=%ld counted=%lld seconds=%.2f rows_per_s=%.0f peak_kb_after_open=%ld peak_kb=%ld\n", read,
+    std::printf("rows=%ld counted=%lld seconds=%.4f rows_per_s=%.0f peak_kb_after_open=%ld peak_kb=%ld\n", read,
                 counted, seconds, read / seconds, before, PeakResidentKb());
     return read == counted ? 0 : 1;
 }

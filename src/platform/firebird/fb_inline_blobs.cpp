@@ -3,6 +3,7 @@
 #include <ibase.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace tess {
 
@@ -12,16 +13,33 @@ std::string Name(size_t index) { return "C" + std::to_string(index); }
 
 // The VARCHAR a blob column's short values are cast to, and the longest value, in the blob's own
 // bytes, that it takes whole. Binary and byte text (NONE, OCTETS) come as their bytes. Text of any
-// other character set is described as the attachment's (UTF8), which the engine converts a text
-// blob to as it reads it, whatever its own; the cast converts alike. A UTF8 VARCHAR(n) holds n
-// characters in 4n bytes, and a value of n bytes has at most n characters.
+// other character set comes as its UTF-8 bytes: the engine converts a text blob to UTF8 as it casts
+// it, whatever its own set, and the UTF8 VARCHAR is then recast to OCTETS of as many bytes. A UTF8
+// VARCHAR(n) in the message takes 4n bytes, so read as such a row would hold a quarter of the text
+// and the client's batches of rows (sized by the message's declared length) would shrink fourfold.
 InlineBlobColumn CastFor(size_t index, const FirebirdColumnShape& shape, unsigned bytes) {
     const std::string length = std::to_string(bytes);
     if (shape.subType != isc_blob_text || shape.charSet == kCsOctets)
-        return {index, bytes, "VARCHAR(" + length + ") CHARACTER SET OCTETS"};
-    if (shape.charSet == kCsNone) return {index, bytes, "VARCHAR(" + length + ") CHARACTER SET NONE"};
-    const unsigned characters = std::max(1u, bytes / 4);
-    return {index, characters, "VARCHAR(" + std::to_string(characters) + ") CHARACTER SET UTF8"};
+        return {index, bytes, "VARCHAR(" + length + ") CHARACTER SET OCTETS", false};
+    if (shape.charSet == kCsNone) return {index, bytes, "VARCHAR(" + length + ") CHARACTER SET NONE", false};
+    return {index, bytes, "VARCHAR(" + length + ") CHARACTER SET OCTETS", true};
+}
+
+// The short value's output and the long value's. Text read through UTF8 can outgrow its own bytes
+// (a WIN1252 "é" is two bytes of UTF-8): such a value goes as the blob. Each CASE tests before it
+// casts, so no cast meets a value too long for it.
+std::pair<std::string, std::string> Outputs(const std::string& name, const InlineBlobColumn& blob) {
+    const std::string longest = std::to_string(blob.longest);
+    const std::string fits = "OCTET_LENGTH(" + name + ") <= " + longest;
+    if (!blob.throughUtf8)
+        return {"CASE WHEN " + fits + " THEN CAST(" + name + " AS " + blob.castType + ") END",
+                "CASE WHEN OCTET_LENGTH(" + name + ") > " + longest + " THEN " + name + " END"};
+    const std::string utf8 = "CAST(" + name + " AS VARCHAR(" + longest + ") CHARACTER SET UTF8)";
+    const std::string utf8Fits = "OCTET_LENGTH(" + utf8 + ") <= " + longest;
+    return {"CASE WHEN " + fits + " THEN CASE WHEN " + utf8Fits + " THEN CAST(" + utf8 + " AS " + blob.castType +
+                ") END END",
+            "CASE WHEN NOT (" + fits + ") THEN " + name + " WHEN NOT (" +
+                utf8Fits + ") THEN " + name + " END"};
 }
 
 }  // namespace
@@ -55,9 +73,8 @@ std::string InlineBlobQuery(const std::string& query, size_t columns, const std:
             outputs += name;
             continue;
         }
-        const std::string longest = std::to_string(blob->longest);
-        outputs += "CASE WHEN OCTET_LENGTH(" + name + ") <= " + longest + " THEN CAST(" + name + " AS " + blob->castType +
-                   ") END, CASE WHEN OCTET_LENGTH(" + name + ") > " + longest + " THEN " + name + " END";
+        const auto [shortValue, longValue] = Outputs(name, *blob);
+        outputs += shortValue + ", " + longValue;
         ++blob;
     }
     return "SELECT " + outputs + " FROM (" + query + ") TESSALINE_ROWS (" + names + ")";

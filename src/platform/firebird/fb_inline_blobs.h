@@ -20,8 +20,11 @@ inline constexpr unsigned kFirebirdLongestSegment = 65535;
 // The longest VARCHAR, in bytes.
 inline constexpr unsigned kFirebirdLongestVarcharBytes = 32765;
 // A row's bytes of inline values, shared among its blob columns; each column gets at least the
-// least share, at most the longest VARCHAR.
-inline constexpr unsigned kInlineRowBytes = 16384;
+// least share, at most the longest VARCHAR. The client asks for as many rows a round trip as fit
+// 1 MB of the message's declared length, at most 1,000 (remote/remote.cpp,
+// REMOTE_compute_batch_size, with MAX_BATCH_CACHE_SIZE in remote/remote.h): 4 KB of inline values
+// make batches of about 250 rows, where 16 KB made 64.
+inline constexpr unsigned kInlineRowBytes = 4096;
 inline constexpr unsigned kInlineLeastBytes = 256;
 
 // How one blob column travels: values of up to `longest` bytes (as the blob holds them) come inside
@@ -30,6 +33,7 @@ struct InlineBlobColumn {
     size_t index = 0;  // of the column in the query's own outputs
     unsigned longest = 0;
     std::string castType;
+    bool throughUtf8 = false;  // text converted to UTF8 first, then carried as its bytes
 };
 
 // The share of the row's inline bytes each blob column gets, after the columns that are no blob.
