@@ -74,7 +74,7 @@ std::string InlineBlobQuery(const std::string& query, size_t columns, const std:
             continue;
         }
         const auto [shortValue, longValue] = Outputs(name, *blob);
-        outputs += shortValue + ", " + longValue;
+        outputs += shortValue + ", " + longValue + ", OCTET_LENGTH(" + name + ")";
         ++blob;
     }
     return "SELECT " + outputs + " FROM (" + query + ") TESSALINE_ROWS (" + names + ")";

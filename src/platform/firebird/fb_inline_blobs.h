@@ -43,8 +43,9 @@ unsigned InlineBlobBytes(unsigned otherColumnsBytes, size_t blobColumns);
 std::vector<InlineBlobColumn> InlineBlobColumns(const std::vector<FirebirdColumnShape>& shapes,
                                                 const std::vector<bool>& isBlob, unsigned bytes);
 
-// `query`, of `columns` outputs, wrapped: its outputs in order, each blob column as two, first the short value as a
-// VARCHAR (null where the value is null or long), then the blob (null where it is null or short).
+// `query`, of `columns` outputs, wrapped: its outputs in order, each blob column as three: the short value as a
+// VARCHAR (null where the value is null or long), the blob (null where it is null or short), and the value's
+// length in its own bytes (read only with the blob: asking the blob would cost a round trip).
 std::string InlineBlobQuery(const std::string& query, size_t columns, const std::vector<InlineBlobColumn>& blobs);
 
 }  // namespace tess

@@ -102,11 +102,12 @@ long long FirebirdRecordset::scalar(const std::string& query) const {
         const unsigned nullOffset = meta->getNullOffset(&status, 0);
         const unsigned type = meta->getType(&status, 0) & ~1u;
         const int scale = meta->getScale(&status, 0);
-        FbHandle<IResultSet> rs(session_->master,
-                                stmt->openCursor(&status, transaction_.get(), nullptr, nullptr, meta.get(), 0));
+        // Executed as a singleton: its row comes back with the execute, a round trip less than a
+        // cursor's open and fetch. A query of no row leaves the value null.
+        *reinterpret_cast<short*>(&buf[nullOffset]) = -1;
+        stmt->execute(&status, transaction_.get(), nullptr, nullptr, meta.get(), buf.data());
         long long result = -1;
-        if (rs->fetchNext(&status, buf.data()) == IStatus::RESULT_OK &&
-            *reinterpret_cast<short*>(&buf[nullOffset]) == 0 && scale == 0) {
+        if (*reinterpret_cast<short*>(&buf[nullOffset]) == 0 && scale == 0) {
             if (type == SQL_INT64) result = *reinterpret_cast<ISC_INT64*>(&buf[offset]);
             else if (type == SQL_LONG) result = *reinterpret_cast<ISC_LONG*>(&buf[offset]);
             else if (type == SQL_SHORT) result = *reinterpret_cast<ISC_SHORT*>(&buf[offset]);
@@ -306,7 +307,8 @@ void FirebirdRecordset::inlineShortBlobs() {
     readInlineShapes(metadata_.get());
 }
 
-// Where each column now lies in the wrapped query's row: a blob column's short value, then its blob.
+// Where each column now lies in the wrapped query's row: a blob column's short value, its blob,
+// then the blob's length.
 void FirebirdRecordset::readInlineShapes(IMessageMetadata* wrapped) {
     CallFirebird(*session_, [&] {
         FbStatus status(session_->master);
@@ -321,6 +323,11 @@ void FirebirdRecordset::readInlineShapes(IMessageMetadata* wrapped) {
             c.offset = wrapped->getOffset(&status, output);
             c.nullOffset = wrapped->getNullOffset(&status, output);
             ++output;
+            if (c.inlined) {
+                c.lengthOffset = wrapped->getOffset(&status, output);
+                c.lengthNullOffset = wrapped->getNullOffset(&status, output);
+                ++output;
+            }
         }
     });
 }
@@ -383,8 +390,12 @@ Value FirebirdRecordset::decode(Column& c) {
     if (c.shape.type == SQL_BLOB) {
         ISC_QUAD id;
         std::memcpy(&id, data, sizeof id);
-        if (c.shape.subType != isc_blob_text) return readBlob<Bytes>(id);
-        return FirebirdText(readBlob<std::string>(id), c.shape.charSet, session_->noneText.get(), &c.none);
+        ISC_INT64 length = 0;
+        const bool known = c.inlined && *reinterpret_cast<const short*>(&buffer_[c.lengthNullOffset]) == 0;
+        if (known) std::memcpy(&length, &buffer_[c.lengthOffset], sizeof length);
+        if (c.shape.subType != isc_blob_text) return readBlob<Bytes>(id, known ? &length : nullptr);
+        return FirebirdText(readBlob<std::string>(id, known ? &length : nullptr), c.shape.charSet,
+                            session_->noneText.get(), &c.none);
     }
     return DecodeFirebirdValue(session_->util, c.shape, data, session_->noneText.get(), &c.none);
 }
@@ -396,13 +407,15 @@ std::string FirebirdRecordset::guessedColumn() const {
 }
 
 template <class Content>
-Content FirebirdRecordset::readBlob(const ISC_QUAD& id) {
+Content FirebirdRecordset::readBlob(const ISC_QUAD& id, const ISC_INT64* length) {
     FbStatus status(session_->master);
     ISC_QUAD blobId = id;
     FbHandle<IBlob> blob(session_->master,
                          session_->attachment->openBlob(&status, transaction_.get(), &blobId, 0, nullptr));
     Content content;  // text or bytes, read into the value's own kind: a long value is never copied
-    content.reserve(BlobLength(&status, blob.get()));  // one allocation of the exact size, not doublings
+    // One allocation of the value's size, not doublings. Text read through UTF8 may outgrow its
+    // own bytes: then it grows once.
+    content.reserve(length ? static_cast<size_t>(*length) : BlobLength(&status, blob.get()));
     // A segment's length is 16 bits on the wire: the largest a call can ask for.
     std::vector<char> segment(kFirebirdLongestSegment);
     for (;;) {

@@ -38,6 +38,8 @@ private:
         // A blob column read inline: its short value, a VARCHAR, at these offsets; the blob at `offset`.
         bool inlined = false;
         unsigned inlineOffset = 0, inlineNullOffset = 0;
+        // ... and a long value's length in its own bytes: asking the blob would cost a round trip.
+        unsigned lengthOffset = 0, lengthNullOffset = 0;
     };
 
     // A blob column that is no array, which a short value of may come inside its row.
@@ -54,7 +56,7 @@ private:
     void readInlineShapes(Firebird::IMessageMetadata* wrapped);
     Value decode(Column& column);
     template <class Content>
-    Content readBlob(const ISC_QUAD& id);
+    Content readBlob(const ISC_QUAD& id, const ISC_INT64* length = nullptr);
     std::string readArray(const ISC_QUAD& id, const FirebirdArrayShape& shape);
     std::shared_ptr<const FirebirdArrayShape> arrayShape(const std::string& relation, const std::string& field);
     long long scalar(const std::string& query) const;
