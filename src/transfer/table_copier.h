@@ -91,6 +91,8 @@ public:
     // True once a server that did not answer had its connections given up: nothing is to wait on
     // it again.
     bool gaveUp() const { return abandoned_; }
+    // A table's reader stayed in a driver that ignored the cancel: it keeps the source's connection.
+    bool leftSourceBehind() const { return leftSource_; }
     // The keys of each table made so far (with keys), to be made after the rows; taken once.
     std::map<std::string, StructurePlan> takeStructures() { return std::exchange(structures_, {}); }
 
@@ -167,6 +169,7 @@ private:
     CopyWatchdog::Limits limits_ = kDefaultLimits;
     size_t blockRows_ = 0;  // 0: as many as the target takes
     std::shared_ptr<ReadAhead> leftReader_;  // the table's reader, left in a driver that ignored the cancel
+    bool leftSource_ = false;                 // a reader was left so, and the source's connection with it
     mutable std::mutex watchdogMutex_;  // a stop's cancel comes from another thread
     CopyWatchdog* watchdog_ = nullptr;
     std::atomic<bool> abandoned_{false};  // the watchdog gave the connections up

@@ -34,7 +34,10 @@ void TableCopier::setWatchdog(CopyWatchdog* watchdog) {
 // A source whose reader was left in a driver that ignored the cancel is the reader's until it comes
 // out: handed over, neither closed nor destroyed here.
 void TableCopier::closeSource(std::unique_ptr<Recordset>& source) {
-    if (const auto reader = std::exchange(leftReader_, nullptr)) return reader->adopt(std::move(source));
+    if (const auto reader = std::exchange(leftReader_, nullptr)) {
+        leftSource_ = true;
+        return reader->adopt(std::move(source));
+    }
     attempt(CopyStage::kCloseSource, [&] {
         try {
             source->close();

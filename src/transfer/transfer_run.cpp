@@ -31,7 +31,9 @@ public:
         if (copier_) copier_->cancel();
     }
     bool gaveUp() const { return gaveUp_ || (copier_ && copier_->gaveUp()); }
+    bool sourceLeftBehind() const { return copier_ && copier_->leftSourceBehind(); }
     bool reconnect(std::string& why);
+    bool renew(std::string& why);
     std::vector<StructureOutcome> makeKeys(const std::vector<TableOutcome>& outcomes);
 
 private:
@@ -84,6 +86,26 @@ bool Run::reconnect(std::string& why) {
     if (!ConnectAgain(pass, [this] { ends_.reopen(); }, why)) return false;
     start();
     observer_.reconnected();
+    return true;
+}
+
+// The connections made again at once, and the copier with them: the next table must not share a
+// connection that a reader left in its driver still fetches on. Where they do not open, as after
+// a lost connection.
+bool Run::renew(std::string& why) {
+    {
+        std::lock_guard lock(copierMutex_);
+        gaveUp_ = gaveUp();
+        keepStructures();
+        copier_.reset();
+    }
+    try {
+        ends_.reopen();
+    } catch (const std::exception& e) {
+        why = e.what();
+        return reconnect(why);
+    }
+    start();
     return true;
 }
 
@@ -160,6 +182,8 @@ void RunTables(const TransferPlan& plan, TransferEnds& ends, TransferObserver& o
         if (run.gaveUp())
             result.end = TransferResult::End::kGivenUp;
         else if (result.tables.back().ending == TableOutcome::kConnectionLost && !run.reconnect(result.why))
+            unreachable();
+        else if (run.sourceLeftBehind() && !run.renew(result.why))
             unreachable();
     }
     if (result.end == TransferResult::End::kDone && stopped()) result.end = TransferResult::End::kStopped;

@@ -183,6 +183,24 @@ bool FakeDatabase::waitUntilBlocked() {
     return changed_.wait_for(lock, std::chrono::minutes(1), [&] { return blocked_; });
 }
 
+void FakeDatabase::holdOn(const std::string& prefix) {
+    std::lock_guard lock(mutex_);
+    holdOn_ = prefix;
+}
+
+bool FakeDatabase::waitUntilHeld() {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::minutes(1), [&] { return held_ != Held::kNone; });
+}
+
+bool FakeDatabase::release() {
+    if (!waitUntilHeld()) return false;
+    std::unique_lock lock(mutex_);
+    if (held_ == Held::kWaiting) held_ = Held::kReleased;
+    changed_.notify_all();
+    return changed_.wait_for(lock, std::chrono::minutes(1), [&] { return held_ == Held::kOut; });
+}
+
 void FakeDatabase::cancel(const std::string& connection) noexcept {
     std::lock_guard lock(mutex_);
     ++cancels;
@@ -197,6 +215,15 @@ void FakeDatabase::call(const std::string& line) {
     if (onCall) onCall(line);
     std::unique_lock lock(mutex_);
     log.push_back(line);
+    if (!holdOn_.empty() && line.rfind(holdOn_, 0) == 0) {
+        holdOn_.clear();
+        held_ = Held::kWaiting;
+        changed_.notify_all();
+        changed_.wait(lock, [&] { return held_ == Held::kReleased; });  // a cancel changes nothing
+        held_ = Held::kOut;
+        changed_.notify_all();
+        throw FakeDatabaseError("the held call was let go");
+    }
     const auto blocking =
         std::find_if(blockOn_.begin(), blockOn_.end(), [&](const std::string& p) { return line.rfind(p, 0) == 0; });
     if (blocking != blockOn_.end()) {

@@ -59,6 +59,13 @@ public:
     // Waits until a call is blocked so; false when none is after a minute, so that a test whose
     // call never comes fails instead of hanging.
     bool waitUntilBlocked();
+    // The next call whose log line starts with `prefix` waits, as a call in a driver that ignores
+    // the cancel does, until release(); it then fails.
+    void holdOn(const std::string& prefix);
+    // Waits until a call is held so (false when none is after a minute).
+    bool waitUntilHeld();
+    // Lets the held call go, and waits until it has (false when it never began, after a minute).
+    bool release();
     // What a connection's cancel() does: counts, records which connection (its connection text),
     // and ends a blocked call.
     void cancel(const std::string& connection = {}) noexcept;
@@ -88,6 +95,8 @@ private:
     std::vector<Failure> failures_;
     std::vector<std::string> blockOn_;  // each blocks the first call it begins
     bool blocked_ = false;
+    std::string holdOn_;
+    enum class Held { kNone, kWaiting, kReleased, kOut } held_ = Held::kNone;
     std::vector<std::string> createdTables_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;

@@ -690,3 +690,41 @@ TEST_F(TransferEndings, ABlockTheTargetWillNotPrepareIsToldOnce) {
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+// A table whose reader stays in a driver that ignores the cancel leaves that reader its connection:
+// the next table is read over a connection made afresh, not one a fetch is still under way on.
+TEST_F(TransferEndings, AReaderLeftInTheDriverLeavesTheNextTableAFreshConnection) {
+    DatabaseError::Details tableGone;
+    tableGone.endsTable = true;
+    FakeResult b = Rows(600);
+    b.recordCount = -1;  // not known: B is read ahead on a thread of its own
+    db.results["SELECT * FROM [B]"] = b;
+    db.results["SELECT * FROM [A]"] = Rows(2);
+    std::atomic<int> moves{0};
+    db.onCall = [&](const std::string& line) {
+        if (line == "movenext" && ++moves == 300) db.holdOn("movenext");  // B's reader, past its first batch
+        if (line == "execute INSERT INTO \"B\" VALUES(1)") {
+            ASSERT_TRUE(db.waitUntilHeld());  // then B ends
+        }
+    };
+    db.failOn("execute INSERT INTO \"B\" VALUES(1)", "Table unknown B", tableGone, 1);
+    toFirebird({"B", "A"});
+    ASSERT_TRUE(db.release()) << "B's reader never went into the driver";
+    ASSERT_EQ(outcomes.size(), 2u);
+    EXPECT_EQ(outcomes[0].ending, TableOutcome::kEnded);
+    EXPECT_EQ(outcomes[1].ending, TableOutcome::kComplete);
+    const auto at = [&](const std::string& prefix, size_t from = 0) {
+        for (size_t i = from; i < db.log.size(); ++i)
+            if (db.log[i].rfind(prefix, 0) == 0) return i;
+        return db.log.size();
+    };
+    const size_t bRead = at("query SELECT * FROM [B]");
+    const size_t reopened = at("open Driver={SQL Server}", bRead);
+    EXPECT_LT(reopened, at("query SELECT * FROM [A]")) << "A was read over the connection B's reader kept";
+}
+
+}  // namespace
+}  // namespace tess
