@@ -1,5 +1,7 @@
 #include "transfer/table_outcome.h"
 
+#include <algorithm>
+
 namespace tess {
 
 const char* EndingText(TableOutcome::Ending ending) {
@@ -12,6 +14,10 @@ const char* EndingText(TableOutcome::Ending ending) {
         case TableOutcome::kNotCopied: return "not copied";
     }
     return "";
+}
+
+long long RowsNotWritten(const TableOutcome& o) {
+    return std::max(0LL, o.rowsRead - o.rowsWritten - o.rowsRefused - o.rowsFateUnknown);
 }
 
 }  // namespace tess

@@ -31,4 +31,9 @@ struct TableOutcome {
 
 const char* EndingText(TableOutcome::Ending ending);
 
+// The rows read that neither stand in the target nor were refused one by one: a batch that a stop
+// or a failure cut off, the rows held when the table ended, the work of a transaction rolled back.
+// Those whose commit's fate is unknown are not among them.
+long long RowsNotWritten(const TableOutcome& outcome);
+
 }  // namespace tess

@@ -189,6 +189,34 @@ TEST(SummaryOutcome, ACommitOfUnknownFateIsNoChangeBySomeoneElse) {
     }
 }
 
+// The rows read that do not stand and were not refused (a batch a stop cut off) are said, in the
+// line and the JSON; those of a commit of unknown fate are not among them.
+TEST(SummaryOutcome, RowsReadAndNotWrittenAreSaid) {
+    const struct {
+        long long read, written, refused, unknown;
+        const char* said;  // after the outcome; empty: nothing
+        long long json;    // rowsNotWritten; 0: absent
+    } cases[] = {
+        {10, 5, 0, 0, " (5 rows read were not written)", 5},
+        {10, 9, 0, 0, " (1 row read was not written)", 1},
+        {10, 9, 1, 0, "", 0},
+        {300, 200, 0, 100, "", 0},
+        {300, 200, 0, 99, " (1 row read was not written)", 1},
+        {0, 0, 0, 0, "", 0},
+    };
+    for (const auto& c : cases) {
+        TableOutcome o;
+        o.ending = TableOutcome::kStopped;
+        o.rowsRead = c.read, o.rowsWritten = c.written, o.rowsRefused = c.refused, o.rowsFateUnknown = c.unknown;
+        const TableSummary summary{"T", o, std::nullopt};
+        std::ostringstream line;
+        PrintSummaryLine(line, summary);
+        EXPECT_NE(line.str().find(std::string(", stopped") + c.said + "\n"), std::string::npos) << line.str();
+        const auto json = nlohmann::json::parse(SummaryJson({summary}, 130, {}))["tables"][0];
+        EXPECT_EQ(json.value("rowsNotWritten", 0LL), c.json) << line.str();
+    }
+}
+
 TEST(SummaryOutcome, ATargetThatDiffersIsNeverComplete) {
     TableOutcome o;
     o.ending = TableOutcome::kComplete;

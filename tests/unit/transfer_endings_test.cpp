@@ -8,6 +8,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <condition_variable>
+#include <thread>
 
 #include "fakes/engine_copy.h"
 #include "fakes/fake_database.h"
@@ -724,6 +725,42 @@ TEST_F(TransferEndings, AReaderLeftInTheDriverLeavesTheNextTableAFreshConnection
     const size_t bRead = at("query SELECT * FROM [B]");
     const size_t reopened = at("open Driver={SQL Server}", bRead);
     EXPECT_LT(reopened, at("query SELECT * FROM [A]")) << "A was read over the connection B's reader kept";
+}
+
+}  // namespace
+}  // namespace tess
+
+namespace tess {
+namespace {
+
+// A stop while a block (into Firebird) or an array (into SQL Server) is under way cancels it: its
+// rows are not written, and the outcome counts them so. The rows of the block before it stand; the
+// array holds all twelve rows here, and none stands.
+TEST_F(TransferEndings, AStopInTheMiddleOfABatchLeavesItsRowsCountedAsNotWritten) {
+    for (const bool toFirebird : {true, false}) {
+        SCOPED_TRACE(toFirebird ? "a block into Firebird" : "an array into SQL Server");
+        FakeDatabase fresh;
+        fresh.results[toFirebird ? "SELECT * FROM [B]" : "SELECT * FROM \"B\""] = Rows(12);
+        fresh.onCall = [&fresh](const std::string& line) {  // the batch that begins with row 6
+            if (line.rfind("run ", 0) == 0 && line.find(" with 6") != std::string::npos) fresh.blockOn(line);
+        };
+        FakeToolkit boxes;
+        RecordingObserver seen(boxes, "at ");
+        std::thread stopper([&] {
+            if (fresh.waitUntilBlocked()) seen.stop.request(15);
+        });
+        FakeTableList targetTables;
+        CopyThroughEngine(fresh, logins, {.toFirebird = toFirebird, .bulk = true, .blockRows = 5}, targetTables, {"B"},
+                          seen);
+        stopper.join();
+        ASSERT_EQ(seen.outcomes.size(), 1u);
+        const TableOutcome& o = seen.outcomes[0];
+        EXPECT_EQ(o.ending, TableOutcome::kStopped);
+        EXPECT_EQ(o.rowsWritten, toFirebird ? 5 : 0);
+        EXPECT_EQ(o.rowsRead, toFirebird ? 10 : 12);
+        EXPECT_EQ(RowsNotWritten(o), toFirebird ? 5 : 12);
+        EXPECT_EQ(fresh.calls("run ").size(), toFirebird ? 2u : 6u) << "nothing is written after the stop";
+    }
 }
 
 }  // namespace

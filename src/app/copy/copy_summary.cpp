@@ -72,6 +72,8 @@ void PrintSummaryLine(std::ostream& out, const TableSummary& summary) {
         out << "unknown";
     if (TargetDiffers(summary)) out << " (differs from written)";
     out << ", " << SummaryOutcome(summary);
+    if (const long long notWritten = RowsNotWritten(o); notWritten > 0)
+        out << " (" << notWritten << (notWritten == 1 ? " row read was" : " rows read were") << " not written)";
     if (o.copiedAgain > 0) out << " (copied again from its start after a lost connection)";
     out << "\n";
     if (summary.structure) PrintStructure(out, *summary.structure);
@@ -87,6 +89,7 @@ std::string SummaryJson(const std::vector<TableSummary>& tables, int exitStatus,
             t["rowsWritten"] = o->rowsWritten;
             t["rowsRefused"] = o->rowsRefused;
             if (o->rowsFateUnknown > 0) t["rowsFateUnknown"] = o->rowsFateUnknown;
+            if (RowsNotWritten(*o) > 0) t["rowsNotWritten"] = RowsNotWritten(*o);
             if (o->copiedAgain > 0) t["copiedAgain"] = o->copiedAgain;
             t["seconds"] = o->seconds;
             if (o->cause) t["cause"] = FailureText(*o->cause);
