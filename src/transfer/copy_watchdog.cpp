@@ -43,6 +43,20 @@ void CopyWatchdog::cancelled() noexcept {
     changed_.notify_all();
 }
 
+void CopyWatchdog::stopAsked() noexcept {
+    {
+        std::lock_guard lock(mutex_);
+        if (!stopHeard_ && !stopAskedAt_) stopAskedAt_ = Clock::now();
+    }
+    changed_.notify_all();
+}
+
+void CopyWatchdog::stopHeard() noexcept {
+    std::lock_guard lock(mutex_);
+    stopHeard_ = true;
+    stopAskedAt_.reset();
+}
+
 bool CopyWatchdog::stalled() const {
     std::lock_guard lock(mutex_);
     return stalled_;
@@ -55,6 +69,8 @@ void CopyWatchdog::rearm(Limits limits) noexcept {
         stalled_ = abandoned_ = false;
         paused_ = 0;
         cancelledAt_.reset();
+        stopAskedAt_.reset();
+        stopHeard_ = false;
         progress();
         armed_ = true;
     }
@@ -75,6 +91,9 @@ bool CopyWatchdog::act(std::unique_lock<std::mutex>& lock) {
     if (cancelledAt_ && !abandoned_ && now - std::max(lastProgress(), *cancelledAt_) >= limits_.grace) {
         abandoned_ = true;
         callback = &abandon_;
+    } else if (stopAskedAt_ && !cancelledAt_ && now - std::max(lastProgress(), *stopAskedAt_) >= limits_.stopPatience) {
+        cancelledAt_ = now;
+        callback = &cancel_;
     } else if (limits_.stall > Clock::duration::zero() && !stalled_ && now - lastProgress() >= limits_.stall) {
         stalled_ = true;
         if (!cancelledAt_) cancelledAt_ = now;
@@ -101,6 +120,8 @@ void CopyWatchdog::watch() {
         auto next = Clock::time_point::max();
         if (cancelledAt_ && !abandoned_) next = std::min(next, std::max(lastProgress(), *cancelledAt_) + limits_.grace);
         if (limits_.stall > Clock::duration::zero() && !stalled_) next = std::min(next, lastProgress() + limits_.stall);
+        if (stopAskedAt_ && !cancelledAt_)
+            next = std::min(next, std::max(lastProgress(), *stopAskedAt_) + limits_.stopPatience);
         if (next == Clock::time_point::max() || paused_ > 0)
             changed_.wait(lock);
         else

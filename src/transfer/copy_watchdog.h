@@ -4,6 +4,10 @@
 // call has come through for the stall time, the calls under way are cancelled; once a cancel has
 // been sent (the watchdog's own, or a stop's), a call that takes longer than the grace means a
 // server that does not read it, and the connections are given up.
+// A stop is left to the copy, which hears it between two calls and commits what it wrote: only
+// when nothing comes through for the stop's patience (a call blocked in its driver) are the calls
+// cancelled. A cancel sent at once could reach that commit, or leave a Firebird client that did
+// not answer it to be given up, and the rows the stop keeps would go with its transaction.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -20,6 +24,7 @@ public:
     struct Limits {
         Clock::duration stall;  // zero: no stall time-out
         Clock::duration grace;
+        Clock::duration stopPatience = std::chrono::seconds(2);
     };
     CopyWatchdog(Limits limits, std::function<void()> cancel, std::function<void()> abandon);
     ~CopyWatchdog();
@@ -33,6 +38,10 @@ public:
     void resume() noexcept;
     // A cancel was sent from elsewhere: the grace runs from now.
     void cancelled() noexcept;
+    // A stop was asked for: the calls are cancelled unless the copy hears it within the patience.
+    void stopAsked() noexcept;
+    // The copy heard the stop, and ends the table itself: nothing of it is cancelled for the stop.
+    void stopHeard() noexcept;
     // The watchdog cancelled the calls because nothing came through for the stall time.
     bool stalled() const;
     // Watches the next table, with nothing counted from the one before.
@@ -57,6 +66,8 @@ private:
     std::atomic<Clock::rep> lastProgress_{Clock::now().time_since_epoch().count()};
     Clock::time_point lastProgress() const { return Clock::time_point(Clock::duration(lastProgress_.load())); }
     std::optional<Clock::time_point> cancelledAt_;
+    std::optional<Clock::time_point> stopAskedAt_;  // not yet heard by the copy
+    bool stopHeard_ = false;
     std::thread thread_;
 };
 

@@ -254,6 +254,7 @@ void RowPump::readRows(Recordset& unread, RowWriter& writer, const RowTally& tal
     ReadAhead& source = *ahead;
     for (long long k = 0; !ending_.ended(); ++k) {
         if ((settings_.stop && settings_.stop->requested())) {
+            guard_.stopHeard();
             writer.finish();
             ending_.stop();
             break;

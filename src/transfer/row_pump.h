@@ -53,6 +53,8 @@ public:
     virtual TableEnding::Interrupt interrupt() const = 0;
     // A row or a call came through.
     virtual void watched() = 0;
+    // The rows heard the stop, and end the table themselves.
+    virtual void stopHeard() const noexcept = 0;
     // A reader left in a driver that ignored the cancel: the source is its own until it comes out.
     virtual void leaveBehind(std::shared_ptr<ReadAhead> reader) = 0;
 };

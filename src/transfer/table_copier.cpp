@@ -57,7 +57,11 @@ void TableCopier::tell(CopyFailure failure) {
     observer_.failed(failure);
 }
 
-bool TableCopier::stopRequested() const { return stop_ && stop_->requested(); }
+bool TableCopier::stopRequested() const {
+    const bool requested = stop_ && stop_->requested();
+    if (requested) stopHeard();
+    return requested;
+}
 
 TableOutcome TableCopier::copy(const std::string& entry, const std::optional<CopyFailure>& cutShort) {
     const auto started = std::chrono::steady_clock::now();

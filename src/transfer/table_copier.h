@@ -118,6 +118,7 @@ private:
     void tell(CopyFailure failure) override;
     TableEnding::Interrupt interrupt() const override;
     void watched() override;  // a row or a call came through
+    void stopHeard() const noexcept override;
     void leaveBehind(std::shared_ptr<ReadAhead> reader) override { leftReader_ = std::move(reader); }
     bool stopRequested() const;
     void copyTable(const std::string& entry, TableOutcome& outcome, bool again);

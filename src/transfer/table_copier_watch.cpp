@@ -7,10 +7,17 @@
 
 namespace tess {
 
+// A stop: while a table is watched, its copy hears the stop between two calls and commits what it
+// wrote; the watchdog cancels only a call that does not come back (see CopyWatchdog).
 void TableCopier::cancel() noexcept {
-    cancelCalls();
     std::lock_guard lock(watchdogMutex_);
-    if (watchdog_) watchdog_->cancelled();
+    if (watchdog_) return watchdog_->stopAsked();
+    cancelCalls();
+}
+
+// Only this thread changes watchdog_, so it reads it without the lock.
+void TableCopier::stopHeard() const noexcept {
+    if (watchdog_) watchdog_->stopHeard();
 }
 
 void TableCopier::cancelCalls() noexcept {

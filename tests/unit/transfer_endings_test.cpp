@@ -103,6 +103,8 @@ TEST_F(TransferEndings, AStopCommitsWhatWasWrittenAndEnds) {
     EXPECT_EQ(outcomes[0].ending, TableOutcome::kStopped);
     EXPECT_EQ(outcomes[0].rowsWritten, 4);
     EXPECT_EQ(db.calls("close").size(), 2u) << "both connections closed";
+    // Heard between two rows: nothing was cancelled, so no cancel could reach the commit.
+    EXPECT_EQ(db.cancels, 0);
 }
 
 TEST_F(TransferEndings, RefusedRowsAndSkippedTablesAreCounted) {
@@ -624,6 +626,31 @@ TEST(CopyWatchdogLimits, ZeroWaitsWithoutEnd) {
     ASSERT_TRUE(fired.wait_for(lock, std::chrono::minutes(1), [&] { return limited > 0; }));
     EXPECT_EQ(unlimited, 0);
     EXPECT_FALSE(never.stalled());
+}
+
+// A stop the copy hears is left to it: nothing is cancelled. One it does not hear (a call blocked
+// in its driver) has the calls cancelled after the stop's patience, which is no stall. The heard
+// one was asked first, with the same patience, so it would have fired first.
+TEST(CopyWatchdogLimits, AStopIsCancelledOnlyWhenTheCopyDoesNotHearIt) {
+    const CopyWatchdog::Limits limits{std::chrono::seconds(0), std::chrono::seconds(30), std::chrono::milliseconds(20)};
+    std::atomic<int> heardCancels{0}, unheardCancels{0};
+    std::mutex m;
+    std::condition_variable fired;
+    CopyWatchdog heard(limits, [&] { ++heardCancels; }, [] {});
+    heard.stopAsked();
+    heard.stopHeard();
+    CopyWatchdog unheard(limits,
+                         [&] {
+                             std::lock_guard lock(m);
+                             ++unheardCancels;
+                             fired.notify_all();
+                         },
+                         [] {});
+    unheard.stopAsked();
+    std::unique_lock lock(m);
+    ASSERT_TRUE(fired.wait_for(lock, std::chrono::minutes(1), [&] { return unheardCancels > 0; }));
+    EXPECT_EQ(heardCancels, 0);
+    EXPECT_FALSE(unheard.stalled());
 }
 
 }  // namespace
