@@ -207,29 +207,39 @@ TEST_F(FirebirdEdges, ABoundTextThatFillsItsColumnExactlyIsTaken) {
 }
 
 // A text blob comes inside its row as its UTF-8 bytes. Text of a single-byte set grows when it
-// becomes UTF-8 ("é" is one byte of WIN1252, two of UTF-8): a value that fits the row in its own
-// bytes but not as UTF-8 goes as the blob, whole. Each set at the edge less one, equal and more one,
-// in its own bytes and in UTF-8's.
+// becomes UTF-8 ("é" is one byte of WIN1252, two of UTF-8; "€" three): a value that fits the row
+// in its own bytes but not as UTF-8 goes as the blob, whole. Each set at the edge less one, equal
+// and more one, in its own bytes and in UTF-8's; and at a third of the row, below which a value is
+// cast untested, filled with the set's widest character.
 TEST_F(FirebirdEdges, TextBlobsOfEachCharacterSetArriveWholeAtTheRowsEdge) {
     const unsigned edge = InlineBlobBytes(4 + 2, 1);  // the row: ID, then one blob column
-    auto c = firebird();
-    std::vector<std::string> sent;
-    for (const size_t own : {edge - 1, edge, edge + 1}) {
-        sent.push_back(std::string(own, 'e'));
-        sent.push_back(std::string(own - 1, 'e') + "é");    // one byte more as UTF-8
-        sent.push_back(std::string(own - 2, 'e') + "éé");   // two more
-    }
-    for (const char* set : {"WIN1252", "ISO8859_1", "UTF8"}) {
-        const std::string table = std::string("T_") + set;
-        c->execute("CREATE TABLE " + table + " (ID INTEGER, M BLOB SUB_TYPE TEXT CHARACTER SET " + set + ")");
+    const struct {
+        const char* set;
+        std::string widest;  // as UTF-8
+        size_t ownBytes;     // of the widest in the set
+    } sets[] = {{"WIN1252", "€", 1}, {"ISO8859_1", "é", 1}, {"UTF8", "€", 3}};
+    for (const auto& s : sets) {
+        std::vector<std::string> sent;
+        for (const size_t own : {edge - 1, edge, edge + 1}) {
+            sent.push_back(std::string(own, 'e'));
+            sent.push_back(std::string(own - 1, 'e') + "é");    // one byte more as UTF-8
+            sent.push_back(std::string(own - 2, 'e') + "éé");   // two more
+        }
+        for (const size_t own : {edge / 3 - 1, edge / 3, edge / 3 + 1}) {
+            std::string widest;
+            for (size_t i = 0; i < own / s.ownBytes; ++i) widest += s.widest;
+            sent.push_back(widest);
+        }
+        const std::string table = std::string("T_") + s.set;
+        auto c = firebird();
+        c->execute("CREATE TABLE " + table + " (ID INTEGER, M BLOB SUB_TYPE TEXT CHARACTER SET " + s.set + ")");
         auto insert = c->prepare("INSERT INTO " + table + " VALUES (?, ?)");
         for (size_t i = 0; i < sent.size(); ++i) insert->execute({std::int64_t(i), sent[i]});
-    }
-    c->close();
-    for (const char* set : {"WIN1252", "ISO8859_1", "UTF8"}) {
-        const auto got = rows(std::string("SELECT ID, M FROM T_") + set + " ORDER BY ID");
-        ASSERT_EQ(got.size(), sent.size()) << set;
-        for (size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i][1], Value(sent[i])) << set << " row " << i;
+        insert.reset();
+        c->close();
+        const auto got = rows("SELECT ID, M FROM " + table + " ORDER BY ID");
+        ASSERT_EQ(got.size(), sent.size()) << s.set;
+        for (size_t i = 0; i < got.size(); ++i) EXPECT_EQ(got[i][1], Value(sent[i])) << s.set << " row " << i;
     }
 }
 

@@ -26,20 +26,24 @@ InlineBlobColumn CastFor(size_t index, const FirebirdColumnShape& shape, unsigne
 }
 
 // The short value's output and the long value's. Text read through UTF8 can outgrow its own bytes
-// (a WIN1252 "é" is two bytes of UTF-8): such a value goes as the blob. Each CASE tests before it
+// (a WIN1252 "é" is two bytes of UTF-8, a "€" three): such a value goes as the blob. No character
+// takes more than three times its own bytes as UTF-8, so a value of at most a third of the room in
+// its own bytes is cast without the test, which converts it a second time. Each CASE tests before it
 // casts, so no cast meets a value too long for it.
 std::pair<std::string, std::string> Outputs(const std::string& name, const InlineBlobColumn& blob) {
     const std::string longest = std::to_string(blob.longest);
-    const std::string fits = "OCTET_LENGTH(" + name + ") <= " + longest;
+    const std::string length = "OCTET_LENGTH(" + name + ")";
     if (!blob.throughUtf8)
-        return {"CASE WHEN " + fits + " THEN CAST(" + name + " AS " + blob.castType + ") END",
-                "CASE WHEN OCTET_LENGTH(" + name + ") > " + longest + " THEN " + name + " END"};
+        return {"CASE WHEN " + length + " <= " + longest + " THEN CAST(" + name + " AS " + blob.castType + ") END",
+                "CASE WHEN " + length + " > " + longest + " THEN " + name + " END"};
+    const std::string third = std::to_string(blob.longest / 3);
     const std::string utf8 = "CAST(" + name + " AS VARCHAR(" + longest + ") CHARACTER SET UTF8)";
-    const std::string utf8Fits = "OCTET_LENGTH(" + utf8 + ") <= " + longest;
-    return {"CASE WHEN " + fits + " THEN CASE WHEN " + utf8Fits + " THEN CAST(" + utf8 + " AS " + blob.castType +
-                ") END END",
-            "CASE WHEN NOT (" + fits + ") THEN " + name + " WHEN NOT (" +
-                utf8Fits + ") THEN " + name + " END"};
+    const std::string asBytes = "CAST(" + utf8 + " AS " + blob.castType + ")";
+    const std::string utf8Length = "OCTET_LENGTH(" + utf8 + ")";
+    return {"CASE WHEN " + length + " <= " + third + " THEN " + asBytes + " WHEN " + length + " <= " + longest +
+                " THEN CASE WHEN " + utf8Length + " <= " + longest + " THEN " + asBytes + " END END",
+            "CASE WHEN " + length + " > " + longest + " THEN " + name + " WHEN " + length + " > " + third +
+                " THEN CASE WHEN " + utf8Length + " > " + longest + " THEN " + name + " END END"};
 }
 
 }  // namespace
