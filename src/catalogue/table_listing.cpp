@@ -30,6 +30,16 @@ std::string DefaultSchema(Connection& connection) {
     }
 }
 
+// What `read` returns, read under a watchdog where limits are given; `read` is handed what to call
+// for each row that comes through.
+template <class Read>
+std::vector<std::string> Watched(Connection& connection, const std::optional<CopyWatchdog::Limits>& limits,
+                                 Read&& read) {
+    if (!limits) return read([] {});
+    CopyWatchdog watchdog(*limits, [&connection] { connection.cancel(); }, [&connection] { connection.abandon(); });
+    return read([&watchdog] { watchdog.progress(); });
+}
+
 // As the sorted lists hold them: a name after those equal to it in the lists' order.
 std::vector<std::string> InListOrder(std::vector<std::string> tables) {
     std::stable_sort(tables.begin(), tables.end(), ListOrderLess);
@@ -49,39 +59,50 @@ bool IsListedFirebirdTable(const std::string& tableName) {
     return CharacterCount(firstFour) < 4 || firstFour.back() != '$';
 }
 
-std::vector<std::string> FirebirdTables(Database& database, const FirebirdLogin& login, int connectionTimeout) {
+std::vector<std::string> FirebirdTables(Database& database, const FirebirdLogin& login, int connectionTimeout,
+                                        std::optional<CopyWatchdog::Limits> watch) {
     auto connection = database.createConnection();
     connection->setCursorLocation(kUseClient);
     connection->setConnectionTimeout(connectionTimeout);
     connection->open(FirebirdSettings(login));
-    std::vector<std::string> tables;
-    auto rows = connection->openSchema(kSchemaTables);
-    for (; !rows->eof(); rows->moveNext()) {
-        std::string name = TextOrEmpty(rows->value("TABLE_NAME"));
-        if (IsListedFirebirdTable(name)) tables.push_back(std::move(name));
-    }
-    rows->close();
+    std::vector<std::string> tables = Watched(*connection, watch, [&](const std::function<void()>& cameThrough) {
+        std::vector<std::string> listed;
+        auto rows = connection->openSchema(kSchemaTables);
+        for (; !rows->eof(); rows->moveNext()) {
+            cameThrough();
+            std::string name = TextOrEmpty(rows->value("TABLE_NAME"));
+            if (IsListedFirebirdTable(name)) listed.push_back(std::move(name));
+        }
+        rows->close();
+        return listed;
+    });
     connection->close();
     return InListOrder(std::move(tables));
 }
 
 std::vector<std::string> SqlServerTables(Database& database, const SqlServerLogin& login, SqlServerTableNames* names,
-                                         const std::function<void()>& eachRow, int connectionTimeout) {
+                                         const std::function<void()>& eachRow, int connectionTimeout,
+                                         std::optional<CopyWatchdog::Limits> watch) {
     auto connection = database.createConnection();
     connection->setConnectionTimeout(connectionTimeout);
     connection->open(SqlServerSettings(login));
-    const std::string defaultSchema = names ? DefaultSchema(*connection) : "";
-    auto rows = connection->openSchema(kSchemaTables);
-    std::vector<std::string> tables;
     if (names) names->clear();
-    for (; !rows->eof(); rows->moveNext()) {
-        if (TextOrEmpty(rows->value("TABLE_TYPE")) != "TABLE") continue;
-        if (eachRow) eachRow();
-        std::string name = TextOrEmpty(rows->value("TABLE_NAME"));
-        if (!IsListedSqlServerTable(name, "TABLE")) continue;
-        tables.push_back(names ? names->listed(TextOrEmpty(rows->value("TABLE_SCHEMA")), name, defaultSchema) : name);
-    }
-    rows->close();
+    std::vector<std::string> tables = Watched(*connection, watch, [&](const std::function<void()>& cameThrough) {
+        const std::string defaultSchema = names ? DefaultSchema(*connection) : "";
+        std::vector<std::string> listed;
+        auto rows = connection->openSchema(kSchemaTables);
+        for (; !rows->eof(); rows->moveNext()) {
+            cameThrough();
+            if (TextOrEmpty(rows->value("TABLE_TYPE")) != "TABLE") continue;
+            if (eachRow) eachRow();
+            std::string name = TextOrEmpty(rows->value("TABLE_NAME"));
+            if (!IsListedSqlServerTable(name, "TABLE")) continue;
+            listed.push_back(names ? names->listed(TextOrEmpty(rows->value("TABLE_SCHEMA")), name, defaultSchema)
+                                   : name);
+        }
+        rows->close();
+        return listed;
+    });
     connection->close();
     return InListOrder(std::move(tables));
 }

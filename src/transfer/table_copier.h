@@ -16,7 +16,7 @@
 
 #include "platform/database.h"
 #include "transfer/copy_observer.h"
-#include "transfer/copy_watchdog.h"
+#include "common/copy_watchdog.h"
 #include "transfer/row_naming.h"
 #include "transfer/row_pump.h"
 #include "transfer/source_column.h"

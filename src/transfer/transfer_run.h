@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "transfer/copy_observer.h"
-#include "transfer/copy_watchdog.h"
+#include "common/copy_watchdog.h"
 #include "transfer/structure_maker.h"
 #include "transfer/table_copier.h"
 

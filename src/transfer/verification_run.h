@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "transfer/copy_watchdog.h"
+#include "common/copy_watchdog.h"
 #include "transfer/table_verification.h"
 
 namespace tess {

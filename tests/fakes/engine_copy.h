@@ -10,7 +10,7 @@
 #include "common/stop_request.h"
 #include "connect/logins.h"
 #include "fakes/fake_toolkit.h"
-#include "transfer/copy_watchdog.h"
+#include "common/copy_watchdog.h"
 #include "transfer/transfer_run.h"
 
 namespace tess {

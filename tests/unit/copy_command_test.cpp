@@ -246,6 +246,21 @@ TEST_F(CopyCommandTest, ConnectingAgainWaitsNoLongerThanTheStall) {
     for (const auto& t : verifying) EXPECT_EQ(t, "ConnectionTimeout 5");
 }
 
+// A server that stops answering once connected, as the tables are listed (a copy's, a verify's or a
+// list's), has its catalogue query cancelled after the stall time-out: the listing fails, said,
+// instead of waiting on it for good.
+TEST_F(CopyCommandTest, AServerThatStopsAnsweringWhileListingIsCancelledAfterTheStall) {
+    db.catalogue = FakeDatabase::Catalogue({{"A", "TABLE"}});
+    for (const char* side : {"sqlserver", "firebird"}) {
+        db.blockOn("schema 20");
+        printed.str("");
+        const int before = db.cancels;
+        EXPECT_EQ(run({"--stall-timeout", "1", "list", side}), kExitFailed) << side;
+        EXPECT_GT(db.cancels, before) << side;
+        EXPECT_NE(printed.str().find("Operation cancelled"), std::string::npos) << side << ": " << printed.str();
+    }
+}
+
 // What --keys sends SQL Server, in its order: the identity in the CREATE, the copied values let
 // into it around the rows, each table's keys once its rows are in, and the foreign keys last.
 TEST_F(CopyCommandTest, KeysReachSqlServerInTheirOrder) {

@@ -16,7 +16,7 @@
 #include "fakes/fixed_logins.h"
 #include "platform/transaction.h"
 #include "report/failure_text.h"
-#include "transfer/copy_watchdog.h"
+#include "common/copy_watchdog.h"
 #include "transfer/table_ending.h"
 #include "transfer/table_outcome.h"
 

@@ -15,6 +15,7 @@
 #include "platform/database.h"
 #include "platform/signal_watch.h"
 #include "report/step_numbers.h"
+#include "transfer/table_copier.h"
 
 namespace tess {
 namespace {
@@ -63,13 +64,14 @@ int RunCommand(const CopyOptions& options, const StoredLogins& stored, Database&
     bool listedAll = true;
     // A server that does not answer is given up within the stall time-out, listing too.
     const int connecting = options.stallTimeout > 0 && options.stallTimeout < 15 ? static_cast<int>(options.stallTimeout) : 15;
+    const CopyWatchdog::Limits watch{std::chrono::seconds(options.stallTimeout), TableCopier::kDefaultLimits.grace};
     if (wantsSqlServer)
         listedAll = ListSide(ends.console, kListSqlServerTablesStep, [&] {
-            return SqlServerTables(database, logins.sqlServer, &sqlServerNames, {}, connecting);
+            return SqlServerTables(database, logins.sqlServer, &sqlServerNames, {}, connecting, watch);
         }, listed.sqlServer);
     if (wantsFirebird)
         listedAll = ListSide(ends.console, kListFirebirdTablesStep, [&] {
-            return FirebirdTables(database, logins.firebird, connecting);
+            return FirebirdTables(database, logins.firebird, connecting, watch);
         }, listed.firebird) && listedAll;
 
     if (options.command == "list") {

@@ -1,4 +1,4 @@
-#include "transfer/copy_watchdog.h"
+#include "common/copy_watchdog.h"
 
 #include <algorithm>
 

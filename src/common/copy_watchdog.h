@@ -1,6 +1,7 @@
 #pragma once
-// Watches the copy of a table from a thread of its own, for the calls that never return: a
-// server that stopped answering mid-copy, a lock that is never released. When neither a row nor a
+// Watches a copy of a table (or the keys after it, a verification, a listing of tables) from a
+// thread of its own, for the calls that never return: a server that stopped answering mid-copy, a
+// lock that is never released. When neither a row nor a
 // call has come through for the stall time, the calls under way are cancelled; once a cancel has
 // been sent (the watchdog's own, or a stop's), a call that takes longer than the grace means a
 // server that does not read it, and the connections are given up.
