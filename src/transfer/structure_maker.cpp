@@ -29,32 +29,50 @@ void StructureMaker::makeForeignKeys() {
     foreignKeys_.clear();
 }
 
-// A lost connection, a stop or a stall ends the phase, said once: every statement after it is
+// A lost connection is made again and the statement sent once more: a statement whose commit the
+// cut left unknown may then be refused for what it made ("already exists"), said so. A connection
+// that does not come back, a stop or a stall ends the phase, said once: every statement after it is
 // only listed as not made.
 void StructureMaker::run(StructureOutcome& outcome, const StructureStatement& statement) {
     if (ended(outcome, statement)) return;
     try {
-        target_.execute(statement.sql);
-        outcome.made.push_back(statement.what);
-        if (watch_.progress) watch_.progress();
+        execute(outcome, statement);
     } catch (const DatabaseError& e) {
-        const bool stalled = e.cancelled() && watch_.stalled && watch_.stalled();
-        const bool stopped = e.cancelled() && watch_.stopRequested && watch_.stopRequested();
-        if (e.connectionLost() || stalled || stopped) {
-            const char* because = stalled ? "the target stopped answering" : stopped ? "stopped" : "the connection was lost";
-            return endPhase(outcome, statement, std::string(e.what()) + "\n" +
-                                                    (stalled ? "The target did not answer within the stall time-out"
-                                                     : stopped ? "The copy was stopped"
-                                                               : "The connection was lost") +
-                                                    ": no further key, index or foreign key is made.",
-                            because);
+        Connection* again = e.connectionLost() && watch_.reconnect ? watch_.reconnect() : nullptr;
+        if (!again) return refusedOrEnded(outcome, statement, e);
+        target_ = again;
+        try {
+            execute(outcome, statement);
+        } catch (const DatabaseError& second) {
+            refusedOrEnded(outcome, statement, second);
         }
-        std::string why = e.what();
-        const std::string inTheWay = offenders(statement);
-        if (!inTheWay.empty()) why += "\n" + statement.offendersAre + ": " + inTheWay;
-        outcome.refused.push_back(statement.what);
-        refused_(outcome.table, statement.what, why);
     }
+}
+
+void StructureMaker::execute(StructureOutcome& outcome, const StructureStatement& statement) {
+    target_->execute(statement.sql);
+    outcome.made.push_back(statement.what);
+    if (watch_.progress) watch_.progress();
+}
+
+void StructureMaker::refusedOrEnded(StructureOutcome& outcome, const StructureStatement& statement,
+                                    const DatabaseError& e) {
+    const bool stalled = e.cancelled() && watch_.stalled && watch_.stalled();
+    const bool stopped = e.cancelled() && watch_.stopRequested && watch_.stopRequested();
+    if (e.connectionLost() || stalled || stopped) {
+        const char* because = stalled ? "the target stopped answering" : stopped ? "stopped" : "the connection was lost";
+        return endPhase(outcome, statement, std::string(e.what()) + "\n" +
+                                                (stalled ? "The target did not answer within the stall time-out"
+                                                 : stopped ? "The copy was stopped"
+                                                           : "The connection was lost") +
+                                                ": no further key, index or foreign key is made.",
+                        because);
+    }
+    std::string why = e.what();
+    const std::string inTheWay = offenders(statement);
+    if (!inTheWay.empty()) why += "\n" + statement.offendersAre + ": " + inTheWay;
+    outcome.refused.push_back(statement.what);
+    refused_(outcome.table, statement.what, why);
 }
 
 // True, and the statement listed as not made, once the phase has ended or a stop is asked for.
@@ -84,7 +102,7 @@ std::string StructureMaker::offenders(const StructureStatement& statement) {
     if (statement.offenders.empty()) return {};
     std::string listed;
     try {
-        auto rows = target_.openRecordset(statement.offenders);
+        auto rows = target_->openRecordset(statement.offenders);
         for (int n = 0; !rows->eof(); rows->moveNext(), ++n) {
             if (n == kOffendersShown) {
                 listed += ", ...";

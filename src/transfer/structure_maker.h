@@ -12,6 +12,7 @@
 namespace tess {
 
 class Connection;
+class DatabaseError;
 
 struct StructureOutcome {
     std::string table;
@@ -33,9 +34,11 @@ public:
         std::function<bool()> stopRequested;
         std::function<bool()> stalled;
         std::function<void()> progress;  // a statement came back
+        // After a lost connection: the target's connection made again, or none.
+        std::function<Connection*()> reconnect;
     };
     StructureMaker(Connection& target, Refusal refused, Watch watch = {})
-        : target_(target), refused_(std::move(refused)), watch_(std::move(watch)) {}
+        : target_(&target), refused_(std::move(refused)), watch_(std::move(watch)) {}
 
     void make(const std::string& table, StructurePlan plan);
     void makeForeignKeys();
@@ -43,13 +46,15 @@ public:
 
 private:
     void run(StructureOutcome& outcome, const StructureStatement& statement);
+    void execute(StructureOutcome& outcome, const StructureStatement& statement);
+    void refusedOrEnded(StructureOutcome& outcome, const StructureStatement& statement, const DatabaseError& e);
     std::string offenders(const StructureStatement& statement);
 
     bool ended(StructureOutcome& outcome, const StructureStatement& statement);
     void endPhase(StructureOutcome& outcome, const StructureStatement& statement, const std::string& why,
                   const char* because);
 
-    Connection& target_;
+    Connection* target_;
     Refusal refused_;
     Watch watch_;
     std::string endedBecause_;

@@ -110,8 +110,9 @@ bool Run::renew(std::string& why) {
 }
 
 // The structure of each table whose rows went in, then every foreign key, each refusal told once;
-// under the rows' rules: a stop ends the phase before the next statement, and a statement that
-// does not come back within the stall time-out is cancelled and ends it.
+// under the rows' rules: a lost connection is made again, a stop ends the phase before the next
+// statement, and a statement that does not come back within the stall time-out is cancelled and
+// ends it.
 std::vector<StructureOutcome> Run::makeKeys(const std::vector<TableOutcome>& outcomes) {
     CopyWatchdog watchdog(
         plan_.limits, [this] { ends_.target()->cancel(); },
@@ -120,7 +121,14 @@ std::vector<StructureOutcome> Run::makeKeys(const std::vector<TableOutcome>& out
             ends_.target()->abandon();
         });
     StructureMaker::Watch watch{[this] { return plan_.stop && plan_.stop->requested(); },
-                                [&watchdog] { return watchdog.stalled(); }, [&watchdog] { watchdog.progress(); }};
+                                [&watchdog] { return watchdog.stalled(); }, [&watchdog] { watchdog.progress(); },
+                                [this, &watchdog]() -> Connection* {
+                                    watchdog.pause();  // the waits between tries are no stall
+                                    std::string why;
+                                    const bool back = reconnect(why);
+                                    watchdog.resume();
+                                    return back ? ends_.target() : nullptr;
+                                }};
     StructureMaker maker(
         *ends_.target(),
         [this, &watchdog](const std::string& table, const std::string& what, const std::string& why) {

@@ -150,6 +150,26 @@ protected:
         if (overwrite) args.insert(args.begin(), {"--overwrite", "yes"});
         return RunCopyCommand(std::get<CopyOptions>(ParseCopyOptions(args)), {}, db, toolkit, printed, stop);
     }
+    // Two Firebird tables, ORDERS and LINES, with a default, keys, an identity and a foreign key.
+    void scriptKeys() {
+        db.catalogue = FakeDatabase::Catalogue({{"ORDERS", "TABLE"}, {"LINES", "TABLE"}});
+        db.results["SELECT * FROM \"ORDERS\""] = {{{"ID", 3}, {"CODE", 202, 10}}, {{std::int64_t{4}, std::string("a")}}};
+        db.results["SELECT * FROM \"LINES\""] = {{{"ID", 3}, {"ORDER_ID", 3}}, {{std::int64_t{1}, std::int64_t{4}}}};
+        auto fields = [](int count) { return std::vector<FieldInfo>(count, FieldInfo{"F", 202}); };
+        using Row = std::vector<Value>;
+        db.resultsContaining = {
+            {{"RDB$COMPUTED_SOURCE", "with ORDERS"},
+             {fields(6), {Row{"ID", std::int64_t{1}, Null{}, Null{}, "RDB$1", Null{}},
+                          Row{"CODE", std::int64_t{0}, "DEFAULT 'x'", Null{}, "RDB$2", Null{}}}}},
+            {{"'PRIMARY KEY', 'UNIQUE', 'CHECK'", "with ORDERS"},
+             {fields(3), {Row{"PK_ORDERS", "PRIMARY KEY", "ID"}, Row{"INTEG_5", "UNIQUE", "CODE"}}}},
+            {{"RDB$TRIGGERS", "with ORDERS"},
+             {fields(3), {Row{"SET_ID", std::int64_t{1}, "AS BEGIN IF (NEW.ID IS NULL) THEN new.id = gen_id(g, 1); END"}}}},
+            {{"'FOREIGN KEY'", "with LINES"},
+             {fields(6), {Row{"FK_LINES", "ORDER_ID", "ORDERS", "ID", "RESTRICT", "CASCADE"}}}},
+            {{"RDB$"}, {fields(1), {}}},  // the rest of the catalogue: nothing
+        };
+    }
     FakeDatabase db;
     std::ostringstream printed;
 };
@@ -264,23 +284,7 @@ TEST_F(CopyCommandTest, AServerThatStopsAnsweringWhileListingIsCancelledAfterThe
 // What --keys sends SQL Server, in its order: the identity in the CREATE, the copied values let
 // into it around the rows, each table's keys once its rows are in, and the foreign keys last.
 TEST_F(CopyCommandTest, KeysReachSqlServerInTheirOrder) {
-    db.catalogue = FakeDatabase::Catalogue({{"ORDERS", "TABLE"}, {"LINES", "TABLE"}});
-    db.results["SELECT * FROM \"ORDERS\""] = {{{"ID", 3}, {"CODE", 202, 10}}, {{std::int64_t{4}, std::string("a")}}};
-    db.results["SELECT * FROM \"LINES\""] = {{{"ID", 3}, {"ORDER_ID", 3}}, {{std::int64_t{1}, std::int64_t{4}}}};
-    auto fields = [](int count) { return std::vector<FieldInfo>(count, FieldInfo{"F", 202}); };
-    using Row = std::vector<Value>;
-    db.resultsContaining = {
-        {{"RDB$COMPUTED_SOURCE", "with ORDERS"},
-         {fields(6), {Row{"ID", std::int64_t{1}, Null{}, Null{}, "RDB$1", Null{}},
-                      Row{"CODE", std::int64_t{0}, "DEFAULT 'x'", Null{}, "RDB$2", Null{}}}}},
-        {{"'PRIMARY KEY', 'UNIQUE', 'CHECK'", "with ORDERS"},
-         {fields(3), {Row{"PK_ORDERS", "PRIMARY KEY", "ID"}, Row{"INTEG_5", "UNIQUE", "CODE"}}}},
-        {{"RDB$TRIGGERS", "with ORDERS"},
-         {fields(3), {Row{"SET_ID", std::int64_t{1}, "AS BEGIN IF (NEW.ID IS NULL) THEN new.id = gen_id(g, 1); END"}}}},
-        {{"'FOREIGN KEY'", "with LINES"},
-         {fields(6), {Row{"FK_LINES", "ORDER_ID", "ORDERS", "ID", "RESTRICT", "CASCADE"}}}},
-        {{"RDB$"}, {fields(1), {}}},  // the rest of the catalogue: nothing
-    };
+    scriptKeys();
     const auto json = std::filesystem::temp_directory_path() / ("keys-" + std::to_string(getpid()) + ".json");
     EXPECT_EQ(run({"--keys", "--summary-json", json.string(), "send-to-sqlserver", "ORDERS", "LINES"}, true),
               kExitCopied)
@@ -310,6 +314,23 @@ TEST_F(CopyCommandTest, KeysReachSqlServerInTheirOrder) {
                                  "identity ID, continuing after the largest value\n"),
               std::string::npos)
         << printed.str();
+}
+
+// A connection lost while the keys are made is made again, and the statement it cut is sent once
+// more: every key is made, with one line for the new connection and no report.
+TEST_F(CopyCommandTest, KeysOutliveALostConnection) {
+    scriptKeys();
+    db.failOn("execute ALTER TABLE [ORDERS] ADD UNIQUE", "[08S01] Communication link failure", 1, true);
+    EXPECT_EQ(run({"--keys", "send-to-sqlserver", "ORDERS", "LINES"}, true), kExitCopied) << printed.str();
+    EXPECT_EQ(db.calls("execute ALTER TABLE [ORDERS] ADD UNIQUE").size(), 2u);
+    EXPECT_NE(printed.str().find("connected again"), std::string::npos) << printed.str();
+    EXPECT_NE(printed.str().find("  made: default of CODE; primary key PK_ORDERS (ID); unique constraint (CODE); "
+                                 "identity ID, continuing after the largest value\n"),
+              std::string::npos)
+        << printed.str();
+    EXPECT_NE(printed.str().find("  made: foreign key FK_LINES (ORDER_ID) to ORDERS\n"), std::string::npos)
+        << printed.str();
+    EXPECT_EQ(printed.str().find("NOT MADE"), std::string::npos) << printed.str();
 }
 
 // Every table in one run, less those excluded; the summary lists each.

@@ -259,7 +259,7 @@ TEST(StructureMaker, AStopOrAStallEndsThePhaseOnce) {
             *target, [&](const std::string& table, const std::string& what, const std::string& why) {
                 told.push_back(table + ": " + what + ": " + why);
             },
-            {[&] { return stopAsked; }, [&] { return stall; }, [&] { stopAsked = !stall && ++madeSoFar == 1; }});
+            {[&] { return stopAsked; }, [&] { return stall; }, [&] { stopAsked = !stall && ++madeSoFar == 1; }, {}});
         StructurePlan a{{{"NOT NULL ID", "ALTER TABLE \"A\" ALTER \"ID\" SET NOT NULL"},
                          {"primary key (ID)", "ALTER TABLE \"A\" ADD PRIMARY KEY (\"ID\")"},
                          {"index X (N)", "CREATE INDEX X ON \"A\" (\"N\")"}},
