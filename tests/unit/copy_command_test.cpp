@@ -333,6 +333,34 @@ TEST_F(CopyCommandTest, KeysOutliveALostConnection) {
     EXPECT_EQ(printed.str().find("NOT MADE"), std::string::npos) << printed.str();
 }
 
+// Keys are made for every table whose rows went in, across new connections: ORDERS, copied before
+// LINES lost its connection, and LINES, cut part-way and copied again. A table lost for good gets
+// none, and the connection is made again for the keys only when they are asked for.
+TEST_F(CopyCommandTest, KeysAreMadeForEveryTableAcrossNewConnections) {
+    const std::string ordersMade = "  made: default of CODE; primary key PK_ORDERS (ID); unique constraint (CODE); "
+                                   "identity ID, continuing after the largest value\n";
+    scriptKeys();
+    db.failOn("execute INSERT INTO [LINES]", "[08S01] Communication link failure", 1, true);
+    EXPECT_EQ(run({"--keys", "send-to-sqlserver", "ORDERS", "LINES"}, true), kExitCopied) << printed.str();
+    EXPECT_NE(printed.str().find(ordersMade), std::string::npos) << printed.str();
+    EXPECT_NE(printed.str().find("  made: foreign key FK_LINES (ORDER_ID) to ORDERS\n"), std::string::npos)
+        << printed.str();
+    size_t opens[2] = {};
+    for (const bool keys : {true, false}) {
+        db.log.clear();
+        printed.str("");
+        db.failOn("execute INSERT INTO [LINES]", "[08S01] Communication link failure", 2, true);  // and again
+        std::vector<std::string> args = {"send-to-sqlserver", "ORDERS", "LINES"};
+        if (keys) args.insert(args.begin(), "--keys");
+        EXPECT_EQ(run(args, true), kExitFailed) << printed.str();
+        opens[keys] = db.calls("open ").size();
+        if (keys) {
+            EXPECT_NE(printed.str().find(ordersMade), std::string::npos) << printed.str();
+        }
+    }
+    EXPECT_EQ(opens[true], opens[false] + 2) << "both ends made again for the keys, and only for them";
+}
+
 // Every table in one run, less those excluded; the summary lists each.
 TEST_F(CopyCommandTest, AllTablesInOneRunLessThoseExcluded) {
     db.catalogue = FakeDatabase::Catalogue({{"Orders", "TABLE"}, {"Lines", "TABLE"}, {"OldOrders", "TABLE"}});
