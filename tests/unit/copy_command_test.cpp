@@ -254,8 +254,8 @@ TEST_F(CopyCommandTest, ConnectingAgainWaitsNoLongerThanTheStall) {
         db.failOn("execute INSERT INTO \"A\" VALUES(2)", "[08S01] Communication link failure", 1, true);
         run({"--stall-timeout", stall, "send-to-firebird", "A", "B"}, true);
         const auto timeouts = db.calls("ConnectionTimeout");
-        ASSERT_EQ(timeouts.size(), 6u) << stall << ": listed, opened, then opened again\n" << printed.str();
-        for (size_t i : {0u, 1u, 4u, 5u}) EXPECT_EQ(timeouts[i], timeout) << stall << ": call " << i;
+        ASSERT_EQ(timeouts.size(), 7u) << stall << ": listed, opened, opened again, then counted\n" << printed.str();
+        for (size_t i : {0u, 1u, 4u, 5u, 6u}) EXPECT_EQ(timeouts[i], timeout) << stall << ": call " << i;
         EXPECT_NE(printed.str().find("connected again"), std::string::npos) << printed.str();
     }
     // verify, listing and comparing, connects within the stall time-out too.
@@ -279,6 +279,17 @@ TEST_F(CopyCommandTest, AServerThatStopsAnsweringWhileListingIsCancelledAfterThe
         EXPECT_GT(db.cancels, before) << side;
         EXPECT_NE(printed.str().find("Operation cancelled"), std::string::npos) << side << ": " << printed.str();
     }
+}
+
+// A target that stops answering the summary's counts is cancelled after the stall time-out: the
+// count is said unknown, and the run ends.
+TEST_F(CopyCommandTest, TheSummarysCountKeepsToTheStall) {
+    db.catalogue = FakeDatabase::Catalogue({{"A", "TABLE"}});
+    db.results["SELECT * FROM [A]"] = {{{"ID", 3}}, {{std::int64_t{1}}}};
+    db.blockOn("query SELECT COUNT(*) FROM \"A\"");
+    EXPECT_EQ(run({"--stall-timeout", "1", "send-to-firebird", "A"}, true), kExitCopied) << printed.str();
+    EXPECT_GT(db.cancels, 0);
+    EXPECT_NE(printed.str().find("in target unknown, complete"), std::string::npos) << printed.str();
 }
 
 // What --keys sends SQL Server, in its order: the identity in the CREATE, the copied values let

@@ -48,6 +48,8 @@ struct SummaryTarget {
     ConnectionSettings settings;
     bool toFirebird;
     bool reachable = true;  // false once a server was given up: its tables are not counted
+    // The copy's limits: a server that stops answering the counts is given up as in the copy.
+    std::optional<CopyWatchdog::Limits> watch{};
 };
 struct CopyResults {
     const std::vector<TableOutcome>& tables;
@@ -58,10 +60,18 @@ struct CopyResults {
     std::vector<std::string> missing{};  // named, and not in the source list
 };
 
+// Seconds to wait for the counter's connection: no longer than the stall time-out, nor than the
+// 15 s a connection waits by default.
+int ConnectingWithin(const CopyWatchdog::Limits& limits) {
+    const auto stall = std::chrono::duration_cast<std::chrono::seconds>(limits.stall).count();
+    return stall > 0 && stall < 15 ? static_cast<int>(stall) : 15;
+}
+
 std::unique_ptr<Connection> Counter(const SummaryTarget& target, bool wanted) {
     if (!wanted || !target.reachable) return nullptr;
     try {
         auto counter = target.database.createConnection();
+        if (target.watch) counter->setConnectionTimeout(ConnectingWithin(*target.watch));
         counter->open(target.settings);
         return counter;
     } catch (const std::exception&) {
@@ -97,10 +107,14 @@ void PrintNotCarried(std::ostream& out, const std::vector<std::string>& notCarri
 int Summarize(const CopyResults& results, const std::vector<std::string>& requested, bool failures,
               const SummaryTarget& target, const CommandEnds& ends) {
     const auto counter = Counter(target, !results.tables.empty());
+    std::optional<CopyWatchdog> watchdog;
+    if (counter && target.watch)
+        watchdog.emplace(*target.watch, [&counter] { counter->cancel(); }, [&counter] { counter->abandon(); });
     std::vector<TableSummary> tables;
     bool complete = !failures, skipped = false;
     for (size_t i = 0; i < requested.size(); ++i) {
         TableSummary summary = SummaryOf(requested[i], i, results, counter.get(), target.toFirebird);
+        if (watchdog) watchdog->progress();
         skipped = skipped || (summary.outcome && summary.outcome->ending == TableOutcome::kSkipped);
         if (TargetDiffers(summary))
             ends.console.reportFailure(PrintableText(requested[i]) + ": the target holds " +
@@ -222,7 +236,7 @@ int SendTables(const CopyOptions& options, const StoredLogins& logins, Database&
     SayHowTheRunEnded(result, plan, ends.console);
     const SummaryTarget target{database,
                                toFirebird ? FirebirdSettings(logins.firebird) : SqlServerSettings(logins.sqlServer),
-                               toFirebird, result.targetReachable()};
+                               toFirebird, result.targetReachable(), plan.limits};
     if (ends.file) ends.file->keep(SoFar(result.tables, plan.tables));
     return Summarize({result.tables, result.structure, notCarried, observer.rejectFiles(),
                       result.end == TransferResult::End::kBroken, chosen.missing},
