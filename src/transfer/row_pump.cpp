@@ -149,7 +149,7 @@ void RowPump::run(const std::string& entry, const std::string& table, Recordset&
         })) {
         if (perCommit) endTransaction(committed);
         outcome.ending = ending_.ending().value_or(TableOutcome::kNotCopied);
-        return;
+        return tellEnding(table, outcome);
     }
     const std::unique_ptr<RowWriter> writer = rowWriter(plan, tally, committed);
     readRows(unread, *writer, tally, {count, perCommit}, outcome);
@@ -159,6 +159,12 @@ void RowPump::run(const std::string& entry, const std::string& table, Recordset&
     outcome.rowsRefused = tally.refused;
     outcome.ending = ending_.ending().value_or(TableOutcome::kComplete);
     if (commitCut_) outcome.rowsFateUnknown = tally.written - outcome.rowsWritten;
+    tellEnding(table, outcome);
+}
+
+// The failure that ended the table, told once: a lost connection while the bulk INSERT was
+// prepared as much as one among the rows.
+void RowPump::tellEnding(const std::string& table, const TableOutcome& outcome) {
     if (auto report = ending_.report(table, outcome.rowsWritten)) {
         report->rowsFateUnknown = outcome.rowsFateUnknown;
         report->endsTable = true;

@@ -102,6 +102,7 @@ private:
     void readRows(Recordset& unread, RowWriter& writer, const RowTally& tally, RowPace pace, TableOutcome& outcome);
     void endTransaction(const std::function<void()>& committed);
     void beginRows();
+    void tellEnding(const std::string& table, const TableOutcome& outcome);
     void rollbackFailed(const DatabaseError& e);
     void commitRows();
 

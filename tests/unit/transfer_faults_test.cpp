@@ -120,3 +120,32 @@ TEST(TransferFaults, ASlowAnswerToTheOverwriteQuestionIsNoStall) {
 
 }  // namespace
 }  // namespace tess
+
+namespace tess {
+namespace {
+
+// A link cut while the bulk INSERT is prepared is a lost connection like any other: said once, the
+// table's cause, and the table copied again once the connection is back; cut again, it ends so.
+TEST(TransferFaults, ALinkCutWhileTheBulkInsertIsPreparedIsALostConnection) {
+    for (const int cuts : {1, -1}) {
+        Copy c;
+        c.db.results["SELECT * FROM [B]"] = Rows(3);
+        c.db.failOn("prepare INSERT INTO \"B\"", "[08S01] Communication link failure", cuts, true);
+        c.run({.toFirebird = true, .bulk = true}, {"B"});
+        std::string calls;
+        for (const auto& line : c.db.calls("prepare")) calls += line + "\n";
+        ASSERT_EQ(c.seen.failures.size(), 1u) << cuts << "\n" << calls;
+        EXPECT_EQ(c.seen.failures[0].kind, FailureKind::kConnectionLost) << cuts;
+        ASSERT_EQ(c.seen.outcomes.size(), 1u) << cuts;
+        const TableOutcome& o = c.seen.outcomes[0];
+        EXPECT_EQ(o.ending, cuts == 1 ? TableOutcome::kComplete : TableOutcome::kConnectionLost) << cuts;
+        EXPECT_EQ(o.rowsWritten, cuts == 1 ? 3 : 0) << cuts;
+        if (cuts != 1) {
+            ASSERT_TRUE(o.cause) << "the JSON's cause";
+            EXPECT_EQ(o.cause->kind, FailureKind::kConnectionLost);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tess
