@@ -283,6 +283,13 @@ FakeResult FakeDatabase::catalogueWithCreated() const {
     return all;
 }
 
+FakeResult FakeDatabase::Numbered(int count) {
+    FakeResult r;
+    r.fields = {{"ID", 3, 4, 10, 0}};
+    for (int i = 1; i <= count; ++i) r.rows.push_back({std::int64_t{i}});
+    return r;
+}
+
 FakeResult FakeDatabase::Catalogue(const std::vector<std::pair<std::string, std::string>>& nameAndType) {
     FakeResult r;
     r.fields = {{"TABLE_CATALOG", 202}, {"TABLE_SCHEMA", 202}, {"TABLE_NAME", 202}, {"TABLE_TYPE", 202}};

@@ -72,6 +72,8 @@ public:
 
     // Catalogue rows with TABLE_NAME and TABLE_TYPE.
     static FakeResult Catalogue(const std::vector<std::pair<std::string, std::string>>& nameAndType);
+    // A table of one INTEGER column, ID, holding 1 to `count`.
+    static FakeResult Numbered(int count);
 
     // Records the call; throws when a failure rule matches. Used by the fake connection and recordset,
     // from whichever thread reads the rows.

@@ -1,4 +1,5 @@
 #include "app/copy/copy_command.h"
+#include "app/copy/stall_limits.h"
 #include "app/copy/table_choice.h"
 
 #include <gtest/gtest.h>
@@ -290,6 +291,26 @@ TEST_F(CopyCommandTest, TheSummarysCountKeepsToTheStall) {
     EXPECT_EQ(run({"--stall-timeout", "1", "send-to-firebird", "A"}, true), kExitCopied) << printed.str();
     EXPECT_GT(db.cancels, 0);
     EXPECT_NE(printed.str().find("in target unknown, complete"), std::string::npos) << printed.str();
+}
+
+// --stall-timeout as the watchdog's limits and a connection's wait, at each edge. A time-out whose
+// nanoseconds pass 2^64 (18,446,744,074 s) would wrap to a fraction of a second.
+TEST(StallLimits, EachEdgeOfTheStallTimeOut) {
+    const struct {
+        long long seconds;
+        int connecting;
+        bool noEnd;  // the watchdog waits at least a year
+    } cases[] = {{0, 15, false}, {1, 1, false}, {14, 14, false}, {15, 15, false}, {16, 15, false},
+                 {100'000'000, 15, true}, {18'446'744'074, 15, true}, {999'999'999'999'999, 15, true}};
+    for (const auto& c : cases) {
+        CopyOptions options;
+        options.stallTimeout = c.seconds;
+        EXPECT_EQ(ConnectingWithin(options), c.connecting) << c.seconds;
+        const auto stall = StallLimits(options).stall;
+        EXPECT_GE(stall, std::chrono::seconds(0)) << c.seconds;
+        if (c.noEnd) EXPECT_GT(stall, std::chrono::hours(24 * 365)) << c.seconds;
+        else EXPECT_EQ(stall, std::chrono::seconds(c.seconds));
+    }
 }
 
 // What --keys sends SQL Server, in its order: the identity in the CREATE, the copied values let

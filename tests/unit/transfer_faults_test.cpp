@@ -16,12 +16,7 @@
 namespace tess {
 namespace {
 
-FakeResult Rows(int count) {
-    FakeResult r;
-    r.fields = {{"ID", 3, 4, 10, 0}};
-    for (int i = 1; i <= count; ++i) r.rows.push_back({std::int64_t{i}});
-    return r;
-}
+FakeResult Rows(int count) { return FakeDatabase::Numbered(count); }
 
 struct Copy {
     FakeDatabase db;

@@ -1,5 +1,6 @@
 #include "app/copy/companion_ends.h"
 
+#include "app/copy/stall_limits.h"
 #include "connect/connection_strings.h"
 #include "connect/reconnect.h"
 #include "platform/database.h"
@@ -47,9 +48,7 @@ CompanionEnds::CompanionEnds(const CopyOptions& options, const StoredLogins& log
 // nothing uses any more. A try waits no longer than the stall time-out either: a frozen server
 // must not hold three tries of 15 s where the user asked for 5.
 void CompanionEnds::reopen() {
-    int connection = kReconnectTimeout;
-    if (options_.stallTimeout > 0 && options_.stallTimeout < connection) connection = static_cast<int>(options_.stallTimeout);
-    ends_ = OpenCopyEnds(database_, logins_, toFirebird_, TimeoutsFor(options_, connection));
+    ends_ = OpenCopyEnds(database_, logins_, toFirebird_, TimeoutsFor(options_, ConnectingWithin(options_)));
 }
 
 }  // namespace tess

@@ -5,6 +5,7 @@
 #include "app/copy/commands.h"
 #include "app/copy/console.h"
 #include "app/copy/reject_files.h"
+#include "app/copy/stall_limits.h"
 #include "app/copy/summary_file.h"
 #include "catalogue/sqlserver_table_names.h"
 #include "catalogue/table_listing.h"
@@ -15,7 +16,6 @@
 #include "platform/database.h"
 #include "platform/signal_watch.h"
 #include "report/step_numbers.h"
-#include "transfer/table_copier.h"
 
 namespace tess {
 namespace {
@@ -63,8 +63,8 @@ int RunCommand(const CopyOptions& options, const StoredLogins& stored, Database&
                                          : options.command != "list" || options.arguments[0] == "firebird";
     bool listedAll = true;
     // A server that does not answer is given up within the stall time-out, listing too.
-    const int connecting = options.stallTimeout > 0 && options.stallTimeout < 15 ? static_cast<int>(options.stallTimeout) : 15;
-    const CopyWatchdog::Limits watch{std::chrono::seconds(options.stallTimeout), TableCopier::kDefaultLimits.grace};
+    const int connecting = ConnectingWithin(options);
+    const CopyWatchdog::Limits watch = StallLimits(options);
     if (wantsSqlServer)
         listedAll = ListSide(ends.console, kListSqlServerTablesStep, [&] {
             return SqlServerTables(database, logins.sqlServer, &sqlServerNames, {}, connecting, watch);

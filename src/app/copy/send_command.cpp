@@ -11,6 +11,7 @@
 #include "app/copy/copy_command.h"
 #include "app/copy/copy_summary.h"
 #include "app/copy/summary_file.h"
+#include "app/copy/stall_limits.h"
 #include "app/copy/table_choice.h"
 #include "catalogue/database_objects.h"
 #include "catalogue/sqlserver_table_names.h"
@@ -48,8 +49,10 @@ struct SummaryTarget {
     ConnectionSettings settings;
     bool toFirebird;
     bool reachable = true;  // false once a server was given up: its tables are not counted
-    // The copy's limits: a server that stops answering the counts is given up as in the copy.
+    // The copy's limits and its connections' wait: a server that stops answering the counts is
+    // given up as in the copy.
     std::optional<CopyWatchdog::Limits> watch{};
+    int connecting = kReconnectTimeout;
 };
 struct CopyResults {
     const std::vector<TableOutcome>& tables;
@@ -60,18 +63,11 @@ struct CopyResults {
     std::vector<std::string> missing{};  // named, and not in the source list
 };
 
-// Seconds to wait for the counter's connection: no longer than the stall time-out, nor than the
-// 15 s a connection waits by default.
-int ConnectingWithin(const CopyWatchdog::Limits& limits) {
-    const auto stall = std::chrono::duration_cast<std::chrono::seconds>(limits.stall).count();
-    return stall > 0 && stall < 15 ? static_cast<int>(stall) : 15;
-}
-
 std::unique_ptr<Connection> Counter(const SummaryTarget& target, bool wanted) {
     if (!wanted || !target.reachable) return nullptr;
     try {
         auto counter = target.database.createConnection();
-        if (target.watch) counter->setConnectionTimeout(ConnectingWithin(*target.watch));
+        counter->setConnectionTimeout(target.connecting);
         counter->open(target.settings);
         return counter;
     } catch (const std::exception&) {
@@ -144,8 +140,8 @@ int Summarize(const CopyResults& results, const std::vector<std::string>& reques
     return status;
 }
 
-// What the companion asks of a transfer: the engine's own limits but for the stall time-out,
-// capped where the clock's nanoseconds would overflow (three years waits as long as "no end").
+// What the companion asks of a transfer: the engine's own limits but for the stall time-out
+// (`StallLimits`).
 TransferPlan PlanOf(const CopyOptions& options, std::vector<std::string> tables, const ListedTables& listed,
                     const StopRequest* stop) {
     TransferPlan plan;
@@ -159,8 +155,7 @@ TransferPlan PlanOf(const CopyOptions& options, std::vector<std::string> tables,
     plan.overwrite = options.overwrite ? OverwritePolicy::kYes : OverwritePolicy::kNo;
     plan.maxRefused = options.maxRefused;
     plan.stop = stop;
-    const long long stall = std::min<long long>(options.stallTimeout, 100'000'000);
-    plan.limits = {std::chrono::seconds(stall), TableCopier::kDefaultLimits.grace};
+    plan.limits = StallLimits(options);
     return plan;
 }
 
@@ -236,7 +231,7 @@ int SendTables(const CopyOptions& options, const StoredLogins& logins, Database&
     SayHowTheRunEnded(result, plan, ends.console);
     const SummaryTarget target{database,
                                toFirebird ? FirebirdSettings(logins.firebird) : SqlServerSettings(logins.sqlServer),
-                               toFirebird, result.targetReachable(), plan.limits};
+                               toFirebird, result.targetReachable(), plan.limits, ConnectingWithin(options)};
     if (ends.file) ends.file->keep(SoFar(result.tables, plan.tables));
     return Summarize({result.tables, result.structure, notCarried, observer.rejectFiles(),
                       result.end == TransferResult::End::kBroken, chosen.missing},

@@ -3,6 +3,7 @@
 #include "app/copy/commands.h"
 #include "app/copy/console.h"
 #include "app/copy/copy_command.h"
+#include "app/copy/stall_limits.h"
 #include "app/copy/table_choice.h"
 #include "common/printable_text.h"
 #include "common/stop_request.h"
@@ -67,7 +68,7 @@ int VerifyTables(const CopyOptions& options, const StoredLogins& logins, Databas
                  const CommandEnds& ends) {
     std::unique_ptr<Connection> sqlServer, firebird;
     // A server that does not answer is given up within the stall time-out, connecting too.
-    const int connecting = options.stallTimeout > 0 && options.stallTimeout < 15 ? static_cast<int>(options.stallTimeout) : 15;
+    const int connecting = ConnectingWithin(options);
     try {
         sqlServer = database.createConnection();
         sqlServer->setConnectionTimeout(connecting);
@@ -80,7 +81,7 @@ int VerifyTables(const CopyOptions& options, const StoredLogins& logins, Databas
         return kExitFailed;
     }
     VerificationPlan plan;
-    plan.limits.stall = std::chrono::seconds(std::min<long long>(options.stallTimeout, 100'000'000));
+    plan.limits.stall = StallLimits(options).stall;
     plan.toFirebird = options.arguments[0] == "sqlserver-to-firebird";
     plan.sqlServerNames = &listed.sqlServerNames;
     plan.sample = options.sample;
